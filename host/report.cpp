@@ -1,0 +1,165 @@
+// The report calls, the process-wide log behind them and the sink they feed.
+
+#include "host/report.h"
+
+#include <algorithm>
+#include <atomic>
+#include <utility>
+
+#include "host/resources.h"
+
+namespace dlist {
+
+namespace {
+
+std::mutex g_sink_mutex;
+ReportSink g_sink;
+thread_local bool t_in_sink = false;
+std::atomic<int> g_suppressors{0};
+
+void report(ReportEntry entry) {
+  ReportEntry kept = report_log().append(std::move(entry));
+  if (t_in_sink) return;
+  ReportSink sink;
+  {
+    std::lock_guard<std::mutex> lock(g_sink_mutex);
+    sink = g_sink;
+  }
+  if (!sink) return;
+  struct InSink {
+    InSink() { t_in_sink = true; }
+    ~InSink() { t_in_sink = false; }
+  } in_sink;
+  try {
+    sink(kept);
+  } catch (...) {
+    // A failing sink loses its copy of the entry; the log keeps it, and the
+    // report call never throws into its caller.
+  }
+}
+
+ReportEntry message_entry(ReportKind kind, int id) {
+  ReportEntry entry;
+  entry.kind = kind;
+  entry.id = id;
+  if (id >= 0) entry.text = load_string(static_cast<unsigned>(id));
+  return entry;
+}
+
+}  // namespace
+
+std::string describe(const ReportEntry& entry) {
+  switch (entry.kind) {
+    case ReportKind::beep:
+      return std::string(entry.level == 0 ? "internal failure at " : "rejected input at ") +
+             entry.unit + ":" + std::to_string(entry.line);
+    case ReportKind::warning:
+      return "warning " + std::to_string(entry.id) + ": " + entry.text;
+    case ReportKind::error:
+      return "error " + std::to_string(entry.id) + ": " + entry.text;
+    case ReportKind::diagnostic:
+      break;
+  }
+  return entry.text;
+}
+
+std::vector<ReportEntry> ReportLog::entries() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::vector<ReportEntry>(entries_.begin(), entries_.end());
+}
+
+std::vector<ReportEntry> ReportLog::entries_since(uint64_t sequence) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<ReportEntry> out;
+  for (const ReportEntry& entry : entries_) {
+    if (entry.sequence >= sequence) out.push_back(entry);
+  }
+  return out;
+}
+
+size_t ReportLog::size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return entries_.size();
+}
+
+size_t ReportLog::count(ReportKind kind) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<size_t>(std::count_if(
+      entries_.begin(), entries_.end(), [kind](const ReportEntry& e) { return e.kind == kind; }));
+}
+
+uint64_t ReportLog::next_sequence() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return next_;
+}
+
+void ReportLog::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  entries_.clear();
+}
+
+void ReportLog::discard_since(uint64_t sequence) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  while (!entries_.empty() && entries_.back().sequence >= sequence) entries_.pop_back();
+}
+
+ReportEntry ReportLog::append(ReportEntry entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  entry.sequence = next_++;
+  if (entries_.size() >= kMaxEntries) entries_.pop_front();
+  entries_.push_back(entry);
+  return entry;
+}
+
+ReportLog& report_log() {
+  static ReportLog log;
+  return log;
+}
+
+ReportSink set_report_sink(ReportSink sink) {
+  std::lock_guard<std::mutex> lock(g_sink_mutex);
+  std::swap(g_sink, sink);
+  return sink;
+}
+
+bool message_boxes_suppressed() {
+  return g_suppressors.load() > 0;
+}
+
+}  // namespace dlist
+
+void SpecBeep(short level, const char* unit, int line) {
+  dlist::ReportEntry entry;
+  entry.kind = dlist::ReportKind::beep;
+  entry.level = level;
+  entry.unit = unit ? unit : "";
+  entry.line = line;
+  dlist::report(std::move(entry));
+}
+
+void WarningId(int id) {
+  dlist::report(dlist::message_entry(dlist::ReportKind::warning, id));
+}
+
+void ErrorId(int id) {
+  dlist::report(dlist::message_entry(dlist::ReportKind::error, id));
+}
+
+void DiagnosticOut(const char* text) {
+  dlist::ReportEntry entry;
+  entry.kind = dlist::ReportKind::diagnostic;
+  entry.text = text ? text : "";
+  dlist::report(std::move(entry));
+}
+
+namespace ORB {
+
+MsgBoxSuppressor::MsgBoxSuppressor() {
+  ++dlist::g_suppressors;
+}
+
+MsgBoxSuppressor::~MsgBoxSuppressor() {
+  --dlist::g_suppressors;
+}
+
+}  // namespace ORB
