@@ -18,6 +18,7 @@
 
 // streams and record streamers
 #include "stream/stream.h"
+#include "palettes/streamers.h"
 
 // stand-ins of the suite's closed modules
 #include "host/file_handle.h"

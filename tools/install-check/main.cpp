@@ -3,6 +3,7 @@
 #include <dlist/dlist.h>
 
 #include <cstdio>
+#include <cstring>
 
 int main() {
   int failures = 0;
@@ -38,6 +39,12 @@ int main() {
   const std::vector<unsigned char>& bytes = out.bytes();
   check(bytes.size() == 10 && bytes[0] == 0xFE && bytes[9] == 0x3F, "stream encoding");
   check(CheckSum::f("abc", 3) == 6513249u, "CheckSum::f");
+
+  DBPALETTENODETYPE node;
+  std::memcpy(node.name, "Walls", 6);
+  StreamOutputMemory node_out;
+  Streamer<DBPALETTENODETYPE>(&node).io(node_out);
+  check(node_out.bytes().size() == 2 + 2 + 32 + 4 + 2, "Streamer<DBPALETTENODETYPE>");
 
   if (failures == 0) std::printf("consumer: ok\n");
   return failures == 0 ? 0 : 1;
