@@ -3,6 +3,7 @@
 // remaining() needs no system call and a read can be refused before it starts.
 #include "host/file_handle.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -24,6 +25,17 @@ int64_t tell64(std::FILE* f) {
 #else
   return static_cast<int64_t>(ftello(f));
 #endif
+}
+
+// Writes left until the injected failure; 0 when none is armed.
+std::atomic<unsigned> g_writes_until_failure{0};
+
+// True when this write is the one chosen to fail.
+bool injected_write_failure() {
+  unsigned left = g_writes_until_failure.load();
+  while (left != 0 && !g_writes_until_failure.compare_exchange_weak(left, left - 1)) {
+  }
+  return left == 1;
 }
 
 bool known_mode(const char* mode) {
@@ -81,6 +93,9 @@ void FileHandle::read(void* data, unsigned size) {
 void FileHandle::write(const void* data, unsigned size) {
   require_open("cannot write to");
   if (size == 0) return;
+  if (injected_write_failure()) {
+    throw dlist::StreamError("cannot write to '" + name_ + "': injected write failure");
+  }
   switch_direction(true);
   errno = 0;
   std::size_t put = std::fwrite(data, 1, size, file_);
@@ -131,3 +146,5 @@ void FileHandle::switch_direction(bool to_write) {
   }
   last_ = next;
 }
+
+void dlist::fail_file_writes_after(unsigned n) { g_writes_until_failure.store(n); }

@@ -56,3 +56,13 @@ class FileHandle {
   uint64_t size_ = 0;      // length of the file as far as this handle knows it
   int last_ = 0;           // last transfer: 0 none, 1 read, 2 write
 };
+
+namespace dlist {
+
+// Makes the n-th following FileHandle::write of at least one byte, on any handle (1:
+// the next one), fail as a failed write does: it writes nothing and throws
+// StreamError. 0 switches it off. The injection fires once. For tests of writers that
+// must survive a failed write.
+void fail_file_writes_after(unsigned n);
+
+}  // namespace dlist

@@ -20,8 +20,22 @@
 #include "stream/stream.h"
 #include "palettes/streamers.h"
 
+// palettes and prototypes
+#include "palettes/palette_records.h"
+#include "palettes/prototype_records.h"
+
 // stand-ins of the suite's closed modules
+#include "host/active_window.h"
+#include "host/database_browser.h"
+#include "host/dialog/framework.h"
 #include "host/file_handle.h"
+#include "host/model/kind_calls.h"
+#include "host/model/model_database.h"
+#include "host/model/palette_store.h"
+#include "host/model/prototype_store.h"
+#include "host/model/tree_store.h"
+#include "host/modul.h"
+#include "host/object_library.h"
 #include "host/report.h"
 #include "host/resources.h"
 #include "host/settings.h"

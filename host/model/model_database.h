@@ -1,0 +1,123 @@
+// The model database of the stand-ins: the project file that holds the palette and
+// prototype trees, the palettes, the stored element records with their surface sets
+// and reference chains, and the references of the model's elements to palettes.
+// Schema, system levels and rules are in docs/model_database.md.
+//
+// The suite's store handles (PALETTES, PROTOTYPES) and per-kind calls are
+// constructed for one operation with no arguments; they work on the active model,
+// set with set_active_model() or an ActiveModel scope. Without an active model
+// every store call fails.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dlist/api.h"
+#include "host/model/sqlite_connection.h"
+
+namespace dlist {
+
+// The two trees of the model database.
+enum class ModelTree : int { kPalettes = 1, kPrototypes = 2 };
+
+// The first level of user nodes: palette levels 0 to 2 and prototype levels 0 and 1
+// are the system levels (the root, the level-1 nodes of the palette tree, the kind
+// folders).
+inline constexpr int kPaletteUserLevel = 3;
+inline constexpr int kPrototypeUserLevel = 2;
+
+// Identifiers are 32-bit: the store refuses to hand out one above this.
+inline constexpr int64_t kMaxModelId = 0x7fffffff;
+
+// What an identifier names (column `what` of the identifier table).
+enum class ModelObject : int {
+  kPaletteNode = 1,
+  kPrototypeNode = 2,
+  kPalette = 3,
+  kElement = 4,
+};
+
+class DLIST_API ModelDatabase {
+ public:
+  static constexpr int kSchemaVersion = 1;
+
+  ModelDatabase() = default;
+  ModelDatabase(const ModelDatabase&) = delete;
+  ModelDatabase& operator=(const ModelDatabase&) = delete;
+
+  // Opens the project file at path (":memory:" for one in memory). A new file gets
+  // the schema and the system levels of both trees. False, with a reason in
+  // last_error(), for a file that cannot be opened or holds another schema.
+  bool open(const std::string& path);
+  void close();
+  bool is_open() const { return db_.is_open(); }
+  // The file of the project.
+  const std::string& fullpath() const { return db_.path(); }
+  std::string last_error() const { return error_.empty() ? db_.last_error() : error_; }
+
+  // The re-entrant write lock (see SqliteConnection).
+  bool write_lock() { return db_.write_lock(); }
+  bool write_unlock() { return db_.write_unlock(); }
+
+  // The root node of a tree (0 when the project is not open).
+  int64_t root(ModelTree tree);
+  // The kind folder of kind 1..13 in a tree (palette level 2, prototype level 1);
+  // 0 for another kind.
+  int64_t kind_folder(ModelTree tree, int kind);
+
+  // Records that element uses palette, counted in slot 0, 1 or 2 of the palette's
+  // reference counts. False for another slot, a palette that does not exist, or a
+  // failed write.
+  bool add_palette_reference(int64_t palette, int slot, int64_t element);
+
+  // A new identifier for an object, 0 on failure or when the 32-bit range is spent.
+  int64_t new_id(ModelObject what);
+  // Forgets an identifier (it is never handed out again).
+  bool drop_id(int64_t id);
+
+  SqliteConnection& connection() { return db_; }
+
+ private:
+  bool create_schema();
+  bool create_system_levels();
+  int64_t insert_system_node(ModelTree tree, int64_t parent, int seq, int level, int kind,
+                             const char* name);
+
+  SqliteConnection db_;
+  std::string error_;
+};
+
+// ---- the active model --------------------------------------------------------------
+
+// The model the store handles work on; null when none is set.
+DLIST_API ModelDatabase* active_model();
+// Sets the active model (null for none) and returns the one set before.
+DLIST_API ModelDatabase* set_active_model(ModelDatabase* model);
+
+// Makes a model the active one for a scope, then restores the one before.
+class DLIST_API ActiveModel {
+ public:
+  explicit ActiveModel(ModelDatabase& model) : previous_(set_active_model(&model)) {}
+  ~ActiveModel() { set_active_model(previous_); }
+  ActiveModel(const ActiveModel&) = delete;
+  ActiveModel& operator=(const ActiveModel&) = delete;
+
+ private:
+  ModelDatabase* previous_;
+};
+
+// ---- failure injection, for tests ------------------------------------------------------
+
+// Makes the n-th following store call (a member of PALETTES or PROTOTYPES, or a
+// per-kind call) fail with its failure value and change nothing; 1 is the next
+// call, 0 switches it off. It fires once.
+DLIST_API void fail_model_calls_after(unsigned n);
+// Makes the n-th following statement of the active model fail, wherever it falls
+// inside a call (the call then undoes its partial writes); 0 switches it off.
+DLIST_API void fail_model_statements_after(unsigned n);
+
+// The model for one store call: the active model, or null when there is none, it is
+// not open, or the call is the one chosen to fail.
+DLIST_API ModelDatabase* begin_model_call();
+
+}  // namespace dlist

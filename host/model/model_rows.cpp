@@ -1,0 +1,72 @@
+// Row-level helpers of the model database: nodes as rows, record kinds and record
+// removal.
+#include <cstring>
+
+#include "host/model/model_internal.h"
+
+namespace dlist::model {
+
+bool load_node(ModelDatabase& db, ModelTree tree, int64_t id, NodeRow* row) {
+  if (id <= 0) return false;
+  Statement s(db.connection(),
+              "SELECT parent, seq, level, kind, name, description, last, record FROM nodes "
+              "WHERE id = ?1 AND tree = ?2");
+  if (!s.bind(1, id).bind(2, static_cast<int>(tree)).row()) return false;
+  row->id = id;
+  row->parent = s.integer(0);
+  row->seq = s.integer(1);
+  row->level = static_cast<int>(s.integer(2));
+  row->kind = static_cast<int>(s.integer(3));
+  const auto name = s.blob(4);
+  const auto description = s.blob(5);
+  // A name longer than the node's field is a damaged row.
+  if (name.size() > sizeof(TreeNode::name)) return false;
+  row->name.assign(name.begin(), name.end());
+  row->description.assign(description.begin(), description.end());
+  row->last = static_cast<int>(s.integer(6));
+  row->record = s.integer(7);
+  return s.ok();
+}
+
+bool row_to_node(const NodeRow& row, TreeNode* node) {
+  TEXTBUFFER description;
+  if (!row.description.empty() &&
+      !description.assign(row.description.data(), static_cast<uint32_t>(row.description.size())))
+    return false;
+  node->level = static_cast<int16_t>(row.level);
+  node->kind = static_cast<int16_t>(row.kind);
+  std::memset(node->name, 0, sizeof node->name);
+  std::memcpy(node->name, row.name.data(), row.name.size());
+  node->description = std::move(description);
+  node->last = static_cast<int16_t>(row.last);
+  return true;
+}
+
+std::vector<unsigned char> node_name(const TreeNode& node) {
+  const auto* p = reinterpret_cast<const unsigned char*>(node.name);
+  return {p, p + field_length(node.name, sizeof node.name)};
+}
+
+int record_kind(ModelDatabase& db, ModelTree tree, int64_t record) {
+  if (record <= 0) return 0;
+  Statement s(db.connection(), tree == ModelTree::kPalettes
+                                   ? "SELECT kind FROM palettes WHERE id = ?1"
+                                   : "SELECT kind FROM elements WHERE id = ?1");
+  return s.bind(1, record).row() ? static_cast<int>(s.integer(0)) : 0;
+}
+
+bool delete_record_rows(ModelDatabase& db, int64_t record) {
+  static const char* const kDeletes[] = {
+      "DELETE FROM palettes WHERE id = ?1",    "DELETE FROM elements WHERE id = ?1",
+      "DELETE FROM surfaces WHERE owner = ?1", "DELETE FROM matrefs WHERE owner = ?1",
+      "DELETE FROM attrefs WHERE owner = ?1",  "DELETE FROM palette_refs WHERE palette = ?1",
+      "DELETE FROM ids WHERE id = ?1",
+  };
+  for (const char* sql : kDeletes) {
+    Statement s(db.connection(), sql);
+    if (!s.bind(1, record).run()) return false;
+  }
+  return true;
+}
+
+}  // namespace dlist::model

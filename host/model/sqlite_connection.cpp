@@ -1,0 +1,228 @@
+// The SQLite connection of the stand-in databases: statement cache, write lock and
+// call savepoints.
+#include "host/model/sqlite_connection.h"
+
+#include <sqlite3.h>
+
+#include <exception>
+#include <limits>
+
+namespace dlist {
+
+// ---- Statement ------------------------------------------------------------------
+
+Statement::Statement(SqliteConnection& db, const char* sql) : db_(db) {
+  stmt_ = db_.acquire(sql, &owned_);
+  ok_ = stmt_ != nullptr;
+}
+
+Statement::~Statement() {
+  db_.release(stmt_, owned_);
+}
+
+Statement& Statement::bind(int index, int64_t value) {
+  if (ok_) ok_ = sqlite3_bind_int64(stmt_, index, value) == SQLITE_OK;
+  return *this;
+}
+
+Statement& Statement::bind(int index, std::span<const unsigned char> blob) {
+  if (!ok_) return *this;
+  if (blob.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    ok_ = false;
+    return *this;
+  }
+  // A zero-length blob is bound as an empty blob, not as NULL.
+  static const unsigned char kEmpty = 0;
+  const void* data = blob.empty() ? &kEmpty : blob.data();
+  ok_ = sqlite3_bind_blob(stmt_, index, data, static_cast<int>(blob.size()), SQLITE_TRANSIENT) ==
+        SQLITE_OK;
+  return *this;
+}
+
+Statement& Statement::bind_null(int index) {
+  if (ok_) ok_ = sqlite3_bind_null(stmt_, index) == SQLITE_OK;
+  return *this;
+}
+
+bool Statement::row() {
+  if (!ok_) return false;
+  if (db_.injected_failure()) {
+    ok_ = false;
+    return false;
+  }
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) ok_ = false;
+  return false;
+}
+
+bool Statement::run() {
+  row();
+  return ok_;
+}
+
+int64_t Statement::integer(int column) const {
+  return ok_ ? sqlite3_column_int64(stmt_, column) : 0;
+}
+
+std::span<const unsigned char> Statement::blob(int column) const {
+  if (!ok_) return {};
+  const void* data = sqlite3_column_blob(stmt_, column);
+  const int n = sqlite3_column_bytes(stmt_, column);
+  if (data == nullptr || n <= 0) return {};
+  return {static_cast<const unsigned char*>(data), static_cast<std::size_t>(n)};
+}
+
+bool Statement::is_null(int column) const {
+  return !ok_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+// ---- SqliteConnection -------------------------------------------------------------
+
+SqliteConnection::~SqliteConnection() {
+  close();
+}
+
+bool SqliteConnection::open(const std::string& path) {
+  close();
+  sqlite3* db = nullptr;
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (rc != SQLITE_OK) {
+    open_error_ = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close_v2(db);
+    return false;
+  }
+  db_ = db;
+  path_ = path;
+  return true;
+}
+
+void SqliteConnection::close() {
+  for (auto& [sql, cached] : cache_) sqlite3_finalize(cached.stmt);
+  cache_.clear();
+  if (db_) sqlite3_close_v2(db_);  // an open transaction is rolled back
+  db_ = nullptr;
+  depth_ = 0;
+  abandoned_ = false;
+  savepoints_ = 0;
+}
+
+bool SqliteConnection::exec(const char* sql) {
+  return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+int64_t SqliteConnection::last_insert_id() const {
+  return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+std::string SqliteConnection::last_error() const {
+  return db_ ? sqlite3_errmsg(db_) : open_error_;
+}
+
+sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned) {
+  *owned = false;
+  if (!db_) return nullptr;
+  Cached& cached = cache_[sql];
+  if (cached.stmt && !cached.busy) {
+    cached.busy = true;
+    return cached.stmt;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  if (!cached.stmt) {
+    cached.stmt = stmt;
+    cached.busy = true;
+  } else {
+    *owned = true;  // the cached one is in use further up the stack
+  }
+  return stmt;
+}
+
+void SqliteConnection::release(sqlite3_stmt* stmt, bool owned) {
+  if (!stmt) return;
+  if (owned) {
+    sqlite3_finalize(stmt);
+    return;
+  }
+  // A cached statement is gone once the connection was closed under it.
+  for (auto& [sql, cached] : cache_) {
+    if (cached.stmt == stmt) {
+      sqlite3_reset(stmt);
+      sqlite3_clear_bindings(stmt);
+      cached.busy = false;
+      break;
+    }
+  }
+}
+
+bool SqliteConnection::injected_failure() {
+  if (fail_after_ == 0) return false;
+  return --fail_after_ == 0;
+}
+
+bool SqliteConnection::write_lock() {
+  if (!db_) return false;
+  if (depth_ == 0) {
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    abandoned_ = false;
+  }
+  ++depth_;
+  return true;
+}
+
+bool SqliteConnection::write_unlock() {
+  if (!db_ || depth_ == 0) return false;
+  if (--depth_ > 0) return !abandoned_;
+  if (!abandoned_ && exec("COMMIT")) return true;
+  exec("ROLLBACK");
+  abandoned_ = false;
+  return false;
+}
+
+void SqliteConnection::abandon() {
+  if (depth_ > 0) abandoned_ = true;
+}
+
+// ---- WriteLock ------------------------------------------------------------------
+
+WriteLock::WriteLock(SqliteConnection& db)
+    : db_(db), held_(db.write_lock()), exceptions_(std::uncaught_exceptions()) {}
+
+WriteLock::~WriteLock() {
+  if (!held_) return;
+  if (std::uncaught_exceptions() > exceptions_) db_.abandon();
+  db_.write_unlock();
+}
+
+void WriteLock::abandon() {
+  if (held_) db_.abandon();
+}
+
+// ---- CallScope ------------------------------------------------------------------
+
+CallScope::CallScope(SqliteConnection& db) : db_(db) {
+  name_ = "model_call_" + std::to_string(db_.savepoints_);
+  open_ = db_.exec(("SAVEPOINT " + name_).c_str());
+  if (open_) ++db_.savepoints_;
+}
+
+CallScope::~CallScope() {
+  if (!open_) return;
+  db_.exec(("ROLLBACK TO " + name_).c_str());
+  db_.exec(("RELEASE " + name_).c_str());
+  --db_.savepoints_;
+}
+
+bool CallScope::commit() {
+  if (!open_) return false;
+  if (!db_.exec(("RELEASE " + name_).c_str())) return false;  // the destructor undoes
+  open_ = false;
+  --db_.savepoints_;
+  return true;
+}
+
+}  // namespace dlist

@@ -1,0 +1,165 @@
+// One SQLite connection of a stand-in database: its prepared statements, its
+// re-entrant write lock and the per-call atomicity of its store calls.
+//
+// Write locks count like the suite's database tasks: the outermost write_lock
+// begins a transaction, the matching write_unlock commits it, so a whole import
+// is one transaction. Inside it every store call runs under a savepoint of its
+// own (CallScope): a call that fails undoes its own partial writes and reports
+// its failure value, while what earlier calls did stays for the commit. A lock
+// that is abandoned (WriteLock left by an exception, or abandon()) rolls the
+// whole transaction back at its outermost unlock.
+//
+// Tests make statements fail on purpose with fail_statements_after().
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "dlist/api.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dlist {
+
+class SqliteConnection;
+
+// A prepared statement in use: bind, step, read columns; reset when it goes out of
+// scope. Every failure (of SQLite or injected) makes ok() false, and later calls do
+// nothing, so a sequence of binds and steps is checked once at its end.
+class DLIST_API Statement {
+ public:
+  Statement(SqliteConnection& db, const char* sql);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int index, int64_t value);
+  Statement& bind(int index, std::span<const unsigned char> blob);
+  Statement& bind_null(int index);
+
+  // Steps once: true when a row is there to read; false at the end or on failure.
+  bool row();
+  // Steps a statement that gives no row; false on failure.
+  bool run();
+
+  int64_t integer(int column) const;
+  // The bytes of a column (empty for NULL); valid until the next step or reset.
+  std::span<const unsigned char> blob(int column) const;
+  bool is_null(int column) const;
+
+  bool ok() const { return ok_; }
+
+ private:
+  SqliteConnection& db_;
+  sqlite3_stmt* stmt_ = nullptr;
+  bool owned_ = false;  // prepared for this use only (the cached one was busy)
+  bool ok_ = true;
+};
+
+class DLIST_API SqliteConnection {
+ public:
+  SqliteConnection() = default;
+  ~SqliteConnection();
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  // Opens (creating when missing) the database file at path, ":memory:" for one in
+  // memory. False, with a reason in last_error(), when it cannot be opened.
+  bool open(const std::string& path);
+  void close();
+  bool is_open() const { return db_ != nullptr; }
+  const std::string& path() const { return path_; }
+
+  // Runs statements that give no rows; false on failure.
+  bool exec(const char* sql);
+  // The row id of the last insert.
+  int64_t last_insert_id() const;
+  std::string last_error() const;
+
+  // ---- the re-entrant write lock ----
+  // Takes the lock; the outermost one begins a transaction. False when it could not
+  // begin (the count is not raised).
+  bool write_lock();
+  // Gives the lock back; the outermost one commits, or rolls back when the
+  // transaction was abandoned or the commit failed. False when nothing was
+  // committed (also for an unlock without a lock).
+  bool write_unlock();
+  // Makes the open transaction roll back at its outermost unlock.
+  void abandon();
+  int lock_depth() const { return depth_; }
+
+  // ---- failure injection, for tests ----
+  // Makes the n-th following statement step fail (1: the next one); 0 switches it
+  // off. The injection fires once.
+  void fail_statements_after(unsigned n) { fail_after_ = n; }
+
+ private:
+  friend class Statement;
+  friend class CallScope;
+
+  struct Cached {
+    sqlite3_stmt* stmt = nullptr;
+    bool busy = false;
+  };
+
+  sqlite3_stmt* acquire(const char* sql, bool* owned);
+  void release(sqlite3_stmt* stmt, bool owned);
+  // True when the statement about to step is the one chosen to fail.
+  bool injected_failure();
+
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  std::string open_error_;  // why the last open failed
+  std::unordered_map<std::string, Cached> cache_;
+  int depth_ = 0;           // write locks held
+  bool abandoned_ = false;  // the open transaction is to be rolled back
+  int savepoints_ = 0;      // call scopes open
+  unsigned fail_after_ = 0;
+};
+
+// The lock of one scope: takes the write lock, and gives it back when the scope
+// ends; leaving the scope by an exception abandons the transaction first.
+class DLIST_API WriteLock {
+ public:
+  explicit WriteLock(SqliteConnection& db);
+  ~WriteLock();
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+
+  // False when the lock could not be taken.
+  explicit operator bool() const { return held_; }
+  // Rolls the whole transaction back at its outermost unlock.
+  void abandon();
+
+ private:
+  SqliteConnection& db_;
+  bool held_;
+  int exceptions_;  // uncaught exceptions when the lock was taken
+};
+
+// The savepoint of one store call that writes: commit() keeps its writes; leaving
+// the scope without it undoes them.
+class DLIST_API CallScope {
+ public:
+  explicit CallScope(SqliteConnection& db);
+  ~CallScope();
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+  // False when the savepoint could not be opened; the call then fails.
+  explicit operator bool() const { return open_; }
+  // Keeps the call's writes; false (writes undone) when that fails.
+  bool commit();
+
+ private:
+  SqliteConnection& db_;
+  std::string name_;
+  bool open_ = false;
+};
+
+}  // namespace dlist

@@ -1,0 +1,193 @@
+// The project file, the write lock as one transaction, and injected failures.
+#include "host/model/model_database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "host/model/kind_calls.h"
+#include "model_test_support.h"
+
+namespace dlist::testing {
+namespace {
+
+using ModelDatabaseTest = ModelTest;
+
+std::string temp_project(const char* name) {
+  const std::string path = ::testing::TempDir() + name;
+  std::filesystem::remove(path);
+  return path;
+}
+
+long new_folder(const char* name, short kind = 1) {
+  PALETTES pal;
+  auto node = node_named<DBPALETTENODETYPE>(name);
+  return pal.cre_node(pal.get_root(kind), node, 0);
+}
+
+TEST(ModelDatabaseFile, AProjectFileKeepsItsTreesAndRefusesOtherFiles) {
+  const std::string path = temp_project("model_keep.dlp");
+  long folder = 0;
+  {
+    ModelDatabase db;
+    ASSERT_TRUE(db.open(path)) << db.last_error();
+    EXPECT_EQ(db.fullpath(), path);
+    ActiveModel active(db);
+    folder = new_folder("Kept");
+    ASSERT_GT(folder, 0);
+  }
+  {
+    ModelDatabase db;
+    ASSERT_TRUE(db.open(path)) << db.last_error();
+    ActiveModel active(db);
+    PALETTES pal;
+    DBPALETTENODETYPE node;
+    ASSERT_EQ(pal.get_id_node(folder, &node), folder);
+    EXPECT_STREQ(node.name, "Kept");
+    PROTOTYPES proto;
+    EXPECT_GT(proto.get_root(13), 0);  // the system levels were made once, not again
+    EXPECT_EQ(proto.rew_node(0), proto.get_root(0));
+    int children = 0;
+    DBPROTOTYPENODE pnode;
+    while (proto.get_node(&pnode) > 0) ++children;
+    EXPECT_EQ(children, 13);
+  }
+  // Another schema version, or a file that is no database, is refused.
+  {
+    ModelDatabase db;
+    ASSERT_TRUE(db.open(path));
+    ASSERT_TRUE(db.connection().exec("PRAGMA user_version = 99"));
+  }
+  ModelDatabase db;
+  EXPECT_FALSE(db.open(path));
+  EXPECT_NE(db.last_error().find("99"), std::string::npos);
+  const std::string junk = temp_project("model_junk.dlp");
+  std::ofstream(junk) << std::string(2000, 'x');
+  EXPECT_FALSE(db.open(junk));
+  EXPECT_FALSE(db.is_open());
+}
+
+TEST(ModelDatabaseFile, WithoutAnActiveModelEveryCallFails) {
+  ModelDatabase* previous = set_active_model(nullptr);
+  PALETTES pal;
+  DBPALETTENODETYPE node;
+  node.set_name("x");
+  int existed = 0;
+  EXPECT_EQ(pal.rew_node(0), -1);
+  EXPECT_EQ(pal.get_root(1), 0);
+  EXPECT_EQ(pal.cre_node(1, node, 0), -1);
+  EXPECT_EQ(pal.is_usedname(1, "x", 0), 1);
+  EXPECT_EQ(cre_hotspalette(DBHOTSPALETTE{}, &existed), 0);
+  DBLINETYPE line;
+  EXPECT_EQ(cre_line(&line, nullptr, nullptr, -1, 0), 0);
+  set_active_model(previous);
+}
+
+TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
+  const std::string path = temp_project("model_lock.dlp");
+  ModelDatabase writer, reader;
+  ASSERT_TRUE(writer.open(path));
+  ASSERT_TRUE(reader.open(path));
+  auto folders_seen = [&reader] {
+    Statement s(reader.connection(), "SELECT count(*) FROM nodes WHERE level = 3");
+    return s.row() ? s.integer(0) : -1;
+  };
+  ActiveModel active(writer);
+  {
+    WriteLock outer(writer.connection());
+    ASSERT_TRUE(outer);
+    new_folder("A");
+    {
+      WriteLock inner(writer.connection());
+      new_folder("B");
+    }
+    EXPECT_EQ(writer.connection().lock_depth(), 1);
+    EXPECT_EQ(folders_seen(), 0);  // nothing committed yet
+  }
+  EXPECT_EQ(folders_seen(), 2);
+
+  // An abandoned lock, or one left by an exception, rolls everything back.
+  {
+    WriteLock outer(writer.connection());
+    new_folder("C");
+    WriteLock inner(writer.connection());
+    inner.abandon();
+  }
+  EXPECT_EQ(folders_seen(), 2);
+  try {
+    WriteLock outer(writer.connection());
+    new_folder("D");
+    throw std::runtime_error("interrupted");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(folders_seen(), 2);
+  EXPECT_EQ(writer.connection().lock_depth(), 0);
+  EXPECT_FALSE(writer.write_unlock());  // no lock to give back
+}
+
+TEST_F(ModelDatabaseTest, AFailedCallUndoesOnlyItsOwnWrites) {
+  ASSERT_TRUE(db_.write_lock());
+  const long kept = new_folder("Kept");
+  ASSERT_GT(kept, 0);
+  DBWALLTYPE wall;
+  DBMATREFCHAIN mat;
+  mat.push(DBMATREF());
+  mat.push(DBMATREF());
+  // Statement 1 allocates the identifier, 2 stores the record, 3 clears the surface
+  // rows, 4 the material rows, 5 and 6 store them: fail the second material row.
+  fail_model_statements_after(6);
+  EXPECT_EQ(cre_wall(&wall, nullptr, &mat, nullptr, -1, 0), 0);
+  EXPECT_EQ(rows("elements"), 0);
+  EXPECT_EQ(rows("matrefs"), 0);
+  EXPECT_EQ(rows("ids"), 1 + 27 + 14);  // the system nodes and Kept
+  ASSERT_TRUE(db_.write_unlock());
+  PALETTES pal;
+  EXPECT_EQ(pal.is_nodeid(kept), 1);
+}
+
+TEST_F(ModelDatabaseTest, InjectedCallFailuresHitTheChosenCall) {
+  fail_model_calls_after(2);
+  EXPECT_EQ(new_folder("one"), -1);  // get_root, then cre_node: the second call fails
+  EXPECT_EQ(rows("nodes"), 1 + 26 + 14);
+  EXPECT_GT(new_folder("one"), 0);  // fires once
+  int existed = 0;
+  fail_model_calls_after(1);
+  EXPECT_EQ(cre_hotspalette(DBHOTSPALETTE{}, &existed), 0);
+  EXPECT_GT(cre_hotspalette(DBHOTSPALETTE{}, &existed), 0);
+}
+
+// Every statement of a creation is made to fail in turn: each run either fails
+// with nothing stored or stores everything.
+TEST_F(ModelDatabaseTest, EveryFailingStatementLeavesNoPartialRecord) {
+  DBCEILTYPE ceil;
+  DBSURFREFTYPE surf;
+  surf.push(surface("a", 1));
+  surf.push(surface("b", 2));
+  DBMATREFCHAIN mat;
+  mat.push(DBMATREF());
+  DBATTREFCHAIN attr;
+  attr.push(DBATTREFTYPE());
+  attr.push(DBATTREFTYPE());
+  long id = 0;
+  unsigned n = 1;
+  for (; n < 100 && id == 0; ++n) {
+    fail_model_statements_after(n);
+    id = cre_ceil(&ceil, &surf, &mat, &attr, -1, 0);
+    if (id == 0) {
+      EXPECT_EQ(rows("elements"), 0) << n;
+      EXPECT_EQ(rows("surfaces") + rows("matrefs") + rows("attrefs"), 0) << n;
+    }
+  }
+  fail_model_statements_after(0);
+  ASSERT_GT(id, 0);
+  EXPECT_GT(n, 5u);
+  EXPECT_EQ(rows("surfaces"), 2);
+  EXPECT_EQ(rows("attrefs"), 2);
+}
+
+}  // namespace
+}  // namespace dlist::testing
