@@ -3,16 +3,47 @@
 // operation (with one line on stderr), 2 wrong usage.
 #pragma once
 
+#include <iosfwd>
+#include <string>
+
 namespace CLI {
 class App;
 }
 
 namespace dlist::cli {
 
+// The streams of one run of the command; `terminal` tells whether `in` is a
+// terminal that questions may be asked on.
+struct Console {
+  std::istream& in;
+  std::ostream& out;  // results
+  std::ostream& err;  // refusals, failures, reports, message boxes and questions
+  bool terminal = false;
+};
+
+// The options that every command takes.
+struct GlobalOptions {
+  std::string project;  // the project file; empty: ./project.dlist
+  bool yes = false;     // answer every question Yes
+  bool no = false;      // answer every question No
+  bool quiet = false;   // no confirmations on stdout
+};
+
 struct Context {
+  explicit Context(Console& console) : console(console) {}
+
+  Console& console;
+  GlobalOptions options;
   int status = 0;
 };
 
+// Parses the arguments and runs the command they name; the exit status.
+int run_dlist(int argc, const char* const* argv, Console& console);
+
+void add_global_options(CLI::App& app, Context& context);
+void add_init_command(CLI::App& app, Context& context);
+// `dlist palettes ...` and `dlist prototypes ...`.
+void add_tree_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

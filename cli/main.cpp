@@ -1,23 +1,19 @@
 // The `dlist` command: a front end over the functions the system exports to its
-// host. Each subcommand lives in its own file and registers itself here.
-#include <CLI/CLI.hpp>
+// host. The subcommands live in the other files of this folder (one family a
+// file); this file only hands them the process's streams.
+#include <iostream>
 
-#include <cstdio>
-#include <exception>
+#if defined(_WIN32)
+#include <io.h>
+#define DLIST_ISATTY _isatty
+#else
+#include <unistd.h>
+#define DLIST_ISATTY isatty
+#endif
 
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"dlist: presets, material library and exchange files of a building model"};
-  app.require_subcommand(1);
-  dlist::cli::Context context;
-  dlist::cli::add_demo_command(app, context);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    // CLI11 answers 0 for --help; wrong usage is status 2.
-    int rc = app.exit(e);
-    return rc == 0 ? 0 : 2;
-  }
-  return context.status;
+  dlist::cli::Console console{std::cin, std::cout, std::cerr, DLIST_ISATTY(0) != 0};
+  return dlist::cli::run_dlist(argc, argv, console);
 }

@@ -3,7 +3,7 @@
 # when one is missing and we are root; otherwise says what to install.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev nlohmann-json3-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,147 @@
+// Opening the project, the global options, the console user and report sink of a
+// command's run, and `dlist init`.
+#include "cli/project.h"
+
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "host/dialog/console_user.h"
+#include "host/dialog/dialog_user.h"
+#include "host/report.h"
+
+namespace dlist::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How the console user answers questions: as the options say, else on the
+// terminal, else No.
+ConsoleOptions console_options(const GlobalOptions& options, bool terminal) {
+  ConsoleOptions c;
+  if (options.yes)
+    c.questions = ConsoleOptions::Questions::kAlwaysYes;
+  else if (options.no || !terminal)
+    c.questions = ConsoleOptions::Questions::kAlwaysNo;
+  else
+    c.questions = ConsoleOptions::Questions::kAsk;
+  return c;
+}
+
+// Prints every report-log entry on a stream while it lives.
+class ReportPrinter {
+ public:
+  explicit ReportPrinter(std::ostream& err)
+      : previous_(set_report_sink(
+            [&err](const ReportEntry& entry) { err << "dlist: " << describe(entry) << "\n"; })) {}
+  ~ReportPrinter() { set_report_sink(previous_); }
+  ReportPrinter(const ReportPrinter&) = delete;
+  ReportPrinter& operator=(const ReportPrinter&) = delete;
+
+ private:
+  ReportSink previous_;
+};
+
+}  // namespace
+
+int Output::fail(const std::string& what) {
+  err_ << "dlist " << command_ << ": " << what << "\n";
+  return 1;
+}
+
+void Output::note(const std::string& line) {
+  if (!quiet_) out_ << line << "\n";
+}
+
+std::string project_path(const GlobalOptions& options) {
+  return options.project.empty() ? std::string(kDefaultProject) : options.project;
+}
+
+bool open_project(ModelDatabase& db, const std::string& path, bool create_missing,
+                  std::string* error) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  const bool missing = status.type() == fs::file_type::not_found;
+  if (ec && !missing) {
+    *error = "cannot reach " + path + ": " + ec.message();
+    return false;
+  }
+  if (missing && !create_missing) {
+    *error = "there is no project " + path + " (dlist --project " + path + " init creates it)";
+    return false;
+  }
+  if (fs::is_directory(status)) {
+    *error = path + " is a folder, not a project file";
+    return false;
+  }
+  if (!db.open(path)) {
+    *error = "cannot open the project " + path + ": " + db.last_error();
+    return false;
+  }
+  return true;
+}
+
+Transaction::~Transaction() {
+  if (!held_) return;
+  db_.connection().abandon();
+  db_.write_unlock();
+}
+
+bool Transaction::commit() {
+  if (!held_) return false;
+  held_ = false;
+  return db_.write_unlock();
+}
+
+int run_in_project(Context& context, const std::string& command, bool create_missing,
+                   const ProjectBody& body) {
+  Console& console = context.console;
+  Output out(console.out, console.err, command, context.options.quiet);
+  try {
+    const std::string path = project_path(context.options);
+    ModelDatabase project;
+    std::string error;
+    if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
+      return out.fail(error);
+    ActiveModel active(project);
+    ConsoleUser user(console_options(context.options, console.terminal), console.in, console.err);
+    DialogUserScope answering(user);
+    ReportPrinter printer(console.err);
+    return body(project, out);
+  } catch (const std::exception& e) {
+    return out.fail(e.what());
+  }
+}
+
+int init_command(ModelDatabase& project, bool existed, Output& out) {
+  out.note((existed ? "project " : "created the project ") + project.fullpath() +
+           (existed ? " is ready" : ""));
+  return 0;
+}
+
+void add_global_options(CLI::App& app, Context& context) {
+  GlobalOptions& o = context.options;
+  app.add_option("--project", o.project, "The project file (default: ./project.dlist)");
+  CLI::Option* yes = app.add_flag("--yes", o.yes, "Answer Yes to every question");
+  CLI::Option* no = app.add_flag("--no", o.no, "Answer No to every question");
+  yes->excludes(no);
+  no->excludes(yes);
+  app.add_flag("--quiet,-q", o.quiet, "Print no confirmations");
+}
+
+void add_init_command(CLI::App& app, Context& context) {
+  CLI::App* cmd = app.add_subcommand("init", "Create the project file (with its system folders)");
+  cmd->callback([&context] {
+    const std::string path = project_path(context.options);
+    std::error_code ec;
+    const bool existed = fs::exists(path, ec);
+    context.status = run_in_project(
+        context, "init", true,
+        [existed](ModelDatabase& db, Output& out) { return init_command(db, existed, out); });
+  });
+}
+
+}  // namespace dlist::cli

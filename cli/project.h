@@ -1,0 +1,85 @@
+// What every command of `dlist` shares: the output of a command body, opening the
+// project file, the console user that answers the system's questions, the sink
+// that prints the report log, and one transaction around a command's changes.
+//
+// A command body takes the open project (the active model) and an Output, so the
+// tests run it in-process on a project in memory.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include "cli/commands.h"
+#include "host/model/model_database.h"
+
+namespace dlist::cli {
+
+// The project file used when --project is not given; created on first use.
+inline constexpr char kDefaultProject[] = "project.dlist";
+
+// Where a command body writes: results on out, refusals and failures on err, one
+// line each, beginning with "dlist <command>: ".
+class Output {
+ public:
+  Output(std::ostream& out, std::ostream& err, std::string command, bool quiet = false)
+      : out_(out), err_(err), command_(std::move(command)), quiet_(quiet) {}
+
+  std::ostream& out() { return out_; }
+  // Writes what went wrong on err; returns 1, the status of a refused operation.
+  int fail(const std::string& what);
+  // Writes a confirmation line on out, unless quiet.
+  void note(const std::string& line);
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  std::string command_;
+  bool quiet_;
+};
+
+// The project file that the options name.
+std::string project_path(const GlobalOptions& options);
+
+// Opens the project file at path into db. A missing file is created (with the
+// system levels of both trees) only when create_missing; otherwise, and for a file
+// that is no project, false with the reason in *error.
+bool open_project(ModelDatabase& db, const std::string& path, bool create_missing,
+                  std::string* error);
+
+// The changes of one command as one transaction: committed by commit(), rolled
+// back when the scope ends without it, so a command that fails half-way leaves
+// the project as it was.
+class Transaction {
+ public:
+  explicit Transaction(ModelDatabase& db) : db_(db), held_(db.write_lock()) {}
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  // False when the transaction could not begin.
+  explicit operator bool() const { return held_; }
+  // Commits; false when nothing could be committed.
+  bool commit();
+
+ private:
+  ModelDatabase& db_;
+  bool held_;
+};
+
+// A command body: works on the open project (the active model) and writes to out.
+using ProjectBody = std::function<int(ModelDatabase& project, Output& out)>;
+
+// Runs body on the project of the context's options: opens it (creating the
+// default project on first use, and any missing file when create_missing), makes
+// it the active model, lets the console user answer questions as the options say
+// and prints the report log's entries on err while body runs. Returns body's
+// status, or 1 when the project cannot be opened or body throws.
+int run_in_project(Context& context, const std::string& command, bool create_missing,
+                   const ProjectBody& body);
+
+// The body of `dlist init`: says whether the project was created or found.
+int init_command(ModelDatabase& project, bool existed, Output& out);
+
+}  // namespace dlist::cli
