@@ -23,12 +23,18 @@
 // palettes and prototypes
 #include "palettes/palette_records.h"
 #include "palettes/prototype_records.h"
+#include "palettes/exchange_reader.h"
+#include "palettes/exchange_writer.h"
+#include "palettes/name_generator.h"
 
 // stand-ins of the suite's closed modules
 #include "host/active_window.h"
 #include "host/database_browser.h"
 #include "host/dialog/framework.h"
+#include "host/cursor.h"
+#include "host/file_description.h"
 #include "host/file_handle.h"
+#include "host/resource_appendix.h"
 #include "host/model/kind_calls.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"

@@ -1,0 +1,54 @@
+// FileReplacement: writing a file that takes the place of another only when it is
+// complete. The bytes go to a new file beside the target (same folder, so the final
+// rename never crosses file systems, under a unique name); commit() closes it,
+// reporting a failed flush, and renames it over the target. Until then, and whenever
+// anything fails, the target stays as it was, byte for byte, and the temporary file
+// is removed when the replacement ends.
+#pragma once
+
+#include <string>
+
+#include "host/file_handle.h"
+
+namespace dlist {
+
+class FileReplacement {
+ public:
+  // Creates the temporary file beside target and opens it for writing. Throws
+  // StreamError naming the target when no temporary file can be made there.
+  explicit FileReplacement(const std::string& target);
+  // Removes the temporary file unless it was committed.
+  ~FileReplacement() = default;
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // The open temporary file.
+  FileHandle& file() { return file_; }
+  const std::string& target() const { return target_; }
+  const std::string& temporary_path() const { return temporary_.path; }
+
+  // Flushes and closes the temporary file; throws StreamError when that fails. Bytes
+  // may still be appended by name (temporary_path()) before commit().
+  void close();
+  // Closes the temporary file when it is open, then renames it over the target.
+  // Throws StreamError when either fails; the target is then untouched.
+  void commit();
+
+ private:
+  // The temporary file's name; removes the file when it ends, unless kept. Declared
+  // before the handle, so that the file is closed before it is removed.
+  struct Temporary {
+    std::string path;
+    bool keep = false;
+    ~Temporary();
+  };
+
+  // Creates a file of a new name beside target and returns the name.
+  static std::string create_beside(const std::string& target);
+
+  std::string target_;
+  Temporary temporary_;
+  FileHandle file_;
+};
+
+}  // namespace dlist

@@ -1,0 +1,610 @@
+// The exchange file reader: one block loop for both trees, the pending data of the
+// record that precedes its node, the folder map from the file's folders to the
+// project's, and the visible items of the manager's tree view. Per-kind work
+// (restoring and storing records) is written once over the kind. Every failure is
+// an ImportFailure with its reason, caught at the end of the pass.
+
+#include "palettes/exchange_reader.h"
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "foundation/element_kinds.h"
+#include "foundation/records.h"
+#include "host/cursor.h"
+#include "host/dialog/framework.h"
+#include "host/dialog/notify_codes.h"
+#include "host/dialog/tree_view.h"
+#include "host/file_description.h"
+#include "host/file_handle.h"
+#include "host/model/model_database.h"
+#include "host/model/palette_store.h"
+#include "host/model/prototype_store.h"
+#include "host/model/sqlite_connection.h"
+#include "host/report.h"
+#include "host/resource_appendix.h"
+#include "palettes/clash_dialog.h"
+#include "palettes/exchange_format.h"
+#include "palettes/exchange_internal.h"
+#include "palettes/kind_calls_internal.h"
+#include "palettes/name_generator.h"
+#include "palettes/palette_records.h"
+#include "palettes/streamers.h"
+
+namespace dlist {
+namespace {
+
+constexpr int kPaletteTreeView = 10750;
+constexpr int kPrototypeTreeView = 10751;
+constexpr int kNameLength = 32;  // node names, the terminating zero included
+constexpr int kNameMode = 0;     // "~%d" up to 999
+
+// Images of the tree views' items.
+constexpr int kFolderImage = 0;
+constexpr int kPaletteImage = 1;
+constexpr int kPrototypeImage = 3;
+
+// The largest palette image (BLOCK_PALETTE is refused beyond it at once).
+constexpr std::size_t kMaxPaletteImage = [] {
+  std::size_t n = 0;
+  for (const KindFacts& f : kKinds) n = f.palette_image_size > n ? f.palette_image_size : n;
+  return n;
+}();
+
+class ImportFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void fail(const std::string& what) { throw ImportFailure(what); }
+
+std::string str(long long v) { return std::to_string(v); }
+
+std::string name_of(const TreeNode& node) {
+  return std::string(node.name, field_length(node.name, sizeof node.name));
+}
+
+struct PaletteTree {
+  using Store = PALETTES;
+  using Node = DBPALETTENODETYPE;
+  static constexpr bool kPalettes = true;
+  static constexpr int kUserLevel = kPaletteUserLevel;
+  static constexpr int32_t kFileCode = kPaletteFileCode;
+  static constexpr int kTreeView = kPaletteTreeView;
+  static constexpr const char* kName = "PaletteImport";
+};
+
+struct PrototypeTree {
+  using Store = PROTOTYPES;
+  using Node = DBPROTOTYPENODE;
+  static constexpr bool kPalettes = false;
+  static constexpr int kUserLevel = kPrototypeUserLevel;
+  static constexpr int32_t kFileCode = kPrototypeFileCode;
+  static constexpr int kTreeView = kPrototypeTreeView;
+  static constexpr const char* kName = "PrototypeImport";
+};
+
+// Reads block headers and contents up to the end of the blocks (the start of a
+// resource appendix, or the end of the file).
+class BlockReader {
+ public:
+  BlockReader(FileHandle& file, uint64_t end) : file_(file), end_(end) {}
+
+  uint64_t offset() const { return file_.tell(); }
+  uint64_t left() const { return end_ > file_.tell() ? end_ - file_.tell() : 0; }
+
+  BlockHeader header() {
+    const uint64_t at = offset();
+    if (left() < kBlockHeaderSize) {
+      fail("block header at offset " + str(at) + " is cut short: " + str(left()) +
+           " bytes are left");
+    }
+    unsigned char bytes[kBlockHeaderSize];
+    file_.read(bytes, sizeof bytes);
+    return decode_block_header(bytes);
+  }
+
+  // The content of block h, whose header began at `at`; refused when its size is
+  // negative, above cap or beyond the bytes left.
+  std::vector<unsigned char> content(const BlockHeader& h, uint64_t at, uint64_t cap) {
+    const char* name = block_name(h.code);
+    if (h.size < 0 || static_cast<uint64_t>(h.size) > left()) {
+      fail(std::string(name) + " at offset " + str(at) + " gives size " + str(h.size) + ", " +
+           str(left()) + " bytes are left");
+    }
+    if (static_cast<uint64_t>(h.size) > cap) {
+      fail(std::string(name) + " at offset " + str(at) + " gives size " + str(h.size) +
+           ", more than " + str(cap));
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(h.size));
+    if (!bytes.empty()) file_.read(bytes.data(), static_cast<unsigned>(bytes.size()));
+    return bytes;
+  }
+
+ private:
+  FileHandle& file_;
+  uint64_t end_;
+};
+
+// The data that precede the node of a leaf.
+struct Pending {
+  bool has_record = false;
+  std::vector<unsigned char> record;  // BLOCK_PALETTE or BLOCK_RECORD content
+  uint64_t record_at = 0;             // offset of its block
+  DBSURFREFTYPE surf;
+  DBMATREFCHAIN mat;
+  DBATTREFCHAIN attr;
+  bool has_text = false;
+  std::string text;
+};
+
+// An item of the manager's tree view: a folder or leaf node, or a palette by its
+// record identifier.
+struct VisibleItem {
+  _TREEITEM* item;
+  long id;
+  bool record;  // id names a palette (palette tree) or a prototype node
+};
+
+template <class Tree>
+class Importer {
+ public:
+  using Node = typename Tree::Node;
+  using Store = typename Tree::Store;
+
+  Importer(void* dialog, long target, const Node& target_node)
+      : dialog_(dialog), filter_(target_node.kind) {
+    const bool user_folder = target_node.depth() >= Tree::kUserLevel;
+    Store store;
+    for (int k = kFirstKind; k <= kLastKind; ++k) {
+      const long folder = user_folder && target_node.kind == k ? target : store.get_root(k);
+      if (folder > 0) folders_[{k, 0}] = folder;
+    }
+  }
+
+  // Reads file through its end block. Throws ImportFailure (or StreamError) on any
+  // failure.
+  void run(const char* file) {
+    uint64_t trailer = 0;
+    APPENDIX appendix;
+    if (appendix.IsAppendix(file)) {
+      if (appendix.ReadAppendix(file) == 0) fail("resource appendix: " + appendix.last_error());
+      trailer = appendix.trailer_size();
+    }
+    collect_visible_items();
+
+    FileHandle in(file, "rb");
+    const uint64_t end = in.remaining() - trailer;
+    ReadDescription(in, nullptr);
+    if (in.tell() > end) fail("the description header runs into the resource appendix");
+    BlockReader reader(in, end);
+
+    const BlockHeader first = reader.header();
+    if (first.code != Tree::kFileCode) {
+      fail("the first block at offset " + str(in.tell() - kBlockHeaderSize) + " has code " +
+           str(first.code) + "; a " + (Tree::kPalettes ? "palette" : "prototype") +
+           " file opens with " + str(Tree::kFileCode));
+    }
+    DiagnosticOut(block_name(first.code));
+
+    for (;;) {
+      const uint64_t at = reader.offset();
+      const BlockHeader h = reader.header();
+      const char* name = accepted(h.code) ? block_name(h.code) : nullptr;
+      if (!name) fail("block code " + str(h.code) + " at offset " + str(at) + " is not read here");
+      DiagnosticOut(name);
+      if (h.code == BLOCK_END) return;  // the headless tree views need no redraw
+      block(reader, h, at);
+    }
+  }
+
+ private:
+  static bool accepted(int32_t code) {
+    switch (code) {
+      case BLOCK_NODE:
+      case BLOCK_SURFREF:
+      case BLOCK_END: return true;
+      case BLOCK_PALETTE: return Tree::kPalettes;
+      case BLOCK_RECORD:
+      case BLOCK_MATREF:
+      case BLOCK_ATTREF:
+      case BLOCK_TEXT: return !Tree::kPalettes;
+      default: return false;
+    }
+  }
+
+  void block(BlockReader& reader, const BlockHeader& h, uint64_t at) {
+    switch (h.code) {
+      case BLOCK_PALETTE:
+      case BLOCK_RECORD: {
+        pending_ = Pending{};
+        pending_.record =
+            reader.content(h, at, h.code == BLOCK_PALETTE ? kMaxPaletteImage : UINT32_MAX);
+        pending_.has_record = true;
+        pending_.record_at = at;
+        break;
+      }
+      case BLOCK_SURFREF: {
+        if (h.size != static_cast<int32_t>(kSurfaceBlockSize)) {
+          fail("BLOCK_SURFREF at offset " + str(at) + " has size " + str(h.size) +
+               "; a surface entry has " + str(kSurfaceBlockSize));
+        }
+        const std::vector<unsigned char> bytes = reader.content(h, at, kSurfaceBlockSize);
+        DBSURFHATCH entry;
+        from_plain_image(entry, bytes.data());
+        append(pending_.surf, entry, at);
+        break;
+      }
+      case BLOCK_MATREF: {
+        DBMATREF ref;
+        restore(ref, reader.content(h, at, UINT32_MAX), "BLOCK_MATREF", at);
+        append(pending_.mat, ref, at);
+        break;
+      }
+      case BLOCK_ATTREF: {
+        DBATTREFTYPE ref;
+        restore(ref, reader.content(h, at, UINT32_MAX), "BLOCK_ATTREF", at);
+        append(pending_.attr, ref, at);
+        break;
+      }
+      case BLOCK_TEXT: {
+        const std::vector<unsigned char> bytes = reader.content(h, at, kMaxTextBlockBytes);
+        if (bytes.empty() ||
+            std::memchr(bytes.data(), 0, bytes.size()) != &bytes[bytes.size() - 1]) {
+          fail("BLOCK_TEXT at offset " + str(at) + " does not end with its only zero");
+        }
+        pending_.text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size() - 1);
+        pending_.has_text = true;
+        break;
+      }
+      case BLOCK_NODE: {
+        Node node;
+        restore(node, reader.content(h, at, UINT32_MAX), "BLOCK_NODE", at);
+        this->node(node, h, at);
+        break;
+      }
+    }
+  }
+
+  // Fills object from a streamed block that it must consume exactly.
+  template <class T>
+  static void restore(T& object, const std::vector<unsigned char>& bytes, const char* name,
+                      uint64_t at) {
+    try {
+      stream_in(object, bytes);
+    } catch (const StreamError& e) {
+      fail(std::string(name) + " at offset " + str(at) + ": " + e.what());
+    }
+  }
+
+  template <class Chain, class T>
+  static void append(Chain& chain, const T& value, uint64_t at) {
+    const unsigned before = chain.size();
+    chain.push(value);
+    if (chain.size() == before) fail("no memory for the block at offset " + str(at));
+  }
+
+  void node(Node& node, const BlockHeader& h, uint64_t at) {
+    if (filter_ != 0 && node.kind != filter_) {
+      if (node.is_leaf()) pending_ = Pending{};
+      return;
+    }
+    const auto parent_entry = folders_.find({node.kind, h.a});
+    if (parent_entry == folders_.end()) {
+      fail("BLOCK_NODE at offset " + str(at) + ": no folder of kind " + str(node.kind) +
+           " with identifier " + str(h.a) + " precedes it");
+    }
+    const long parent = parent_entry->second;
+    if (!node.is_leaf()) {
+      if (h.b <= 0) {
+        fail("BLOCK_NODE at offset " + str(at) + " gives the folder identifier " + str(h.b));
+      }
+      folders_[{node.kind, h.b}] = folder(parent, node, at);
+      return;
+    }
+    if (!pending_.has_record) {
+      fail("BLOCK_NODE of the leaf '" + name_of(node) + "' at offset " + str(at) +
+           " follows no " + (Tree::kPalettes ? "BLOCK_PALETTE" : "BLOCK_RECORD"));
+    }
+    if (!visit_kind(node.kind, [&](auto k) { leaf<decltype(k)::kind>(parent, node, at); })) {
+      fail("BLOCK_NODE at offset " + str(at) + " is of kind " + str(node.kind));
+    }
+    pending_ = Pending{};
+  }
+
+  // A folder below parent; returns the project's folder.
+  long folder(long parent, Node& node, uint64_t at) {
+    Store store;
+    int existed = 0;
+    long id = store.cre_folder(parent, node, &existed);
+    if constexpr (Tree::kPalettes) {
+      if (id > 0 && existed) {
+        DiagnosticOut("exist");
+        return id;
+      }
+    } else {
+      // An imported prototype folder never merges with an existing one.
+      NameGenerator names(name_of(node).c_str(), kNameLength, kNameMode);
+      while (id > 0 && existed) {
+        const std::string name = names.next();
+        if (name.empty()) fail("no free name for the folder '" + name_of(node) + "' at offset " +
+                               str(at));
+        node.set_name(name.c_str());
+        existed = 0;
+        id = store.cre_folder(parent, node, &existed);
+      }
+    }
+    if (id <= 0) {
+      fail("cannot create the folder '" + name_of(node) + "' of BLOCK_NODE at offset " + str(at));
+    }
+    show(parent, " " + name_of(node), kFolderImage, id, id, false);
+    return id;
+  }
+
+  // Creates the node of a leaf carrying record below parent, under the next free
+  // name while its name is taken.
+  long create_node(long parent, Node node, long record, uint64_t at) {
+    Store store;
+    long id = store.cre_node(parent, node, record);
+    NameGenerator names(name_of(node).c_str(), kNameLength, kNameMode);
+    while (id == 0) {
+      const std::string name = names.next();
+      if (name.empty()) {
+        fail("no free name for '" + name_of(node) + "' of BLOCK_NODE at offset " + str(at));
+      }
+      node.set_name(name.c_str());
+      id = store.cre_node(parent, node, record);
+    }
+    if (id < 0) fail("cannot create the node '" + name_of(node) + "' at offset " + str(at));
+    created_ = node;
+    return id;
+  }
+
+  template <int K>
+  void leaf(long parent, Node& node, uint64_t at) {
+    if constexpr (Tree::kPalettes) {
+      palette<K>(parent, node, at);
+    } else {
+      prototype<K>(parent, node, at);
+    }
+  }
+
+  template <int K>
+  void palette(long parent, Node& node, uint64_t at) {
+    using E = typename Kind<K>::element;
+    constexpr std::size_t kSize = Kind<K>::facts.palette_image_size;
+    if (pending_.record.size() != kSize) {
+      fail("BLOCK_PALETTE at offset " + str(pending_.record_at) + " has " +
+           str(pending_.record.size()) + " bytes; a " + Kind<K>::facts.cli_name + " palette has " +
+           str(kSize));
+    }
+    E rec;
+    from_plain_image(rec.palette, pending_.record.data());
+    int existed = 0;
+    const long palid = HostCalls<K>::cre_palette(rec.palette, &pending_.surf, &existed);
+    if (palid <= 0) fail("cannot store the palette of '" + name_of(node) + "' at offset " + str(at));
+    if (!existed) {
+      const long id = create_node(parent, node, palid, at);
+      show(parent, palette_label(created_, palid), kPaletteImage, id, palid, true);
+      return;
+    }
+    DiagnosticOut("bExist");
+    DBPALETTENODETYPE existing;
+    const long registered = PALETTES().get_palid_node(palid, &existing);
+    if (registered < 0) fail("cannot look up the node of palette " + str(palid));
+    if (registered == 0) {
+      // The palette had no node: it gets the imported one, and leaves the
+      // unregistered item that showed it.
+      const long id = create_node(parent, node, palid, at);
+      forget(palid);
+      show(parent, palette_label(created_, palid), kPaletteImage, id, palid, true);
+      return;
+    }
+    DiagnosticOut("registered");
+    if (node == existing) return;
+    if (!overwrite(node, existing)) return;
+    if (PALETTES().mod_node(registered, node) <= 0) {
+      // A sibling holds the name: the existing node stays as it was.
+      DiagnosticOut(("node '" + name_of(existing) + "' not overwritten: the name '" +
+                     name_of(node) + "' is taken")
+                        .c_str());
+      return;
+    }
+    DBPALETTENODETYPE changed;
+    if (PALETTES().get_id_node(registered, &changed) == registered) {
+      relabel(palid, palette_label(changed, palid));
+    }
+  }
+
+  template <int K>
+  void prototype(long parent, Node& node, uint64_t at) {
+    using E = typename Kind<K>::element;
+    E rec;
+    restore(rec, pending_.record, "BLOCK_RECORD", pending_.record_at);
+    if constexpr (std::is_same_v<E, DBTEXTTYPE>) {
+      if (pending_.has_text && !rec.set_text(pending_.text.c_str())) {
+        fail("no memory for the text of '" + name_of(node) + "'");
+      }
+    }
+    const long record =
+        HostCalls<K>::cre_record(&rec, &pending_.surf, &pending_.mat, &pending_.attr);
+    if (record <= 0) {
+      fail("cannot store the element record of '" + name_of(node) + "' at offset " + str(at));
+    }
+    long id = 0;
+    try {
+      id = create_node(parent, node, record, at);
+    } catch (const ImportFailure&) {
+      PROTOTYPES().del_record(record, 0);  // a record without a node would be lost to the user
+      throw;
+    }
+    show(parent, name_of(created_), kPrototypeImage, id, id, true);
+  }
+
+  // Whether the imported node overwrites the existing one, by the clash choice.
+  bool overwrite(const Node& imported, const Node& existing) {
+    short choice = clash_choice();
+    if (choice < 0) {
+      // Without the dialog nothing is overwritten unasked.
+      if (!ask_clash_choice(dialog_, name_of(imported).c_str(), name_of(existing).c_str())) {
+        return false;
+      }
+      choice = clash_choice();
+    }
+    return choice == kClashOverwriteAsk || choice == kClashOverwriteAll;
+  }
+
+  // ---- the visible items -----------------------------------------------------------
+
+  void collect_visible_items() {
+    tree_ = dialog_ ? GetControlHWND(dialog_, Tree::kTreeView) : nullptr;
+    if (!tree_) return;
+    Store store;
+    std::vector<_TREEITEM*> walk;
+    for (_TREEITEM* i = tree_get_next(tree_, nullptr, TreeRelation::kRoot); i;
+         i = tree_get_next(tree_, i, TreeRelation::kNext)) {
+      walk.push_back(i);
+    }
+    while (!walk.empty()) {
+      _TREEITEM* item = walk.back();
+      walk.pop_back();
+      for (_TREEITEM* c = tree_get_next(tree_, item, TreeRelation::kChild); c;
+           c = tree_get_next(tree_, c, TreeRelation::kNext)) {
+        walk.push_back(c);
+      }
+      const long param = static_cast<long>(tree_param(tree_, item));
+      if (param <= 0) continue;
+      if (store.is_nodeid(param)) {
+        if (store.is_folder(param)) {
+          visible_.push_back({item, param, false});
+        } else if constexpr (Tree::kPalettes) {
+          visible_.push_back({item, PALETTES().get_id_palette(param), true});
+        } else {
+          visible_.push_back({item, param, true});
+        }
+      } else if constexpr (Tree::kPalettes) {
+        visible_.push_back({item, param, true});  // a palette without a node
+      }
+    }
+  }
+
+  // Inserts an item below the visible item of folder parent, sorted by text.
+  void show(long parent, const std::string& text, int image, long param, long id, bool record) {
+    if (!tree_) return;
+    for (const VisibleItem& v : visible_) {
+      if (v.record || v.id != parent) continue;
+      _TREEITEM* item = AddTreeViewItem(v.item, text.c_str(), kTviSort, image, tree_, param);
+      if (!item) return;
+      tree_sort_children(tree_, v.item);
+      visible_.push_back({item, id, record});
+      return;
+    }
+  }
+
+  // Removes the items that show palette palid.
+  void forget(long palid) {
+    for (auto i = visible_.begin(); i != visible_.end();) {
+      if (i->record && i->id == palid) {
+        tree_delete(tree_, i->item);
+        i = visible_.erase(i);
+      } else {
+        ++i;
+      }
+    }
+  }
+
+  void relabel(long palid, const std::string& text) {
+    for (const VisibleItem& v : visible_) {
+      if (!v.record || v.id != palid) continue;
+      tree_set_text(tree_, v.item, text.c_str());
+      tree_sort_children(tree_, tree_get_next(tree_, v.item, TreeRelation::kParent));
+    }
+  }
+
+  static std::string palette_label(const TreeNode& node, long palid) {
+    std::string text = name_of(node);
+    if (GetPalReport() != 0) {
+      int a = 0, b = 0, c = 0;
+      PALETTES().get_references_number(palid, &a, &b, &c);
+      text += " (" + str(a) + "," + str(b) + "," + str(c) + ")";
+    }
+    return text;
+  }
+
+  void* dialog_;
+  int filter_;  // the only kind imported, 0 for all
+  std::map<std::pair<int, long>, long> folders_;  // (kind, file identifier) -> project folder
+  Pending pending_;
+  Node created_;  // the node last created, under its final name
+  void* tree_ = nullptr;
+  std::vector<VisibleItem> visible_;
+};
+
+// The folder to import into: target, its folder for a leaf, the root for 0. False
+// when target is no node of the tree.
+template <class Tree>
+bool resolve_target(long target, long* folder, typename Tree::Node* node) {
+  typename Tree::Store store;
+  long id = target == 0 ? store.get_root(0) : target;
+  if (id <= 0 || store.get_id_node(id, node) != id) return false;
+  if (node->is_leaf()) {
+    id = store.up_node(id);
+    if (id <= 0 || store.get_id_node(id, node) != id) return false;
+  }
+  *folder = id;
+  return true;
+}
+
+template <class Tree>
+int import_file(void* hwnd, long target, const char* file) {
+  WaitCursor wait;
+  std::optional<WriteLock> lock;  // one transaction; what was created before a failure stays
+  if (ModelDatabase* db = active_model(); db && db->is_open()) lock.emplace(db->connection());
+  std::string reason;
+  try {
+    long folder = 0;
+    typename Tree::Node node;
+    if (!resolve_target<Tree>(target, &folder, &node)) fail("no target node " + str(target));
+    if (!file) fail("no file name");
+    Importer<Tree> importer(hwnd, folder, node);
+    importer.run(file);
+    return 1;
+  } catch (const std::exception& e) {
+    reason = e.what();
+  } catch (...) {
+    reason = "unknown failure";
+  }
+  DiagnosticOut((std::string(Tree::kName) + ": " + reason).c_str());
+  if constexpr (!Tree::kPalettes) DiagnosticOut("HIBA");
+  return 0;
+}
+
+}  // namespace
+}  // namespace dlist
+
+int DLIST_CALL PaletteImport(void* hwnd, long target, char* file) {
+  return dlist::import_file<dlist::PaletteTree>(hwnd, target, file);
+}
+
+int DLIST_CALL PaletteImport(void* hwnd, short index, char* file) {
+  const long target = dlist::child_of_root<PALETTES, DBPALETTENODETYPE>(index);
+  if (target <= 0) return 0;
+  return dlist::import_file<dlist::PaletteTree>(hwnd, target, file);
+}
+
+int DLIST_CALL PrototypeImport(void* hwnd, long target, char* file) {
+  return dlist::import_file<dlist::PrototypeTree>(hwnd, target, file);
+}
+
+int DLIST_CALL PrototypeImport(void* hwnd, short index, char* file) {
+  const long target = dlist::child_of_root<PROTOTYPES, DBPROTOTYPENODE>(index);
+  if (target <= 0) return 0;
+  return dlist::import_file<dlist::PrototypeTree>(hwnd, target, file);
+}
