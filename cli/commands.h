@@ -44,6 +44,10 @@ void add_global_options(CLI::App& app, Context& context);
 void add_init_command(CLI::App& app, Context& context);
 // `dlist palettes ...` and `dlist prototypes ...`.
 void add_tree_commands(CLI::App& app, Context& context);
+// `export` and `import` in both tree families; after add_tree_commands.
+void add_exchange_commands(CLI::App& app, Context& context);
+// `dlist dump FILE [--json]`.
+void add_dump_command(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -1,28 +1,35 @@
-// `dlist demo [DIR]`: the main job of the command. It works in DIR, a new
-// temporary folder when none is given, and shows the shared record layer at
-// work: an element record of every kind is streamed into DIR/records.bin with
-// its streamer, read back from the file into fresh records, and checked to
-// stream to the same bytes again.
+// `dlist demo [DIR]`: the main job of the command. It works in DIR, a new temporary
+// folder when none is given, and shows the exchange files at work: it creates
+// DIR/project.dlist with palettes and prototypes of all 13 kinds in nested folders,
+// exports both trees to DIR/palettes.pal and DIR/prototypes.prt, imports them into
+// a fresh DIR/second.dlist, and checks that both projects hold equal trees (names,
+// levels, kinds, descriptions, and the records with their surface sets and
+// reference chains), comparing node by node in tree order.
 #include <CLI/CLI.hpp>
-
-#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <system_error>
-#include <random>
 #include <vector>
 
 #include "cli/commands.h"
-#include "foundation/element_kinds.h"
-#include "foundation/records.h"
-#include "palettes/streamers.h"
-#include "stream/stream.h"
+#include "cli/demo_project.h"
+#include "cli/kind_word.h"
+#include "cli/project.h"
+#include "cli/report_collector.h"
+#include "palettes/exchange_reader.h"
+#include "palettes/exchange_writer.h"
 
 namespace dlist::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kPaletteFile[] = "palettes.pal";
+constexpr char kPrototypeFile[] = "prototypes.prt";
+constexpr char kSecondProject[] = "second.dlist";
 
 // A new folder under the system's temporary folder.
 fs::path make_work_folder() {
@@ -37,67 +44,162 @@ fs::path make_work_folder() {
   throw std::runtime_error("cannot create a temporary folder under " + base.string());
 }
 
-int run_demo(const std::string& dir_option) {
+// A failure of the demo, with what went wrong.
+struct DemoFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+void check(bool ok, const std::string& what) {
+  if (!ok) throw DemoFailure(what);
+}
+
+// Opens a new project file; throws when it cannot.
+void open_new(ModelDatabase& db, const fs::path& path) {
+  std::string error;
+  check(open_project(db, path.string(), true, &error), error);
+}
+
+// The nodes of both trees of the active model.
+struct ProjectPrints {
+  std::vector<NodePrint> palettes;
+  std::vector<NodePrint> prototypes;
+};
+
+ProjectPrints prints_of_active() {
+  ProjectPrints p;
+  std::string error;
+  std::optional<std::vector<NodePrint>> a = tree_prints(StoreTree(ModelTree::kPalettes), &error);
+  check(a.has_value(), error);
+  std::optional<std::vector<NodePrint>> b = tree_prints(StoreTree(ModelTree::kPrototypes), &error);
+  check(b.has_value(), error);
+  p.palettes = std::move(*a);
+  p.prototypes = std::move(*b);
+  return p;
+}
+
+int leaves(const std::vector<NodePrint>& prints) {
+  int n = 0;
+  for (const NodePrint& p : prints) n += p.level < 0 ? 1 : 0;
+  return n;
+}
+
+std::string size_of(const fs::path& file) {
+  std::error_code ec;
+  const auto size = fs::file_size(file, ec);
+  return ec ? std::string("?") : std::to_string(size);
+}
+
+int run_demo(const std::string& dir_option, Output& out) {
   fs::path dir = dir_option.empty() ? make_work_folder() : fs::path(dir_option);
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec) {
-    std::fprintf(stderr, "dlist demo: cannot create %s: %s\n", dir.string().c_str(),
-                 ec.message().c_str());
-    return 1;
+  if (ec) return out.fail("cannot create " + dir.string() + ": " + ec.message());
+  const fs::path first_path = dir / kDefaultProject;
+  const fs::path palette_file = dir / kPaletteFile;
+  const fs::path prototype_file = dir / kPrototypeFile;
+  const fs::path second_path = dir / kSecondProject;
+  // Never overwrite what an earlier run, or anybody, left there.
+  for (const fs::path& p : {first_path, palette_file, prototype_file, second_path}) {
+    if (fs::exists(p, ec))
+      return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
-  const fs::path file = dir / "records.bin";
-  std::printf("dlist demo: working in %s\n", dir.string().c_str());
+  out.out() << "dlist demo: working in " << dir.string() << "\n";
 
-  // One record of every kind, streamed one after the other into the file.
-  std::vector<std::vector<unsigned char>> written;
-  {
-    StreamOutputFile out(ORB::String(file.string().c_str()));
-    for_each_kind([&](auto kind) {
-      using K = decltype(kind);
-      typename K::element record;
-      written.push_back(stream_out(record));
-      Streamer<typename K::element>(&record).io(out);
-    });
-    out.close();
-  }
+  ReportCollector reports;
+  try {
+    // The first project: both trees filled, then exported.
+    ProjectPrints first;
+    DemoCounts palette_counts, prototype_counts;
+    {
+      ModelDatabase db;
+      open_new(db, first_path);
+      ActiveModel active(db);
+      {
+        Transaction change(db);
+        check(static_cast<bool>(change), "cannot change " + first_path.string());
+        std::string error;
+        std::optional<DemoCounts> a = fill_demo_tree(StoreTree(ModelTree::kPalettes), &error);
+        check(a.has_value(), error);
+        std::optional<DemoCounts> b = fill_demo_tree(StoreTree(ModelTree::kPrototypes), &error);
+        check(b.has_value(), error);
+        check(change.commit(), "cannot save " + first_path.string() + ": " + db.last_error());
+        palette_counts = *a;
+        prototype_counts = *b;
+      }
+      out.out() << "created " << first_path.string() << ": " << palette_counts.total_leaves()
+                << " palettes and " << prototype_counts.total_leaves()
+                << " prototypes in " << palette_counts.folders + prototype_counts.folders
+                << " folders\n  per kind (palettes/prototypes):";
+      for (int k = kFirstKind; k <= kLastKind; ++k)
+        out.out() << " " << kind_word(k) << " " << palette_counts.leaves[k] << "/"
+                  << prototype_counts.leaves[k];
+      out.out() << "\n";
 
-  // Read them back into fresh records and stream those again.
-  int mismatches = 0;
-  std::size_t index = 0;
-  {
-    StreamInputFile in(ORB::String(file.string().c_str()));
-    for_each_kind([&](auto kind) {
-      using K = decltype(kind);
-      typename K::element record;
-      Streamer<typename K::element>(&record).io(in);
-      std::vector<unsigned char> again = stream_out(record);
-      bool same = again == written[index];
-      if (!same) ++mismatches;
-      std::printf("  %-8s %5zu bytes  checksum %08X  %s\n", K::facts.cli_name, again.size(),
-                  CheckSum::f(again.data(), static_cast<unsigned>(again.size())),
-                  same ? "read back equal" : "DIFFERS");
-      ++index;
-    });
-    if (in.bytesLeft() != 0) ++mismatches;
+      std::string file = palette_file.string();
+      std::string description = "dlist demo: palettes of all 13 kinds";
+      check(PaletteExport(nullptr, 0L, file.data(), description.data(), 1) == 1,
+            "cannot write " + file + ": " + reports.reason_of("PaletteExport"));
+      file = prototype_file.string();
+      description = "dlist demo: prototypes of all 13 kinds";
+      const long root = StoreTree(ModelTree::kPrototypes).root();
+      check(PrototypeExport(nullptr, root, file.data(), description.data(), 1) == 1,
+            "cannot write " + file + ": " + reports.reason_of("PrototypeExport"));
+      out.out() << "exported " << palette_file.string() << " (" << size_of(palette_file)
+                << " bytes) and " << prototype_file.string() << " (" << size_of(prototype_file)
+                << " bytes)\n";
+      first = prints_of_active();
+    }
+
+    // The second project: a fresh one that takes both files.
+    ProjectPrints second;
+    {
+      ModelDatabase db;
+      open_new(db, second_path);
+      ActiveModel active(db);
+      std::string file = palette_file.string();
+      check(PaletteImport(nullptr, 0L, file.data()) == 1,
+            "cannot import " + file + ": " + reports.reason_of("PaletteImport"));
+      file = prototype_file.string();
+      const long root = StoreTree(ModelTree::kPrototypes).root();
+      check(PrototypeImport(nullptr, root, file.data()) == 1,
+            "cannot import " + file + ": " + reports.reason_of("PrototypeImport"));
+      second = prints_of_active();
+      out.out() << "imported both files into " << second_path.string() << ": "
+                << leaves(second.palettes) << " palettes and " << leaves(second.prototypes)
+                << " prototypes\n";
+    }
+
+    const std::string palette_difference = first_difference(first.palettes, second.palettes);
+    const std::string prototype_difference =
+        first_difference(first.prototypes, second.prototypes);
+    check(palette_difference.empty(), "the palette trees differ: " + palette_difference);
+    check(prototype_difference.empty(), "the prototype trees differ: " + prototype_difference);
+    out.out() << "compared " << first.palettes.size() << " palette nodes and "
+              << first.prototypes.size()
+              << " prototype nodes with their records, surfaces and references: equal\n";
+    return 0;
+  } catch (const std::exception& e) {
+    return out.fail(e.what());
   }
-  std::printf("dlist demo: %zu records written to %s and read back, %d difference%s\n", index,
-              file.string().c_str(), mismatches, mismatches == 1 ? "" : "s");
-  return mismatches == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 void add_demo_command(CLI::App& app, Context& context) {
-  auto* cmd = app.add_subcommand("demo", "Run the demonstration on a default project");
+  auto* cmd = app.add_subcommand(
+      "demo",
+      "Create a project with palettes and prototypes of every kind, export both trees, "
+      "import them into a second project and check that both are equal");
   auto dir = std::make_shared<std::string>();
-  cmd->add_option("DIR", *dir, "Folder to work in (default: a new temporary folder)");
+  cmd->add_option("DIR", *dir,
+                  "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt "
+                  "and second.dlist (default: a new temporary folder)");
   cmd->callback([&context, dir] {
+    Output out(context.console.out, context.console.err, "demo");
     try {
-      context.status = run_demo(*dir);
+      context.status = run_demo(*dir, out);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "dlist demo: %s\n", e.what());
-      context.status = 1;
+      context.status = out.fail(e.what());
     }
   });
 }

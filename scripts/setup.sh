@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the tools need,
 # when one is missing and we are root; otherwise says what to install.
+# `scripts/setup.sh fuzz` adds the clang-14 tool chain of the fuzz targets.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev nlohmann-json3-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev nlohmann-json3-dev libbenchmark-dev)
+case "${1:-}" in
+  "") ;;
+  fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+  *) echo "setup: unknown package group '$1' (known: fuzz)" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

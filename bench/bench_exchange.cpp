@@ -1,0 +1,413 @@
+// Benchmarks of the palette and prototype exchange files: export and import of N
+// palettes and of N prototypes kept in nested folders (N = 1,000, 10,000, 100,000),
+// each measured beside a baseline in the same run that moves the same bytes without
+// the exchange code:
+//
+// - export baseline: the exported file's bytes written again with plain buffered
+//   writes, one write per block, as the exporter writes them;
+// - import baseline: the file read whole, its blocks walked, and the same rows
+//   inserted into a new project of the same schema in one transaction, without any
+//   look-up (existing palettes, taken names, parents by query) or record decoding.
+//
+// The time reported is the exchange call's; the counters give the baseline's time
+// per iteration ("baseline_ms") and the ratio of the two ("ratio"). Projects and
+// files are built once per N, outside the timed regions; every project lives in
+// memory, so the numbers leave out the disk's commit.
+//
+// The tree: N leaves spread over 10 top folders of 10 subfolders each (so 100 leaf
+// folders of N / 100 leaves) in the wall kind folder. A palette is a wall palette
+// with two surface entries, each one distinct; a prototype is a wall record with two
+// surface entries, one material reference and one attribute reference.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "foundation/byte_order.h"
+#include "foundation/records.h"
+#include "host/model/model_database.h"
+#include "host/model/palette_store.h"
+#include "host/model/prototype_store.h"
+#include "host/model/sqlite_connection.h"
+#include "palettes/exchange_format.h"
+#include "palettes/exchange_reader.h"
+#include "palettes/exchange_writer.h"
+#include "palettes/kind_calls_internal.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+using dlist::ModelDatabase;
+using dlist::ModelObject;
+using dlist::ModelTree;
+
+constexpr int kTopFolders = 10;
+constexpr int kSubFolders = 10;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+fs::path scratch(const std::string& name) {
+  return fs::temp_directory_path() / ("dlist_bench_" + name);
+}
+
+Bytes read_whole(const fs::path& file) {
+  Bytes b(fs::file_size(file));
+  std::FILE* f = std::fopen(file.string().c_str(), "rb");
+  if (!f || std::fread(b.data(), 1, b.size(), f) != b.size()) b.clear();
+  if (f) std::fclose(f);
+  return b;
+}
+
+// ---- the source projects ---------------------------------------------------------------
+
+DBSURFREFTYPE two_surfaces(int i) {
+  DBSURFREFTYPE s;
+  for (int k = 0; k < 2; ++k) {
+    DBSURFHATCH h;
+    dlist::set_field(h.name, sizeof h.name, k == 0 ? "Brick" : "Plaster");
+    h.hatch1[0] = i;  // every set distinct
+    h.type = 2;
+    s.push(h);
+  }
+  return s;
+}
+
+DBWALLPALETTE wall_palette(int i) {
+  DBWALLPALETTE p;
+  p.layer = 3;
+  p.retegezes.count = 1;
+  p.retegezes.layer[0].thickness = 0.1 + i * 1e-6;  // every palette distinct
+  return p;
+}
+
+template <class Store, class Node>
+long make_folder(long parent, const std::string& name) {
+  Node n;
+  n.set_name(name.c_str());
+  int existed = 0;
+  return Store().cre_folder(parent, n, &existed);
+}
+
+// The leaf folders below the wall kind folder of a tree.
+template <class Store, class Node>
+std::vector<long> leaf_folders(ModelDatabase& db, ModelTree tree) {
+  std::vector<long> out;
+  const long walls = static_cast<long>(db.kind_folder(tree, 1));
+  for (int t = 0; t < kTopFolders; ++t) {
+    const long top = make_folder<Store, Node>(walls, "Group " + std::to_string(t));
+    for (int s = 0; s < kSubFolders; ++s) {
+      out.push_back(make_folder<Store, Node>(top, "Set " + std::to_string(s)));
+    }
+  }
+  return out;
+}
+
+struct Source {
+  std::unique_ptr<ModelDatabase> db;
+  fs::path file;  // the exported file
+  Bytes bytes;    // its content
+};
+
+// A project with n palettes and their export; built once per n.
+Source& palette_source(int n) {
+  static std::map<int, Source> sources;
+  Source& s = sources[n];
+  if (s.db) return s;
+  s.db = std::make_unique<ModelDatabase>();
+  s.db->open(":memory:");
+  dlist::ActiveModel active(*s.db);
+  s.db->write_lock();
+  const std::vector<long> folders = leaf_folders<PALETTES, DBPALETTENODETYPE>(*s.db, ModelTree::kPalettes);
+  for (int i = 0; i < n; ++i) {
+    DBSURFREFTYPE surf = two_surfaces(i);
+    int existed = 0;
+    const long pal = dlist::HostCalls<1>::cre_palette(wall_palette(i), &surf, &existed);
+    DBPALETTENODETYPE node;
+    node.set_name(("Wall " + std::to_string(i)).c_str());
+    PALETTES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, pal);
+  }
+  s.db->write_unlock();
+  s.file = scratch("source_" + std::to_string(n) + ".pal");
+  std::string path = s.file.string();
+  if (PaletteExport(nullptr, 0L, path.data(), nullptr, 0) != 1) std::abort();
+  s.bytes = read_whole(s.file);
+  return s;
+}
+
+// A project with n prototypes and their export; built once per n.
+Source& prototype_source(int n) {
+  static std::map<int, Source> sources;
+  Source& s = sources[n];
+  if (s.db) return s;
+  s.db = std::make_unique<ModelDatabase>();
+  s.db->open(":memory:");
+  dlist::ActiveModel active(*s.db);
+  s.db->write_lock();
+  const std::vector<long> folders = leaf_folders<PROTOTYPES, DBPROTOTYPENODE>(*s.db, ModelTree::kPrototypes);
+  for (int i = 0; i < n; ++i) {
+    DBWALLTYPE wall;
+    wall.end = COORD2D(1.0 + i, 0.0);
+    wall.height = 2.7;
+    wall.palette = wall_palette(i);
+    DBSURFREFTYPE surf = two_surfaces(i);
+    DBMATREFCHAIN mat;
+    DBMATREF m;
+    m.code.put("01.02.003");
+    m.quantity = 1.5;
+    mat.push(m);
+    DBATTREFCHAIN attr;
+    DBATTREFTYPE a;
+    a.set_name("fire rating");
+    a.value.put("REI 60");
+    attr.push(a);
+    const long rec = dlist::HostCalls<1>::cre_record(&wall, &surf, &mat, &attr);
+    DBPROTOTYPENODE node;
+    node.set_name(("Wall " + std::to_string(i)).c_str());
+    PROTOTYPES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, rec);
+  }
+  s.db->write_unlock();
+  s.file = scratch("source_" + std::to_string(n) + ".prt");
+  std::string path = s.file.string();
+  if (PrototypeExport(nullptr, static_cast<long>(s.db->root(ModelTree::kPrototypes)), path.data(),
+                      nullptr, 0) != 1) {
+    std::abort();
+  }
+  s.bytes = read_whole(s.file);
+  return s;
+}
+
+// ---- baselines ---------------------------------------------------------------------------
+
+// The byte ranges of the description header and of each block, in file order.
+std::vector<std::pair<std::size_t, std::size_t>> pieces(const Bytes& b) {
+  std::vector<std::pair<std::size_t, std::size_t>> out;
+  std::size_t p = 4 + dlist::load_le32(b.data());
+  out.emplace_back(0, p);
+  while (p + dlist::kBlockHeaderSize <= b.size()) {
+    const auto code = static_cast<int32_t>(dlist::load_le32(b.data() + p));
+    const auto size = static_cast<int32_t>(dlist::load_le32(b.data() + p + 4));
+    const std::size_t n =
+        dlist::kBlockHeaderSize + (code == 1 || code == -1 ? 0 : static_cast<std::size_t>(size));
+    out.emplace_back(p, n);
+    p += n;
+    if (code == dlist::BLOCK_END) break;
+  }
+  return out;
+}
+
+// Writes the bytes again, one buffered write per block.
+void write_baseline(const Bytes& bytes, const std::vector<std::pair<std::size_t, std::size_t>>& parts,
+                    const fs::path& file) {
+  std::FILE* f = std::fopen(file.string().c_str(), "wb");
+  if (!f) std::abort();
+  for (const auto& [at, n] : parts) std::fwrite(bytes.data() + at, 1, n, f);
+  if (std::fclose(f) != 0) std::abort();
+}
+
+std::span<const unsigned char> span_of(const Bytes& b, std::size_t at, std::size_t n) {
+  return std::span<const unsigned char>(b.data() + at, n);
+}
+
+// FNV-1a over a palette image and its surface entries, as the store keys palettes.
+int64_t digest(const Bytes& b, std::size_t at, std::size_t n,
+               const std::vector<std::pair<std::size_t, std::size_t>>& surfaces) {
+  uint64_t h = 14695981039346656037ull;
+  auto mix = [&](std::size_t from, std::size_t count) {
+    for (std::size_t i = from; i < from + count; ++i) {
+      h ^= b[i];
+      h *= 1099511628211ull;
+    }
+  };
+  mix(at, n);
+  for (const auto& [s, k] : surfaces) mix(s, k);
+  return static_cast<int64_t>(h);
+}
+
+// Reads file and inserts its rows into db (a new project) in one transaction: the
+// palettes or element records with their surface and reference rows, the identifiers
+// and the nodes, each parent found in a map of the file's folders.
+void import_baseline(ModelDatabase& db, const fs::path& file, bool palettes) {
+  const Bytes b = read_whole(file);
+  dlist::SqliteConnection& c = db.connection();
+  const ModelTree tree = palettes ? ModelTree::kPalettes : ModelTree::kPrototypes;
+  std::unordered_map<int64_t, int64_t> folders;  // file identifier -> project node
+  int64_t seq = 0;
+  std::size_t record_at = 0, record_size = 0;
+  std::vector<std::pair<std::size_t, std::size_t>> surfaces, matrefs, attrefs;
+  std::size_t text_at = 0, text_size = 0;
+  db.write_lock();
+  for (const auto& [at, n] : pieces(b)) {
+    if (at == 0) continue;  // the description header
+    const auto code = static_cast<int32_t>(dlist::load_le32(b.data() + at));
+    const std::size_t content = at + dlist::kBlockHeaderSize, size = n - dlist::kBlockHeaderSize;
+    switch (code) {
+      case dlist::BLOCK_PALETTE:
+      case dlist::BLOCK_RECORD:
+        record_at = content, record_size = size;
+        surfaces.clear(), matrefs.clear(), attrefs.clear();
+        text_size = 0;
+        break;
+      case dlist::BLOCK_SURFREF: surfaces.emplace_back(content, size); break;
+      case dlist::BLOCK_MATREF: matrefs.emplace_back(content, size); break;
+      case dlist::BLOCK_ATTREF: attrefs.emplace_back(content, size); break;
+      case dlist::BLOCK_TEXT: text_at = content, text_size = size; break;
+      case dlist::BLOCK_NODE: {
+        const unsigned char* p = b.data() + content;
+        const auto level = static_cast<int16_t>(dlist::load_le16(p));
+        const auto kind = static_cast<int16_t>(dlist::load_le16(p + 2));
+        const std::size_t name = dlist::field_length(reinterpret_cast<const char*>(p + 4), 32);
+        const uint32_t description = dlist::load_le32(p + 36);
+        const auto last = static_cast<int16_t>(dlist::load_le16(p + 40 + description));
+        const auto a = static_cast<int32_t>(dlist::load_le32(b.data() + at + 8));
+        const auto id_in_file = static_cast<int32_t>(dlist::load_le32(b.data() + at + 12));
+        const int64_t parent = a == 0 ? db.kind_folder(tree, kind) : folders[a];
+        int64_t record = 0;
+        if (level < 0) {
+          record = db.new_id(palettes ? ModelObject::kPalette : ModelObject::kElement);
+          if (palettes) {
+            dlist::Statement(c, "INSERT INTO palettes (id, kind, digest, image) VALUES (?1, ?2, ?3, ?4)")
+                .bind(1, record).bind(2, kind).bind(3, digest(b, record_at, record_size, surfaces))
+                .bind(4, span_of(b, record_at, record_size))
+                .run();
+          } else {
+            dlist::Statement s(c, "INSERT INTO elements (id, kind, image, text) VALUES (?1, ?2, ?3, ?4)");
+            s.bind(1, record).bind(2, kind).bind(3, span_of(b, record_at, record_size));
+            if (text_size > 0) {
+              s.bind(4, span_of(b, text_at, text_size - 1));
+            } else {
+              s.bind_null(4);
+            }
+            s.run();
+          }
+          auto rows = [&](const char* sql, const std::vector<std::pair<std::size_t, std::size_t>>& list) {
+            for (std::size_t i = 0; i < list.size(); ++i) {
+              dlist::Statement(c, sql).bind(1, record).bind(2, static_cast<int64_t>(i))
+                  .bind(3, span_of(b, list[i].first, list[i].second)).run();
+            }
+          };
+          rows("INSERT INTO surfaces (owner, pos, image) VALUES (?1, ?2, ?3)", surfaces);
+          rows("INSERT INTO matrefs (owner, pos, bytes) VALUES (?1, ?2, ?3)", matrefs);
+          rows("INSERT INTO attrefs (owner, pos, bytes) VALUES (?1, ?2, ?3)", attrefs);
+        }
+        const int64_t node = db.new_id(palettes ? ModelObject::kPaletteNode : ModelObject::kPrototypeNode);
+        dlist::Statement(c, "INSERT INTO nodes (id, tree, parent, seq, level, kind, name, description, "
+                            "last, record) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)")
+            .bind(1, node).bind(2, static_cast<int64_t>(tree)).bind(3, parent).bind(4, ++seq)
+            .bind(5, level).bind(6, kind).bind(7, span_of(b, content + 4, name))
+            .bind(8, span_of(b, content + 40, description)).bind(9, last).bind(10, record)
+            .run();
+        if (level >= 0) folders[id_in_file] = node;
+        break;
+      }
+      default: break;
+    }
+  }
+  db.write_unlock();
+}
+
+// ---- the benchmarks ---------------------------------------------------------------------
+
+void report(benchmark::State& state, double exchange, double baseline, int n) {
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["baseline_ms"] = benchmark::Counter(1000.0 * baseline / iterations);
+  state.counters["ratio"] = benchmark::Counter(baseline > 0 ? exchange / baseline : 0.0);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+void export_bench(benchmark::State& state, bool palettes) {
+  const int n = static_cast<int>(state.range(0));
+  Source& src = palettes ? palette_source(n) : prototype_source(n);
+  dlist::ActiveModel active(*src.db);
+  const auto parts = pieces(src.bytes);
+  const fs::path out = scratch(palettes ? "out.pal" : "out.prt");
+  const fs::path plain = scratch(palettes ? "plain.pal" : "plain.prt");
+  std::string path = out.string();
+  const long root = palettes ? 0L : static_cast<long>(src.db->root(ModelTree::kPrototypes));
+  double exchange = 0, baseline = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    const int ok = palettes ? PaletteExport(nullptr, root, path.data(), nullptr, 0)
+                            : PrototypeExport(nullptr, root, path.data(), nullptr, 0);
+    const double t = seconds_since(t0);
+    if (ok != 1) state.SkipWithError("the export failed");
+    state.SetIterationTime(t);
+    exchange += t;
+    const auto t1 = Clock::now();
+    write_baseline(src.bytes, parts, plain);
+    baseline += seconds_since(t1);
+  }
+  if (fs::file_size(out) != src.bytes.size()) state.SkipWithError("the export differs in size");
+  report(state, exchange, baseline, n);
+  fs::remove(out);
+  fs::remove(plain);
+}
+
+void import_bench(benchmark::State& state, bool palettes) {
+  const int n = static_cast<int>(state.range(0));
+  Source& src = palettes ? palette_source(n) : prototype_source(n);
+  std::string path = src.file.string();
+  double exchange = 0, baseline = 0;
+  for (auto _ : state) {
+    {
+      ModelDatabase target;  // built and dropped outside the timed region
+      target.open(":memory:");
+      dlist::ActiveModel active(target);
+      const auto t0 = Clock::now();
+      const int ok = palettes ? PaletteImport(nullptr, 0L, path.data())
+                              : PrototypeImport(nullptr, 0L, path.data());
+      const double t = seconds_since(t0);
+      if (ok != 1) state.SkipWithError("the import failed");
+      state.SetIterationTime(t);
+      exchange += t;
+    }
+    ModelDatabase plain;
+    plain.open(":memory:");
+    const auto t1 = Clock::now();
+    import_baseline(plain, src.file, palettes);
+    baseline += seconds_since(t1);
+  }
+  report(state, exchange, baseline, n);
+}
+
+void BM_PaletteExport(benchmark::State& state) { export_bench(state, true); }
+void BM_PaletteImport(benchmark::State& state) { import_bench(state, true); }
+void BM_PrototypeExport(benchmark::State& state) { export_bench(state, false); }
+void BM_PrototypeImport(benchmark::State& state) { import_bench(state, false); }
+
+#define DLIST_EXCHANGE_BENCH(name) \
+  BENCHMARK(name)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)
+
+DLIST_EXCHANGE_BENCH(BM_PaletteExport);
+DLIST_EXCHANGE_BENCH(BM_PaletteImport);
+DLIST_EXCHANGE_BENCH(BM_PrototypeExport);
+DLIST_EXCHANGE_BENCH(BM_PrototypeImport);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("DLIST_SETTINGS", ":memory:", 1);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  for (const char* ext : {".pal", ".prt"}) {
+    for (int n : {1000, 10000, 100000}) {
+      std::error_code ec;
+      fs::remove(scratch("source_" + std::to_string(n) + ext), ec);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,311 @@
+// make_fuzz_corpus: writes the seed files of the fuzz corpus (fuzz/corpus/<target>/, the target named without its "fuzz_").
+// It builds a small project in memory, exports palette and prototype files of it
+// with the exporters - single presets, nested folders, every owned part, with and
+// without the resource appendix - and adds a few damaged copies, each a fault the
+// readers must refuse. Every seed stays below 4 KiB. Usage:
+//
+//   make_fuzz_corpus [corpus folder]     (default: fuzz/corpus)
+//
+// The seeds are committed; run this again when the file format changes. Inputs that
+// fuzzing found are kept beside the seeds under names of their own and are not
+// touched here.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "foundation/byte_order.h"
+#include "foundation/records.h"
+#include "host/model/model_database.h"
+#include "host/model/palette_store.h"
+#include "host/model/prototype_store.h"
+#include "palettes/exchange_format.h"
+#include "palettes/exchange_writer.h"
+#include "palettes/kind_calls_internal.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxSeedBytes = 4096;
+
+[[noreturn]] void die(const std::string& what) {
+  std::fprintf(stderr, "make_fuzz_corpus: %s\n", what.c_str());
+  std::exit(1);
+}
+
+template <class Node>
+Node named(const char* name) {
+  Node n;
+  n.set_name(name);
+  return n;
+}
+
+DBSURFREFTYPE surfaces(std::initializer_list<const char*> names) {
+  DBSURFREFTYPE s;
+  double v = 0.25;
+  for (const char* name : names) {
+    DBSURFHATCH h;
+    dlist::set_field(h.name, sizeof h.name, name);
+    h.hatch1[0] = v;
+    h.hatch2[1] = -v;
+    h.type = 2;
+    s.push(h);
+    v *= 2;
+  }
+  return s;
+}
+
+// ---- the project ---------------------------------------------------------------------
+
+DBWALLPALETTE wall_palette(double thickness) {
+  DBWALLPALETTE p;
+  p.layer = 3;
+  p.fill = 12;
+  p.retegezes.count = 2;
+  p.retegezes.layer[0].thickness = thickness;
+  p.retegezes.layer[1].thickness = 0.05;
+  p.retegezes.boundary[0].pen = 4;
+  return p;
+}
+
+template <int K>
+long palette(long parent, const char* name, const typename dlist::Kind<K>::palette& p,
+             DBSURFREFTYPE surf = {}) {
+  int existed = 0;
+  const long id = dlist::HostCalls<K>::cre_palette(p, &surf, &existed);
+  auto node = named<DBPALETTENODETYPE>(name);
+  const long n = id > 0 ? PALETTES().cre_node(parent, node, id) : 0;
+  if (n <= 0) die(std::string("cannot create the palette ") + name);
+  return n;
+}
+
+template <class Store, class Node>
+long folder(long parent, const char* name) {
+  auto node = named<Node>(name);
+  int existed = 0;
+  const long id = Store().cre_folder(parent, node, &existed);
+  if (id <= 0) die(std::string("cannot create the folder ") + name);
+  return id;
+}
+
+template <int K>
+long prototype(long parent, const char* name, typename dlist::Kind<K>::element& rec,
+               bool references) {
+  DBSURFREFTYPE surf = references ? surfaces({"Brick", "Plaster"}) : DBSURFREFTYPE();
+  DBMATREFCHAIN mat;
+  DBATTREFCHAIN attr;
+  if (references) {
+    DBMATREF m;
+    m.code.put("01.02.003");
+    m.quantity = DBMATREF::kAutoQuantity;
+    m.set_parameter("AREA");
+    mat.push(m);
+    DBATTREFTYPE a;
+    a.set_name("fire rating");
+    a.set_abbrev("FR");
+    a.value.put("REI 60");
+    attr.push(a);
+  }
+  const long id = dlist::HostCalls<K>::cre_record(&rec, &surf, &mat, &attr);
+  auto node = named<DBPROTOTYPENODE>(name);
+  const long n = id > 0 ? PROTOTYPES().cre_node(parent, node, id) : 0;
+  if (n <= 0) die(std::string("cannot create the prototype ") + name);
+  return n;
+}
+
+// ---- files ---------------------------------------------------------------------------
+
+Bytes read(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// Offsets of the block headers of an exchange file, after its description.
+std::vector<std::size_t> blocks(const Bytes& b) {
+  std::vector<std::size_t> out;
+  std::size_t p = 4 + dlist::load_le32(b.data());
+  while (p + dlist::kBlockHeaderSize <= b.size()) {
+    out.push_back(p);
+    const auto code = static_cast<int32_t>(dlist::load_le32(b.data() + p));
+    if (code == dlist::BLOCK_END) break;
+    const auto size = static_cast<int32_t>(dlist::load_le32(b.data() + p + 4));
+    p += dlist::kBlockHeaderSize + (code == 1 || code == -1 ? 0 : static_cast<std::size_t>(size));
+  }
+  return out;
+}
+
+// The header of the first block with code.
+std::size_t first_block(const Bytes& b, int32_t code) {
+  for (std::size_t at : blocks(b))
+    if (static_cast<int32_t>(dlist::load_le32(b.data() + at)) == code) return at;
+  die("no block of code " + std::to_string(code));
+}
+
+class Corpus {
+ public:
+  explicit Corpus(fs::path root) : root_(std::move(root)) {}
+
+  void put(const char* target, const std::string& name, const Bytes& bytes) {
+    if (bytes.size() >= kMaxSeedBytes) die(name + " has " + std::to_string(bytes.size()) + " bytes");
+    const fs::path dir = root_ / target;
+    fs::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::printf("%s/%s: %zu bytes\n", target, name.c_str(), bytes.size());
+  }
+
+ private:
+  fs::path root_;
+};
+
+template <class Export>
+Bytes exported(Export export_call, long node, const char* description, int resources) {
+  const fs::path file = fs::temp_directory_path() / "dlist_make_fuzz_corpus.bin";
+  std::string path = file.string(), text = description;
+  if (export_call(nullptr, node, path.data(), text.data(), resources) != 1) die("an export failed");
+  Bytes b = read(file);
+  fs::remove(file);
+  return b;
+}
+
+Bytes palette_file(long node, const char* description, int resources = 0) {
+  return exported(static_cast<int (*)(void*, long, char*, char*, int)>(&PaletteExport), node,
+                  description, resources);
+}
+
+Bytes prototype_file(long node, const char* description, int resources = 0) {
+  return exported(static_cast<int (*)(void*, long, char*, char*, int)>(&PrototypeExport), node,
+                  description, resources);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("DLIST_SETTINGS", ":memory:", 1);
+  Corpus corpus(argc > 1 ? argv[1] : "fuzz/corpus");
+  dlist::ModelDatabase db;
+  if (!db.open(":memory:")) die(db.last_error());
+  dlist::ActiveModel active(db);
+  using dlist::ModelTree;
+
+  // ---- palette files ----
+  const long walls = db.kind_folder(ModelTree::kPalettes, 1);
+  const long one = palette<1>(walls, "Brick wall", wall_palette(0.3), surfaces({"Brick", "Render"}));
+  const long outer = folder<PALETTES, DBPALETTENODETYPE>(walls, "Outer");
+  palette<1>(outer, "Thin", wall_palette(0.1));
+  const long inner = folder<PALETTES, DBPALETTENODETYPE>(outer, "Inner");
+  palette<1>(inner, "Thick", wall_palette(0.5), surfaces({"Stone"}));
+  DBTEXTPALETTE text;
+  text.set_font("Sans");
+  text.height = 2.5;
+  palette<9>(db.kind_folder(ModelTree::kPalettes, 9), "Label", text);
+  DBLINEPALETTE line;
+  line.width = 0.35;
+  palette<11>(db.kind_folder(ModelTree::kPalettes, 11), "Hairline", line);
+  palette<13>(db.kind_folder(ModelTree::kPalettes, 13), "Mark", DBHOTSPALETTE());
+  DBDOORPALETTE door;
+  door.origname.set("Door 90");
+  door.common[0] = 0.9;
+  door.params.set(0, 1.0);
+  door.params.set(1, 2.1);
+  palette<2>(db.kind_folder(ModelTree::kPalettes, 2), "Door", door);
+
+  const Bytes wall_one = palette_file(one, "one wall palette");
+  const Bytes nested = palette_file(outer, "");
+  const Bytes whole = palette_file(0, "the whole tree");
+  const Bytes wall_res = palette_file(one, "", 1);
+  corpus.put("palette_import", "wall_one.pal", wall_one);
+  corpus.put("palette_import", "nested_folders.pal", nested);
+  corpus.put("palette_import", "whole_tree.pal", whole);
+  corpus.put("palette_import", "with_appendix.pal", wall_res);
+
+  Bytes cut = whole;
+  cut.resize(first_block(whole, dlist::BLOCK_NODE) + 30);  // inside a node block
+  corpus.put("palette_import", "damaged_cut_short.pal", cut);
+  Bytes short_surface = wall_one;
+  dlist::store_le32(short_surface.data() + first_block(wall_one, dlist::BLOCK_SURFREF) + 4, 108);
+  corpus.put("palette_import", "damaged_surface_size.pal", short_surface);
+  Bytes other_kind = wall_one;
+  dlist::store_le32(other_kind.data() + blocks(wall_one).front(), static_cast<uint32_t>(-1));
+  corpus.put("palette_import", "damaged_prototype_code.pal", other_kind);
+  Bytes text_node = wall_one;  // the wall palette's node made a text node
+  dlist::store_le16(text_node.data() + first_block(wall_one, dlist::BLOCK_NODE) + 16 + 2, 9);
+  corpus.put("palette_import", "damaged_palette_kind.pal", text_node);
+
+  // ---- prototype files ----
+  auto kind_folder = [&](int k) { return db.kind_folder(ModelTree::kPrototypes, k); };
+  DBWALLTYPE wall;
+  wall.end = COORD2D(4.0, 0.0);
+  wall.height = 2.7;
+  wall.palette = wall_palette(0.25);
+  const long wall_node = prototype<1>(kind_folder(1), "Wall 4m", wall, true);
+  const long wall_folder = folder<PROTOTYPES, DBPROTOTYPENODE>(kind_folder(1), "Partitions");
+  prototype<1>(folder<PROTOTYPES, DBPROTOTYPENODE>(wall_folder, "Light"), "Wall", wall, false);
+  DBTEXTTYPE label;
+  label.set_text("abc");
+  label.palette = text;
+  const long text_node_id = prototype<9>(kind_folder(9), "Label", label, false);
+  const long slabs = folder<PROTOTYPES, DBPROTOTYPENODE>(kind_folder(6), "Slabs");
+  DBCEILTYPE ceiling;
+  ceiling.outline.set_sizes(1, 4);
+  for (int i = 0; i < 4; ++i) ceiling.outline.points()[i] = DBPOLYPOINT{i % 2 * 5.0, i / 2 * 4.0, i};
+  prototype<6>(slabs, "Slab", ceiling, false);
+  DBPARCTYPE parcel;
+  parcel.outline.set_size(3);
+  parcel.outline.points()[1] = DBPOLYPOINT{10.0, 0.0, 0};
+  parcel.outline.points()[2] = DBPOLYPOINT{0.0, 8.0, 0};
+  const long parcel_node = prototype<8>(kind_folder(8), "Plot", parcel, false);
+  DBSTAITYPE stair;
+  stair.hotspots.set_count(2);
+  stair.hotspots[1] = COORD3D(1.0, 3.0, 2.8);
+  stair.set_pos(COORD3D(2.0, 2.0, 0.0));
+  const long stair_node = prototype<5>(kind_folder(5), "Stair", stair, false);
+  DBSYMBTYPE symbol;
+  symbol.recid_tail = 7;
+  symbol.hotspots.set_count(1);
+  const long symbol_node = prototype<4>(kind_folder(4), "Chair", symbol, false);
+
+  const Bytes wall_prt = prototype_file(wall_node, "one wall");
+  const Bytes walls_prt = prototype_file(kind_folder(1), "");
+  const Bytes text_prt = prototype_file(text_node_id, "");
+  const Bytes outline_prt = prototype_file(slabs, "");
+  const Bytes parcel_prt = prototype_file(parcel_node, "");
+  const Bytes stair_prt = prototype_file(stair_node, "");
+  const Bytes symbol_prt = prototype_file(symbol_node, "");
+  const Bytes wall_prt_res = prototype_file(wall_node, "", 1);
+  corpus.put("prototype_import", "wall_references.prt", wall_prt);
+  corpus.put("prototype_import", "wall_kind_folder.prt", walls_prt);
+  corpus.put("prototype_import", "text.prt", text_prt);
+  corpus.put("prototype_import", "ceiling_outline.prt", outline_prt);
+  corpus.put("prototype_import", "parcel_outline.prt", parcel_prt);
+  corpus.put("prototype_import", "stair_hotspots.prt", stair_prt);
+  corpus.put("prototype_import", "symbol.prt", symbol_prt);
+  corpus.put("prototype_import", "with_appendix.prt", wall_prt_res);
+
+  Bytes bad_text = text_prt;
+  const std::size_t text_block = first_block(text_prt, dlist::BLOCK_TEXT);
+  bad_text[text_block + 16 + 3] = 'x';  // "abc" loses its zero
+  corpus.put("prototype_import", "damaged_text_zero.prt", bad_text);
+  Bytes cut_record = outline_prt;
+  cut_record.resize(first_block(outline_prt, dlist::BLOCK_RECORD) + 16 + 40);
+  corpus.put("prototype_import", "damaged_cut_record.prt", cut_record);
+
+  // ---- the decoder: both kinds, sound and damaged ----
+  corpus.put("dump", "wall_one.pal", wall_one);
+  corpus.put("dump", "whole_tree.pal", whole);
+  corpus.put("dump", "with_appendix.pal", wall_res);
+  corpus.put("dump", "damaged_surface_size.pal", short_surface);
+  corpus.put("dump", "damaged_palette_kind.pal", text_node);
+  corpus.put("dump", "wall_references.prt", wall_prt);
+  corpus.put("dump", "ceiling_outline.prt", outline_prt);
+  corpus.put("dump", "stair_hotspots.prt", stair_prt);
+  corpus.put("dump", "with_appendix.prt", wall_prt_res);
+  corpus.put("dump", "damaged_text_zero.prt", bad_text);
+  return 0;
+}
