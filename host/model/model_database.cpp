@@ -27,8 +27,9 @@ CREATE TABLE nodes (
   last        INTEGER NOT NULL,
   record      INTEGER NOT NULL
 );
-CREATE INDEX nodes_children ON nodes (tree, parent, seq);
-CREATE INDEX nodes_record ON nodes (record) WHERE record <> 0;
+CREATE INDEX nodes_children ON nodes (parent, seq);
+CREATE INDEX nodes_names ON nodes (parent, name);
+CREATE INDEX nodes_record ON nodes (record);
 CREATE TABLE palettes (
   id     INTEGER PRIMARY KEY,
   kind   INTEGER NOT NULL,
