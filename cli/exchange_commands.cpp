@@ -117,10 +117,10 @@ class ClashChoiceScope {
 
 bool palettes(const StoreTree& tree) { return tree.tree() == ModelTree::kPalettes; }
 
-// The node that spec names (empty: the tree's root), or nothing with the reason.
-std::optional<NodeInfo> node_or_root(const StoreTree& tree, const std::string& spec,
+// The node that node_text names (empty: the tree's root), or nothing with the reason.
+std::optional<NodeInfo> node_or_root(const StoreTree& tree, const std::string& node_text,
                                      std::string* error) {
-  if (!spec.empty()) return resolve_node(tree, spec, NodeWanted::kAny, error);
+  if (!node_text.empty()) return resolve_node(tree, node_text, NodeWanted::kAny, error);
   std::optional<NodeInfo> root = tree.node(tree.root());
   if (!root) *error = std::string("cannot read the root of the ") + tree.leaf_word() + " tree";
   return root;

@@ -20,12 +20,12 @@ bool all_digits(std::string_view s) {
   });
 }
 
-std::vector<std::string_view> split_path(std::string_view spec) {
+std::vector<std::string_view> split_path(std::string_view node_text) {
   std::vector<std::string_view> names;
   std::size_t start = 0;
-  while (start <= spec.size()) {
-    const std::size_t slash = std::min(spec.find('/', start), spec.size());
-    if (slash > start) names.push_back(spec.substr(start, slash - start));
+  while (start <= node_text.size()) {
+    const std::size_t slash = std::min(node_text.find('/', start), node_text.size());
+    if (slash > start) names.push_back(node_text.substr(start, slash - start));
     start = slash + 1;
   }
   return names;
@@ -51,34 +51,34 @@ std::optional<std::vector<NodeInfo>> contents(const StoreTree& tree, long id, st
   return children;
 }
 
-std::optional<NodeInfo> node_by_id(const StoreTree& tree, std::string_view spec,
+std::optional<NodeInfo> node_by_id(const StoreTree& tree, std::string_view node_text,
                                    std::string* error) {
   int64_t id = 0;
-  const auto [end, ec] = std::from_chars(spec.data(), spec.data() + spec.size(), id);
+  const auto [end, ec] = std::from_chars(node_text.data(), node_text.data() + node_text.size(), id);
   std::optional<NodeInfo> node;
-  if (ec == std::errc() && end == spec.data() + spec.size() && id > 0 && id <= kMaxModelId)
+  if (ec == std::errc() && end == node_text.data() + node_text.size() && id > 0 && id <= kMaxModelId)
     node = tree.node(static_cast<long>(id));
   if (!node)
-    *error = "there is no node " + std::string(spec) + " in the " + tree.leaf_word() + " tree";
+    *error = "there is no node " + std::string(node_text) + " in the " + tree.leaf_word() + " tree";
   return node;
 }
 
 }  // namespace
 
-std::optional<NodeInfo> resolve_node(const StoreTree& tree, std::string_view spec,
+std::optional<NodeInfo> resolve_node(const StoreTree& tree, std::string_view node_text,
                                      NodeWanted wanted, std::string* error) {
-  if (spec.empty()) {
+  if (node_text.empty()) {
     *error = "no node given (an identifier or a path of names such as Walls/Outer)";
     return std::nullopt;
   }
-  if (all_digits(spec)) return node_by_id(tree, spec, error);
+  if (all_digits(node_text)) return node_by_id(tree, node_text, error);
 
   std::optional<NodeInfo> current = tree.node(tree.root());
   if (!current) {
     *error = std::string("cannot read the root of the ") + tree.leaf_word() + " tree";
     return std::nullopt;
   }
-  const std::vector<std::string_view> names = split_path(spec);
+  const std::vector<std::string_view> names = split_path(node_text);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const bool last = i + 1 == names.size();
     const bool folders_only = !last || wanted == NodeWanted::kFolder;

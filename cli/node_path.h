@@ -20,11 +20,11 @@ namespace dlist::cli {
 // What a path's last name may stand for.
 enum class NodeWanted { kFolder, kAny };
 
-// The node that spec names in tree; nothing, with the reason in *error, when the
+// The node that node_text names in tree; nothing, with the reason in *error, when the
 // identifier is no node of the tree, a name is missing, names only a leaf where a
 // folder is needed, or names more than one node (a folder and a leaf that share a
 // name, when any node is wanted).
-std::optional<NodeInfo> resolve_node(const StoreTree& tree, std::string_view spec,
+std::optional<NodeInfo> resolve_node(const StoreTree& tree, std::string_view node_text,
                                      NodeWanted wanted, std::string* error);
 
 // The path of names of node id from the root, as resolve_node reads it ("/" for

@@ -30,10 +30,10 @@ class NodePathTest : public dlist::testing::CliTest {
     }
   }
 
-  // The node that spec names, or the error.
-  std::string resolve(const StoreTree& tree, const std::string& spec, NodeWanted wanted) {
+  // The node that node_text names, or the error.
+  std::string resolve(const StoreTree& tree, const std::string& node_text, NodeWanted wanted) {
     std::string error;
-    auto node = dlist::cli::resolve_node(tree, spec, wanted, &error);
+    auto node = dlist::cli::resolve_node(tree, node_text, wanted, &error);
     return node ? std::to_string(node->id) : error;
   }
 
@@ -48,7 +48,7 @@ TEST_F(NodePathTest, PathsAndIdentifiersNameTheirNodes) {
   const std::string kind_folder = std::to_string(palettes_.kind_folder(1));
   const std::string level1 = std::to_string(palettes_.parent(palettes_.kind_folder(1)));
   struct Case {
-    std::string spec;
+    std::string node_text;
     NodeWanted wanted;
     std::string expected;
   };
@@ -70,8 +70,8 @@ TEST_F(NodePathTest, PathsAndIdentifiersNameTheirNodes) {
       {"", NodeWanted::kAny, "no node given"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(resolve(palettes_, c.spec, c.wanted).rfind(c.expected, 0), 0u)
-        << c.spec << ": " << resolve(palettes_, c.spec, c.wanted);
+    EXPECT_EQ(resolve(palettes_, c.node_text, c.wanted).rfind(c.expected, 0), 0u)
+        << c.node_text << ": " << resolve(palettes_, c.node_text, c.wanted);
 
   // The prototype tree has no level between the root and the kind folders.
   EXPECT_EQ(resolve(prototypes_, "Walls/Outer", NodeWanted::kFolder), std::to_string(outer_[1]));
