@@ -17,7 +17,6 @@
 namespace dlist {
 namespace {
 
-constexpr uint32_t kSectionHeaderSize = 12;  // kind, count, byte length
 constexpr uint32_t kEntryHeaderSize = 4;     // byte length
 
 void collect(std::vector<std::string>& list, const char* text, std::size_t n) {
