@@ -44,6 +44,11 @@ Statement& Statement::bind_null(int index) {
   return *this;
 }
 
+Statement& Statement::bind_double(int index, double value) {
+  if (ok_) ok_ = sqlite3_bind_double(stmt_, index, value) == SQLITE_OK;
+  return *this;
+}
+
 bool Statement::row() {
   if (!ok_) return false;
   if (db_.injected_failure()) {
@@ -65,6 +70,10 @@ int64_t Statement::integer(int column) const {
   return ok_ ? sqlite3_column_int64(stmt_, column) : 0;
 }
 
+double Statement::real(int column) const {
+  return ok_ ? sqlite3_column_double(stmt_, column) : 0.0;
+}
+
 std::span<const unsigned char> Statement::blob(int column) const {
   if (!ok_) return {};
   const void* data = sqlite3_column_blob(stmt_, column);
@@ -75,6 +84,12 @@ std::span<const unsigned char> Statement::blob(int column) const {
 
 bool Statement::is_null(int column) const {
   return !ok_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+bool Statement::is_number(int column) const {
+  if (!ok_) return false;
+  const int type = sqlite3_column_type(stmt_, column);
+  return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
 }
 
 // ---- SqliteConnection -------------------------------------------------------------

@@ -41,6 +41,8 @@ class DLIST_API Statement {
   Statement& bind(int index, int64_t value);
   Statement& bind(int index, std::span<const unsigned char> blob);
   Statement& bind_null(int index);
+  // A floating-point value (a separate name: bind(i, 5) must stay an integer).
+  Statement& bind_double(int index, double value);
 
   // Steps once: true when a row is there to read; false at the end or on failure.
   bool row();
@@ -48,9 +50,12 @@ class DLIST_API Statement {
   bool run();
 
   int64_t integer(int column) const;
+  double real(int column) const;
   // The bytes of a column (empty for NULL); valid until the next step or reset.
   std::span<const unsigned char> blob(int column) const;
   bool is_null(int column) const;
+  // Whether a column holds an integer or a floating-point value.
+  bool is_number(int column) const;
 
   bool ok() const { return ok_; }
 

@@ -1,0 +1,205 @@
+// The inside of the material library database: the state of one open library
+// (connection, lock counts, walk positions), the gate every call passes, the guard of
+// changing calls, and the field helpers that keep fixed-width texts within their
+// widths in both directions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/list/list_context.h"
+#include "host/model/sqlite_connection.h"
+
+namespace dlist::list {
+
+// Identifiers are 32-bit: the store refuses to hand out one above this.
+inline constexpr int64_t kMaxListId = 0x7fffffff;
+// A long text may hold at most this many bytes.
+inline constexpr std::size_t kMaxLongText = std::size_t{1} << 20;
+// Marks a library file (PRAGMA application_id), so that another database with the
+// same schema version is not taken for one.
+inline constexpr int32_t kApplicationId = 0x444c4d4c;
+// Deepest material or unit tree a walk up to the root follows; a longer chain can
+// only be a damaged file (a loop of parents).
+inline constexpr int kMaxDepth = 4096;
+
+// Existence checks, the identifier as ?1.
+inline constexpr const char* kMaterialExists = "SELECT 1 FROM materials WHERE id = ?1";
+inline constexpr const char* kUnitExists = "SELECT 1 FROM units WHERE id = ?1";
+inline constexpr const char* kUnitRefExists = "SELECT 1 FROM unit_refs WHERE id = ?1";
+inline constexpr const char* kSubpriceRefExists = "SELECT 1 FROM subprice_refs WHERE id = ?1";
+inline constexpr const char* kMarketExists = "SELECT 1 FROM markets WHERE id = ?1";
+inline constexpr const char* kSubpriceExists = "SELECT 1 FROM subprices WHERE id = ?1";
+
+// The identifiers of one walk and the place in it.
+struct Walk {
+  std::vector<int64_t> ids;
+  std::size_t next = 0;
+
+  void reset() {
+    ids.clear();
+    next = 0;
+  }
+  // The next identifier, 0 at the end.
+  int64_t take() { return next < ids.size() ? ids[next++] : 0; }
+};
+
+// A walk over references that reads their rows when it begins, so that each step
+// costs no statement. The rows serve while nothing has changed since (changes, as
+// counted by the store); after a change each step reads its row again.
+template <class Rec>
+struct RowWalk : Walk {
+  std::vector<Rec> rows;
+  std::vector<bool> readable;  // false for a row that does not fit its record
+  uint64_t changes = 0;
+
+  void reset() {
+    Walk::reset();
+    rows.clear();
+    readable.clear();
+  }
+  void add(int64_t id, const Rec& rec, bool ok) {
+    ids.push_back(id);
+    rows.push_back(rec);
+    readable.push_back(ok);
+  }
+};
+
+// The state of one library.
+struct ListStore {
+  SqliteConnection db;
+  std::string error;
+  int read_depth = 0;     // read locks held
+  bool read_txn = false;  // a read transaction is open for the read locks
+
+  uint64_t changes = 0;   // write locks given back, each call's own included
+
+  Walk materials, units, markets, subprices;
+  RowWalk<unitref> unit_refs;
+  RowWalk<subpriceref> subprice_refs;
+
+  // The write lock of the calls and of the callers. A read transaction is ended
+  // first (it cannot be raised to a write one) and begun again when the last write
+  // lock is given back while read locks are still held.
+  bool begin_write();
+  bool end_write();
+  void begin_read_txn();
+  void end_read_txn();
+  void reset_walks();
+};
+
+// The store for one call: null when the library is not open or the call is the one
+// chosen to fail.
+ListStore* enter(ListStore* store);
+
+// A changing call: the write lock (re-entrant) and, for a call that writes with
+// more than one statement, a savepoint of its own. finish() keeps the call's writes
+// and gives the lock back, true when they are kept (and committed, when the call's
+// lock is the outermost one); leaving the scope without it undoes them. Inside a
+// caller's lock the caller's unlock decides the commit. A call that writes with one
+// statement needs no savepoint: SQLite undoes a failed statement whole.
+enum class Writes { kOne, kSeveral };
+
+class Change {
+ public:
+  explicit Change(ListStore& store, Writes writes = Writes::kOne);
+  ~Change();
+  Change(const Change&) = delete;
+  Change& operator=(const Change&) = delete;
+
+  explicit operator bool() const { return locked_ && (!scope_ || static_cast<bool>(*scope_)); }
+  bool finish();
+
+ private:
+  ListStore& store_;
+  bool locked_ = false;
+  bool outermost_ = false;  // the call's own transaction, committed by finish()
+  std::optional<CallScope> scope_;
+};
+
+// The identifier as the store sees it: 0 for a value outside 1 .. kMaxListId.
+inline int64_t list_id(long id) {
+  return id > 0 && static_cast<int64_t>(id) <= kMaxListId ? static_cast<int64_t>(id) : 0;
+}
+
+// The bytes of a fixed-width text field up to its terminator; false when the field
+// holds no terminator within its width (a text that does not fit).
+inline bool field_bytes(const char* field, std::size_t width, std::span<const unsigned char>* out) {
+  const void* end = std::memchr(field, 0, width);
+  if (!end) return false;
+  *out = {reinterpret_cast<const unsigned char*>(field),
+          static_cast<std::size_t>(static_cast<const char*>(end) - field)};
+  return true;
+}
+
+// The bytes of a terminated text.
+inline std::span<const unsigned char> text_bytes(const char* text) {
+  return {reinterpret_cast<const unsigned char*>(text), text ? std::strlen(text) : 0};
+}
+
+// Copies stored bytes into a fixed-width field with its terminator and zeroes the
+// rest; false (field untouched) when they do not fit or hold a zero byte.
+inline bool copy_field(std::span<const unsigned char> bytes, char* field, std::size_t width) {
+  if (bytes.size() >= width) return false;
+  if (!bytes.empty() && std::memchr(bytes.data(), 0, bytes.size())) return false;
+  std::memset(field, 0, width);
+  if (!bytes.empty()) std::memcpy(field, bytes.data(), bytes.size());
+  return true;
+}
+
+// What reading one record found.
+enum class Read { kFound, kMissing, kFailed };
+
+// The next record of a walk: its identifier, 0 at the end, -1 when a record could
+// not be read (a damaged row) or the call failed. Records removed since the walk
+// began are skipped. read(id) reads one record.
+template <class Reader>
+long walk_next(ListStore* store, Walk& walk, Reader read) {
+  if (!store) return -1;
+  while (const int64_t id = walk.take()) {
+    const Read r = read(id);
+    if (r == Read::kFound) return static_cast<long>(id);
+    if (r == Read::kFailed) return -1;
+  }
+  return 0;
+}
+
+// The next reference of a row walk, as walk_next; read(id, rec) reads a row again
+// once the library has changed since the walk began.
+template <class Rec, class Reader>
+long row_walk_next(ListStore* store, RowWalk<Rec>& walk, Rec* rec, Reader read) {
+  return walk_next(store, walk, [&](int64_t id) {
+    if (walk.changes != store->changes) return read(id, rec);
+    const std::size_t i = walk.next - 1;
+    if (!walk.readable[i]) return Read::kFailed;
+    *rec = walk.rows[i];
+    return Read::kFound;
+  });
+}
+
+// Positions a walk at the rows a statement gives (bound by the caller); their
+// number, -1 on failure (the walk is then empty).
+long start_walk(Statement& s, Walk& walk);
+
+// Whether the row that a statement with the identifier as ?1 looks for exists: 1
+// yes, 0 no, -1 when the read failed.
+int row_exists(SqliteConnection& db, const char* sql, int64_t id);
+
+// Whether a double lies in a range (false for NaN).
+inline bool in_range(double value, double low, double high) {
+  return value >= low && value <= high;
+}
+
+// Collects the first column of every row of a statement; false when it failed.
+bool collect_ids(Statement& s, std::vector<int64_t>* out);
+// Copies identifiers into the caller's list; their number, -1 when ok is false.
+long hand_out(bool ok, const std::vector<int64_t>& ids, std::vector<long>& out);
+
+}  // namespace dlist::list
+
+struct LISTCONTEXT::Impl : dlist::list::ListStore {};

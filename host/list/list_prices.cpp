@@ -1,0 +1,323 @@
+// The price records of the library: the subprice references of materials, the
+// markets and the subprices.
+#include <cmath>
+
+#include "host/list/list_internal.h"
+
+namespace dlist::list {
+namespace {
+
+struct SubpriceFields {
+  std::span<const unsigned char> abbrev, name, formula;
+};
+
+// A subprice may be written when its abbreviation is not empty, its texts fit their
+// widths, its kind is one of the four and its value is a finite number.
+bool subprice_fields(const dbsubprice& rec, SubpriceFields* f) {
+  return field_bytes(rec.abbrev, kUnitAbbrevSize, &f->abbrev) && !f->abbrev.empty() &&
+         field_bytes(rec.name, kSubpriceNameSize, &f->name) &&
+         field_bytes(rec.formula, kFormulaSize, &f->formula) && rec.kind >= SUBPRICE_FORMULA &&
+         rec.kind <= SUBPRICE_INFO && std::isfinite(rec.value);
+}
+
+bool subprice_ref_fields(const subpriceref& rec, std::span<const unsigned char>* abbrev) {
+  return field_bytes(rec.abbrev, kUnitAbbrevSize, abbrev) && !abbrev->empty() &&
+         std::isfinite(rec.value);
+}
+
+// Fills rec from the columns abbrev and value, the first at column first; false
+// (rec untouched) when they do not fit.
+bool subprice_ref_from(const Statement& q, int first, subpriceref* rec) {
+  subpriceref r{};
+  if (!copy_field(q.blob(first), r.abbrev, kUnitAbbrevSize) || !q.is_number(first + 1))
+    return false;
+  r.value = q.real(first + 1);
+  if (!std::isfinite(r.value)) return false;
+  *rec = r;
+  return true;
+}
+
+Read read_subprice_ref(ListStore& s, int64_t id, subpriceref* rec) {
+  Statement q(s.db, "SELECT abbrev, value FROM subprice_refs WHERE id = ?1");
+  if (!q.bind(1, id).row()) return q.ok() ? Read::kMissing : Read::kFailed;
+  return subprice_ref_from(q, 0, rec) ? Read::kFound : Read::kFailed;
+}
+
+Read read_market(ListStore& s, int64_t id, dbmarket* rec) {
+  if (id == 0) return Read::kMissing;
+  Statement q(s.db, "SELECT name FROM markets WHERE id = ?1");
+  if (!q.bind(1, id).row()) return q.ok() ? Read::kMissing : Read::kFailed;
+  dbmarket r{};
+  if (!copy_field(q.blob(0), r.name, kMarketNameSize) || !q.ok()) return Read::kFailed;
+  *rec = r;
+  return Read::kFound;
+}
+
+Read read_subprice(ListStore& s, int64_t id, dbsubprice* rec) {
+  if (id == 0) return Read::kMissing;
+  Statement q(s.db, "SELECT abbrev, name, kind, value, formula FROM subprices WHERE id = ?1");
+  if (!q.bind(1, id).row()) return q.ok() ? Read::kMissing : Read::kFailed;
+  dbsubprice r{};
+  if (!copy_field(q.blob(0), r.abbrev, kUnitAbbrevSize) ||
+      !copy_field(q.blob(1), r.name, kSubpriceNameSize) ||
+      !copy_field(q.blob(4), r.formula, kFormulaSize) || !q.is_number(3))
+    return Read::kFailed;
+  const int64_t kind = q.integer(2);
+  if (kind < SUBPRICE_FORMULA || kind > SUBPRICE_INFO) return Read::kFailed;
+  r.kind = static_cast<SUBPRICETYPE>(kind);
+  r.value = q.real(3);
+  if (!std::isfinite(r.value) || !q.ok()) return Read::kFailed;
+  *rec = r;
+  return Read::kFound;
+}
+
+// The identifier of the row whose column equals key (a terminated text); 0 when
+// none or the key cannot be stored in width.
+int64_t find_by_text(ListStore& s, const char* sql, const char* key, int width) {
+  if (!key) return 0;
+  const auto bytes = text_bytes(key);
+  if (bytes.empty() || bytes.size() >= static_cast<std::size_t>(width)) return 0;
+  Statement q(s.db, sql);
+  return q.bind(1, bytes).row() ? q.integer(0) : 0;
+}
+
+}  // namespace
+}  // namespace dlist::list
+
+using dlist::Statement;
+using dlist::list::Change;
+using dlist::list::enter;
+using dlist::list::list_id;
+using dlist::list::ListStore;
+using dlist::list::Read;
+
+// ---- subprice references ---------------------------------------------------------------
+
+long LISTCONTEXT::rewind_subprice_ref(long material) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return -1;
+  s->subprice_refs.reset();
+  const int64_t id = list_id(material);
+  if (id == 0) return -1;
+  auto& walk = s->subprice_refs;
+  Statement q(s->db, "SELECT id, abbrev, value FROM subprice_refs WHERE material = ?1 ORDER BY id");
+  q.bind(1, id);
+  while (q.row()) {
+    subpriceref r{};
+    const bool ok = dlist::list::subprice_ref_from(q, 1, &r);
+    walk.add(q.integer(0), r, ok);
+  }
+  if (!q.ok()) {
+    walk.reset();
+    return -1;
+  }
+  walk.changes = s->changes;
+  const auto n = static_cast<long>(walk.ids.size());
+  // References name their material, so only a material without any is looked up.
+  if (n == 0 && dlist::list::row_exists(s->db, dlist::list::kMaterialExists, id) != 1) return -1;
+  return n;
+}
+
+long LISTCONTEXT::get(subpriceref& rec) {
+  ListStore* s = enter(impl_.get());
+  return dlist::list::row_walk_next(s, s ? s->subprice_refs : impl_->subprice_refs, &rec,
+                                    [&](int64_t id, subpriceref* r) {
+                                      return dlist::list::read_subprice_ref(*s, id, r);
+                                    });
+}
+
+long LISTCONTEXT::create(long material, const subpriceref& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t owner = list_id(material);
+  std::span<const unsigned char> abbrev;
+  if (owner == 0 || !dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, owner) != 1) return 0;
+  Statement q(s->db, "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");
+  if (!q.bind(1, owner).bind(2, abbrev).bind_double(3, rec.value).run()) return 0;
+  const int64_t id = s->db.last_insert_id();
+  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
+  return change.finish() ? static_cast<long>(id) : 0;
+}
+
+int LISTCONTEXT::modify(long id, const subpriceref& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t ref = list_id(id);
+  std::span<const unsigned char> abbrev;
+  if (ref == 0 || !dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceRefExists, ref) != 1) return 0;
+  Statement q(s->db, "UPDATE subprice_refs SET abbrev = ?2, value = ?3 WHERE id = ?1");
+  if (!q.bind(1, ref).bind(2, abbrev).bind_double(3, rec.value).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+int LISTCONTEXT::remove_subprice_ref(long id) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t ref = list_id(id);
+  if (ref == 0) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceRefExists, ref) != 1) return 0;
+  Statement q(s->db, "DELETE FROM subprice_refs WHERE id = ?1");
+  if (!q.bind(1, ref).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+// ---- markets ---------------------------------------------------------------------------
+
+long LISTCONTEXT::rewind_market() {
+  ListStore* s = enter(impl_.get());
+  if (!s) return -1;
+  Statement q(s->db, "SELECT id FROM markets ORDER BY id");
+  return dlist::list::start_walk(q, s->markets);
+}
+
+long LISTCONTEXT::get(dbmarket& rec) {
+  ListStore* s = enter(impl_.get());
+  return dlist::list::walk_next(s, s ? s->markets : impl_->markets, [&](int64_t id) {
+    return dlist::list::read_market(*s, id, &rec);
+  });
+}
+
+long LISTCONTEXT::get(long id, dbmarket& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  return dlist::list::read_market(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+}
+
+long LISTCONTEXT::find_market(const char* name, dbmarket& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t id =
+      dlist::list::find_by_text(*s, "SELECT id FROM markets WHERE name = ?1", name, kMarketNameSize);
+  return id > 0 && dlist::list::read_market(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
+                                                                          : 0;
+}
+
+long LISTCONTEXT::create(const dbmarket& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  std::span<const unsigned char> name;
+  if (!dlist::list::field_bytes(rec.name, kMarketNameSize, &name) || name.empty()) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  // A name already used makes the insert fail (unique column).
+  Statement q(s->db, "INSERT INTO markets (name) VALUES (?1)");
+  if (!q.bind(1, name).run()) return 0;
+  const int64_t id = s->db.last_insert_id();
+  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
+  return change.finish() ? static_cast<long>(id) : 0;
+}
+
+int LISTCONTEXT::modify(long id, const dbmarket& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t market = list_id(id);
+  std::span<const unsigned char> name;
+  if (market == 0 || !dlist::list::field_bytes(rec.name, kMarketNameSize, &name) || name.empty())
+    return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kMarketExists, market) != 1) return 0;
+  Statement q(s->db, "UPDATE markets SET name = ?2 WHERE id = ?1");
+  if (!q.bind(1, market).bind(2, name).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+int LISTCONTEXT::remove_market(long id) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t market = list_id(id);
+  if (market == 0) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kMarketExists, market) != 1) return 0;
+  Statement q(s->db, "DELETE FROM markets WHERE id = ?1");
+  if (!q.bind(1, market).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+// ---- subprices -------------------------------------------------------------------------
+
+long LISTCONTEXT::rewind_subprice() {
+  ListStore* s = enter(impl_.get());
+  if (!s) return -1;
+  Statement q(s->db, "SELECT id FROM subprices ORDER BY id");
+  return dlist::list::start_walk(q, s->subprices);
+}
+
+long LISTCONTEXT::get(dbsubprice& rec) {
+  ListStore* s = enter(impl_.get());
+  return dlist::list::walk_next(s, s ? s->subprices : impl_->subprices, [&](int64_t id) {
+    return dlist::list::read_subprice(*s, id, &rec);
+  });
+}
+
+long LISTCONTEXT::get(long id, dbsubprice& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  return dlist::list::read_subprice(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+}
+
+long LISTCONTEXT::find_subprice(const char* abbrev, dbsubprice& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t id = dlist::list::find_by_text(*s, "SELECT id FROM subprices WHERE abbrev = ?1",
+                                               abbrev, kUnitAbbrevSize);
+  return id > 0 && dlist::list::read_subprice(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
+                                                                            : 0;
+}
+
+long LISTCONTEXT::create(const dbsubprice& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  dlist::list::SubpriceFields f;
+  if (!dlist::list::subprice_fields(rec, &f)) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  // An abbreviation already used makes the insert fail (unique column).
+  Statement q(s->db,
+              "INSERT INTO subprices (abbrev, name, kind, value, formula) "
+              "VALUES (?1, ?2, ?3, ?4, ?5)");
+  q.bind(1, f.abbrev).bind(2, f.name).bind(3, static_cast<int64_t>(rec.kind));
+  if (!q.bind_double(4, rec.value).bind(5, f.formula).run()) return 0;
+  const int64_t id = s->db.last_insert_id();
+  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
+  return change.finish() ? static_cast<long>(id) : 0;
+}
+
+int LISTCONTEXT::modify(long id, const dbsubprice& rec) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t subprice = list_id(id);
+  dlist::list::SubpriceFields f;
+  if (subprice == 0 || !dlist::list::subprice_fields(rec, &f)) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceExists, subprice) != 1) return 0;
+  Statement q(s->db,
+              "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
+              "WHERE id = ?1");
+  q.bind(1, subprice).bind(2, f.abbrev).bind(3, f.name).bind(4, static_cast<int64_t>(rec.kind));
+  if (!q.bind_double(5, rec.value).bind(6, f.formula).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+int LISTCONTEXT::remove_subprice(long id) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t subprice = list_id(id);
+  if (subprice == 0) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceExists, subprice) != 1) return 0;
+  Statement q(s->db, "DELETE FROM subprices WHERE id = ?1");
+  if (!q.bind(1, subprice).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
