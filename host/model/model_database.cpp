@@ -5,6 +5,7 @@
 #include <span>
 
 #include "foundation/element_kinds.h"
+#include "host/model/plans.h"
 
 namespace dlist {
 namespace {
@@ -116,6 +117,9 @@ bool ModelDatabase::open(const std::string& path) {
     db_.close();
     return false;
   }
+  // The plan tables are made where they are missing; a read-only project without
+  // them still opens (its plan calls then fail).
+  create_plan_tables(db_);
   return true;
 }
 
