@@ -1,0 +1,227 @@
+// Benchmark of the list export file: the whole-library export of N materials
+// (N = 10,000 and 100,000) beside a baseline in the same run that writes the same
+// lines with plain buffered writes (the exported file's lines, read into memory once,
+// outside the timed region; one fwrite a line).
+//
+// The library is a file in a temporary folder, built once per N: one dimension with
+// three units, one market, two subprices, and N materials spread over 100 groups (10
+// roots of 10 groups each); every material has a price, one short long text, three
+// unit references and two subprice references.
+//
+// Counters: "baseline_ms" (the baseline's time an iteration), "ratio" (export time /
+// baseline time) and "rss_growth_kb": how far the process's peak resident memory rose
+// above its resident memory at the start of the first export of the library (the peak
+// is reset first through /proc/self/clear_refs; -1 where that is not possible). A flat
+// export shows about the same growth at both sizes, apart from its list of identifiers.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "foundation/record_image.h"
+#include "host/list/list_context.h"
+#include "materials/list_exporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using dlist::set_field;
+
+constexpr int kRoots = 10;
+constexpr int kGroupsPerRoot = 10;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The benchmark's folder, removed at exit.
+struct Folder {
+  fs::path path = fs::temp_directory_path() / ("dlist_bench_list_" + std::to_string(getpid()));
+  Folder() { fs::create_directories(path); }
+  ~Folder() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+const fs::path& folder() {
+  static Folder f;
+  return f.path;
+}
+
+// A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when unknown.
+long status_kb(std::string_view key) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, key.size(), key) == 0 && line.size() > key.size() &&
+        line[key.size()] == ':') {
+      return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
+    }
+  }
+  return -1;
+}
+
+// Resets the peak resident memory to the current one; false when not possible.
+bool reset_peak() {
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// ---- the source libraries ------------------------------------------------------------
+
+struct Source {
+  std::unique_ptr<LISTCONTEXT> library;
+  std::vector<std::string> lines;  // the exported file's lines, each with its CR LF
+  long rss_growth_kb = -1;         // of the first export
+};
+
+long create_unit(LISTCONTEXT& lib, long parent, const char* abbrev, const char* name, double f) {
+  dbunit u{};
+  set_field(u.abbrev, sizeof u.abbrev, abbrev);
+  set_field(u.name, sizeof u.name, name);
+  u.factor = f;
+  return lib.create(parent, u);
+}
+
+long create_material(LISTCONTEXT& lib, long parent, const std::string& code,
+                     const std::string& name, double price, const std::string& text) {
+  dbmaterial m{};
+  set_field(m.id, sizeof m.id, code.c_str());
+  set_field(m.name, sizeof m.name, name.c_str());
+  m.unit_price = price;
+  set_field(m.native_unit, sizeof m.native_unit, "m");
+  set_field(m.market, sizeof m.market, "Local");
+  LONGTEXT texts[kLongTextCount];
+  if (!text.empty()) text.copy(texts[0].resize(static_cast<unsigned>(text.size())), text.size());
+  return lib.create(parent, m, texts);
+}
+
+void build(LISTCONTEXT& lib, int n) {
+  lib.write_lock();
+  const long dim = create_unit(lib, 0, "##0", "Length", 1);
+  create_unit(lib, dim, "m", "metre", 1);
+  create_unit(lib, dim, "cm", "centimetre", 100);
+  create_unit(lib, dim, "mm", "millimetre", 1000);
+  dbmarket market{};
+  set_field(market.name, sizeof market.name, "Local");
+  lib.create(market);
+  for (int k = 0; k < 2; ++k) {
+    dbsubprice s{};
+    set_field(s.abbrev, sizeof s.abbrev, k == 0 ? "W" : "F");
+    set_field(s.name, sizeof s.name, k == 0 ? "Waste" : "Fee");
+    s.kind = k == 0 ? SUBPRICE_MULTIPLY : SUBPRICE_ADD;
+    s.value = k == 0 ? 1.05 : 2.5;
+    lib.create(s);
+  }
+  std::vector<long> groups;
+  for (int r = 0; r < kRoots; ++r) {
+    const long root = create_material(lib, 0, "G" + std::to_string(r), "Group", 0, "");
+    for (int g = 0; g < kGroupsPerRoot; ++g) {
+      groups.push_back(create_material(lib, root, "S" + std::to_string(g), "Set", 0, ""));
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    const long m = create_material(lib, groups[static_cast<std::size_t>(i) % groups.size()],
+                                   "M" + std::to_string(i), "Material " + std::to_string(i),
+                                   10 + (i % 100) * 0.25, "Laid in mortar");
+    for (const auto& [abbrev, f] : {std::pair{"m", 1.0}, {"cm", 100.0}, {"mm", 1000.0}}) {
+      unitref u{};
+      set_field(u.abbrev, sizeof u.abbrev, abbrev);
+      u.factor = f;
+      lib.create(m, u);
+    }
+    for (const auto& [abbrev, v] : {std::pair{"W", 1.05}, {"F", 2.5}}) {
+      subpriceref s{};
+      set_field(s.abbrev, sizeof s.abbrev, abbrev);
+      s.value = v;
+      lib.create(m, s);
+    }
+  }
+  lib.write_unlock();
+}
+
+std::vector<std::string> lines_of(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(in)), {});
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at < all.size();) {
+    const std::size_t end = all.find("\r\n", at);
+    const std::size_t next = end == std::string::npos ? all.size() : end + 2;
+    out.push_back(all.substr(at, next - at));
+    at = next;
+  }
+  return out;
+}
+
+Source& source(int n) {
+  static std::map<int, Source> sources;
+  Source& s = sources[n];
+  if (s.library) return s;
+  s.library = std::make_unique<LISTCONTEXT>();
+  if (!s.library->open((folder() / ("library_" + std::to_string(n) + ".db")).string()))
+    std::abort();
+  build(*s.library, n);
+  // The first export after the build, measured before anything of an export has
+  // been allocated (and freed, so that a later one could reuse it unseen).
+  std::string path = (folder() / "first.lis").string();
+  const long rss_before = reset_peak() ? status_kb("VmRSS") : -1;
+  if (ListExporter(nullptr, s.library.get(), 0, path.data(), -1) != 1) std::abort();
+  if (rss_before >= 0) s.rss_growth_kb = status_kb("VmHWM") - rss_before;
+  s.lines = lines_of(path);
+  fs::remove(path);
+  return s;
+}
+
+// ---- the benchmark -----------------------------------------------------------------------
+
+void write_baseline(const std::vector<std::string>& lines, const fs::path& file) {
+  std::FILE* f = std::fopen(file.string().c_str(), "wb");
+  if (!f) std::abort();
+  for (const std::string& line : lines) std::fwrite(line.data(), 1, line.size(), f);
+  if (std::fclose(f) != 0) std::abort();
+}
+
+void BM_ListExport(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  Source& src = source(n);
+  std::string out = (folder() / "out.lis").string();
+  const fs::path plain = folder() / "plain.lis";
+  double exported = 0, baseline = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    const int ok = ListExporter(nullptr, src.library.get(), 0, out.data(), -1);
+    const double t = seconds_since(t0);
+    if (ok != 1) state.SkipWithError("the export failed");
+    state.SetIterationTime(t);
+    exported += t;
+    const auto t1 = Clock::now();
+    write_baseline(src.lines, plain);
+    baseline += seconds_since(t1);
+  }
+  std::size_t bytes = 0;
+  for (const std::string& line : src.lines) bytes += line.size();
+  if (fs::file_size(out) != bytes) state.SkipWithError("the export differs in size");
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["baseline_ms"] = benchmark::Counter(1000.0 * baseline / iterations);
+  state.counters["ratio"] = benchmark::Counter(baseline > 0 ? exported / baseline : 0.0);
+  state.counters["rss_growth_kb"] = benchmark::Counter(static_cast<double>(src.rss_growth_kb));
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+BENCHMARK(BM_ListExport)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
