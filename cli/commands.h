@@ -19,14 +19,16 @@ struct Console {
   std::ostream& out;  // results
   std::ostream& err;  // refusals, failures, reports, message boxes and questions
   bool terminal = false;
+  bool err_terminal = false;  // `err` is a terminal: the progress bar may be drawn
 };
 
 // The options that every command takes.
 struct GlobalOptions {
-  std::string project;  // the project file; empty: ./project.dlist
-  bool yes = false;     // answer every question Yes
-  bool no = false;      // answer every question No
-  bool quiet = false;   // no confirmations on stdout
+  std::string project;    // the project file; empty: ./project.dlist
+  std::string materials;  // the material library file; empty: ./materials.dlist
+  bool yes = false;       // answer every question Yes
+  bool no = false;        // answer every question No
+  bool quiet = false;     // no confirmations on stdout
 };
 
 struct Context {
@@ -48,6 +50,8 @@ void add_tree_commands(CLI::App& app, Context& context);
 void add_exchange_commands(CLI::App& app, Context& context);
 // `dlist dump FILE [--json]`.
 void add_dump_command(CLI::App& app, Context& context);
+// `dlist materials ...` and the global option --materials.
+void add_material_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

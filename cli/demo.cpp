@@ -4,7 +4,9 @@
 // exports both trees to DIR/palettes.pal and DIR/prototypes.prt, imports them into
 // a fresh DIR/second.dlist, and checks that both projects hold equal trees (names,
 // levels, kinds, descriptions, and the records with their surface sets and
-// reference chains), comparing node by node in tree order.
+// reference chains), comparing node by node in tree order. Then it grows a material
+// library in DIR/materials.dlist (dimensions with units, markets, subprices of the
+// four kinds, a three-level material tree) and exports it whole to DIR/materials.lis.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <memory>
@@ -15,10 +17,13 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/demo_materials.h"
 #include "cli/demo_project.h"
 #include "cli/kind_word.h"
+#include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "cli/report_collector.h"
+#include "materials/list_exporter.h"
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
 
@@ -30,6 +35,7 @@ namespace fs = std::filesystem;
 constexpr char kPaletteFile[] = "palettes.pal";
 constexpr char kPrototypeFile[] = "prototypes.prt";
 constexpr char kSecondProject[] = "second.dlist";
+constexpr char kListFile[] = "materials.lis";
 
 // A new folder under the system's temporary folder.
 fs::path make_work_folder() {
@@ -98,8 +104,11 @@ int run_demo(const std::string& dir_option, Output& out) {
   const fs::path palette_file = dir / kPaletteFile;
   const fs::path prototype_file = dir / kPrototypeFile;
   const fs::path second_path = dir / kSecondProject;
+  const fs::path library_path = dir / kDefaultMaterials;
+  const fs::path list_file = dir / kListFile;
   // Never overwrite what an earlier run, or anybody, left there.
-  for (const fs::path& p : {first_path, palette_file, prototype_file, second_path}) {
+  for (const fs::path& p :
+       {first_path, palette_file, prototype_file, second_path, library_path, list_file}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -177,6 +186,31 @@ int run_demo(const std::string& dir_option, Output& out) {
     out.out() << "compared " << first.palettes.size() << " palette nodes and "
               << first.prototypes.size()
               << " prototype nodes with their records, surfaces and references: equal\n";
+
+    // The material library, exported whole with full codes.
+    {
+      LISTCONTEXT library;
+      std::string error;
+      check(open_library(library, library_path.string(), true, &error), error);
+      ActiveLibrary active(library);
+      std::optional<MaterialDemoCounts> counts;
+      {
+        LibraryTransaction change(library);
+        check(static_cast<bool>(change), "cannot change " + library_path.string());
+        counts = fill_demo_library(library, &error);
+        check(counts.has_value(), error);
+        check(change.commit(),
+              "cannot save " + library_path.string() + ": " + library.last_error());
+      }
+      std::string file = list_file.string();
+      check(ListExporter(nullptr, &library, 0L, file.data(), -1L) == 1,
+            "cannot write " + list_file.string());
+      out.out() << "created " << library_path.string() << ": " << counts->materials
+                << " materials, " << counts->dimensions << " dimensions with " << counts->units
+                << " units, " << counts->markets << " markets and " << counts->subprices
+                << " subprices; exported " << list_file.string() << " (" << size_of(list_file)
+                << " bytes)\n";
+    }
     return 0;
   } catch (const std::exception& e) {
     return out.fail(e.what());
@@ -189,11 +223,13 @@ void add_demo_command(CLI::App& app, Context& context) {
   auto* cmd = app.add_subcommand(
       "demo",
       "Create a project with palettes and prototypes of every kind, export both trees, "
-      "import them into a second project and check that both are equal");
+      "import them into a second project and check that both are equal; then create a "
+      "material library and export it to a list export file");
   auto dir = std::make_shared<std::string>();
   cmd->add_option("DIR", *dir,
-                  "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt "
-                  "and second.dlist (default: a new temporary folder)");
+                  "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt, "
+                  "second.dlist, materials.dlist and materials.lis (default: a new temporary "
+                  "folder)");
   cmd->callback([&context, dir] {
     Output out(context.console.out, context.console.err, "demo");
     try {

@@ -1,0 +1,635 @@
+// The material library commands: listing the material tree and the units, writing
+// list export files, removing a material, purging the library and copying prices.
+#include "cli/material_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "cli/commands.h"
+#include "cli/material_library_file.h"
+#include "cli/report_collector.h"
+#include "host/dialog/engine.h"
+#include "host/dialog/message_box.h"
+#include "host/dialog/notify_codes.h"
+#include "materials/list_exporter.h"
+#include "materials/material_library.h"
+
+namespace dlist::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+using IdList = CRAS<long, 4>;
+
+// The parent that the system's questions are asked over: the console has no window
+// of its own, and a null window would mean "do not ask".
+void* console_window() {
+  static char window;
+  return &window;
+}
+
+// A fixed text field up to its terminator (or its whole width when it has none).
+template <std::size_t N>
+std::string field(const char (&text)[N]) {
+  return std::string(text, strnlen(text, N));
+}
+
+// Bytes as UTF-8, each byte the code point of its value.
+std::string latin1(const std::string& bytes) {
+  std::string s;
+  s.reserve(bytes.size());
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      s += ch;
+    } else {
+      s += static_cast<char>(0xC0 | (c >> 6));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return s;
+}
+
+std::string formatted(const char* format, double value) {
+  const int n = std::snprintf(nullptr, 0, format, value);
+  if (n <= 0) return "?";
+  std::string s(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(s.data(), s.size(), format, value);
+  s.resize(static_cast<std::size_t>(n));
+  return s;
+}
+
+// A factor with six decimals, trailing zeros dropped down to one decimal.
+std::string factor_text(double value) {
+  std::string s = formatted("%.6f", value);
+  for (int i = 0; i < 5 && s.size() > 1 && s.back() == '0'; ++i) s.pop_back();
+  return s;
+}
+
+std::string in_quotes(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string unknown_code(const std::string& code) {
+  return "no material has the code " + in_quotes(code);
+}
+
+class ReadLock {
+ public:
+  explicit ReadLock(LISTCONTEXT& library) : library_(library), held_(library.read_lock() != 0) {}
+  ~ReadLock() {
+    if (held_) library_.read_unlock();
+  }
+  ReadLock(const ReadLock&) = delete;
+  ReadLock& operator=(const ReadLock&) = delete;
+
+ private:
+  LISTCONTEXT& library_;
+  bool held_;
+};
+
+// The material of a code (components joined by "."); 0 when none has it.
+long find_material(LISTCONTEXT& library, const std::string& code) {
+  if (code.empty()) return 0;
+  dbmaterial rec{};
+  const long id = library.get(TEXTBUFFER(code.c_str()), rec, nullptr);
+  return id > 0 ? id : 0;
+}
+
+// Appends the children of parent to pending, last child first, so that popping
+// pending visits them in walk order. False, with the reason, on a failed read.
+bool push_children(LISTCONTEXT& library, long parent, int depth, const std::string& prefix,
+                   std::vector<ListedMaterial>* pending, std::string* error) {
+  if (library.rewind_material(parent) < 0) {
+    *error = parent == 0 ? std::string("cannot read the root materials")
+                         : "cannot read the materials below " + in_quotes(prefix);
+    return false;
+  }
+  std::vector<ListedMaterial> level;
+  for (;;) {
+    ListedMaterial m;
+    LONGTEXT texts[kLongTextCount];
+    const long id = library.get(m.data, texts);
+    if (id < 1) break;
+    m.id = id;
+    m.depth = depth;
+    const std::string own = field(m.data.id);
+    m.code = prefix.empty() ? own : prefix + "." + own;
+    for (int i = 0; i < kLongTextCount; ++i) {
+      const char* bytes = texts[i];
+      if (bytes != nullptr) m.long_texts[i].assign(bytes, texts[i].size());
+    }
+    level.push_back(std::move(m));
+  }
+  for (auto it = level.rbegin(); it != level.rend(); ++it) pending->push_back(std::move(*it));
+  return true;
+}
+
+bool read_references(LISTCONTEXT& library, ListedMaterial& m, std::string* error) {
+  if (library.rewind_unit_ref(m.id) < 0 || library.rewind_subprice_ref(m.id) < 0) {
+    *error = "cannot read the references of " + in_quotes(m.code);
+    return false;
+  }
+  for (unitref r{}; library.get(r) > 0; r = unitref{}) m.unit_refs.push_back(r);
+  for (subpriceref r{}; library.get(r) > 0; r = subpriceref{}) m.subprice_refs.push_back(r);
+  return true;
+}
+
+nlohmann::ordered_json material_object(const ListedMaterial& m) {
+  using json = nlohmann::ordered_json;
+  json units = json::array();
+  for (const unitref& r : m.unit_refs)
+    units.push_back({{"abbrev", latin1(field(r.abbrev))}, {"factor", r.factor}});
+  json subprices = json::array();
+  for (const subpriceref& r : m.subprice_refs)
+    subprices.push_back({{"abbrev", latin1(field(r.abbrev))}, {"value", r.value}});
+  json texts = json::array();
+  for (const std::string& t : m.long_texts) texts.push_back(latin1(t));
+  // clang-format off
+  return {{"id", latin1(field(m.data.id))},
+          {"code", latin1(m.code)},
+          {"name", latin1(field(m.data.name))},
+          {"market", latin1(field(m.data.market))},
+          {"unit_price", m.data.unit_price},
+          {"native_unit", latin1(field(m.data.native_unit))},
+          {"unit_refs", std::move(units)},
+          {"subprice_refs", std::move(subprices)},
+          {"long_texts", std::move(texts)},
+          {"children", json::array()}};
+  // clang-format on
+}
+
+// The number n of a dimension's abbreviation "##n"; -1 when it holds none.
+int dimension_number(const std::string& abbrev) {
+  if (abbrev.size() < 3 || abbrev.compare(0, 2, "##") != 0) return -1;
+  int n = 0;
+  for (std::size_t i = 2; i < abbrev.size(); ++i) {
+    const char c = abbrev[i];
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+    if (n >= kMaxDimensions) return -1;
+  }
+  return n;
+}
+
+// The units below a dimension, a unit before the ones below it.
+bool list_units(LISTCONTEXT& library, ListedDimension& d, std::string* error) {
+  std::vector<ListedUnit> pending;
+  auto push_children = [&](long parent, int depth) {
+    if (library.rewind_unit(parent) < 0) {
+      *error = "cannot read the units of the dimension " + in_quotes(field(d.data.name));
+      return false;
+    }
+    std::vector<ListedUnit> level;
+    for (;;) {
+      ListedUnit u;
+      u.depth = depth;
+      u.id = library.get(u.data);
+      if (u.id < 1) break;
+      level.push_back(u);
+    }
+    pending.insert(pending.end(), level.rbegin(), level.rend());
+    return true;
+  };
+  if (!push_children(d.id, 1)) return false;
+  while (!pending.empty()) {
+    const ListedUnit u = pending.back();
+    pending.pop_back();
+    d.units.push_back(u);
+    if (d.basic_unit.empty() && u.depth == 1 &&
+        std::fabs(u.data.factor - 1.0) < kBasicUnitTolerance)
+      d.basic_unit = field(u.data.abbrev);
+    if (!push_children(u.id, u.depth + 1)) return false;
+  }
+  return true;
+}
+
+nlohmann::ordered_json dimensions_json(const std::vector<ListedDimension>& dimensions) {
+  using json = nlohmann::ordered_json;
+  json all = json::array();
+  for (const ListedDimension& d : dimensions) {
+    json dimension = {{"number", d.number},
+                      {"abbrev", latin1(field(d.data.abbrev))},
+                      {"name", latin1(field(d.data.name))},
+                      {"basic_unit", d.basic_unit.empty() ? json() : json(latin1(d.basic_unit))},
+                      {"units", json::array()}};
+    // The objects from the dimension down to the last unit added (see materials_json).
+    std::vector<json*> path{&dimension};
+    for (const ListedUnit& u : d.units) {
+      path.resize(std::min(path.size(), static_cast<std::size_t>(std::max(u.depth, 1))));
+      json& units = (*path.back())["units"];
+      units.push_back({{"abbrev", latin1(field(u.data.abbrev))},
+                       {"name", latin1(field(u.data.name))},
+                       {"factor", u.data.factor},
+                       {"usage", u.data.usage},
+                       {"units", json::array()}});
+      path.push_back(&units.back());
+    }
+    all.push_back(std::move(dimension));
+  }
+  return all;
+}
+
+// The materials of the library: every root and everything below it.
+std::size_t count_materials(LISTCONTEXT& library) {
+  IdList roots;
+  if (!GetMaterialRoots(&library, &roots)) return 0;
+  std::size_t n = roots.size();
+  for (unsigned i = 0; i < roots.size(); ++i) {
+    IdList below;
+    CollectMaterialSubtree(&library, roots[i], &below);
+    n += below.size();
+  }
+  return n;
+}
+
+std::size_t count_dimensions(LISTCONTEXT& library) {
+  IdList dimensions;
+  return GetDimensions(&library, &dimensions) ? dimensions.size() : 0;
+}
+
+std::size_t count_markets(LISTCONTEXT& library) {
+  std::size_t n = 0;
+  library.rewind_market();
+  for (dbmarket m{}; library.get(m) > 0; m = dbmarket{}) ++n;
+  return n;
+}
+
+std::size_t count_subprices(LISTCONTEXT& library) {
+  std::size_t n = 0;
+  library.rewind_subprice();
+  for (dbsubprice s{}; library.get(s) > 0; s = dbsubprice{}) ++n;
+  return n;
+}
+
+std::string size_of(const std::string& file) {
+  std::error_code ec;
+  const auto size = fs::file_size(file, ec);
+  return ec ? std::string() : " (" + std::to_string(size) + " bytes)";
+}
+
+std::string plural(std::size_t n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// The line that asks for an answer the command cannot get.
+std::string needs_answer(const std::string& what) {
+  return what +
+         " asks for a confirmation: use --yes to go ahead (or --no), or run it on a "
+         "terminal";
+}
+
+}  // namespace
+
+std::optional<std::vector<ListedMaterial>> list_materials(LISTCONTEXT& library,
+                                                          std::string* error) {
+  ReadLock lock(library);
+  std::vector<ListedMaterial> listed;
+  std::vector<ListedMaterial> pending;
+  if (!push_children(library, 0, 0, "", &pending, error)) return std::nullopt;
+  // Each material has one parent, so the walk from the roots meets every one once.
+  while (!pending.empty()) {
+    ListedMaterial m = std::move(pending.back());
+    pending.pop_back();
+    if (!read_references(library, m, error)) return std::nullopt;
+    const long id = m.id;
+    const int depth = m.depth;
+    const std::string code = m.code;
+    listed.push_back(std::move(m));
+    if (!push_children(library, id, depth + 1, code, &pending, error)) return std::nullopt;
+  }
+  return listed;
+}
+
+nlohmann::ordered_json materials_json(const std::vector<ListedMaterial>& materials) {
+  nlohmann::ordered_json roots = nlohmann::ordered_json::array();
+  // The objects from the root down to the last one added; a material's parent is the
+  // one at its depth - 1. Adding to a children array moves only the earlier
+  // siblings, which are off this path by then.
+  std::vector<nlohmann::ordered_json*> path;
+  for (const ListedMaterial& m : materials) {
+    nlohmann::ordered_json object = material_object(m);
+    if (m.depth <= 0 || path.empty()) {
+      roots.push_back(std::move(object));
+      path.assign(1, &roots.back());
+      continue;
+    }
+    path.resize(std::min(path.size(), static_cast<std::size_t>(m.depth)));
+    nlohmann::ordered_json& children = (*path.back())["children"];
+    children.push_back(std::move(object));
+    path.push_back(&children.back());
+  }
+  return roots;
+}
+
+std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library,
+                                                            std::string* error) {
+  ReadLock lock(library);
+  IdList ids;
+  if (!GetDimensions(&library, &ids)) {
+    *error = "cannot read the dimensions";
+    return std::nullopt;
+  }
+  std::vector<ListedDimension> dimensions;
+  for (unsigned i = 0; i < ids.size(); ++i) {
+    ListedDimension d;
+    d.id = ids[i];
+    if (library.get(d.id, d.data) < 1) {
+      *error = "cannot read the dimension " + std::to_string(d.id);
+      return std::nullopt;
+    }
+    d.number = dimension_number(field(d.data.abbrev));
+    if (!list_units(library, d, error)) return std::nullopt;
+    dimensions.push_back(std::move(d));
+  }
+  return dimensions;
+}
+
+int materials_tree_command(LISTCONTEXT& library, bool json, Output& out) {
+  std::string error;
+  std::optional<std::vector<ListedMaterial>> materials = list_materials(library, &error);
+  if (!materials) return out.fail(error);
+  if (json) {
+    out.out() << materials_json(*materials).dump(2) << '\n';
+    return 0;
+  }
+  for (const ListedMaterial& m : *materials) {
+    const std::string unit = field(m.data.native_unit);
+    out.out() << std::string(2 * static_cast<std::size_t>(m.depth), ' ') << m.code << "  "
+              << field(m.data.name) << "  " << formatted("%.2f", m.data.unit_price)
+              << (unit.empty() ? std::string() : " / " + unit) << '\n';
+  }
+  return 0;
+}
+
+int materials_units_command(LISTCONTEXT& library, bool json, Output& out) {
+  std::string error;
+  std::optional<std::vector<ListedDimension>> dimensions = list_dimensions(library, &error);
+  if (!dimensions) return out.fail(error);
+  if (json) {
+    out.out() << dimensions_json(*dimensions).dump(2) << '\n';
+    return 0;
+  }
+  for (const ListedDimension& d : *dimensions) {
+    out.out() << field(d.data.abbrev) << "  " << field(d.data.name) << "  basic unit "
+              << (d.basic_unit.empty() ? std::string("(none)") : d.basic_unit) << '\n';
+    for (const ListedUnit& u : d.units) {
+      char label[kLinkedNameSize];
+      std::snprintf(label, sizeof label, "%s ( %s )", field(u.data.name).c_str(),
+                    field(u.data.abbrev).c_str());
+      LinkedUnitName(&library, u.id, label);
+      out.out() << std::string(2 * static_cast<std::size_t>(u.depth), ' ') << label << "  factor "
+                << factor_text(u.data.factor) << "  usage " << u.data.usage << '\n';
+    }
+  }
+  return 0;
+}
+
+int materials_export_command(LISTCONTEXT& library, const MaterialExportRequest& request,
+                             Output& out) {
+  const std::string& file = request.file;
+  if (file.empty()) return out.fail("no file given to write");
+  std::error_code ec;
+  const bool existed = fs::exists(file, ec);
+  if (existed && fs::equivalent(file, library.fullpath(), ec))
+    return out.fail(file + " is the material library itself");
+
+  long root = 0;
+  if (!request.root.empty() && (root = find_material(library, request.root)) == 0)
+    return out.fail(unknown_code(request.root));
+  long target = -1;
+  if (request.target == "0") {
+    target = 0;
+  } else if (!request.target.empty() && request.target != "-1" &&
+             (target = find_material(library, request.target)) == 0) {
+    return out.fail(unknown_code(request.target));
+  }
+
+  // What the export refuses, said before FILE is opened, so a file that is there is
+  // kept.
+  if (count_dimensions(library) == 0) return out.fail("no units (no dimension) in the library");
+  std::size_t known = 0;
+  if (!request.codes.empty()) {
+    for (const std::string& code : request.codes) known += find_material(library, code) ? 1 : 0;
+    if (known == 0) return out.fail("no materials to export: no material has the codes given");
+  } else if (root == 0 && count_materials(library) == 0) {
+    return out.fail("no materials to export");
+  }
+
+  std::vector<char> path(std::max<std::size_t>(kListTempPathSize, file.size() + 1), '\0');
+  std::memcpy(path.data(), file.data(), file.size());
+  ReportCollector reports;  // the export's reason for a failure, instead of its trace
+  int done = 0;
+  std::size_t exported = 0;
+  if (!request.codes.empty()) {
+    TEXTBUFFERCHAIN codes;
+    for (const std::string& code : request.codes) codes.push(TEXTBUFFER(code.c_str()));
+    done = ListExporter(&library, path.data(), &codes);
+    // The chain now holds the ancestors too.
+    std::set<long> ids;
+    for (unsigned i = 0; i < codes.size(); ++i)
+      if (const long id = find_material(library, codes[i].get())) ids.insert(id);
+    exported = ids.size();
+  } else {
+    done = ListExporter(nullptr, &library, root, path.data(), target);
+    if (root != 0) {
+      IdList below;
+      CollectMaterialSubtree(&library, root, &below);
+      exported = 1 + below.size();
+    } else {
+      exported = count_materials(library);
+    }
+  }
+  if (done != 1) {
+    // A file begun here and not ended is no list export file; one that was there
+    // before stays.
+    if (!existed && fs::exists(file, ec)) fs::remove(file, ec);
+    const std::string reason = reports.reason_of("ListExporter");
+    const bool said = reason.empty() || reason.rfind("cannot open ", 0) == 0;
+    return out.fail("cannot write " + file + (said ? std::string() : ": " + reason));
+  }
+  std::string note = "exported " + plural(exported, "material") + " to " + file + size_of(file);
+  if (!request.codes.empty() && known < request.codes.size())
+    note += "; skipped " + plural(request.codes.size() - known, "code") + " naming no material";
+  out.note(note);
+  return 0;
+}
+
+int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool can_answer,
+                             Output& out) {
+  const long id = find_material(library, code);
+  if (id == 0) return out.fail(unknown_code(code));
+  if (!can_answer) return out.fail(needs_answer("removing " + in_quotes(code)));
+  IdList below;
+  CollectMaterialSubtree(&library, id, &below);
+
+  LibraryTransaction change(library);
+  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  Material material(&library, id);
+  material.read();
+  const std::string name = field(material.data.name);
+  const auto& boxes = dialog_log().message_boxes;
+  const std::size_t asked_before = boxes.size();
+  if (RemoveMaterial(console_window(), &material, 1) == 0) {
+    if (boxes.size() > asked_before && boxes.back().answer == kIdNo)
+      return out.fail("kept " + in_quotes(code) + ": the answer was No");
+    return out.fail("cannot remove " + in_quotes(code) + "; the library is unchanged");
+  }
+  if (!change.commit())
+    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
+                    library.last_error());
+  out.note("removed " + code + " " + name +
+           (below.size() == 0 ? std::string()
+                              : " with " + plural(below.size(), "material") + " below it"));
+  return 0;
+}
+
+int materials_purge_command(LISTCONTEXT& library, bool can_answer, Output& out) {
+  if (!can_answer) return out.fail(needs_answer("purging the library"));
+  const std::size_t materials = count_materials(library);
+  const std::size_t dimensions = count_dimensions(library);
+  const std::size_t subprices = count_subprices(library);
+  const std::size_t markets = count_markets(library);
+  const std::string path = library.fullpath();
+  const int answer = message_box(console_window(),
+                                 "Do you want to delete every material, dimension, unit, subprice "
+                                 "and market of the library?",
+                                 path.c_str(), kMbYesNo | kMbIconExclamation);
+  if (answer != kIdYes) return out.fail("kept the library: the answer was No");
+
+  LibraryTransaction change(library);
+  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  PurgeMaterialLibrary(&library);
+  // The operation tells nothing; what is left tells whether it did all its work.
+  if (count_materials(library) != 0 || count_dimensions(library) != 0 ||
+      count_subprices(library) != 0 || count_markets(library) != 0)
+    return out.fail("cannot purge the library; it is unchanged");
+  if (!change.commit())
+    return out.fail("cannot save the material library " + path + ": " + library.last_error());
+  out.note("purged " + path + ": " + plural(materials, "material") + ", " +
+           plural(dimensions, "dimension") + ", " + plural(subprices, "subprice") + " and " +
+           plural(markets, "market") + " removed");
+  return 0;
+}
+
+int materials_copy_prices_command(LISTCONTEXT& library, const std::string& source,
+                                  const std::string& target, Output& out) {
+  const long from = find_material(library, source);
+  if (from == 0) return out.fail(unknown_code(source));
+  const long to = find_material(library, target);
+  if (to == 0) return out.fail(unknown_code(target));
+  if (from == to) {
+    // A material copied onto itself stays as it is.
+    out.note(source + " and " + target + " are the same material; nothing to copy");
+    return 0;
+  }
+  LibraryTransaction change(library);
+  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (CopyListIn(&library, nullptr, from, to) != 1)
+    return out.fail("cannot copy the prices of " + source + " onto " + target +
+                    "; the library is unchanged");
+  if (!change.commit())
+    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
+                    library.last_error());
+  out.note("copied the price, market, long texts and references of " + source + " onto " + target);
+  return 0;
+}
+
+void add_material_commands(CLI::App& app, Context& context) {
+  app.add_option("--materials", context.options.materials,
+                 "The material library file (default: ./materials.dlist)");
+  CLI::App* group =
+      app.add_subcommand("materials", "The material library: materials, units, list export files");
+  group->require_subcommand(1);
+
+  auto reading = [&context](const std::string& command, LibraryBody body) {
+    return [&context, command, body] {
+      context.status = run_in_library(context, command, false, body);
+    };
+  };
+  auto changing = [&context](const std::string& command, LibraryBody body) {
+    return [&context, command, body] {
+      context.status = run_in_library(context, command, true, body);
+    };
+  };
+
+  CLI::App* tree = group->add_subcommand("tree", "Show the material tree");
+  auto tree_json = std::make_shared<bool>(false);
+  tree->add_flag("--json", *tree_json,
+                 "As JSON: an array of root materials, each with id, code, name, market, "
+                 "unit_price, native_unit, unit_refs, subprice_refs, long_texts and children. "
+                 "Texts are 8-bit bytes: each byte is written as the character of the same "
+                 "number (Latin-1), so nothing is lost");
+  tree->callback(reading("materials tree", [tree_json](LISTCONTEXT& library, Output& out) {
+    return materials_tree_command(library, *tree_json, out);
+  }));
+
+  CLI::App* units = group->add_subcommand("units", "Show the dimensions and their units");
+  auto units_json = std::make_shared<bool>(false);
+  units->add_flag("--json", *units_json,
+                  "As JSON: dimensions with number, abbrev, name, basic_unit and units; units "
+                  "with abbrev, name, factor, usage and units (texts as for tree --json)");
+  units->callback(reading("materials units", [units_json](LISTCONTEXT& library, Output& out) {
+    return materials_units_command(library, *units_json, out);
+  }));
+
+  CLI::App* exp = group->add_subcommand("export", "Write a list export file (.lis)");
+  auto request = std::make_shared<MaterialExportRequest>();
+  CLI::Option* root = exp->add_option("--root", request->root,
+                                      "Code of the material to export with everything below it "
+                                      "(default: the whole library)");
+  CLI::Option* target = exp->add_option(
+      "--target", request->target,
+      "Where the written codes start: -1 the full codes (default), 0 the first exported "
+      "material's level, or the CODE of a material below which the file then imports");
+  CLI::Option* codes =
+      exp->add_option("--codes", request->codes,
+                      "Codes of the materials to export, separated by commas; their ancestors "
+                      "come with them and codes naming no material are skipped")
+          ->delimiter(',');
+  codes->excludes(root);
+  codes->excludes(target);
+  exp->add_option("FILE", request->file, "The file to write")->required();
+  exp->callback(reading("materials export", [request](LISTCONTEXT& library, Output& out) {
+    return materials_export_command(library, *request, out);
+  }));
+
+  CLI::App* remove = group->add_subcommand(
+      "remove", "Remove a material with everything below it (asks first; --yes, --no)");
+  auto code = std::make_shared<std::string>();
+  remove->add_option("CODE", *code, "Code of the material, components joined by \".\"")->required();
+  remove->callback(
+      changing("materials remove", [code, &context](LISTCONTEXT& library, Output& out) {
+        return materials_remove_command(library, *code, can_answer_questions(context), out);
+      }));
+
+  CLI::App* purge = group->add_subcommand(
+      "purge", "Remove every material, dimension, subprice and market (asks first; --yes, --no)");
+  purge->callback(changing("materials purge", [&context](LISTCONTEXT& library, Output& out) {
+    return materials_purge_command(library, can_answer_questions(context), out);
+  }));
+
+  CLI::App* copy = group->add_subcommand(
+      "copy-prices",
+      "Give material DST the price, native unit, market, long texts and references of SRC");
+  auto source = std::make_shared<std::string>();
+  auto destination = std::make_shared<std::string>();
+  copy->add_option("SRC", *source, "Code of the material to copy from")->required();
+  copy->add_option("DST", *destination, "Code of the material to copy onto")->required();
+  copy->callback(
+      changing("materials copy-prices", [source, destination](LISTCONTEXT& library, Output& out) {
+        return materials_copy_prices_command(library, *source, *destination, out);
+      }));
+}
+
+}  // namespace dlist::cli

@@ -1,0 +1,110 @@
+// Opening the material library file and running a command on it.
+#include "cli/material_library_file.h"
+
+#include <exception>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+#include "host/dialog/console_user.h"
+#include "host/dialog/dialog_user.h"
+#include "host/report.h"
+
+namespace dlist::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How the console user answers questions: as the options say, else on the
+// terminal, else No.
+ConsoleOptions console_options(const GlobalOptions& options, bool terminal) {
+  ConsoleOptions c;
+  if (options.yes)
+    c.questions = ConsoleOptions::Questions::kAlwaysYes;
+  else if (options.no || !terminal)
+    c.questions = ConsoleOptions::Questions::kAlwaysNo;
+  else
+    c.questions = ConsoleOptions::Questions::kAsk;
+  return c;
+}
+
+// Prints every report-log entry on a stream while it lives.
+class ReportPrinter {
+ public:
+  explicit ReportPrinter(std::ostream& err)
+      : previous_(set_report_sink(
+            [&err](const ReportEntry& entry) { err << "dlist: " << describe(entry) << "\n"; })) {}
+  ~ReportPrinter() { set_report_sink(previous_); }
+  ReportPrinter(const ReportPrinter&) = delete;
+  ReportPrinter& operator=(const ReportPrinter&) = delete;
+
+ private:
+  ReportSink previous_;
+};
+
+}  // namespace
+
+std::string materials_path(const GlobalOptions& options) {
+  return options.materials.empty() ? std::string(kDefaultMaterials) : options.materials;
+}
+
+bool open_library(LISTCONTEXT& library, const std::string& path, bool create_missing,
+                  std::string* error) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  const bool missing = status.type() == fs::file_type::not_found;
+  if (ec && !missing) {
+    *error = "cannot reach " + path + ": " + ec.message();
+    return false;
+  }
+  if (missing && !create_missing) {
+    *error = "there is no material library " + path;
+    return false;
+  }
+  if (fs::is_directory(status)) {
+    *error = path + " is a folder, not a material library";
+    return false;
+  }
+  if (!library.open(path)) {
+    *error = "cannot open the material library " + path + ": " + library.last_error();
+    return false;
+  }
+  return true;
+}
+
+LibraryTransaction::~LibraryTransaction() {
+  if (!held_) return;
+  library_.abandon();
+  library_.write_unlock();
+}
+
+bool LibraryTransaction::commit() {
+  if (!held_) return false;
+  held_ = false;
+  return library_.write_unlock() != 0;
+}
+
+bool can_answer_questions(const Context& context) {
+  return context.options.yes || context.options.no || context.console.terminal;
+}
+
+int run_in_library(Context& context, const std::string& command, bool create_missing,
+                   const LibraryBody& body) {
+  Console& console = context.console;
+  Output out(console.out, console.err, command, context.options.quiet);
+  try {
+    const std::string path = materials_path(context.options);
+    LISTCONTEXT library;
+    std::string error;
+    if (!open_library(library, path, create_missing, &error)) return out.fail(error);
+    ActiveLibrary active(library);
+    ConsoleUser user(console_options(context.options, console.terminal), console.in, console.err);
+    DialogUserScope answering(user);
+    ReportPrinter printer(console.err);
+    return body(library, out);
+  } catch (const std::exception& e) {
+    return out.fail(e.what());
+  }
+}
+
+}  // namespace dlist::cli

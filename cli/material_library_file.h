@@ -1,0 +1,64 @@
+// The material library file of `dlist materials ...`: which file the options name,
+// opening it, the library's own transaction around a command's changes, and the
+// run of a command body with the library active and the console user answering
+// the system's questions.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/project.h"
+#include "host/list/list_context.h"
+
+namespace dlist::cli {
+
+// The library file used when --materials is not given.
+inline constexpr char kDefaultMaterials[] = "materials.dlist";
+
+// The library file that the options name.
+std::string materials_path(const GlobalOptions& options);
+
+// Opens the library file at path into library. A missing file is created only when
+// create_missing; otherwise, and for a folder or a file that is no material library,
+// false with the reason in *error.
+bool open_library(LISTCONTEXT& library, const std::string& path, bool create_missing,
+                  std::string* error);
+
+// The changes of one command as one transaction of the library: committed by
+// commit(), rolled back when the scope ends without it, so an operation that fails
+// half-way leaves the library as it was. The system's own locks nest inside it.
+class LibraryTransaction {
+ public:
+  explicit LibraryTransaction(LISTCONTEXT& library)
+      : library_(library), held_(library.write_lock() != 0) {}
+  ~LibraryTransaction();
+  LibraryTransaction(const LibraryTransaction&) = delete;
+  LibraryTransaction& operator=(const LibraryTransaction&) = delete;
+
+  // False when the transaction could not begin.
+  explicit operator bool() const { return held_; }
+  // Commits; false when nothing could be committed.
+  bool commit();
+
+ private:
+  LISTCONTEXT& library_;
+  bool held_;
+};
+
+// Whether a question of the command can be answered: by --yes or --no, or on a
+// terminal. Scripts must say what they want rather than have No assumed.
+bool can_answer_questions(const Context& context);
+
+// A command body: works on the open library (the active one) and writes to out.
+using LibraryBody = std::function<int(LISTCONTEXT& library, Output& out)>;
+
+// Runs body on the library file of the context's options: opens it (creating it
+// when create_missing), makes it the active library, lets the console user answer
+// questions as the options say and prints the report log's entries on err while
+// body runs. Returns body's status, or 1 when the library cannot be opened or body
+// throws.
+int run_in_library(Context& context, const std::string& command, bool create_missing,
+                   const LibraryBody& body);
+
+}  // namespace dlist::cli
