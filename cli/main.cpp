@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
-  dlist::cli::Console console{std::cin, std::cout, std::cerr, DLIST_ISATTY(0) != 0};
+  dlist::cli::Console console{std::cin, std::cout, std::cerr, DLIST_ISATTY(0) != 0,
+                                DLIST_ISATTY(2) != 0};
   return dlist::cli::run_dlist(argc, argv, console);
 }

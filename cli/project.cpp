@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 
+#include "cli/progress_bar.h"
 #include "host/dialog/console_user.h"
 #include "host/dialog/dialog_user.h"
 #include "host/report.h"
@@ -107,9 +108,12 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
     if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
       return out.fail(error);
     ActiveModel active(project);
-    ConsoleUser user(console_options(context.options, console.terminal), console.in, console.err);
+    ProgressBar bar(console.err, console.err_terminal && !context.options.quiet);
+    ProgressSinkScope progress(&bar);
+    BelowProgress err(console.err, bar);
+    ConsoleUser user(console_options(context.options, console.terminal), console.in, err);
     DialogUserScope answering(user);
-    ReportPrinter printer(console.err);
+    ReportPrinter printer(err);
     return body(project, out);
   } catch (const std::exception& e) {
     return out.fail(e.what());
