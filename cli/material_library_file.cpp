@@ -6,41 +6,11 @@
 #include <ostream>
 #include <system_error>
 
-#include "host/dialog/console_user.h"
-#include "host/dialog/dialog_user.h"
-#include "host/report.h"
 
 namespace dlist::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// How the console user answers questions: as the options say, else on the
-// terminal, else No.
-ConsoleOptions console_options(const GlobalOptions& options, bool terminal) {
-  ConsoleOptions c;
-  if (options.yes)
-    c.questions = ConsoleOptions::Questions::kAlwaysYes;
-  else if (options.no || !terminal)
-    c.questions = ConsoleOptions::Questions::kAlwaysNo;
-  else
-    c.questions = ConsoleOptions::Questions::kAsk;
-  return c;
-}
-
-// Prints every report-log entry on a stream while it lives.
-class ReportPrinter {
- public:
-  explicit ReportPrinter(std::ostream& err)
-      : previous_(set_report_sink(
-            [&err](const ReportEntry& entry) { err << "dlist: " << describe(entry) << "\n"; })) {}
-  ~ReportPrinter() { set_report_sink(previous_); }
-  ReportPrinter(const ReportPrinter&) = delete;
-  ReportPrinter& operator=(const ReportPrinter&) = delete;
-
- private:
-  ReportSink previous_;
-};
 
 }  // namespace
 
@@ -98,9 +68,7 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
     std::string error;
     if (!open_library(library, path, create_missing, &error)) return out.fail(error);
     ActiveLibrary active(library);
-    ConsoleUser user(console_options(context.options, console.terminal), console.in, console.err);
-    DialogUserScope answering(user);
-    ReportPrinter printer(console.err);
+    ConsoleSession session(context);
     return body(library, out);
   } catch (const std::exception& e) {
     return out.fail(e.what());

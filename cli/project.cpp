@@ -48,6 +48,26 @@ class ReportPrinter {
 
 }  // namespace
 
+struct ConsoleSession::Parts {
+  explicit Parts(Context& context)
+      : bar(context.console.err, context.console.err_terminal && !context.options.quiet),
+        progress(&bar),
+        err(context.console.err, bar),
+        user(console_options(context.options, context.console.terminal), context.console.in, err),
+        answering(user),
+        printer(err) {}
+
+  ProgressBar bar;
+  ProgressSinkScope progress;
+  BelowProgress err;
+  ConsoleUser user;
+  DialogUserScope answering;
+  ReportPrinter printer;
+};
+
+ConsoleSession::ConsoleSession(Context& context) : parts_(std::make_unique<Parts>(context)) {}
+ConsoleSession::~ConsoleSession() = default;
+
 int Output::fail(const std::string& what) {
   err_ << "dlist " << command_ << ": " << what << "\n";
   return 1;
@@ -108,12 +128,7 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
     if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
       return out.fail(error);
     ActiveModel active(project);
-    ProgressBar bar(console.err, console.err_terminal && !context.options.quiet);
-    ProgressSinkScope progress(&bar);
-    BelowProgress err(console.err, bar);
-    ConsoleUser user(console_options(context.options, console.terminal), console.in, err);
-    DialogUserScope answering(user);
-    ReportPrinter printer(err);
+    ConsoleSession session(context);
     return body(project, out);
   } catch (const std::exception& e) {
     return out.fail(e.what());

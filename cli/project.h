@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -66,6 +67,21 @@ class Transaction {
  private:
   ModelDatabase& db_;
   bool held_;
+};
+
+// What a command's questions, reports and progress go through while it runs: the
+// console user answering as the options say (else on the terminal, else No), the
+// printer of the report log and the progress bar, all on the console's error stream.
+class ConsoleSession {
+ public:
+  explicit ConsoleSession(Context& context);
+  ~ConsoleSession();
+  ConsoleSession(const ConsoleSession&) = delete;
+  ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
 };
 
 // A command body: works on the open project (the active model) and writes to out.
