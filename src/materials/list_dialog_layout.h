@@ -1,0 +1,135 @@
+// What the library record dialogs and the import's questions share: the reservation
+// of the framework's buffers for one dialog, a layout that stacks labelled fields
+// and closes with the OK and Cancel buttons, and the refusal that keeps a dialog
+// open with its offending control marked.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "host/dialog/framework.h"
+#include "host/report.h"
+
+namespace dlist::listdlg {
+
+// The framework's temporary buffers for one dialog, released on every way out.
+class DialogBuffers {
+ public:
+  explicit DialogBuffers(int count) : held_(AllocTmpBuffers(count) != 0) {}
+  ~DialogBuffers() {
+    if (held_) PurgeTmpBuffers();
+  }
+  DialogBuffers(const DialogBuffers&) = delete;
+  DialogBuffers& operator=(const DialogBuffers&) = delete;
+  explicit operator bool() const { return held_; }
+
+ private:
+  bool held_;
+};
+
+inline constexpr int kBuffersPerDialog = 8;
+
+// Lays out a dialog from top to bottom: each row a label at the left and a control
+// at the right. Every call remembers a failed building call; ok() tells at the end.
+class Layout {
+ public:
+  static constexpr int kWidth = 300;
+  static constexpr int kMargin = 8;
+  static constexpr int kRow = 16;
+  static constexpr int kLabelWidth = 110;
+  static constexpr int kButtonWidth = 64;
+
+  // Opens the dialog; its height grows with the rows and is given at the start,
+  // so rows counts the rows that will follow.
+  Layout(void* parent, const std::string& title, const char* unit, int rows);
+
+  void* dialog() const { return dialog_; }
+  bool ok() const { return ok_; }
+  void fail() { ok_ = false; }
+
+  // A label (message text_id, or text) followed by a text field bound to buffer.
+  void text_row(int label_id, int control, char* buffer, unsigned size, long min, long max,
+                unsigned style = 0);
+  // A label followed by a number field bound to value.
+  void number_row(int label_id, int control, double* value, double min, double max);
+  // A label followed by a read-only text.
+  void static_row(int label_id, int control, const std::string& text);
+  // A text over the whole width.
+  void line(int control, const std::string& text);
+  // A drop-down list without a bound buffer.
+  void combo_row(int label_id, int control);
+  // A list of one column filling `rows` rows.
+  void list(int control, int rows);
+  // The OK (9999) and Cancel (2) buttons.
+  void buttons();
+  // Pushes y down by one row without a control.
+  void skip() { y_ += kRow + kMargin / 2; }
+  int y() const { return y_; }
+
+  // Control identifiers of labels, counted from this one on.
+  static constexpr int kFirstLabel = 10600;
+
+ private:
+  void label(int label_id);
+
+  void* dialog_ = nullptr;
+  bool ok_ = false;
+  int y_ = kMargin;
+  int next_label_ = kFirstLabel;
+};
+
+// The text of a fixed field of a record, which may fill it without a terminator.
+inline std::string fixed_text(const char* field, std::size_t size) {
+  return std::string(field, strnlen(field, size));
+}
+
+// Copies text into a fixed field of a record, cut to fit, terminated.
+template <std::size_t N>
+void set_field(char (&field)[N], const std::string& text) {
+  const std::size_t n = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), n);
+  field[n] = '\0';
+}
+
+// Makes slot point at state for a scope, then restores what it held: the
+// callbacks of a dialog find the state of the call that runs it, also when a
+// dialog of the same kind is opened from inside another one.
+template <typename T>
+class StateScope {
+ public:
+  StateScope(T*& slot, T* state) : slot_(slot), previous_(slot) { slot_ = state; }
+  ~StateScope() { slot_ = previous_; }
+  StateScope(const StateScope&) = delete;
+  StateScope& operator=(const StateScope&) = delete;
+
+ private:
+  T*& slot_;
+  T* previous_;
+};
+
+// Reserves the buffers, lets build describe the dialog and runs it: the dialog's
+// result, 0 (reported) when the buffers cannot be had or a building call fails.
+template <typename Build>
+int run_dialog(void* window, int context, Build build) {
+  DialogBuffers buffers(kBuffersPerDialog);
+  if (!buffers) {
+    SpecBeep(0, units::kListdlgs, __LINE__);
+    return 0;
+  }
+  if (!build()) {
+    SpecBeep(0, units::kListdlgs, __LINE__);
+    return 0;
+  }
+  return RunModalDialog(window, 0, context, 0);
+}
+
+// Refuses the input of control: marks it, shows message (a message identifier)
+// and returns 0 for the OK procedure to return.
+int refuse(void* dialog, int control, int message);
+
+// Runs the framework's checks of every field; on a failure warns about the
+// offending control and returns false.
+bool fields_pass(void* dialog);
+
+}  // namespace dlist::listdlg

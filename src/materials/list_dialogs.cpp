@@ -1,0 +1,387 @@
+// The dialogs of markets and subprices, of the library's long text names and
+// material ID separator, and the one-line text reader. The OK procedures write the
+// records through the cursors; a refused input keeps the dialog open with the
+// offending field marked.
+
+#include "materials/list_dialogs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/dialog/combo_box.h"
+#include "host/dialog/engine.h"
+#include "host/expr_eval.h"
+#include "host/list/list_context.h"
+#include "host/report.h"
+#include "host/resources.h"
+#include "materials/library_locks.h"
+#include "materials/list_dialog_ids.h"
+#include "materials/list_dialog_layout.h"
+
+using namespace dlist::listdlg;
+
+namespace {
+
+constexpr int kNameLabel = 21305;
+constexpr int kValueLabel = 21306;
+constexpr int kAbbrevLabel = 22413;
+constexpr int kKindLabel = 22414;
+constexpr int kFormulaLabel = 22415;
+constexpr int kFirstKindText = 22417;
+constexpr int kNameUsed = 11856;
+constexpr int kAbbrevUsed = 22431;
+constexpr int kBadFormula = 22430;
+constexpr int kChooseItem = 22436;
+constexpr int kPriceName = 16396;
+constexpr int kTextSize = 257;
+
+void beep(int line) {
+  SpecBeep(0, dlist::units::kListdlgs, line);
+}
+
+// ---- markets ------------------------------------------------------------------------------
+
+struct MarketState {
+  Market* market;
+  short mode;
+  char name[kMarketNameSize];
+};
+
+MarketState* g_market = nullptr;
+
+int DLIST_CALL EditMarket_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  MarketState& s = *g_market;
+  LISTCONTEXT* library = s.market->task();
+  dbmarket rec = s.market->data;
+  set_field(rec.name, dlist::control_text(dialog, kName));
+  dbmarket other{};
+  const long same = library->find_market(rec.name, other);
+  if (same > 0 && (s.mode == 3 || same != s.market->elemid())) {
+    return refuse(dialog, kName, kNameUsed);
+  }
+  const dbmarket before = s.market->data;
+  s.market->data = rec;
+  if ((s.mode == 3 ? s.market->create() : s.market->update()) == 0) {
+    s.market->data = before;
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+// ---- subprices ----------------------------------------------------------------------------
+
+struct SubpriceState {
+  Subprice* subprice;
+  short mode;
+  int kind;
+  char abbrev[kUnitAbbrevSize];
+  char name[kSubpriceNameSize];
+  double value;
+  char formula[kFormulaSize];
+};
+
+SubpriceState* g_subprice = nullptr;
+
+bool kind_has_value(int kind) {
+  return kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD;
+}
+
+// The value field serves the kinds with a value, the formula field the others.
+void apply_kind(void* dialog, int kind) {
+  SetInputActivitet(dialog, kValue, kind_has_value(kind) ? 1 : 0);
+  SetInputActivitet(dialog, kFormula, kind_has_value(kind) ? 0 : 1);
+}
+
+int DLIST_CALL EditSubprice_Init_Proc(void* dialog) {
+  void* combo = GetControlHWND(dialog, kKind);
+  if (combo == nullptr) return 0;
+  for (int kind = SUBPRICE_FORMULA; kind <= SUBPRICE_INFO; ++kind) {
+    dlist::combo_add(combo, dlist::load_string(kFirstKindText + kind).c_str(), kind);
+  }
+  dlist::combo_set_current(combo, g_subprice->kind);
+  apply_kind(dialog, g_subprice->kind);
+  return 1;
+}
+
+int DLIST_CALL EditSubprice_ExtAction_Proc(void* dialog, int control, int code) {
+  if (control == kKind && code == dlist::kCbnSelChange) {
+    apply_kind(dialog, dlist::combo_current(GetControlHWND(dialog, kKind)));
+  }
+  return 0;
+}
+
+// Whether formula evaluates with every other subprice's abbreviation and the
+// unit price's name standing for 1.
+bool formula_evaluates(LISTCONTEXT* library, long self, const std::string& formula) {
+  std::vector<dlist::ExprConstant> constants;
+  std::vector<long> ids;
+  library->subprice_ids(ids);
+  for (long id : ids) {
+    dbsubprice other{};
+    if (id == self || library->get(id, other) < 1) continue;
+    constants.push_back({fixed_text(other.abbrev, sizeof other.abbrev), 1.0});
+  }
+  constants.push_back({dlist::load_string(kPriceName), 1.0});
+  double value = 0.0;
+  return ExprEval(formula.c_str(), &value, constants.data(), static_cast<int>(constants.size())) !=
+         0;
+}
+
+int DLIST_CALL EditSubprice_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  SubpriceState& s = *g_subprice;
+  LISTCONTEXT* library = s.subprice->task();
+  const int kind = dlist::combo_current(GetControlHWND(dialog, kKind));
+  if (kind < SUBPRICE_FORMULA || kind > SUBPRICE_INFO) return refuse(dialog, kKind, kChooseItem);
+  dbsubprice rec = s.subprice->data;
+  if (s.mode == 3) {
+    set_field(rec.abbrev, dlist::control_text(dialog, kAbbrev));
+    dbsubprice other{};
+    if (library->find_subprice(rec.abbrev, other) > 0) return refuse(dialog, kAbbrev, kAbbrevUsed);
+  }
+  if (kind_has_value(kind)) {
+    rec.value = GetInpCont_Double(kValue);
+    rec.formula[0] = '\0';
+  } else {
+    const std::string formula = dlist::control_text(dialog, kFormula);
+    const long self = s.mode == 3 ? 0 : s.subprice->elemid();
+    if (!formula_evaluates(library, self, formula)) return refuse(dialog, kFormula, kBadFormula);
+    set_field(rec.formula, formula);
+    rec.value = 0.0;
+  }
+  set_field(rec.name, dlist::control_text(dialog, kName));
+  rec.kind = static_cast<SUBPRICETYPE>(kind);
+  const dbsubprice before = s.subprice->data;
+  s.subprice->data = rec;
+  if ((s.mode == 3 ? s.subprice->create() : s.subprice->update()) == 0) {
+    s.subprice->data = before;
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+int DLIST_CALL ImportSubprice_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  SubpriceState& s = *g_subprice;
+  dbsubprice rec = s.subprice->data;
+  set_field(rec.abbrev, dlist::control_text(dialog, kName));
+  dbsubprice other{};
+  if (s.subprice->task()->find_subprice(rec.abbrev, other) > 0) {
+    return refuse(dialog, kName, kAbbrevUsed);
+  }
+  rec.value = GetInpCont_Double(kValue);
+  const dbsubprice before = s.subprice->data;
+  s.subprice->data = rec;
+  if (s.subprice->create() == 0) {
+    s.subprice->data = before;
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+int DLIST_CALL RenameSubprice_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  Subprice* subprice = g_subprice->subprice;
+  const dbsubprice before = subprice->data;
+  set_field(subprice->data.name, dlist::control_text(dialog, kName));
+  if (subprice->update() == 0) {
+    subprice->data = before;
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+// ---- the library's long text names and separator -------------------------------------
+
+LISTCONTEXT* g_library = nullptr;
+
+int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  longtextname names{};
+  for (int i = 0; i < kLongTextCount; ++i) {
+    set_field(names.name[i], dlist::control_text(dialog, kName + i));
+  }
+  if (g_library->modify(names) == 0) {
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+int DLIST_CALL MatIDSeparator_IDC_OK_Proc(void* dialog) {
+  if (!fields_pass(dialog)) return 0;
+  const std::string text = dlist::control_text(dialog, kName);
+  dbvernum version{};
+  if (text.size() != 1 || g_library->get(version) == 0) {
+    beep(__LINE__);
+    return 0;
+  }
+  // "p" stands for the point.
+  version.idseparator = text[0] == 'p' ? '.' : text[0];
+  if (g_library->modify(version) == 0) {
+    beep(__LINE__);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+DLIST_API int DLIST_CALL CrtEditMarket(void* window, Market* market, short mode) {
+  if (market == nullptr || market->task() == nullptr || (mode != 2 && mode != 3)) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  if (mode == 2 && market->read() == 0) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  MarketState state{market, mode, {}};
+  set_field(state.name, fixed_text(market->data.name, sizeof market->data.name));
+  StateScope<MarketState> scope(g_market, &state);
+  return run_dialog(window, kMarketContext, [&] {
+    Layout layout(window, dlist::load_string(mode == 3 ? 22400 : 22401), "EditMarket", 1);
+    layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kMarketNameSize - 1);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(EditMarket_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short mode) {
+  if (subprice == nullptr || subprice->task() == nullptr || (mode != 1 && mode != 3)) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  dlist::LibraryWriteLock lock(subprice->task());
+  if (!lock || (mode == 1 && subprice->read() == 0)) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  const dbsubprice& data = subprice->data;
+  SubpriceState state{subprice, mode, SUBPRICE_MULTIPLY, {}, {}, 1.0, {}};
+  set_field(state.abbrev, fixed_text(data.abbrev, sizeof data.abbrev));
+  set_field(state.name, fixed_text(data.name, sizeof data.name));
+  if (mode == 1) {
+    state.kind =
+        data.kind >= SUBPRICE_FORMULA && data.kind <= SUBPRICE_INFO ? data.kind : SUBPRICE_MULTIPLY;
+    if (kind_has_value(state.kind)) {
+      state.value = data.value;
+    } else {
+      set_field(state.formula, fixed_text(data.formula, sizeof data.formula));
+    }
+  }
+  StateScope<SubpriceState> scope(g_subprice, &state);
+  return run_dialog(window, kSubpriceContext, [&] {
+    Layout layout(window, dlist::load_string(mode == 3 ? 22402 : 22403), "EditSubprice",
+                  mode == 3 ? 5 : 4);
+    if (mode == 3) {
+      layout.text_row(kAbbrevLabel, kAbbrev, state.abbrev, sizeof state.abbrev, 1,
+                      kUnitAbbrevSize - 1);
+    }
+    layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kSubpriceNameSize - 1);
+    layout.combo_row(kKindLabel, kKind);
+    layout.number_row(kValueLabel, kValue, &state.value, -999999999.0, 999999999.0);
+    layout.text_row(kFormulaLabel, kFormula, state.formula, sizeof state.formula, 1,
+                    kFormulaSize - 1);
+    layout.buttons();
+    return layout.ok() && SetDlgInitProc(EditSubprice_Init_Proc) &&
+           SetAllInputProc(EditSubprice_ExtAction_Proc) && SetIDC_OKProc(EditSubprice_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtImportSubprice(void* window, Subprice* subprice) {
+  if (subprice == nullptr || subprice->task() == nullptr) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  const dbsubprice& data = subprice->data;
+  SubpriceState state{subprice, 3, data.kind, {}, {}, 1.0, {}};
+  set_field(state.abbrev, fixed_text(data.abbrev, sizeof data.abbrev));
+  const std::string name = fixed_text(data.name, sizeof data.name);
+  StateScope<SubpriceState> scope(g_subprice, &state);
+  return run_dialog(window, kImportSubpriceContext, [&] {
+    Layout layout(window, dlist::load_string(22404), "ImportSubprice", 3);
+    layout.line(kFirstText, name);
+    layout.text_row(kAbbrevLabel, kName, state.abbrev, sizeof state.abbrev, 1, kUnitAbbrevSize - 1);
+    layout.number_row(kValueLabel, kValue, &state.value, -100000.0, 100000.0);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(ImportSubprice_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtRenameSubprice(void* window, Subprice* subprice) {
+  if (subprice == nullptr || subprice->task() == nullptr || subprice->read() == 0) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  SubpriceState state{subprice, 1, subprice->data.kind, {}, {}, 0.0, {}};
+  set_field(state.name, fixed_text(subprice->data.name, sizeof subprice->data.name));
+  StateScope<SubpriceState> scope(g_subprice, &state);
+  return run_dialog(window, kRenameSubpriceContext, [&] {
+    Layout layout(window, dlist::load_string(22405), "RenameSubprice", 1);
+    layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kSubpriceNameSize - 1);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(RenameSubprice_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtLongTextNames(void* window, LISTCONTEXT* library) {
+  longtextname names{};
+  if (library == nullptr || library->get(names) == 0) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  for (auto& name : names.name) name[kLongTextNameSize - 1] = '\0';
+  StateScope<LISTCONTEXT> scope(g_library, library);
+  return run_dialog(window, kLongTextNamesContext, [&] {
+    Layout layout(window, dlist::load_string(4929), "LongTextNames", kLongTextCount);
+    for (int i = 0; i < kLongTextCount; ++i) {
+      layout.text_row(21425 + i, kName + i, names.name[i], kLongTextNameSize, 0,
+                      kLongTextNameSize - 1);
+    }
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(LongTextNames_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtMatIDSeparator(void* window, LISTCONTEXT* library) {
+  dbvernum version{};
+  if (library == nullptr || library->get(version) == 0) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  char separator[2] = {version.idseparator, '\0'};
+  StateScope<LISTCONTEXT> scope(g_library, library);
+  return run_dialog(window, kSeparatorContext, [&] {
+    Layout layout(window, dlist::load_string(4930), "MatIDSeparator", 1);
+    layout.text_row(21324, kName, separator, sizeof separator, 1, 1);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(MatIDSeparator_IDC_OK_Proc);
+  });
+}
+
+DLIST_API int DLIST_CALL CrtTextReader(void* window, char* text) {
+  if (text == nullptr) {
+    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
+    return 0;
+  }
+  // The caller's text is shown when it is one; anything else starts empty.
+  char buffer[kTextSize] = "";
+  const std::size_t length = strnlen(text, kTextSize);
+  if (length < kTextSize) std::memcpy(buffer, text, length + 1);
+  const int result = run_dialog(window, kTextReaderContext, [&] {
+    Layout layout(window, dlist::load_string(22412), "TextReader", 1);
+    layout.text_row(22412, kName, buffer, sizeof buffer, 1, kTextSize - 1);
+    layout.buttons();
+    return layout.ok();
+  });
+  if (result != 0) std::memcpy(text, buffer, strnlen(buffer, kTextSize - 1) + 1);
+  return result;
+}
