@@ -6,8 +6,12 @@
 // levels, kinds, descriptions, and the records with their surface sets and
 // reference chains), comparing node by node in tree order. Then it grows a material
 // library in DIR/materials.dlist (dimensions with units, markets, subprices of the
-// four kinds, a three-level material tree) and exports it whole to DIR/materials.lis.
+// four kinds, a three-level material tree), exports it whole to DIR/materials.lis,
+// reads that file into a fresh DIR/second-materials.dlist and checks that both
+// libraries hold equal materials.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -23,7 +27,9 @@
 #include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "cli/report_collector.h"
+#include "host/resources.h"
 #include "materials/list_exporter.h"
+#include "materials/list_import.h"
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
 
@@ -36,6 +42,7 @@ constexpr char kPaletteFile[] = "palettes.pal";
 constexpr char kPrototypeFile[] = "prototypes.prt";
 constexpr char kSecondProject[] = "second.dlist";
 constexpr char kListFile[] = "materials.lis";
+constexpr char kSecondMaterials[] = "second-materials.dlist";
 
 // A new folder under the system's temporary folder.
 fs::path make_work_folder() {
@@ -95,6 +102,59 @@ std::string size_of(const fs::path& file) {
   return ec ? std::string("?") : std::to_string(size);
 }
 
+// One material as the comparison of two libraries sees it: its fields, texts and
+// references in a stable order. The import gives every material without one a
+// reference to the piece unit; such a reference is left out when `without_piece`.
+std::string material_print(LISTCONTEXT& library, long id, bool without_piece) {
+  dbmaterial m{};
+  LONGTEXT texts[kLongTextCount];
+  if (library.get(id, m, texts) != id) return "?";
+  std::string s = std::string(m.name, strnlen(m.name, sizeof m.name)) + "|" +
+                  std::to_string(m.unit_price) + "|" +
+                  std::string(m.native_unit, strnlen(m.native_unit, sizeof m.native_unit)) + "|" +
+                  std::string(m.market, strnlen(m.market, sizeof m.market));
+  for (const LONGTEXT& t : texts) s += "|" + std::string(t.size() ? &t[0] : "", t.size());
+  std::vector<std::string> refs;
+  library.rewind_unit_ref(id);
+  const std::string piece = load_string(440);
+  for (unitref u{}; library.get(u) > 0;) {
+    const std::string abbrev(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev));
+    if (without_piece && abbrev == piece && u.factor == 1.0) continue;
+    refs.push_back(abbrev + "=" + std::to_string(u.factor));
+  }
+  library.rewind_subprice_ref(id);
+  for (subpriceref r{}; library.get(r) > 0;)
+    refs.push_back("$" + std::string(r.abbrev, strnlen(r.abbrev, sizeof r.abbrev)) + "=" +
+                   std::to_string(r.value));
+  std::sort(refs.begin(), refs.end());
+  for (const std::string& r : refs) s += "|" + r;
+  return s;
+}
+
+// The code of the first material that differs between the libraries, "" when they
+// hold equal materials.
+std::string material_difference(LISTCONTEXT& first, LISTCONTEXT& second, long* count) {
+  std::vector<long> ids, others;
+  first.material_ids(ids);
+  second.material_ids(others);
+  *count = static_cast<long>(ids.size());
+  if (ids.size() != others.size()) return "the number of materials";
+  const std::string piece = load_string(440);
+  for (const long id : ids) {
+    TEXTBUFFER code;
+    if (first.get_idpath(id, code) == 0) return "material " + std::to_string(id);
+    const std::string text = code.get();
+    dbmaterial m{};
+    const long other = second.get(code, m, nullptr);
+    if (other < 1) return text;
+    bool has_piece = false;
+    first.rewind_unit_ref(id);
+    for (unitref u{}; first.get(u) > 0;) has_piece |= piece == std::string(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev));
+    if (material_print(first, id, false) != material_print(second, other, !has_piece)) return text;
+  }
+  return "";
+}
+
 int run_demo(const std::string& dir_option, Output& out) {
   fs::path dir = dir_option.empty() ? make_work_folder() : fs::path(dir_option);
   std::error_code ec;
@@ -108,7 +168,8 @@ int run_demo(const std::string& dir_option, Output& out) {
   const fs::path list_file = dir / kListFile;
   // Never overwrite what an earlier run, or anybody, left there.
   for (const fs::path& p :
-       {first_path, palette_file, prototype_file, second_path, library_path, list_file}) {
+       {first_path, palette_file, prototype_file, second_path, library_path, list_file,
+        dir / kSecondMaterials}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -210,6 +271,19 @@ int run_demo(const std::string& dir_option, Output& out) {
                 << " units, " << counts->markets << " markets and " << counts->subprices
                 << " subprices; exported " << list_file.string() << " (" << size_of(list_file)
                 << " bytes)\n";
+
+      // The export read back into a fresh library.
+      const fs::path second_library = dir / kSecondMaterials;
+      LISTCONTEXT second;
+      check(open_library(second, second_library.string(), true, &error), error);
+      ActiveLibrary active_second(second);
+      check(ListInic(nullptr, &second, file.c_str()) != 0, "cannot import " + file);
+      long materials = 0;
+      const std::string difference = material_difference(library, second, &materials);
+      check(difference.empty(), "the material libraries differ at " + difference);
+      out.out() << "imported " << list_file.string() << " into " << second_library.string()
+                << ": " << materials
+                << " materials with equal codes, names, prices, references and long texts\n";
     }
     return 0;
   } catch (const std::exception& e) {

@@ -545,6 +545,9 @@ int materials_copy_prices_command(LISTCONTEXT& library, const std::string& sourc
   return 0;
 }
 
+// `materials import`, `init` and `move` (material_import_commands.cpp).
+void add_material_import_commands(CLI::App& group, Context& context);
+
 void add_material_commands(CLI::App& app, Context& context) {
   app.add_option("--materials", context.options.materials,
                  "The material library file (default: ./materials.dlist)");
@@ -630,6 +633,8 @@ void add_material_commands(CLI::App& app, Context& context) {
       changing("materials copy-prices", [source, destination](LISTCONTEXT& library, Output& out) {
         return materials_copy_prices_command(library, *source, *destination, out);
       }));
+
+  add_material_import_commands(*group, context);
 }
 
 }  // namespace dlist::cli

@@ -1,0 +1,160 @@
+// `dlist materials import`, `init` and `move`: reading list export files and
+// delimited text files into the material library (ListImport, ListInic) and
+// moving a branch of materials (MoveList). The system's questions are answered by
+// the console user; the overwrite question also by --on-conflict, and the column
+// dialog of a text file by --columns.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/material_library_file.h"
+#include "host/list/list_context.h"
+#include "materials/list_import.h"
+
+namespace dlist::cli {
+namespace {
+
+// The parent that the system's questions are asked over (a null window would mean
+// "do not ask").
+void* console_window() {
+  static char window;
+  return &window;
+}
+
+long find_code(LISTCONTEXT& library, const std::string& code) {
+  dbmaterial m{};
+  TEXTBUFFER text(code.c_str());
+  const long id = library.get(text, m, nullptr);
+  return id > 0 ? id : 0;
+}
+
+long material_count(LISTCONTEXT& library) {
+  std::vector<long> ids;
+  return library.material_ids(ids);
+}
+
+struct ImportRequest {
+  std::string file;
+  std::string under;
+  bool relative = false;
+  bool full = false;
+  std::string on_conflict = "ask";
+  std::string columns;
+};
+
+// The changes of an import stay only when it succeeds as a whole.
+int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init, Output& out) {
+  long parent = 0;
+  if (!request.under.empty()) {
+    parent = find_code(library, request.under);
+    if (parent == 0) return out.fail("no material has the code \"" + request.under + "\"");
+  }
+  ListImportOptions options;
+  static const std::map<std::string, int> kAnswers = {
+      {"overwrite", kOverwriteAll}, {"overwrite-all", kOverwriteAll},
+      {"keep", kKeepAll},           {"keep-all", kKeepAll}};
+  if (const auto it = kAnswers.find(request.on_conflict); it != kAnswers.end()) {
+    options.overwrite = it->second;
+  }
+  if (!request.columns.empty()) options.column_map = request.columns;
+  const int ask = request.relative ? 0 : request.full ? 1 : (parent == 0 ? 1 : 0);
+  const long before = material_count(library);
+
+  LibraryTransaction change(library);
+  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  int result = 0;
+  if (init && !request.columns.empty()) {
+    result = list_import(console_window(), &library, 0, request.file.c_str(), 1, options);
+  } else if (init) {
+    result = ListInic(console_window(), &library, request.file.c_str());
+  } else {
+    result = list_import(console_window(), &library, parent, request.file.c_str(), ask, options);
+  }
+  if (result == 0) return out.fail("cannot import " + request.file + "; the library is unchanged");
+  if (!change.commit()) {
+    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
+                    library.last_error());
+  }
+  out.note("imported " + request.file + ": " + std::to_string(material_count(library) - before) +
+           " new materials");
+  return 0;
+}
+
+int move_command(LISTCONTEXT& library, const std::string& source, const std::string& destination,
+                 Output& out) {
+  const long from = find_code(library, source);
+  if (from == 0) return out.fail("no material has the code \"" + source + "\"");
+  long to = 0;
+  if (destination != ".") {
+    to = find_code(library, destination);
+    if (to == 0) return out.fail("no material has the code \"" + destination + "\"");
+  }
+  LibraryTransaction change(library);
+  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (MoveList(&library, console_window(), from, to) == 0) {
+    return out.fail("cannot move " + source + " below " + destination + "; the library is unchanged");
+  }
+  if (!change.commit()) {
+    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
+                    library.last_error());
+  }
+  out.note("moved " + source + " below " + destination);
+  return 0;
+}
+
+}  // namespace
+
+void add_material_import_commands(CLI::App& group, Context& context) {
+  auto request = std::make_shared<ImportRequest>();
+  CLI::App* imp = group.add_subcommand(
+      "import", "Read a list export file (.lis) or a delimited text file into the library");
+  imp->add_option("FILE", request->file, "The file to read")->required();
+  imp->add_option("--under", request->under, "Code of the material below which to place the file");
+  CLI::Option* relative =
+      imp->add_flag("--relative", request->relative,
+                    "Place the codes relative to --under: the first record's own component "
+                    "directly below it (default with --under)");
+  imp->add_flag("--full", request->full, "Place the codes where they stand (default without --under)")
+      ->excludes(relative);
+  imp->add_option("--on-conflict", request->on_conflict,
+                  "A stored material that differs: ask (default), overwrite, keep, "
+                  "overwrite-all, keep-all")
+      ->check(CLI::IsMember({"ask", "overwrite", "keep", "overwrite-all", "keep-all"}));
+  imp->add_option("--columns", request->columns,
+                  "The columns of a delimited text file, e.g. "
+                  "\"delim=;,skip=1,cols=code,name,unit_price,ref_unit,ref_factor\"");
+  imp->callback([&context, request] {
+    context.status = run_in_library(context, "materials import", true,
+                                    [request](LISTCONTEXT& library, Output& out) {
+                                      return import_command(library, *request, false, out);
+                                    });
+  });
+
+  auto init_file = std::make_shared<ImportRequest>();
+  CLI::App* init = group.add_subcommand(
+      "init", "Read a list export file into the library and give it default long text names");
+  init->add_option("FILE", init_file->file, "The file to read")->required();
+  init->callback([&context, init_file] {
+    context.status = run_in_library(context, "materials init", true,
+                                    [init_file](LISTCONTEXT& library, Output& out) {
+                                      return import_command(library, *init_file, true, out);
+                                    });
+  });
+
+  auto source = std::make_shared<std::string>();
+  auto destination = std::make_shared<std::string>();
+  CLI::App* move = group.add_subcommand("move", "Move material SRC with its branch below DST");
+  move->add_option("SRC", *source, "Code of the material to move")->required();
+  move->add_option("DST", *destination, "Code of the new parent, \".\" for the top level")->required();
+  move->callback([&context, source, destination] {
+    context.status = run_in_library(context, "materials move", false,
+                                    [source, destination](LISTCONTEXT& library, Output& out) {
+                                      return move_command(library, *source, *destination, out);
+                                    });
+  });
+}
+
+}  // namespace dlist::cli

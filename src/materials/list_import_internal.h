@@ -1,0 +1,85 @@
+// The state one list import shares between its parts: the header reader
+// (list_import_header.cpp), the standard dimensions (standard_dimensions.cpp), the
+// record reader's callbacks (list_importer.cpp) and the entry points
+// (list_import.cpp).
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/import/field_list.h"
+#include "materials/material_entry.h"
+
+class LISTCONTEXT;
+
+namespace dlist::limport {
+
+// Conversion multipliers of new units, by dimension.
+enum Multiplier { kLength = 0, kArea = 1, kVolume = 2 };
+
+struct ImportState {
+  // Pairs (library abbreviation, file abbreviation).
+  std::vector<std::pair<std::string, std::string>> abbrev_map;
+  std::vector<UnitConflict> conflicts;
+  // Pairs (dimension number, unit text) of the delimited text import and the
+  // dimension abbreviations of a version 2 file.
+  std::vector<std::pair<int, std::string>> dimension_cache;
+  double multipliers[3] = {1.0, 1.0, 1.0};
+  // Set when the user cancelled a question: the import ends without an error box.
+  bool cancelled = false;
+
+  // The library abbreviation of a unit named abbrev in the file.
+  std::string map_abbrev(const std::string& abbrev) const;
+  // Enters (library, file) into the map; false when another file abbreviation
+  // already maps onto library.
+  bool add_abbrev(const std::string& library, const std::string& file);
+};
+
+// Shows error number `error` of the import file (title 21677, message 21691).
+void show_error(void* window, int error);
+// Shows error `error` of a failed dim line.
+void show_line_error(void* window, int error, const std::string& line);
+
+// Reads one line: the bytes up to CR or LF, then the LF after a CR. False at the
+// end of the file or for a line longer than kMaxHeaderLine.
+inline constexpr std::size_t kMaxHeaderLine = 65536;
+bool read_line(std::FILE* file, std::string& line);
+
+// Makes the library hold the standard dimensions and their units; false when a
+// unit of theirs stands elsewhere or carries another name, or a call fails.
+bool make_standard_dimensions(LISTCONTEXT* library);
+// The standard basic unit for a dimension named `dimension` whose basic unit is
+// named `unit` in the file (case-insensitive): the library abbreviation, the
+// multiplier slot and its value. False when the pair is not a standard one.
+struct StandardBasic {
+  std::string abbrev;        // the library's abbreviation of that unit
+  std::string dimension;     // the standard dimension's name
+  int slot = -1;             // kLength, kArea, kVolume; -1 for pieces
+  double multiplier = 1.0;
+};
+bool standard_basic(const std::string& dimension, const std::string& unit, StandardBasic& out);
+// The multiplier slot of a dimension name (length, area, volume), -1 for another.
+int multiplier_slot(const std::string& dimension_name);
+// The piece unit's abbreviation.
+std::string piece_unit();
+
+// Reads the header of a version 3 file (after its first line): the separator line,
+// then the header lines up to the empty line. 1 on success, 0 after an error shown.
+int read_header_v3(void* window, LISTCONTEXT* library, std::FILE* file, ImportState& state,
+                   FileImport& fields);
+// Reads the header of a version 2 file (after its first line).
+int read_header_v2(void* window, LISTCONTEXT* library, std::FILE* file, ImportState& state,
+                   FileImport& fields);
+
+// Evaluates a number of the file: an expression with the host's decimal point, or
+// with "." as list export files write it.
+bool evaluate(const std::string& text, double& value);
+// value rounded half up to decimals.
+double round_half_up(double value, int decimals);
+
+// Case-insensitive equality of byte texts.
+bool same_text(const std::string& a, const std::string& b);
+
+}  // namespace dlist::limport

@@ -1,0 +1,120 @@
+// `dlist materials import`, `init` and `move` in-process: a list export file of the
+// demonstration's library read into a new library and again with a standing answer
+// to the overwrite question, a delimited text file with a column map, a move and
+// the refusals that leave the library as it was.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/demo_materials.h"
+#include "cli/material_library_file.h"
+#include "host/dialog/engine.h"
+#include "host/report.h"
+#include "materials/list_exporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+class MaterialImportCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dlist::reset_dialog_engine();
+    dir_ = fs::temp_directory_path() / ("dlist_micli_" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir_);
+    // The demonstration's library, exported whole.
+    LISTCONTEXT library;
+    ASSERT_TRUE(library.open(path("demo.dlist"))) << library.last_error();
+    {
+      dlist::cli::LibraryTransaction change(library);
+      std::string error;
+      ASSERT_TRUE(dlist::cli::fill_demo_library(library, &error)) << error;
+      ASSERT_TRUE(change.commit());
+    }
+    std::string file = path("demo.lis");
+    ASSERT_EQ(ListExporter(nullptr, &library, 0, file.data(), -1), 1);
+  }
+  void TearDown() override {
+    dlist::reset_dialog_engine();
+    fs::remove_all(dir_);
+  }
+
+  int run(Args args) {
+    args.insert(args.begin(), {"dlist", "--materials", path("lib.dlist")});
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::istringstream in;
+    out_.str("");
+    err_.str("");
+    dlist::cli::Console console{in, out_, err_, false};
+    return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
+  }
+  std::string tree() {
+    EXPECT_EQ(run({"materials", "tree"}), 0) << err_.str();
+    return out_.str();
+  }
+  std::string path(const char* name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+  dlist::ReportLogScope reports_;
+};
+
+TEST_F(MaterialImportCommandsTest, InitImportAndMove) {
+  ASSERT_EQ(run({"materials", "init", path("demo.lis")}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("13 new materials"), std::string::npos) << out_.str();
+  const std::string first = tree();
+  EXPECT_NE(first.find("Solid brick"), std::string::npos);
+
+  // Read again, every stored material kept; and below a material, relative.
+  ASSERT_EQ(run({"materials", "import", path("demo.lis"), "--on-conflict", "keep-all"}), 0) << err_.str();
+  EXPECT_EQ(tree(), first);
+  ASSERT_EQ(run({"materials", "import", path("demo.lis"), "--under", "3.1"}), 0) << err_.str();
+  EXPECT_NE(tree().find("3.1.1.1.1"), std::string::npos) << tree();
+
+  // A branch moved to a free place; onto a taken code it is refused.
+  ASSERT_EQ(run({"materials", "move", "3.1.1", "2.1.1"}), 0) << err_.str();
+  const std::string moved = tree();
+  EXPECT_EQ(moved.find("3.1.1 "), std::string::npos) << moved;
+  EXPECT_NE(moved.find("2.1.1.1.1 "), std::string::npos) << moved;
+  EXPECT_EQ(run({"materials", "move", "1.1", "2"}), 1);
+  EXPECT_EQ(tree(), moved);
+}
+
+TEST_F(MaterialImportCommandsTest, TextFileWithColumnsAndRefusals) {
+  std::ofstream(path("t.txt"), std::ios::binary) << "code;name;price\nX;Brick;12.346\n";
+  ASSERT_EQ(run({"materials", "import", path("t.txt"), "--columns",
+                 "delim=;,skip=1,cols=code,name,unit_price"}),
+            0)
+      << err_.str();
+  EXPECT_NE(tree().find("12.35"), std::string::npos) << tree();
+
+  const std::string before = tree();
+  std::ofstream(path("bad.lis"), std::ios::binary)
+      << std::string("\x03") + kListBanner + "\r\n.\r\nzzz\r\n\r\n";
+  EXPECT_EQ(run({"materials", "import", path("bad.lis")}), 1);
+  EXPECT_NE(err_.str().find("unchanged"), std::string::npos) << err_.str();
+  EXPECT_EQ(run({"materials", "import", path("t.txt"), "--under", "NOPE"}), 1);
+  EXPECT_EQ(run({"materials", "import", path("t.txt"), "--columns", "cols=nonsense"}), 1);
+  EXPECT_EQ(tree(), before);
+}
+
+TEST_F(MaterialImportCommandsTest, DemoReadsItsListFileBackEqual) {
+  const fs::path demo = dir_ / "demo";
+  ASSERT_EQ(run({"demo", demo.string()}), 0) << err_.str() << out_.str();
+  EXPECT_NE(out_.str().find("13 materials with equal codes, names, prices, references and long texts"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_GT(fs::file_size(demo / "second-materials.dlist"), 0u);
+}
+
+}  // namespace

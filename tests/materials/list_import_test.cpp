@@ -1,0 +1,337 @@
+// The list import: a version 3 file read into an empty library and exported again
+// gives the same library; the piece unit, the overwrite question, second basic
+// units, subprice lines and relative placement; delimited text with a column map
+// and its rounding and refusals; damaged headers; and MoveList, also with a library
+// call failing anywhere during the move.
+
+#include "materials/list_import.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/record_image.h"
+#include "host/dialog/engine.h"
+#include "host/list/list_context.h"
+#include "materials/list_exporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kV3 = std::string("\x03") + kListBanner + "\r\n.\r\n";
+const std::string kNames = "long text names:Description|Technical data|Note|Other\r\n\r\n";
+
+template <std::size_t N>
+std::string text(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
+}
+
+class ListImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib_.open(":memory:")) << lib_.last_error();
+    dir_ = fs::temp_directory_path() /
+           ("dlist_lim_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(dir_);
+    dlist::reset_dialog_engine();
+  }
+  void TearDown() override {
+    dlist::fail_list_calls_after(0);
+    dlist::reset_dialog_engine();
+    fs::remove_all(dir_);
+  }
+
+  std::string file(const std::string& name, const std::string& bytes) const {
+    const std::string p = (dir_ / name).string();
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  }
+
+  static long find(LISTCONTEXT& lib, const std::string& code) {
+    dbmaterial m{};
+    TEXTBUFFER t(code.c_str());
+    return lib.get(t, m, nullptr);
+  }
+
+  // Every material with its fields, references and texts, and every unit with its
+  // usage, one line each, in a stable order.
+  static std::string snapshot(LISTCONTEXT& lib) {
+    std::vector<std::string> lines;
+    std::vector<long> ids;
+    lib.material_ids(ids);
+    for (const long id : ids) {
+      dbmaterial m{};
+      LONGTEXT t[kLongTextCount];
+      lib.get(id, m, t);
+      TEXTBUFFER path;
+      lib.get_idpath(id, path);
+      std::ostringstream s;
+      s << path.get() << "|" << text(m.name) << "|" << m.unit_price << "|"
+        << text(m.native_unit) << "|" << text(m.market) << "|";
+      std::vector<std::string> refs;
+      lib.rewind_unit_ref(id);
+      for (unitref u{}; lib.get(u) > 0;) refs.push_back(text(u.abbrev) + "=" + std::to_string(u.factor));
+      lib.rewind_subprice_ref(id);
+      for (subpriceref r{}; lib.get(r) > 0;) refs.push_back("$" + text(r.abbrev) + "=" + std::to_string(r.value));
+      std::sort(refs.begin(), refs.end());
+      for (const auto& r : refs) s << r << ",";
+      for (const auto& x : t) s << "|" << std::string(x.size() ? &x[0] : "", x.size());
+      lines.push_back(s.str());
+    }
+    lib.unit_ids(ids);
+    for (const long id : ids) {
+      dbunit u{};
+      lib.get(id, u);
+      lines.push_back("unit " + text(u.abbrev) + " " + text(u.name) + " " + std::to_string(u.usage));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string all;
+    for (const auto& l : lines) all += l + "\n";
+    return all;
+  }
+
+  std::vector<std::string> boxes() const {
+    std::vector<std::string> texts;
+    for (const auto& b : dlist::dialog_log().message_boxes) texts.push_back(b.text);
+    return texts;
+  }
+
+  LISTCONTEXT lib_;
+  fs::path dir_;
+};
+
+const std::string kSample =
+    kV3 + "dim:Length;m;metre\r\n+unit:cm;centimetre;100.0\r\nmarket:Local\r\n"
+          "subprice:PR;Profit+;1.5\r\nsubprice:TX;Tax*;1.2\r\nsubprice:FO;Extra ;PR*2\r\n" + kNames +
+    "A|Walls|Local|0.0|;;|||\r\n"
+    "A.1|Brick|Local|12.5|m|1.0|cm|100.0|;PR|2.0|TX|1.0|;first\r\nline|second|third|fourth\r\n"
+    "A.2|Stone||7.25|pcs|1.0|;;||||\r\n";
+
+TEST_F(ListImportTest, ExportedLibraryReadsBackEqual) {
+  ASSERT_NE(ListInic(nullptr, &lib_, file("in.lis", kSample).c_str()), 0) << ::testing::PrintToString(boxes());
+  std::string out = (dir_ / "out.lis").string();
+  ASSERT_EQ(ListExporter(nullptr, &lib_, 0, out.data(), -1), 1);
+  LISTCONTEXT second;
+  ASSERT_TRUE(second.open(":memory:"));
+  ASSERT_NE(ListInic(nullptr, &second, out.c_str()), 0);
+  // The file cannot tell a native unit from the first further reference: a material
+  // without a native unit comes back with its first reference as the native unit.
+  std::string expected = snapshot(lib_);
+  expected.replace(expected.find("A|Walls|0||"), 11, "A|Walls|0|pcs|");
+  EXPECT_EQ(snapshot(second), expected);
+  EXPECT_NE(snapshot(lib_).find("A.1|Brick|12.5|m|Local|$PR=2.000000,$TX=1.000000,cm=100.000000,m=1.000000,pcs=1.000000,|first\r\nline|second|third|fourth"), std::string::npos)
+      << snapshot(lib_);
+  longtextname names{};
+  second.get(names);
+  EXPECT_STREQ(names.name[3], "Other");
+  dbsubprice pr{};
+  ASSERT_GT(second.find_subprice("PR", pr), 0);
+  EXPECT_STREQ(pr.name, "Profit");
+  EXPECT_EQ(pr.kind, SUBPRICE_ADD);
+  EXPECT_DOUBLE_EQ(pr.value, 1.5);
+  dbsubprice fo{};
+  ASSERT_GT(second.find_subprice("FO", fo), 0);
+  EXPECT_EQ(fo.kind, SUBPRICE_FORMULA);
+  EXPECT_STREQ(fo.formula, "PR*2");
+  // A material without unit references: no native unit, the piece unit only.
+  EXPECT_NE(snapshot(lib_).find("A|Walls|0||Local|pcs=1.000000,|"), std::string::npos);
+}
+
+TEST_F(ListImportTest, OverwriteQuestionAndKeepAll) {
+  const std::string in = file("in.lis", kSample);
+  ASSERT_NE(ListInic(nullptr, &lib_, in.c_str()), 0);
+  const std::string before = snapshot(lib_);
+  // Unchanged materials are not asked about.
+  int asked = 0;
+  dlist::ListImportOptions options;
+  options.ask_overwrite = [&](long, MATERIALENTRY&, int) { ++asked; return dlist::kKeepAll; };
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, in.c_str(), 1, options), 0);
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(snapshot(lib_), before);
+
+  std::string changed = kSample;
+  for (const char* name : {"Walls", "Brick", "Stone"}) changed.replace(changed.find(name), 1, "X");
+  const std::string other = file("changed.lis", changed);
+  int reason = -5;
+  options.ask_overwrite = [&](long, MATERIALENTRY&, int r) { ++asked; reason = r; return dlist::kKeepAll; };
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, other.c_str(), 1, options), 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(reason, 2);                // the name
+  EXPECT_EQ(snapshot(lib_), before);   // kept: fields, references and usages
+
+  options.ask_overwrite = nullptr;
+  options.overwrite = dlist::kOverwriteAll;
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, other.c_str(), 1, options), 0);
+  const std::string after = snapshot(lib_);
+  EXPECT_NE(after.find("A.1|Xrick|"), std::string::npos);
+  // Overwriting gives the old references back first: usages stay as they were.
+  EXPECT_NE(after.find("unit m metre 1"), std::string::npos) << after;
+}
+
+TEST_F(ListImportTest, HeaderLinesBuildUnitsAndSubprices) {
+  const std::string in = file("u.lis", kV3 + "dim:Length;m;metre\r\n+unit:mx;other metre;1.0\r\n"
+                                             "dim:Weight;kg;kilogram\r\n+unit:g;gram;1000\r\n" + kNames);
+  ASSERT_NE(ListInic(nullptr, &lib_, in.c_str()), 0);
+  int lengths = 0;
+  std::vector<long> dims;
+  lib_.unit_children(0, dims);
+  for (const long d : dims) {
+    dbunit u{};
+    lib_.get(d, u);
+    lengths += text(u.name) == "Length";
+  }
+  EXPECT_EQ(lengths, 2);  // "mx" is a second basic unit: a dimension of its own
+  dbunit g{};
+  ASSERT_GT(lib_.find_unit("g", g), 0);
+  EXPECT_DOUBLE_EQ(g.factor, 1000);
+  dbunit kg{};
+  EXPECT_GT(lib_.find_unit("kg", kg), 0);
+  EXPECT_EQ(lib_.get_parent(lib_.find_unit("g", g)), lib_.get_parent(lib_.find_unit("kg", kg)));
+  // A file whose basic length unit has another abbreviation maps it.
+  LISTCONTEXT other;
+  ASSERT_TRUE(other.open(":memory:"));
+  const std::string mapped = file("mapped.lis", kV3 + "dim:Length;M;Metre\r\n" + kNames + "B|Beam||1.0|M|1.0|;;|||\r\n");
+  ASSERT_NE(ListInic(nullptr, &other, mapped.c_str()), 0);
+  EXPECT_NE(snapshot(other).find("B|Beam|1|m||m=1.000000,pcs=1.000000,"), std::string::npos) << snapshot(other);
+}
+
+TEST_F(ListImportTest, RelativePlacementBelowTheParent) {
+  dbmaterial p{};
+  dlist::set_field(p.id, sizeof p.id, "P");
+  dlist::set_field(p.name, sizeof p.name, "Parent");
+  const long parent = lib_.create(0, p, nullptr);
+  const std::string in = file("r.lis", kV3 + kNames + "A.B.C|c||1.0|;;|||\r\nA.B.C.D|d||2.0|;;|||\r\n");
+  ASSERT_NE(ListImport(nullptr, &lib_, parent, in.c_str(), 0), 0);
+  EXPECT_GT(find(lib_, "P.C"), 0);
+  EXPECT_GT(find(lib_, "P.C.D"), 0);
+  // Full codes whose parent is missing: the user declines relative placement.
+  EXPECT_EQ(ListImport(nullptr, &lib_, parent, in.c_str(), 1), 0);
+  EXPECT_EQ(find(lib_, "A.B.C"), 0);
+}
+
+TEST_F(ListImportTest, DelimitedTextWithAColumnMap) {
+  dlist::ListImportOptions options;
+  options.column_map = "delim=;,cols=code,name,unit_price,ref_unit,ref_factor";
+  const std::string in = file("t.txt", "X;Brick;12.346;pcs;2.5\nY;Tile;0.004;pcs;0.0000015\n");
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, in.c_str(), 1, options), 0);
+  dbmaterial m{};
+  LONGTEXT t[kLongTextCount];
+  ASSERT_GT(lib_.get(find(lib_, "X"), m, t), 0);
+  EXPECT_DOUBLE_EQ(m.unit_price, 12.35);
+  EXPECT_STREQ(m.native_unit, "pcs");
+  ASSERT_GT(lib_.get(find(lib_, "Y"), m, t), 0);
+  EXPECT_DOUBLE_EQ(m.unit_price, 0.0);  // 0.004 rounds to 0.00
+  EXPECT_NE(snapshot(lib_).find("Y|Tile|0|pcs||pcs=0.000002,"), std::string::npos) << snapshot(lib_);
+
+  dlist::reset_dialog_engine();
+  const std::string bad = file("b.txt", "Z;Bad;1;pcs;0.0000004\n");
+  EXPECT_EQ(dlist::list_import(nullptr, &lib_, 0, bad.c_str(), 1, options), 0);
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[0], "Error 22 in the import file.");
+  EXPECT_NE(boxes()[1].find(" - ( "), std::string::npos);
+  EXPECT_EQ(find(lib_, "Z"), 0);
+}
+
+TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
+  const std::string v2 = std::string("\x02") + kListBanner + "\r\n\r\n" +
+                         "code x0 x7c >0\r\nname x0 x7c >1\r\nprice x0 x7c >14\r\n"
+                         "unit x1 x7c >17\r\nfactor x3 x7c >18\r\nend x2 x3b >101\r\n"
+                         "text x0 x0d >10\r\n\r\n";
+  const std::string units = "dim:##7;Length;m;metre\r\n+unit:cm;centimetre;100\r\n";
+  ASSERT_NE(ListImport(nullptr, &lib_, 0, file("v2.lis", v2 + units + "\r\nA|Walls|1.5|m|1.0|cm|100|;note\r\n").c_str(), 1), 0)
+      << ::testing::PrintToString(boxes());
+  EXPECT_NE(snapshot(lib_).find("A|Walls|1.5|m||cm=100.000000,m=1.000000,|note|||"), std::string::npos)
+      << snapshot(lib_);
+  dbunit cm{};
+  ASSERT_GT(lib_.find_unit("cm", cm), 0);
+  EXPECT_EQ(cm.usage, 1);
+  // Two units of one abbreviation: the user declines to rename them.
+  LISTCONTEXT other;
+  ASSERT_TRUE(other.open(":memory:"));
+  dlist::reset_dialog_engine();
+  EXPECT_EQ(ListImport(nullptr, &other, 0, file("clash.lis", v2 + units + "+unit:cm;other;10\r\n\r\n").c_str(), 1), 0);
+  std::vector<long> ids;
+  EXPECT_EQ(other.unit_ids(ids), 0);
+}
+
+struct Damaged {
+  const char* name;
+  std::string bytes;
+  std::string message;  // the first message box, "" for none
+};
+
+TEST_F(ListImportTest, DamagedHeadersGiveTheirErrors) {
+  const std::string v2 = std::string("\x02") + kListBanner + "\r\n\r\n";
+  const std::vector<Damaged> cases = {
+      {"dim without colon", kV3 + "dim Length\r\n" + kNames, "Error 58 in the import file."},
+      {"unit before dim", kV3 + "+unit:cm;centimetre;100\r\n" + kNames, "Error 61 in the import file."},
+      {"unknown line", kV3 + "zzz\r\n" + kNames, "Error 69 in the import file."},
+      {"long abbreviation", kV3 + "dim:Length;m;metre\r\n+unit:abcde;x;2\r\n" + kNames, "Error 30 in the import file."},
+      {"bad factor", kV3 + "dim:Length;m;metre\r\n+unit:cm;x;1+\r\n" + kNames, "Error 34 in the import file."},
+      {"unit of another dimension", kV3 + "dim:Length;m;metre\r\n+unit:m2;x;2\r\n" + kNames, "Error 31 in the import file."},
+      {"short names line", kV3 + "long text names:a|b\r\n\r\n", "Error 67 in the import file."},
+      {"long subprice name", kV3 + "subprice:AB;" + std::string(50, 'n') + "*;1\r\n" + kNames, "Error 40 in the import file."},
+      {"dim line", kV3 + "dim:" + std::string(30, 'L') + ";q;x\r\n" + kNames, "Error 59 in the dimension line:\ndim:" + std::string(30, 'L') + ";q;x"},
+      {"material field", kV3 + kNames + "A|" + std::string(300, 'n') + "||1|;;|||\r\n", "Error 1 in the import file."},
+      {"v2 field line", v2 + "field\r\n\r\n", "Error 42 in the import file."},
+      {"v2 two groups", v2 + "a x1 x7c >17\r\nb x1 x7c >18\r\n\r\n", "Error 49 in the import file."},
+      {"v2 bad type", v2 + "a x0 x7c >77\r\n\r\n", "Error 47 in the import file."},
+      {"truncated", kV3.substr(0, 20), ""},
+      {"cut record", kV3 + kNames + "A|name|mark", ""},
+  };
+  for (const Damaged& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlist::reset_dialog_engine();
+    LISTCONTEXT lib;
+    ASSERT_TRUE(lib.open(":memory:"));
+    EXPECT_EQ(ListImport(nullptr, &lib, 0, file("d.lis", c.bytes).c_str(), 1), 0);
+    const auto texts = boxes();
+    if (c.message.empty()) continue;
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0], c.message);
+  }
+}
+
+TEST_F(ListImportTest, MoveListKeepsEverythingAndAFailedMoveLosesNothing) {
+  ASSERT_NE(ListInic(nullptr, &lib_, file("in.lis", kSample + "B|Roofs||0.0|;;|||\r\n").c_str()), 0);
+  const std::string before = snapshot(lib_);
+  std::string expected = before;
+  for (std::size_t at = 0; (at = expected.find("\nA", at)) != std::string::npos;) expected.replace(at, 2, "\nB.A");
+  if (expected.rfind("A", 0) == 0) expected.insert(0, "B.");
+  expected.replace(expected.find("B.A|Walls|0||"), 13, "B.A|Walls|0|pcs|");
+
+  // Fail the n-th library call of the move, for every n up to one past the last.
+  bool moved = false;
+  for (unsigned n = 1; n < 2000 && !moved; ++n) {
+    SCOPED_TRACE(n);
+    const long a = find(lib_, "A");
+    const long b = find(lib_, "B");
+    dlist::fail_list_calls_after(n);
+    moved = MoveList(&lib_, nullptr, a, b) != 0;
+    dlist::fail_list_calls_after(0);
+    if (!moved) {
+      ASSERT_EQ(snapshot(lib_), before);
+    }
+  }
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(find(lib_, "A"), 0);
+  EXPECT_GT(find(lib_, "B.A.1"), 0);
+  EXPECT_EQ(snapshot(lib_), expected);
+  // Onto a place that holds a material of the same own code, or into its own
+  // subtree: refused.
+  ASSERT_NE(ListImport(nullptr, &lib_, 0, file("a.lis", kV3 + kNames + "A|Other||1.0|;;|||\r\n").c_str(), 1), 0);
+  expected = snapshot(lib_);
+  EXPECT_EQ(MoveList(&lib_, nullptr, find(lib_, "B.A"), 0), 0);
+  EXPECT_EQ(snapshot(lib_), expected);
+  EXPECT_EQ(MoveList(&lib_, nullptr, find(lib_, "B"), find(lib_, "B.A.1")), 0);
+  EXPECT_EQ(snapshot(lib_), expected);
+}
+
+}  // namespace
