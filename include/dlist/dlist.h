@@ -30,7 +30,10 @@
 #include "palettes/name_generator.h"
 
 // the material library
+#include "materials/list_dialogs.h"
 #include "materials/list_exporter.h"
+#include "materials/list_import.h"
+#include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 #include "materials/model_forwarders.h"
 
