@@ -190,6 +190,31 @@ long start_walk(Statement& s, Walk& walk);
 // yes, 0 no, -1 when the read failed.
 int row_exists(SqliteConnection& db, const char* sql, int64_t id);
 
+// Positions the reference walk of one material at its rows: sql selects the
+// identifier and the record's columns of material ?1, and from(statement, first
+// column, record) reads one record. Their number; -1 on failure or when there is no
+// such material.
+template <class Rec, class From>
+long start_ref_walk(ListStore* store, RowWalk<Rec>& walk, const char* sql, int64_t material,
+                    From from) {
+  Statement q(store->db, sql);
+  q.bind(1, material);
+  while (q.row()) {
+    Rec r{};
+    const bool ok = from(q, 1, &r);
+    walk.add(q.integer(0), r, ok);
+  }
+  if (!q.ok()) {
+    walk.reset();
+    return -1;
+  }
+  walk.changes = store->changes;
+  const auto n = static_cast<long>(walk.ids.size());
+  // References name their material, so only a material without any is looked up.
+  if (n == 0 && row_exists(store->db, kMaterialExists, material) != 1) return -1;
+  return n;
+}
+
 // Whether a double lies in a range (false for NaN).
 inline bool in_range(double value, double low, double high) {
   return value >= low && value <= high;

@@ -172,23 +172,9 @@ long LISTCONTEXT::rewind_unit_ref(long material) {
   s->unit_refs.reset();
   const int64_t id = list_id(material);
   if (id == 0) return -1;
-  auto& walk = s->unit_refs;
-  Statement q(s->db, "SELECT id, abbrev, factor FROM unit_refs WHERE material = ?1 ORDER BY id");
-  q.bind(1, id);
-  while (q.row()) {
-    unitref r{};
-    const bool ok = dlist::list::unit_ref_from(q, 1, &r);
-    walk.add(q.integer(0), r, ok);
-  }
-  if (!q.ok()) {
-    walk.reset();
-    return -1;
-  }
-  walk.changes = s->changes;
-  const auto n = static_cast<long>(walk.ids.size());
-  // References name their material, so only a material without any is looked up.
-  if (n == 0 && dlist::list::row_exists(s->db, dlist::list::kMaterialExists, id) != 1) return -1;
-  return n;
+  return dlist::list::start_ref_walk(
+      s, s->unit_refs, "SELECT id, abbrev, factor FROM unit_refs WHERE material = ?1 ORDER BY id", id,
+      dlist::list::unit_ref_from);
 }
 
 long LISTCONTEXT::get(unitref& rec) {
