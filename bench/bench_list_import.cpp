@@ -1,0 +1,218 @@
+// Benchmark of the list import: a list export file of N materials (N = 10,000 and
+// 100,000; three unit references and two subprice references each) read into a fresh
+// library file, beside two baselines in the same run:
+// - "rows": the same materials, parsed once outside the timed region, inserted with
+//   prepared statements straight into the same SQLite schema in one transaction (what
+//   the import costs beyond storing its rows);
+// - "sqlite3": the sqlite3 program's own ".import" of an equivalent CSV file of the
+//   material rows into a plain table, when that program is installed (else -1).
+//
+// Counters: "rows_ms" and "sqlite3_ms" (the baselines' times an iteration), "ratio"
+// (import time / rows time).
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/list/list_context.h"
+#include "host/model/sqlite_connection.h"
+#include "materials/list_import.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRoots = 10;
+constexpr int kGroupsPerRoot = 10;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct Folder {
+  fs::path path = fs::temp_directory_path() / ("dlist_bench_import_" + std::to_string(getpid()));
+  Folder() { fs::create_directories(path); }
+  ~Folder() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+const fs::path& folder() {
+  static Folder f;
+  return f.path;
+}
+
+// One material line of the file, as the baseline stores it.
+struct Row {
+  std::string parent_code;  // empty for a root
+  std::string code;         // own code component
+  std::string name;
+  double price = 0;
+  bool references = false;
+};
+
+struct Source {
+  fs::path lis;
+  fs::path csv;
+  std::vector<Row> rows;
+};
+
+void add(std::string& out, std::string_view line) {
+  out += line;
+  out += "\r\n";
+}
+
+Source& source(int n) {
+  static std::map<int, Source> sources;
+  Source& s = sources[n];
+  if (!s.lis.empty()) return s;
+  std::string text;
+  add(text, std::string(1, '\3') + "This file is exported by Corvida");
+  add(text, ".");
+  add(text, "dim:Weight;kg;kilogram");
+  add(text, "+unit:g;gram;1000.0");
+  add(text, "+unit:t;tonne;0.001");
+  add(text, "market:Local");
+  add(text, "subprice:W;Waste*;1.05");
+  add(text, "subprice:F;Fee+;2.5");
+  add(text, "long text names:Memo|Note|Supplier|Norm");
+  add(text, "");
+  std::string csv;
+  for (int r = 0; r < kRoots; ++r) {
+    const std::string root = "G" + std::to_string(r);
+    add(text, root + "|Group||0.0|;;|||");
+    s.rows.push_back({"", root, "Group", 0, false});
+    for (int g = 0; g < kGroupsPerRoot; ++g) {
+      const std::string set = "S" + std::to_string(g);
+      add(text, root + "." + set + "|Set||0.0|;;|||");
+      s.rows.push_back({root, set, "Set", 0, false});
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    const int group = i % (kRoots * kGroupsPerRoot);
+    const std::string parent =
+        "G" + std::to_string(group / kGroupsPerRoot) + ".S" + std::to_string(group % kGroupsPerRoot);
+    const std::string code = "M" + std::to_string(i);
+    const std::string name = "Material " + std::to_string(i);
+    const double price = 10 + (i % 100) * 0.25;
+    char price_text[32];
+    std::snprintf(price_text, sizeof price_text, "%.2f", price);
+    add(text, parent + "." + code + "|" + name + "|Local|" + price_text +
+                  "|kg|1.0|g|1000.0|t|0.001|;W|1.05|F|2.5|;Laid in mortar|||");
+    s.rows.push_back({parent, code, name, price, true});
+    csv += parent + "." + code + "," + name + ",Local," + price_text + "\n";
+  }
+  s.lis = folder() / ("materials_" + std::to_string(n) + ".lis");
+  s.csv = folder() / ("materials_" + std::to_string(n) + ".csv");
+  std::ofstream(s.lis, std::ios::binary) << text;
+  std::ofstream(s.csv, std::ios::binary) << csv;
+  return s;
+}
+
+std::span<const unsigned char> bytes(std::string_view text) {
+  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+// The baseline: the rows inserted straight into a fresh library's tables.
+bool insert_rows(const Source& s, const fs::path& file) {
+  LISTCONTEXT lib;
+  if (!lib.open(file.string())) return false;
+  dlist::SqliteConnection& db = lib.connection();
+  if (lib.write_lock() == 0) return false;
+  std::map<std::string, int64_t> ids;
+  bool ok = true;
+  for (const Row& row : s.rows) {
+    const int64_t parent = row.parent_code.empty() ? 0 : ids[row.parent_code];
+    {
+      dlist::Statement q(db,
+                         "INSERT INTO materials (parent, code, name, unit_price, native_unit, "
+                         "market, text1, text2, text3, text4) "
+                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?8, ?8)");
+      q.bind(1, parent).bind(2, bytes(row.code)).bind(3, bytes(row.name)).bind_double(4, row.price);
+      q.bind(5, bytes(row.references ? "kg" : "")).bind(6, bytes(row.references ? "Local" : ""));
+      q.bind(7, bytes(row.references ? "Laid in mortar" : "")).bind(8, bytes(""));
+      ok = q.run() && ok;
+    }
+    const int64_t id = db.last_insert_id();
+    ids[row.parent_code.empty() ? row.code : row.parent_code + "." + row.code] = id;
+    if (!row.references) continue;
+    for (const auto& [abbrev, factor] : {std::pair{"kg", 1.0}, {"g", 1000.0}, {"t", 0.001}}) {
+      dlist::Statement q(db, "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)");
+      ok = q.bind(1, id).bind(2, bytes(abbrev)).bind_double(3, factor).run() && ok;
+    }
+    for (const auto& [abbrev, value] : {std::pair{"W", 1.05}, {"F", 2.5}}) {
+      dlist::Statement q(db,
+                         "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");
+      ok = q.bind(1, id).bind(2, bytes(abbrev)).bind_double(3, value).run() && ok;
+    }
+  }
+  return lib.write_unlock() != 0 && ok;
+}
+
+bool have_sqlite3() { return std::system("command -v sqlite3 >/dev/null 2>&1") == 0; }
+
+void remove_file(const fs::path& file) {
+  std::error_code ec;
+  fs::remove(file, ec);
+}
+
+void BM_ListImport(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const Source& src = source(n);
+  const bool sqlite3 = have_sqlite3();
+  const fs::path target = folder() / "imported.db";
+  const fs::path rows_db = folder() / "rows.db";
+  const fs::path csv_db = folder() / "csv.db";
+  double imported = 0, rows = 0, csv = 0;
+  for (auto _ : state) {
+    remove_file(target);
+    LISTCONTEXT lib;
+    if (!lib.open(target.string())) state.SkipWithError("cannot create the library");
+    const auto t0 = Clock::now();
+    const int ok = ListImport(nullptr, &lib, 0, src.lis.string().c_str(), 1);
+    const double t = seconds_since(t0);
+    if (ok == 0) state.SkipWithError("the import failed");
+    state.SetIterationTime(t);
+    imported += t;
+
+    remove_file(rows_db);
+    const auto t1 = Clock::now();
+    if (!insert_rows(src, rows_db)) state.SkipWithError("the baseline failed");
+    rows += seconds_since(t1);
+
+    if (sqlite3) {
+      remove_file(csv_db);
+      const std::string command = "sqlite3 " + csv_db.string() +
+                                  " 'CREATE TABLE m (code, name, market, price);' '.mode csv' "
+                                  "'.import " + src.csv.string() + " m'";
+      const auto t2 = Clock::now();
+      if (std::system(command.c_str()) != 0) state.SkipWithError("sqlite3 .import failed");
+      csv += seconds_since(t2);
+    }
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["rows_ms"] = benchmark::Counter(1000.0 * rows / iterations);
+  state.counters["sqlite3_ms"] = benchmark::Counter(sqlite3 ? 1000.0 * csv / iterations : -1.0);
+  state.counters["ratio"] = benchmark::Counter(rows > 0 ? imported / rows : 0.0);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+BENCHMARK(BM_ListImport)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+}  // namespace
