@@ -2,17 +2,9 @@
 #include "cli/material_library_file.h"
 
 #include <exception>
-#include <filesystem>
 #include <ostream>
-#include <system_error>
-
 
 namespace dlist::cli {
-namespace {
-
-namespace fs = std::filesystem;
-
-}  // namespace
 
 std::string materials_path(const GlobalOptions& options) {
   return options.materials.empty() ? std::string(kDefaultMaterials) : options.materials;
@@ -20,21 +12,7 @@ std::string materials_path(const GlobalOptions& options) {
 
 bool open_library(LISTCONTEXT& library, const std::string& path, bool create_missing,
                   std::string* error) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  const bool missing = status.type() == fs::file_type::not_found;
-  if (ec && !missing) {
-    *error = "cannot reach " + path + ": " + ec.message();
-    return false;
-  }
-  if (missing && !create_missing) {
-    *error = "there is no material library " + path;
-    return false;
-  }
-  if (fs::is_directory(status)) {
-    *error = path + " is a folder, not a material library";
-    return false;
-  }
+  if (!check_database_file(path, create_missing, "material library", "", error)) return false;
   if (!library.open(path)) {
     *error = "cannot open the material library " + path + ": " + library.last_error();
     return false;

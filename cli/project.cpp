@@ -81,8 +81,8 @@ std::string project_path(const GlobalOptions& options) {
   return options.project.empty() ? std::string(kDefaultProject) : options.project;
 }
 
-bool open_project(ModelDatabase& db, const std::string& path, bool create_missing,
-                  std::string* error) {
+bool check_database_file(const std::string& path, bool create_missing, const std::string& what,
+                         const std::string& missing_hint, std::string* error) {
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   const bool missing = status.type() == fs::file_type::not_found;
@@ -91,13 +91,21 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
     return false;
   }
   if (missing && !create_missing) {
-    *error = "there is no project " + path + " (dlist --project " + path + " init creates it)";
+    *error = "there is no " + what + " " + path + missing_hint;
     return false;
   }
   if (fs::is_directory(status)) {
-    *error = path + " is a folder, not a project file";
+    *error = path + " is a folder, not a " + what + (what == "project" ? " file" : "");
     return false;
   }
+  return true;
+}
+
+bool open_project(ModelDatabase& db, const std::string& path, bool create_missing,
+                  std::string* error) {
+  if (!check_database_file(path, create_missing, "project",
+                           " (dlist --project " + path + " init creates it)", error))
+    return false;
   if (!db.open(path)) {
     *error = "cannot open the project " + path + ": " + db.last_error();
     return false;

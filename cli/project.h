@@ -43,6 +43,13 @@ class Output {
 // The project file that the options name.
 std::string project_path(const GlobalOptions& options);
 
+// Whether a database file at path may be opened: it exists, or it is missing and
+// create_missing allows creating it, and it is no folder. Otherwise false, with the
+// reason in *error, naming the file as `what` ("project", "material library");
+// missing_hint follows the reason that the file is missing.
+bool check_database_file(const std::string& path, bool create_missing, const std::string& what,
+                         const std::string& missing_hint, std::string* error);
+
 // Opens the project file at path into db. A missing file is created (with the
 // system levels of both trees) only when create_missing; otherwise, and for a file
 // that is no project, false with the reason in *error.
