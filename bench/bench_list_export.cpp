@@ -31,34 +31,23 @@
 #include <vector>
 
 #include "foundation/record_image.h"
+#include "bench/bench_support.h"
 #include "host/list/list_context.h"
 #include "materials/list_exporter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using dlist::bench::Clock;
+using dlist::bench::seconds_since;
 using dlist::set_field;
 
 constexpr int kRoots = 10;
 constexpr int kGroupsPerRoot = 10;
 
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The benchmark's folder, removed at exit.
-struct Folder {
-  fs::path path = fs::temp_directory_path() / ("dlist_bench_list_" + std::to_string(getpid()));
-  Folder() { fs::create_directories(path); }
-  ~Folder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
 const fs::path& folder() {
-  static Folder f;
-  return f.path;
+  static dlist::bench::RunFolder f("dlist_bench_list_");
+  return f.path();
 }
 
 // A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when unknown.

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "host/list/list_context.h"
 #include "host/model/sqlite_connection.h"
 #include "materials/list_import.h"
@@ -31,26 +32,15 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using dlist::bench::Clock;
+using dlist::bench::seconds_since;
 
 constexpr int kRoots = 10;
 constexpr int kGroupsPerRoot = 10;
 
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-struct Folder {
-  fs::path path = fs::temp_directory_path() / ("dlist_bench_import_" + std::to_string(getpid()));
-  Folder() { fs::create_directories(path); }
-  ~Folder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
 const fs::path& folder() {
-  static Folder f;
-  return f.path;
+  static dlist::bench::RunFolder f("dlist_bench_import_");
+  return f.path();
 }
 
 // One material line of the file, as the baseline stores it.
