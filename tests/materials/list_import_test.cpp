@@ -18,12 +18,16 @@
 
 #include "foundation/record_image.h"
 #include "host/dialog/engine.h"
+#include "host/dialog/scripted_user.h"
 #include "host/list/list_context.h"
+#include "materials/list_dialog_ids.h"
 #include "materials/list_exporter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace ids = dlist::listdlg;
+void* const kWindow = reinterpret_cast<void*>(0x1);
 
 const std::string kV3 = std::string("\x03") + kListBanner + "\r\n.\r\n";
 const std::string kNames = "long text names:Description|Technical data|Note|Other\r\n\r\n";
@@ -259,6 +263,76 @@ TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
   EXPECT_EQ(ListImport(nullptr, &other, 0, file("clash.lis", v2 + units + "+unit:cm;other;10\r\n\r\n").c_str(), 1), 0);
   std::vector<long> ids;
   EXPECT_EQ(other.unit_ids(ids), 0);
+}
+
+TEST_F(ListImportTest, TextWithDimensionsAsksEachUnitTextOnce) {
+  const auto unit = [&](long parent, const char* abbrev, const char* name, double factor) {
+    dbunit u{};
+    dlist::set_field(u.abbrev, sizeof u.abbrev, abbrev);
+    dlist::set_field(u.name, sizeof u.name, name);
+    u.factor = factor;
+    return lib_.create(parent, u);
+  };
+  const long length = unit(0, "##0", "Length", 1);
+  unit(length, "m", "metre", 1);
+  unit(length, "cm", "centimetre", 100);
+  unit(unit(0, "##1", "Area", 1), "m2", "square metre", 1);
+  dbsubprice profit{};
+  dlist::set_field(profit.abbrev, sizeof profit.abbrev, "PR");
+  dlist::set_field(profit.name, sizeof profit.name, "Profit");
+  profit.kind = SUBPRICE_ADD;
+  ASSERT_GT(lib_.create(profit), 0);
+
+  // "lm" and "sqm" are asked once each; "mtr" is not a unit: its library
+  // abbreviation is asked for the first record that names it only.
+  dlist::ScriptedUser user;
+  user.on(ids::kDimensionQuestionContext).select_row(ids::kChoiceList, 0).press(9999);
+  user.on(ids::kDimensionQuestionContext).select_row(ids::kChoiceList, 1).press(9999);
+  user.on(ids::kAbbreviationContext).type(ids::kName, "cm").press(9999);
+  dlist::DialogUserScope scope(user);
+  dlist::ListImportOptions options;
+  options.column_map =
+      "delim=;,cols=code,name,unit,dimension,dimension2,factor2,subprice_name,subprice_value,"
+      "subprice_name,subprice_value";
+  const std::string in = file("d.txt",
+                              "W;Wall;m;lm;sqm;2.5;Price;12.3456789;Profit+;3\n"
+                              "X;Other;mtr;lm;lm;4;Price;2;Profit+;1\n"
+                              "Y;Third;mtr;lm;lm;4;Price;2;Profit+;1\n");
+  ASSERT_NE(dlist::list_import(kWindow, &lib_, 0, in.c_str(), 1, options), 0)
+      << ::testing::PrintToString(boxes());
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  const std::string all = snapshot(lib_);
+  // A second unit of another dimension adds that dimension's basic unit.
+  EXPECT_NE(all.find("W|Wall|12.3457|m||$PR=3.000000,m2=2.500000,m=1.000000,|"), std::string::npos) << all;
+  EXPECT_NE(all.find("X|Other|2|cm||$PR=1.000000,cm=4.000000,|"), std::string::npos) << all;
+  EXPECT_NE(all.find("Y|Third|2|cm||$PR=1.000000,cm=4.000000,|"), std::string::npos) << all;
+  EXPECT_NE(all.find("unit cm centimetre 2"), std::string::npos) << all;
+}
+
+TEST_F(ListImportTest, Version2SubpriceLinesAskForAbbreviationAndValue) {
+  const std::string v2 = std::string("\x02") + kListBanner + "\r\n\r\n" +
+                         "code x0 x7c >0\r\nname x0 x7c >1\r\nsub x1 x7c >15\r\nvalue x3 x7c >9\r\n"
+                         "end x2 x3b >101\r\n\r\n";
+  dlist::ScriptedUser user;
+  user.on(ids::kImportSubpriceContext)
+      .observe([](void* d) { EXPECT_EQ(dlist::control_text(d, ids::kFirstText), "Tax"); })
+      .type(ids::kName, "TX")
+      .type(ids::kValue, "1.2")
+      .press(9999);
+  user.on(ids::kImportSubpriceContext).press(2);  // declined: left out
+  dlist::DialogUserScope scope(user);
+  const std::string in = file("s.lis", v2 + "subprice:Tax*\r\nsubprice:Fee+\r\n\r\nA|Wall|TX|1.5|;\r\n");
+  ASSERT_NE(ListImport(kWindow, &lib_, 0, in.c_str(), 1), 0) << ::testing::PrintToString(boxes());
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  dbsubprice tx{};
+  ASSERT_GT(lib_.find_subprice("TX", tx), 0);
+  EXPECT_STREQ(tx.name, "Tax");
+  EXPECT_EQ(tx.kind, SUBPRICE_MULTIPLY);
+  EXPECT_DOUBLE_EQ(tx.value, 1.2);
+  std::vector<long> subprices;
+  lib_.subprice_ids(subprices);
+  EXPECT_EQ(subprices.size(), 1u);
+  EXPECT_NE(snapshot(lib_).find("A|Wall|0|||$TX=1.500000,|"), std::string::npos) << snapshot(lib_);
 }
 
 struct Damaged {
