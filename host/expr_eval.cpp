@@ -55,6 +55,33 @@ ExprOutcome failure(int position, std::string message, std::string_view text) {
   return out;
 }
 
+// A plain decimal number ("-12.5", "3", with either decimal point of the form) is
+// read directly: most numbers of an import file are such, and building a parser
+// for each costs far more than the reading. Anything else goes to the parser.
+bool plain_number(std::string_view text, char decimal_point, double& value) {
+  if (text.size() > 64) return false;
+  char buffer[64];
+  std::size_t n = 0, digits = 0;
+  bool point = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+      buffer[n++] = c;
+    } else if (c == '-' && i == 0) {
+      buffer[n++] = c;
+    } else if ((c == '.' || c == decimal_point) && !point && digits > 0 && i + 1 < text.size()) {
+      point = true;
+      buffer[n++] = '.';
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  const auto [end, error] = std::from_chars(buffer, buffer + n, value);
+  return error == std::errc() && end == buffer + n && std::isfinite(value);
+}
+
 }  // namespace
 
 ExprOutcome evaluate_expression(std::string_view text, std::span<const ExprConstant> constants,
@@ -63,6 +90,10 @@ ExprOutcome evaluate_expression(std::string_view text, std::span<const ExprConst
     return failure(static_cast<int>(kMaxExpressionLength), "the expression is too long", text);
   if (const size_t zero = text.find('\0'); zero != std::string_view::npos)
     return failure(static_cast<int>(zero), "the expression holds a zero byte", text);
+  if (ExprOutcome plain; plain_number(text, decimal_point, plain.value)) {
+    plain.ok = true;
+    return plain;
+  }
   try {
     mu::Parser parser;
     std::string formula;

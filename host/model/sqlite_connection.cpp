@@ -12,12 +12,15 @@ namespace dlist {
 // ---- Statement ------------------------------------------------------------------
 
 Statement::Statement(SqliteConnection& db, const char* sql) : db_(db) {
-  stmt_ = db_.acquire(sql, &owned_);
+  SqliteConnection::Cached* entry = nullptr;
+  stmt_ = db_.acquire(sql, &owned_, &entry);
+  cached_ = entry;
+  generation_ = db_.generation_;
   ok_ = stmt_ != nullptr;
 }
 
 Statement::~Statement() {
-  db_.release(stmt_, owned_);
+  db_.release(stmt_, owned_, static_cast<SqliteConnection::Cached*>(cached_), generation_);
 }
 
 Statement& Statement::bind(int index, int64_t value) {
@@ -102,7 +105,9 @@ bool SqliteConnection::open(const std::string& path) {
   close();
   sqlite3* db = nullptr;
   const int rc =
-      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+      // A connection is used by one thread at a time: SQLite's own mutexes are not needed.
+      sqlite3_open_v2(path.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     open_error_ = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
@@ -116,6 +121,7 @@ bool SqliteConnection::open(const std::string& path) {
 void SqliteConnection::close() {
   for (auto& [sql, cached] : cache_) sqlite3_finalize(cached.stmt);
   cache_.clear();
+  ++generation_;
   if (db_) sqlite3_close_v2(db_);  // an open transaction is rolled back
   db_ = nullptr;
   depth_ = 0;
@@ -135,12 +141,14 @@ std::string SqliteConnection::last_error() const {
   return db_ ? sqlite3_errmsg(db_) : open_error_;
 }
 
-sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned) {
+sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned, Cached** entry) {
   *owned = false;
+  *entry = nullptr;
   if (!db_) return nullptr;
   Cached& cached = cache_[sql];
   if (cached.stmt && !cached.busy) {
     cached.busy = true;
+    *entry = &cached;
     return cached.stmt;
   }
   sqlite3_stmt* stmt = nullptr;
@@ -151,27 +159,25 @@ sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned) {
   if (!cached.stmt) {
     cached.stmt = stmt;
     cached.busy = true;
+    *entry = &cached;
   } else {
     *owned = true;  // the cached one is in use further up the stack
   }
   return stmt;
 }
 
-void SqliteConnection::release(sqlite3_stmt* stmt, bool owned) {
+void SqliteConnection::release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation) {
   if (!stmt) return;
   if (owned) {
     sqlite3_finalize(stmt);
     return;
   }
-  // A cached statement is gone once the connection was closed under it.
-  for (auto& [sql, cached] : cache_) {
-    if (cached.stmt == stmt) {
-      sqlite3_reset(stmt);
-      sqlite3_clear_bindings(stmt);
-      cached.busy = false;
-      break;
-    }
-  }
+  // A cached statement is gone once the connection was closed under it. Entries
+  // of the map keep their place while others are added.
+  if (entry == nullptr || generation != generation_ || entry->stmt != stmt) return;
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  entry->busy = false;
 }
 
 bool SqliteConnection::injected_failure() {

@@ -63,6 +63,8 @@ class DLIST_API Statement {
   SqliteConnection& db_;
   sqlite3_stmt* stmt_ = nullptr;
   bool owned_ = false;  // prepared for this use only (the cached one was busy)
+  void* cached_ = nullptr;   // the cache entry lent to this use
+  unsigned generation_ = 0;  // the connection's opening the entry belongs to
   bool ok_ = true;
 };
 
@@ -112,8 +114,10 @@ class DLIST_API SqliteConnection {
     bool busy = false;
   };
 
-  sqlite3_stmt* acquire(const char* sql, bool* owned);
-  void release(sqlite3_stmt* stmt, bool owned);
+  // A statement for sql: the cached one when it is free (*entry names it), else
+  // one prepared for this use only (*owned).
+  sqlite3_stmt* acquire(const char* sql, bool* owned, Cached** entry);
+  void release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation);
   // True when the statement about to step is the one chosen to fail.
   bool injected_failure();
 
@@ -125,6 +129,7 @@ class DLIST_API SqliteConnection {
   bool abandoned_ = false;  // the open transaction is to be rolled back
   int savepoints_ = 0;      // call scopes open
   unsigned fail_after_ = 0;
+  unsigned generation_ = 0;  // counts closings: entries of an earlier opening are gone
 };
 
 // The lock of one scope: takes the write lock, and gives it back when the scope

@@ -37,6 +37,24 @@ TEST(ExprEval, ComputesArithmeticFunctionsAndConstants) {
   EXPECT_DOUBLE_EQ(evaluate_expression("A*2", repeated, '.').value, 10.0);
 }
 
+TEST(ExprEval, PlainNumbersReadAsTheParserReadsThem) {
+  // Plain numbers take a shorter road; each must give what the same number inside
+  // an expression ("(x)") gives, in both decimal-point forms.
+  for (const char* text : {"0", "-0.5", "12.346", "0.0000004", "007", "39.37000534999599",
+                           "123456789012345678901234567890", "1e3", "1.", ".5", "-", "1-2"}) {
+    for (const char point : {'.', ','}) {
+      const auto plain = evaluate_expression(text, {}, point);
+      const auto wrapped = evaluate_expression("(" + std::string(text) + ")", {}, point);
+      EXPECT_EQ(plain.ok, wrapped.ok) << text << " " << point;
+      if (plain.ok && wrapped.ok) {
+        EXPECT_EQ(plain.value, wrapped.value) << text << " " << point;
+      }
+    }
+  }
+  EXPECT_DOUBLE_EQ(evaluate_expression("12,5", {}, ',').value, 12.5);
+  EXPECT_FALSE(evaluate_expression("12,5", {}, '.').ok);
+}
+
 TEST(ExprEval, RefusesBadTextsWithThePlaceOfTheFault) {
   const std::vector<ExprConstant> constants = {{"PR", 1.0}};
   struct Case {
