@@ -158,6 +158,33 @@ int row_exists(SqliteConnection& db, const char* sql, int64_t id) {
   return !s.ok() ? -1 : found ? 1 : 0;
 }
 
+int remove_row(ListStore* store, long id, const char* exists, const char* remove) {
+  if (!store) return 0;
+  const int64_t row = list_id(id);
+  if (row == 0) return 0;
+  Change change(*store);
+  if (!change) return 0;
+  if (row_exists(store->db, exists, row) != 1) return 0;
+  Statement q(store->db, remove);
+  if (!q.bind(1, row).run()) return 0;
+  return change.finish() ? 1 : 0;
+}
+
+long insert_ref(ListStore* store, long material, std::span<const unsigned char> abbrev,
+                double number, const char* insert) {
+  if (!store) return 0;
+  const int64_t owner = list_id(material);
+  if (owner == 0) return 0;
+  Change change(*store);
+  if (!change) return 0;
+  if (row_exists(store->db, kMaterialExists, owner) != 1) return 0;
+  Statement q(store->db, insert);
+  if (!q.bind(1, owner).bind(2, abbrev).bind_double(3, number).run()) return 0;
+  const int64_t id = store->db.last_insert_id();
+  if (id <= 0 || id > kMaxListId) return 0;
+  return change.finish() ? static_cast<long>(id) : 0;
+}
+
 long hand_out(bool ok, const std::vector<int64_t>& ids, std::vector<long>& out) {
   out.clear();
   if (!ok) return -1;

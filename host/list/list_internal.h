@@ -190,6 +190,17 @@ long start_walk(Statement& s, Walk& walk);
 // yes, 0 no, -1 when the read failed.
 int row_exists(SqliteConnection& db, const char* sql, int64_t id);
 
+// Removes the row id that the statement `exists` finds, with `remove` (the
+// identifier as ?1), in a change of its own: 1 when removed, 0 when there is no such
+// row or a step fails.
+int remove_row(ListStore* store, long id, const char* exists, const char* remove);
+
+// Adds a reference of material with `insert` (?1 the material, ?2 the abbreviation,
+// ?3 its number) in a change of its own: the new identifier, 0 when there is no such
+// material or a step fails.
+long insert_ref(ListStore* store, long material, std::span<const unsigned char> abbrev,
+                double number, const char* insert);
+
 // Positions the reference walk of one material at its rows: sql selects the
 // identifier and the record's columns of material ?1, and from(statement, first
 // column, record) reads one record. Their number; -1 on failure or when there is no

@@ -114,18 +114,10 @@ long LISTCONTEXT::get(subpriceref& rec) {
 
 long LISTCONTEXT::create(long material, const subpriceref& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t owner = list_id(material);
   std::span<const unsigned char> abbrev;
-  if (owner == 0 || !dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, owner) != 1) return 0;
-  Statement q(s->db, "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");
-  if (!q.bind(1, owner).bind(2, abbrev).bind_double(3, rec.value).run()) return 0;
-  const int64_t id = s->db.last_insert_id();
-  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  if (!dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
+  return dlist::list::insert_ref(s, material, abbrev, rec.value,
+                                 "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");
 }
 
 int LISTCONTEXT::modify(long id, const subpriceref& rec) {
@@ -143,16 +135,8 @@ int LISTCONTEXT::modify(long id, const subpriceref& rec) {
 }
 
 int LISTCONTEXT::remove_subprice_ref(long id) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t ref = list_id(id);
-  if (ref == 0) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceRefExists, ref) != 1) return 0;
-  Statement q(s->db, "DELETE FROM subprice_refs WHERE id = ?1");
-  if (!q.bind(1, ref).run()) return 0;
-  return change.finish() ? 1 : 0;
+  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kSubpriceRefExists,
+                                 "DELETE FROM subprice_refs WHERE id = ?1");
 }
 
 // ---- markets ---------------------------------------------------------------------------
@@ -217,16 +201,8 @@ int LISTCONTEXT::modify(long id, const dbmarket& rec) {
 }
 
 int LISTCONTEXT::remove_market(long id) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t market = list_id(id);
-  if (market == 0) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kMarketExists, market) != 1) return 0;
-  Statement q(s->db, "DELETE FROM markets WHERE id = ?1");
-  if (!q.bind(1, market).run()) return 0;
-  return change.finish() ? 1 : 0;
+  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kMarketExists,
+                                 "DELETE FROM markets WHERE id = ?1");
 }
 
 // ---- subprices -------------------------------------------------------------------------
@@ -296,14 +272,6 @@ int LISTCONTEXT::modify(long id, const dbsubprice& rec) {
 }
 
 int LISTCONTEXT::remove_subprice(long id) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t subprice = list_id(id);
-  if (subprice == 0) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceExists, subprice) != 1) return 0;
-  Statement q(s->db, "DELETE FROM subprices WHERE id = ?1");
-  if (!q.bind(1, subprice).run()) return 0;
-  return change.finish() ? 1 : 0;
+  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kSubpriceExists,
+                                 "DELETE FROM subprices WHERE id = ?1");
 }

@@ -149,19 +149,10 @@ int LISTCONTEXT::modify(long id, const dbunit& rec) {
 }
 
 int LISTCONTEXT::remove_unit(long id) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t unit = list_id(id);
-  if (unit == 0) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kUnitExists, unit) != 1) return 0;
-  Statement q(s->db,
-              "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION "
-              "SELECT u.id FROM units u JOIN sub ON u.parent = sub.id) "
-              "DELETE FROM units WHERE id IN sub");
-  if (!q.bind(1, unit).run()) return 0;
-  return change.finish() ? 1 : 0;
+  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kUnitExists,
+                                 "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION "
+                                 "SELECT u.id FROM units u JOIN sub ON u.parent = sub.id) "
+                                 "DELETE FROM units WHERE id IN sub");
 }
 
 // ---- unit references -----------------------------------------------------------------
@@ -187,31 +178,15 @@ long LISTCONTEXT::get(unitref& rec) {
 
 long LISTCONTEXT::create(long material, const unitref& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t owner = list_id(material);
   std::span<const unsigned char> abbrev;
-  if (owner == 0 || !dlist::list::field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) ||
-      abbrev.empty() || !std::isfinite(rec.factor))
+  if (!dlist::list::field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
+      !std::isfinite(rec.factor))
     return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, owner) != 1) return 0;
-  Statement q(s->db, "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)");
-  if (!q.bind(1, owner).bind(2, abbrev).bind_double(3, rec.factor).run()) return 0;
-  const int64_t id = s->db.last_insert_id();
-  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  return dlist::list::insert_ref(s, material, abbrev, rec.factor,
+                                 "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)");
 }
 
 int LISTCONTEXT::remove_unit_ref(long id) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t ref = list_id(id);
-  if (ref == 0) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kUnitRefExists, ref) != 1) return 0;
-  Statement q(s->db, "DELETE FROM unit_refs WHERE id = ?1");
-  if (!q.bind(1, ref).run()) return 0;
-  return change.finish() ? 1 : 0;
+  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kUnitRefExists,
+                                 "DELETE FROM unit_refs WHERE id = ?1");
 }
