@@ -158,6 +158,18 @@ int row_exists(SqliteConnection& db, const char* sql, int64_t id) {
   return !s.ok() ? -1 : found ? 1 : 0;
 }
 
+long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exists,
+                      const char* select) {
+  if (!store) return -1;
+  walk.reset();
+  const int64_t id = list_id(parent);
+  if (parent < 0 || (parent != 0 && id == 0)) return -1;
+  if (id != 0 && row_exists(store->db, exists, id) != 1) return -1;
+  Statement q(store->db, select);
+  q.bind(1, id);
+  return start_walk(q, walk);
+}
+
 int remove_row(ListStore* store, long id, const char* exists, const char* remove) {
   if (!store) return 0;
   const int64_t row = list_id(id);

@@ -190,6 +190,12 @@ long start_walk(Statement& s, Walk& walk);
 // yes, 0 no, -1 when the read failed.
 int row_exists(SqliteConnection& db, const char* sql, int64_t id);
 
+// Positions a walk at the children of parent (0: the roots) that `select` gives
+// (the parent as ?1); `exists` checks a parent other than 0. Their number, -1 on
+// failure or when there is no such parent.
+long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exists,
+                      const char* select);
+
 // Removes the row id that the statement `exists` finds, with `remove` (the
 // identifier as ?1), in a change of its own: 1 when removed, 0 when there is no such
 // row or a step fails.

@@ -137,14 +137,8 @@ using dlist::list::Read;
 
 long LISTCONTEXT::rewind_material(long parent) {
   ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  s->materials.reset();
-  const int64_t id = list_id(parent);
-  if (parent < 0 || (parent != 0 && id == 0)) return -1;
-  if (id != 0 && dlist::list::row_exists(s->db, dlist::list::kMaterialExists, id) != 1) return -1;
-  Statement q(s->db, "SELECT id FROM materials WHERE parent = ?1 ORDER BY id");
-  q.bind(1, id);
-  return dlist::list::start_walk(q, s->materials);
+  return dlist::list::start_child_walk(s, s ? s->materials : impl_->materials, parent, dlist::list::kMaterialExists,
+                                       "SELECT id FROM materials WHERE parent = ?1 ORDER BY id");
 }
 
 long LISTCONTEXT::get(dbmaterial& rec, LONGTEXT* texts) {

@@ -67,14 +67,8 @@ using dlist::list::Read;
 
 long LISTCONTEXT::rewind_unit(long parent) {
   ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  s->units.reset();
-  const int64_t id = list_id(parent);
-  if (parent < 0 || (parent != 0 && id == 0)) return -1;
-  if (id != 0 && dlist::list::row_exists(s->db, dlist::list::kUnitExists, id) != 1) return -1;
-  Statement q(s->db, "SELECT id FROM units WHERE parent = ?1 ORDER BY id");
-  q.bind(1, id);
-  return dlist::list::start_walk(q, s->units);
+  return dlist::list::start_child_walk(s, s ? s->units : impl_->units, parent, dlist::list::kUnitExists,
+                                       "SELECT id FROM units WHERE parent = ?1 ORDER BY id");
 }
 
 long LISTCONTEXT::get(dbunit& rec) {
