@@ -4,7 +4,11 @@
 // the console user; the overwrite question also by --on-conflict, and the column
 // dialog of a text file by --columns.
 #include <CLI/CLI.hpp>
+#include <cctype>
+#include <cstring>
+#include <istream>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +40,53 @@ long material_count(LISTCONTEXT& library) {
   return library.material_ids(ids);
 }
 
+constexpr int kMaxPrompts = 3;  // unreadable answers before a material is kept
+
+// What the first difference of a stored material from the imported one is.
+const char* difference_name(int reason) {
+  switch (reason) {
+    case 0: return "the code";
+    case 2: return "the name";
+    case 3: return "the market";
+    case 4: return "the native unit";
+    case 5: return "the unit price";
+    case 6: return "the unit references";
+    case 7: return "the subprice references";
+    case 8: return "the long texts";
+    default: return "its data";
+  }
+}
+
+std::string field(const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); }
+
+// The overwrite question at the terminal: the answer, or keep when the input ends
+// or stays unreadable.
+int ask_overwrite_at_prompt(const Console& console, LISTCONTEXT& library, long stored,
+                            const MATERIALENTRY& imported, int reason) {
+  TEXTBUFFER code;
+  library.get_idpath(stored, code);
+  dbmaterial old{};
+  library.get(stored, old, nullptr);
+  std::ostream& p = console.err;
+  p << "The stored material " << (code.get() != nullptr ? code.get() : "?") << " \""
+    << field(old.name, sizeof old.name) << "\" differs from the imported one (\""
+    << field(imported.material.name, sizeof imported.material.name) << "\") in "
+    << difference_name(reason) << ".\n";
+  for (int attempt = 0; attempt < kMaxPrompts; ++attempt) {
+    p << "(o)verwrite, (k)eep, overwrite (a)ll, keep a(l)l? " << std::flush;
+    std::string line;
+    if (!std::getline(console.in, line)) break;
+    for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+    if (line == "o" || line == "overwrite") return kOverwriteThis;
+    if (line == "k" || line == "keep") return kKeepThis;
+    if (line == "a" || line == "overwrite all") return kOverwriteAll;
+    if (line == "l" || line == "keep all") return kKeepAll;
+  }
+  p << "\n";
+  return kKeepThis;
+}
+
 struct ImportRequest {
   std::string file;
   std::string under;
@@ -46,7 +97,8 @@ struct ImportRequest {
 };
 
 // The changes of an import stay only when it succeeds as a whole.
-int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init, Output& out) {
+int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init,
+                   const Console& console, Output& out) {
   long parent = 0;
   if (!request.under.empty()) {
     parent = find_code(library, request.under);
@@ -58,6 +110,11 @@ int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init
       {"keep", kKeepAll},           {"keep-all", kKeepAll}};
   if (const auto it = kAnswers.find(request.on_conflict); it != kAnswers.end()) {
     options.overwrite = it->second;
+  } else if (console.terminal) {
+    // Asked at the prompt; without a terminal the question is cancelled: kept.
+    options.ask_overwrite = [&console, &library](long stored, MATERIALENTRY& imported, int reason) {
+      return ask_overwrite_at_prompt(console, library, stored, imported, reason);
+    };
   }
   if (!request.columns.empty()) options.column_map = request.columns;
   const int ask = request.relative ? 0 : request.full ? 1 : (parent == 0 ? 1 : 0);
@@ -128,8 +185,9 @@ void add_material_import_commands(CLI::App& group, Context& context) {
                   "\"delim=;,skip=1,cols=code,name,unit_price,ref_unit,ref_factor\"");
   imp->callback([&context, request] {
     context.status = run_in_library(context, "materials import", true,
-                                    [request](LISTCONTEXT& library, Output& out) {
-                                      return import_command(library, *request, false, out);
+                                    [request, &context](LISTCONTEXT& library, Output& out) {
+                                      return import_command(library, *request, false,
+                                                            context.console, out);
                                     });
   });
 
@@ -139,8 +197,9 @@ void add_material_import_commands(CLI::App& group, Context& context) {
   init->add_option("FILE", init_file->file, "The file to read")->required();
   init->callback([&context, init_file] {
     context.status = run_in_library(context, "materials init", true,
-                                    [init_file](LISTCONTEXT& library, Output& out) {
-                                      return import_command(library, *init_file, true, out);
+                                    [init_file, &context](LISTCONTEXT& library, Output& out) {
+                                      return import_command(library, *init_file, true,
+                                                            context.console, out);
                                     });
   });
 

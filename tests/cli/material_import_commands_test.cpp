@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -47,14 +48,15 @@ class MaterialImportCommandsTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  int run(Args args) {
+  // Runs dlist; with a terminal, input is what the user types at the prompts.
+  int run(Args args, bool terminal = false, const std::string& input = "") {
     args.insert(args.begin(), {"dlist", "--materials", path("lib.dlist")});
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
-    std::istringstream in;
+    std::istringstream in(input);
     out_.str("");
     err_.str("");
-    dlist::cli::Console console{in, out_, err_, false};
+    dlist::cli::Console console{in, out_, err_, terminal};
     return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
   }
   std::string tree() {
@@ -88,6 +90,32 @@ TEST_F(MaterialImportCommandsTest, InitImportAndMove) {
   EXPECT_NE(moved.find("2.1.1.1.1 "), std::string::npos) << moved;
   EXPECT_EQ(run({"materials", "move", "1.1", "2"}), 1);
   EXPECT_EQ(tree(), moved);
+}
+
+TEST_F(MaterialImportCommandsTest, TheOverwriteQuestionIsAskedAtATerminalOnly) {
+  ASSERT_EQ(run({"materials", "init", path("demo.lis")}), 0) << err_.str();
+  std::ifstream demo(path("demo.lis"), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(demo)), std::istreambuf_iterator<char>());
+  for (const char* name : {"|Solid brick|", "|Concrete block|"}) {
+    const std::size_t at = bytes.find(name);
+    ASSERT_NE(at, std::string::npos) << name;
+    bytes[at + 1] = 'Z';
+  }
+  std::ofstream(path("changed.lis"), std::ios::binary) << bytes;
+  const std::string before = tree();
+
+  // Without a terminal the question is not answered: both are kept.
+  ASSERT_EQ(run({"materials", "import", path("changed.lis")}), 0) << err_.str();
+  EXPECT_EQ(tree(), before);
+  // At the prompt: an unreadable answer is asked again, then "o" overwrites the
+  // first in the file and "k" keeps the second.
+  ASSERT_EQ(run({"materials", "import", path("changed.lis")}, true, "x\no\nk\n"), 0) << err_.str();
+  EXPECT_NE(err_.str().find("1.2.1 \"Concrete block\" differs from the imported one (\"Zoncrete block\") in the name"),
+            std::string::npos)
+      << err_.str();
+  const std::string after = tree();
+  EXPECT_NE(after.find("Zoncrete block"), std::string::npos) << after;
+  EXPECT_NE(after.find("Solid brick"), std::string::npos) << after;
 }
 
 TEST_F(MaterialImportCommandsTest, TextFileWithColumnsAndRefusals) {
