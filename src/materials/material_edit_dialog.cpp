@@ -45,6 +45,7 @@ constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 16;
 // Labels of the dialog (identifiers of their own).
 constexpr int kFirstLabel = 10900;
+constexpr int kCodeUsed = 22437;  // "A material of this code stands here already."
 
 // Icons of the unit trees, by index.
 constexpr const char* kUnitIcons[] = {"dummy", "switch", "dimension", "sdimension", "unit"};
@@ -79,6 +80,7 @@ struct EditState {
   std::vector<FurtherUnit> further;
   SubpriceRows rows;
   std::vector<std::string> markets;
+  int initial_market = -1;  // the combo's selection when the dialog opened
   UnitTreeItems native_items;
   UnitTreeItems further_items;
   void* unit_images = nullptr;
@@ -251,6 +253,7 @@ int DLIST_CALL EditMaterial_Init_Proc(void* dialog) {
     if (m == market) chosen = at;
   }
   combo_set_current(markets, chosen);
+  g_edit->initial_market = chosen;
   void* operations = GetControlHWND(dialog, kMatOperation);
   for (const char* op : kOperations)
     if (combo_add(operations, op) < 0) return 0;
@@ -424,9 +427,13 @@ bool write_references(LISTCONTEXT* library, long material, const std::string& na
   auto add_unit = [&](const std::string& abbrev, double factor) {
     dbunit unit{};
     const long id = library->find_unit(abbrev.c_str(), unit);
-    if (id <= 0) return false;
-    unit.usage += 1;
-    if (library->modify(id, unit) == 0) return false;
+    if (id < 0) return false;
+    // A unit the library no longer holds keeps its reference (without usage), so
+    // that the material stays editable.
+    if (id > 0) {
+      unit.usage += 1;
+      if (library->modify(id, unit) == 0) return false;
+    }
     unitref ref{};
     copy_cut(ref.abbrev, sizeof ref.abbrev, abbrev);
     ref.factor = factor;
@@ -440,15 +447,35 @@ bool write_references(LISTCONTEXT* library, long material, const std::string& na
   return true;
 }
 
+// Whether the parent of a material being created holds a child of the own code
+// entered: the library would refuse it, and the user keeps the dialog to change it.
+bool code_taken(void* dialog) {
+  const std::string code = control_text(dialog, kMatOwnCode);
+  const long parent = g_edit->material->elemid();
+  MATIDCHAIN chain;
+  if (code.empty() || code.size() >= kMatIdSize ||
+      (parent > 0 && g_edit->library->get_matidchain(parent, chain) == 0))
+    return false;
+  MATID id{};
+  copy_cut(id.id, sizeof id.id, code);
+  chain.push(id);
+  dbmaterial found{};
+  return g_edit->library->get(chain, found, nullptr) > 0;
+}
+
 // Writes the material and its references; false, with nothing changed, on failure.
 bool write_material(void* dialog) {
   EditState& s = *g_edit;
   Material* m = s.material;
   const double price = GetInpCont_Double(kMatUnitPrice);
   if (price != s.record.unit_price) s.record.unit_price = price;
+  // The market is stored only when the user changed the choice: a stored market
+  // the library does not list stays.
   const int market = combo_current(GetControlHWND(dialog, kMatMarket));
-  copy_cut(s.record.market, sizeof s.record.market,
-           market >= 0 ? combo_item_text(GetControlHWND(dialog, kMatMarket), market) : "");
+  if (market != s.initial_market) {
+    copy_cut(s.record.market, sizeof s.record.market,
+             market >= 0 ? combo_item_text(GetControlHWND(dialog, kMatMarket), market) : "");
+  }
   const std::string native = control_text(dialog, kMatNativeUnit).empty() ? "" : s.native_unit;
   copy_cut(s.record.native_unit, sizeof s.record.native_unit, native);
   const double native_factor = GetInpCont_Double(kMatNativeFactor);
@@ -494,6 +521,11 @@ int DLIST_CALL EditMaterial_IDC_OK_Proc(void* dialog) {
   if (!g_edit->rows.total()) {
     SetErrorId(kMatUnitPrice);
     WarningProc(dialog, 0);
+    return 0;
+  }
+  if (g_edit->creating && code_taken(dialog)) {
+    SetErrorId(kMatOwnCode);
+    WarningProc(dialog, kCodeUsed);
     return 0;
   }
   if (!write_material(dialog)) {

@@ -208,7 +208,7 @@ TEST_F(MaterialDialogsTest, WrongModeAndCancelChangeNothing) {
   EXPECT_EQ(dlist::buffer_accounting().purges, dlist::buffer_accounting().reservations);
 }
 
-TEST_F(MaterialDialogsTest, ContextMenuLinksAndAFailedCreateWritesNothing) {
+TEST_F(MaterialDialogsTest, ContextMenuLinksATakenCodeIsRefusedAndAFailedCreateWritesNothing) {
   dbmaterial taken{};
   std::snprintf(taken.id, sizeof taken.id, "02");
   ASSERT_GT(lib_.create(root_, taken, nullptr), 0);
@@ -229,13 +229,22 @@ TEST_F(MaterialDialogsTest, ContextMenuLinksAndAFailedCreateWritesNothing) {
         ASSERT_EQ(painted[1].cells.size(), 3u);
         EXPECT_EQ(painted[1].cells[0].image, 1);
       })
+      .press(9999)  // refused: the dialog stays with what was typed
+      .observe([](void* dialog) {
+        EXPECT_TRUE(dlist::control_marked(dialog, dlist::kMatOwnCode));
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kMatName), "Again");
+        dlist::fail_list_calls_after(3);  // the library fails while the material is written
+      })
+      .type(dlist::kMatOwnCode, "03")
       .press(9999);
   dlist::DialogUserScope scope(user);
 
   Material cursor(&lib_, root_);
   EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 5), 0);
+  dlist::fail_list_calls_after(0);
   EXPECT_TRUE(user.finished()) << user.leftovers();
   EXPECT_EQ(dlist::dialog_log().refusals.size(), 1u);
+  EXPECT_EQ(dlist::dialog_log().warnings.size(), 1u);
   EXPECT_EQ(cursor.elemid(), root_);
   std::vector<long> all;
   EXPECT_EQ(lib_.material_ids(all), 2);
@@ -245,6 +254,33 @@ TEST_F(MaterialDialogsTest, ContextMenuLinksAndAFailedCreateWritesNothing) {
   EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 0);
   EXPECT_EQ(dlist::buffer_accounting().purges, dlist::buffer_accounting().reservations);
   EXPECT_EQ(dlist::image_list_live_count(), 0);
+}
+
+TEST_F(MaterialDialogsTest, EditingKeepsAMarketAndAUnitTheLibraryDoesNotList) {
+  dbmaterial m{};
+  std::snprintf(m.id, sizeof m.id, "05");
+  std::snprintf(m.name, sizeof m.name, "Old");
+  std::snprintf(m.market, sizeof m.market, "Gone");
+  std::snprintf(m.native_unit, sizeof m.native_unit, "m");
+  const long id = lib_.create(root_, m, nullptr);
+  ASSERT_GT(id, 0);
+  unitref native{};
+  std::snprintf(native.abbrev, sizeof native.abbrev, "m");
+  native.factor = 1.0;
+  ASSERT_GT(lib_.create(id, native), 0);
+
+  dlist::ScriptedUser user;
+  user.on(dlist::kEditMaterialContext).type(dlist::kMatUnitPrice, "4").press(9999);
+  dlist::DialogUserScope scope(user);
+  Material cursor(&lib_, id);
+  // The native unit is gone from the library: the material stays editable.
+  lib_.remove_unit(metre_);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  dbmaterial stored{};
+  ASSERT_EQ(lib_.get(id, stored, nullptr), id);
+  EXPECT_DOUBLE_EQ(stored.unit_price, 4.0);
+  EXPECT_STREQ(stored.market, "Gone");
 }
 
 TEST_F(MaterialDialogsTest, RenameStoresTheName) {
