@@ -46,6 +46,7 @@ constexpr int kButtonHeight = 16;
 // Labels of the dialog (identifiers of their own).
 constexpr int kFirstLabel = 10900;
 constexpr int kCodeUsed = 22437;  // "A material of this code stands here already."
+constexpr int kCodeSeparator = 22438;  // "A code cannot hold the separator of its components."
 
 // Icons of the unit trees, by index.
 constexpr const char* kUnitIcons[] = {"dummy", "switch", "dimension", "sdimension", "unit"};
@@ -81,6 +82,7 @@ struct EditState {
   SubpriceRows rows;
   std::vector<std::string> markets;
   int initial_market = -1;  // the combo's selection when the dialog opened
+  char separator = '.';     // the library's separator of code components
   UnitTreeItems native_items;
   UnitTreeItems further_items;
   void* unit_images = nullptr;
@@ -301,10 +303,10 @@ void list_action(void* dialog, int code) {
   }
   if (!valid_row) return;
   if (code == kNmDblClk) {
-    const int before = g_edit->rows.row(static_cast<size_t>(row)).status;
+    // A step refused, or turned to another status, because a formula failed
+    // reports that formula.
     g_edit->rows.step(static_cast<size_t>(row));
-    if (g_edit->rows.row(static_cast<size_t>(row)).status == before) report_refusal();
-    g_edit->rows.take_fault();
+    report_refusal();
     rows_changed(dialog);
   } else if (code == kNmRClick) {
     context_menu(dialog, row);
@@ -523,10 +525,18 @@ int DLIST_CALL EditMaterial_IDC_OK_Proc(void* dialog) {
     WarningProc(dialog, 0);
     return 0;
   }
-  if (g_edit->creating && code_taken(dialog)) {
-    SetErrorId(kMatOwnCode);
-    WarningProc(dialog, kCodeUsed);
-    return 0;
+  if (g_edit->creating) {
+    // A code holding "." or the separator would read back as several components.
+    const std::string code = control_text(dialog, kMatOwnCode);
+    const int refused = code.find_first_of(std::string(".") + g_edit->separator) != std::string::npos
+                            ? kCodeSeparator
+                        : code_taken(dialog) ? kCodeUsed
+                                             : 0;
+    if (refused != 0) {
+      SetErrorId(kMatOwnCode);
+      WarningProc(dialog, refused);
+      return 0;
+    }
   }
   if (!write_material(dialog)) {
     SpecBeep(0, units::kDmatedit, __LINE__);
@@ -631,6 +641,7 @@ bool load(EditState& s) {
   dbvernum version{};
   const char separator =
       library->get(version) != 0 && version.idseparator != 0 ? version.idseparator : '.';
+  s.separator = separator;
   if (id > 0) {
     if (m->read() == 0) return false;
     MATIDCHAIN chain;

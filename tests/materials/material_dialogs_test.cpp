@@ -230,6 +230,8 @@ TEST_F(MaterialDialogsTest, ContextMenuLinksATakenCodeIsRefusedAndAFailedCreateW
         EXPECT_EQ(painted[1].cells[0].image, 1);
       })
       .press(9999)  // refused: the dialog stays with what was typed
+      .type(dlist::kMatOwnCode, "0.3")
+      .press(9999)  // refused: it would read back as two components
       .observe([](void* dialog) {
         EXPECT_TRUE(dlist::control_marked(dialog, dlist::kMatOwnCode));
         EXPECT_EQ(dlist::control_text(dialog, dlist::kMatName), "Again");
@@ -244,7 +246,7 @@ TEST_F(MaterialDialogsTest, ContextMenuLinksATakenCodeIsRefusedAndAFailedCreateW
   dlist::fail_list_calls_after(0);
   EXPECT_TRUE(user.finished()) << user.leftovers();
   EXPECT_EQ(dlist::dialog_log().refusals.size(), 1u);
-  EXPECT_EQ(dlist::dialog_log().warnings.size(), 1u);
+  EXPECT_EQ(dlist::dialog_log().warnings.size(), 2u);
   EXPECT_EQ(cursor.elemid(), root_);
   std::vector<long> all;
   EXPECT_EQ(lib_.material_ids(all), 2);
