@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "tests/cli/command_line_support.h"
 #include "host/dialog/engine.h"
 #include "host/report.h"
 
@@ -31,15 +32,8 @@ class AppTest : public ::testing::Test {
   }
 
   // Runs dlist with args; the status, with what it wrote in out_ and err_.
-  int run(std::vector<std::string> args) {
-    args.insert(args.begin(), "dlist");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::istringstream in;
-    out_.str("");
-    err_.str("");
-    dlist::cli::Console console{in, out_, err_, false};
-    return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
+  int run(const std::vector<std::string>& args) {
+    return dlist::testing::run_command_line(args, out_, err_);
   }
 
   std::string path(const char* name) const { return (dir_ / name).string(); }

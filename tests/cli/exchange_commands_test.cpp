@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "tests/cli/command_line_support.h"
 #include "host/dialog/engine.h"
 #include "host/report.h"
 #include "palettes/clash_dialog.h"
@@ -41,14 +42,7 @@ class ExchangeCommandsTest : public ::testing::Test {
   int run(const std::string& project, Args args, bool terminal = false,
           const std::string& input = "") {
     if (!project.empty()) args.insert(args.begin(), {"--project", path(project)});
-    args.insert(args.begin(), "dlist");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::istringstream in(input);
-    out_.str("");
-    err_.str("");
-    dlist::cli::Console console{in, out_, err_, terminal};
-    return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
+    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
   }
   // Runs and expects success.
   void ok(const std::string& project, const Args& args) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "tests/cli/command_line_support.h"
 #include "cli/demo_materials.h"
 #include "cli/material_library_file.h"
 #include "host/dialog/engine.h"
@@ -67,14 +68,8 @@ class MaterialCommandsTest : public ::testing::Test {
 
   // Runs dlist on the library; the status, with what it wrote in out_ and err_.
   int run(Args args, bool terminal = false, const std::string& input = "") {
-    args.insert(args.begin(), {"dlist", "--materials", library_});
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::istringstream in(input);
-    out_.str("");
-    err_.str("");
-    dlist::cli::Console console{in, out_, err_, terminal};
-    return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
+    args.insert(args.begin(), {"--materials", library_});
+    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
   }
   json tree() {
     EXPECT_EQ(run({"materials", "tree", "--json"}), 0) << err_.str();

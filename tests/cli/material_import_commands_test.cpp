@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "tests/cli/command_line_support.h"
 #include "cli/demo_materials.h"
 #include "cli/material_library_file.h"
 #include "host/dialog/engine.h"
@@ -50,14 +51,8 @@ class MaterialImportCommandsTest : public ::testing::Test {
 
   // Runs dlist; with a terminal, input is what the user types at the prompts.
   int run(Args args, bool terminal = false, const std::string& input = "") {
-    args.insert(args.begin(), {"dlist", "--materials", path("lib.dlist")});
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::istringstream in(input);
-    out_.str("");
-    err_.str("");
-    dlist::cli::Console console{in, out_, err_, terminal};
-    return dlist::cli::run_dlist(static_cast<int>(argv.size()), argv.data(), console);
+    args.insert(args.begin(), {"--materials", path("lib.dlist")});
+    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
   }
   std::string tree() {
     EXPECT_EQ(run({"materials", "tree"}), 0) << err_.str();
