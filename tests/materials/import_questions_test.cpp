@@ -18,6 +18,7 @@
 #include "host/resources.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/material_dialog_ids.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -33,21 +34,10 @@ class ImportQuestionsTest : public ::testing::Test {
   void TearDown() override { dlist::reset_dialog_engine(); }
 
   long unit(long parent, const char* abbrev, const char* name, double factor) {
-    dbunit u{};
-    std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
-    std::snprintf(u.name, sizeof u.name, "%s", name);
-    u.factor = factor;
-    const long id = lib_.create(parent, u);
-    EXPECT_GT(id, 0) << abbrev;
-    return id;
+    return dlist::testing::add_unit(lib_, parent, abbrev, name, factor);
   }
   long material(long parent, const char* code, const char* name) {
-    dbmaterial m{};
-    std::snprintf(m.id, sizeof m.id, "%s", code);
-    std::snprintf(m.name, sizeof m.name, "%s", name);
-    const long id = lib_.create(parent, m, nullptr);
-    EXPECT_GT(id, 0) << code;
-    return id;
+    return dlist::testing::add_material(lib_, parent, code, name);
   }
   static UnitConflict conflict(const char* abbrev, const char* description) {
     UnitConflict c;

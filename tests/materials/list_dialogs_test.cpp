@@ -14,6 +14,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "materials/list_dialog_ids.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -36,23 +37,10 @@ class ListDialogsTest : public ::testing::Test {
   }
 
   long unit(long parent, const char* abbrev, const char* name, double factor) {
-    dbunit u{};
-    std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
-    std::snprintf(u.name, sizeof u.name, "%s", name);
-    u.factor = factor;
-    const long id = lib_.create(parent, u);
-    EXPECT_GT(id, 0) << abbrev;
-    return id;
+    return dlist::testing::add_unit(lib_, parent, abbrev, name, factor);
   }
   long subprice(const char* abbrev, SUBPRICETYPE kind, double value) {
-    dbsubprice s{};
-    std::snprintf(s.abbrev, sizeof s.abbrev, "%s", abbrev);
-    std::snprintf(s.name, sizeof s.name, "%s", abbrev);
-    s.kind = kind;
-    s.value = value;
-    const long id = lib_.create(s);
-    EXPECT_GT(id, 0) << abbrev;
-    return id;
+    return dlist::testing::add_subprice(lib_, abbrev, abbrev, kind, value);
   }
   dbunit read_unit(const char* abbrev) {
     dbunit u{};

@@ -22,6 +22,7 @@
 #include "host/list/list_context.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_exporter.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -267,21 +268,13 @@ TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
 
 TEST_F(ListImportTest, TextWithDimensionsAsksEachUnitTextOnce) {
   const auto unit = [&](long parent, const char* abbrev, const char* name, double factor) {
-    dbunit u{};
-    dlist::set_field(u.abbrev, sizeof u.abbrev, abbrev);
-    dlist::set_field(u.name, sizeof u.name, name);
-    u.factor = factor;
-    return lib_.create(parent, u);
+    return dlist::testing::add_unit(lib_, parent, abbrev, name, factor);
   };
   const long length = unit(0, "##0", "Length", 1);
   unit(length, "m", "metre", 1);
   unit(length, "cm", "centimetre", 100);
   unit(unit(0, "##1", "Area", 1), "m2", "square metre", 1);
-  dbsubprice profit{};
-  dlist::set_field(profit.abbrev, sizeof profit.abbrev, "PR");
-  dlist::set_field(profit.name, sizeof profit.name, "Profit");
-  profit.kind = SUBPRICE_ADD;
-  ASSERT_GT(lib_.create(profit), 0);
+  dlist::testing::add_subprice(lib_, "PR", "Profit", SUBPRICE_ADD, 0);
 
   // "lm" and "sqm" are asked once each; "mtr" is not a unit: its library
   // abbreviation is asked for the first record that names it only.

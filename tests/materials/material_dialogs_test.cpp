@@ -20,6 +20,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "materials/material_dialog_ids.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -48,21 +49,11 @@ class MaterialDialogsTest : public ::testing::Test {
   void TearDown() override { dlist::reset_dialog_engine(); }
 
   long unit(long parent, const char* abbrev, const char* name, double factor) {
-    dbunit u{};
-    std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
-    std::snprintf(u.name, sizeof u.name, "%s", name);
-    u.factor = factor;
-    return lib_.create(parent, u);
+    return dlist::testing::add_unit(lib_, parent, abbrev, name, factor);
   }
   void subprice(const char* abbrev, const char* name, SUBPRICETYPE kind, double value,
                 const char* formula) {
-    dbsubprice s{};
-    std::snprintf(s.abbrev, sizeof s.abbrev, "%s", abbrev);
-    std::snprintf(s.name, sizeof s.name, "%s", name);
-    s.kind = kind;
-    s.value = value;
-    std::snprintf(s.formula, sizeof s.formula, "%s", formula);
-    ASSERT_GT(lib_.create(s), 0);
+    dlist::testing::add_subprice(lib_, abbrev, name, kind, value, formula);
   }
   std::vector<subpriceref> prices(long material) {
     std::vector<subpriceref> out;

@@ -19,6 +19,7 @@
 #include "host/model/sqlite_connection.h"
 #include "host/resources.h"
 #include "host/settings.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -42,25 +43,13 @@ class MaterialLibraryTest : public ::testing::Test {
   }
 
   long unit(long parent, const char* abbrev, const char* name, double factor) {
-    dbunit u{};
-    std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
-    std::snprintf(u.name, sizeof u.name, "%s", name);
-    u.factor = factor;
-    const long id = lib_.create(parent, u);
-    EXPECT_GT(id, 0) << abbrev;
-    return id;
+    return dlist::testing::add_unit(lib_, parent, abbrev, name, factor);
   }
   long dimension(int n, const char* name) {
     return unit(0, ("##" + std::to_string(n)).c_str(), name, 1.0);
   }
   long material(long parent, const char* code, const char* name = "", double price = 0) {
-    dbmaterial m{};
-    std::snprintf(m.id, sizeof m.id, "%s", code);
-    std::snprintf(m.name, sizeof m.name, "%s", name);
-    m.unit_price = price;
-    const long id = lib_.create(parent, m, nullptr);
-    EXPECT_GT(id, 0) << code;
-    return id;
+    return dlist::testing::add_material(lib_, parent, code, name, price);
   }
   // A unit reference; the unit's usage is raised as the material editor does.
   void use_unit(long mat, const char* abbrev, double factor = 1.0) {

@@ -1,0 +1,47 @@
+// Records of a material library made for the tests: units and dimensions,
+// materials and subprices, each expected to be stored.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "foundation/record_image.h"
+#include "host/list/list_context.h"
+
+namespace dlist::testing {
+
+inline long add_unit(LISTCONTEXT& library, long parent, const char* abbrev, const char* name,
+                     double factor) {
+  dbunit u{};
+  set_field(u.abbrev, sizeof u.abbrev, abbrev);
+  set_field(u.name, sizeof u.name, name);
+  u.factor = factor;
+  const long id = library.create(parent, u);
+  EXPECT_GT(id, 0) << abbrev;
+  return id;
+}
+
+inline long add_material(LISTCONTEXT& library, long parent, const char* code, const char* name,
+                         double price = 0) {
+  dbmaterial m{};
+  set_field(m.id, sizeof m.id, code);
+  set_field(m.name, sizeof m.name, name);
+  m.unit_price = price;
+  const long id = library.create(parent, m, nullptr);
+  EXPECT_GT(id, 0) << code;
+  return id;
+}
+
+inline long add_subprice(LISTCONTEXT& library, const char* abbrev, const char* name,
+                         SUBPRICETYPE kind, double value, const char* formula = "") {
+  dbsubprice s{};
+  set_field(s.abbrev, sizeof s.abbrev, abbrev);
+  set_field(s.name, sizeof s.name, name);
+  s.kind = kind;
+  s.value = value;
+  set_field(s.formula, sizeof s.formula, formula);
+  const long id = library.create(s);
+  EXPECT_GT(id, 0) << abbrev;
+  return id;
+}
+
+}  // namespace dlist::testing
