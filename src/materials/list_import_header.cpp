@@ -189,6 +189,25 @@ class HeaderReader {
     }
     std::string library_abbrev = abbrev;
     if (UnitConflict* entry = conflict_of(number)) library_abbrev = field_text(entry->library_abbrev);
+    dbunit found{};
+    const long existing = library_->find_unit(library_abbrev.c_str(), found);
+    if (existing < 0) return fail_line(line);
+    if (existing > 0) {
+      // The library holds this basic unit already (the file was read before): its
+      // dimension is the file's when the names agree. An abbreviation is never
+      // given twice, so another dimension cannot take it.
+      const long parent = library_->get_parent(existing);
+      dbunit dim{};
+      if (parent < 1 || library_->get(parent, dim) != parent || field_text(dim.name) != name) {
+        return fail_line(line);
+      }
+      const int n = DimensionNumber(library_, dim.abbrev);
+      if (n < 0) return fail_line(line);
+      if (UnitConflict* entry = conflict_of(number)) entry->dimension = n;
+      state_.dimension_cache.emplace_back(n, file_dim);
+      dimension_ = parent;
+      return true;
+    }
     dbunit dim{};
     const int n = FirstFreeDimensionAbbrev(library_, dim.abbrev);
     if (n < 0) return fail_line(line);

@@ -257,6 +257,13 @@ TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
   dbunit cm{};
   ASSERT_GT(lib_.find_unit("cm", cm), 0);
   EXPECT_EQ(cm.usage, 1);
+  // Read again: its dimension and units are the ones made the first time.
+  const std::string first = snapshot(lib_);
+  ASSERT_NE(ListImport(nullptr, &lib_, 0, file("v2.lis", v2 + units + "\r\nA|Walls|1.5|m|1.0|cm|100|;note\r\n").c_str(), 1), 0)
+      << ::testing::PrintToString(boxes());
+  EXPECT_EQ(snapshot(lib_), first);
+  std::vector<long> dimensions;
+  EXPECT_EQ(lib_.unit_children(0, dimensions), 1);
   // Two units of one abbreviation: the user declines to rename them.
   LISTCONTEXT other;
   ASSERT_TRUE(other.open(":memory:"));
