@@ -3,7 +3,6 @@
 #include "cli/exchange_commands.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <filesystem>
 #include <istream>
 #include <memory>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "cli/node_path.h"
+#include "cli/overwrite_prompt.h"
 #include "cli/report_collector.h"
 #include "cli/tree_listing.h"
 #include "host/dialog/dialog_user.h"
@@ -28,7 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMaxPrompts = 3;  // unreadable answers before a clash is left as it is
 
 // Answers the clash dialog of palette imports as asked, and hands everything else
 // to the user who was active before.
@@ -82,18 +81,16 @@ class ClashUser : public DialogUser {
     p << "The imported node \"" << control_text(dialog, kClashImportedName)
       << "\" differs from the node \"" << control_text(dialog, kClashExistingName)
       << "\" of the same palette.\n";
-    for (int attempt = 0; attempt < kMaxPrompts; ++attempt) {
-      p << "(o)verwrite, (k)eep, overwrite (a)ll, keep a(l)l? " << std::flush;
-      std::string line;
-      if (!std::getline(console_.in, line)) break;
-      for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-      if (line == "o" || line == "overwrite") return kClashButtonOverwrite;
-      if (line == "k" || line == "keep") return kClashButtonKeep;
-      if (line == "a" || line == "overwrite all") return kClashButtonOverwriteAll;
-      if (line == "l" || line == "keep all") return kClashButtonKeepAll;
+    switch (ask_overwrite(console_.in, p)) {
+      case OverwriteAnswer::kOverwrite:
+        return kClashButtonOverwrite;
+      case OverwriteAnswer::kOverwriteAll:
+        return kClashButtonOverwriteAll;
+      case OverwriteAnswer::kKeepAll:
+        return kClashButtonKeepAll;
+      case OverwriteAnswer::kKeep:
+        break;
     }
-    p << "\n";
     return kClashButtonKeep;
   }
 

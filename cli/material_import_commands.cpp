@@ -4,7 +4,6 @@
 // the console user; the overwrite question also by --on-conflict, and the column
 // dialog of a text file by --columns.
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <cstring>
 #include <istream>
 #include <map>
@@ -15,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/material_library_file.h"
+#include "cli/overwrite_prompt.h"
 #include "host/list/list_context.h"
 #include "materials/list_import.h"
 
@@ -39,8 +39,6 @@ long material_count(LISTCONTEXT& library) {
   std::vector<long> ids;
   return library.material_ids(ids);
 }
-
-constexpr int kMaxPrompts = 3;  // unreadable answers before a material is kept
 
 // What the first difference of a stored material from the imported one is.
 const char* difference_name(int reason) {
@@ -72,18 +70,16 @@ int ask_overwrite_at_prompt(const Console& console, LISTCONTEXT& library, long s
     << field(old.name, sizeof old.name) << "\" differs from the imported one (\""
     << field(imported.material.name, sizeof imported.material.name) << "\") in "
     << difference_name(reason) << ".\n";
-  for (int attempt = 0; attempt < kMaxPrompts; ++attempt) {
-    p << "(o)verwrite, (k)eep, overwrite (a)ll, keep a(l)l? " << std::flush;
-    std::string line;
-    if (!std::getline(console.in, line)) break;
-    for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-    if (line == "o" || line == "overwrite") return kOverwriteThis;
-    if (line == "k" || line == "keep") return kKeepThis;
-    if (line == "a" || line == "overwrite all") return kOverwriteAll;
-    if (line == "l" || line == "keep all") return kKeepAll;
+  switch (ask_overwrite(console.in, p)) {
+    case OverwriteAnswer::kOverwrite:
+      return kOverwriteThis;
+    case OverwriteAnswer::kOverwriteAll:
+      return kOverwriteAll;
+    case OverwriteAnswer::kKeepAll:
+      return kKeepAll;
+    case OverwriteAnswer::kKeep:
+      break;
   }
-  p << "\n";
   return kKeepThis;
 }
 
