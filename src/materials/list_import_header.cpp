@@ -23,20 +23,11 @@
 #include "materials/list_dialogs.h"
 #include "materials/list_import_internal.h"
 #include "materials/material_library.h"
+#include "materials/material_library_internal.h"
 
 namespace dlist::limport {
 namespace {
 
-template <std::size_t N>
-std::string field_text(const char (&text)[N]) {
-  return std::string(text, strnlen(text, N));
-}
-
-template <std::size_t N>
-void put_field(char (&out)[N], const std::string& value) {
-  std::memset(out, 0, N);
-  std::memcpy(out, value.data(), std::min(value.size(), N - 1));
-}
 
 // Cuts text at the first ';' into head and the rest; false when there is none.
 bool take_item(std::string& text, std::string& head) {
@@ -464,11 +455,11 @@ bool find_clash(const std::vector<UnitConflict>& conflicts, std::size_t& a, std:
 
 }  // namespace
 
-std::string ImportState::map_abbrev(const std::string& abbrev) const {
+std::string ImportState::map_abbrev(std::string_view abbrev) const {
   for (const auto& [lib, file] : abbrev_map) {
     if (file == abbrev) return lib;
   }
-  return abbrev;
+  return std::string(abbrev);
 }
 
 bool ImportState::add_abbrev(const std::string& library, const std::string& file) {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,7 +32,7 @@ struct ImportState {
   bool cancelled = false;
 
   // The library abbreviation of a unit named abbrev in the file.
-  std::string map_abbrev(const std::string& abbrev) const;
+  std::string map_abbrev(std::string_view abbrev) const;
   // Enters (library, file) into the map; false when another file abbreviation
   // already maps onto library.
   bool add_abbrev(const std::string& library, const std::string& file);
@@ -61,7 +62,7 @@ struct StandardBasic {
 };
 bool standard_basic(const std::string& dimension, const std::string& unit, StandardBasic& out);
 // The multiplier slot of a dimension name (length, area, volume), -1 for another.
-int multiplier_slot(const std::string& dimension_name);
+int multiplier_slot(std::string_view dimension_name);
 // The piece unit's abbreviation.
 std::string piece_unit();
 
@@ -80,6 +81,6 @@ bool evaluate(const std::string& text, double& value);
 double round_half_up(double value, int decimals);
 
 // Case-insensitive equality of byte texts.
-bool same_text(const std::string& a, const std::string& b);
+bool same_text(std::string_view a, std::string_view b);
 
 }  // namespace dlist::limport

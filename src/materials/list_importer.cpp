@@ -21,6 +21,7 @@
 #include "materials/import_questions.h"
 #include "materials/list_dialogs.h"
 #include "materials/material_library.h"
+#include "materials/material_library_internal.h"
 
 namespace {
 
@@ -32,16 +33,8 @@ constexpr std::size_t kMaxExpressionField = 1024;
 // Error number of a material code that cannot be stored.
 constexpr int kBadCode = 24;
 
-template <std::size_t N>
-std::string field_text(const char (&text)[N]) {
-  return std::string(text, strnlen(text, N));
-}
-
-template <std::size_t N>
-void put_field(char (&out)[N], const std::string& value) {
-  std::memset(out, 0, N);
-  std::memcpy(out, value.data(), std::min(value.size(), N - 1));
-}
+using dlist::field_text;
+using dlist::put_field;
 
 bool same_factor(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a)); }
 
@@ -79,7 +72,7 @@ ListImporter::ListImporter(void* window, LISTCONTEXT* library, long parent,
   if (parent > 0) {
     MATIDCHAIN chain;
     ready_ = library_->get_matidchain(parent, chain) != 0;
-    for (unsigned i = 0; ready_ && i < chain.size(); ++i) parent_code_.push_back(field_text(chain[i].id));
+    for (unsigned i = 0; ready_ && i < chain.size(); ++i) parent_code_.emplace_back(field_text(chain[i].id));
   }
   ResetEntry();
 }
@@ -414,7 +407,7 @@ std::vector<unitref> ListImporter::final_unit_refs() const {
   }
   const int dimension = native_dimension_ >= 0 ? native_dimension_ : DimensionNumber(library_, native.c_str());
   const std::string file_native =
-      !native_read_.empty() ? native_read_ : field_text(entry_.material.native_unit);
+      !native_read_.empty() ? native_read_ : std::string(field_text(entry_.material.native_unit));
   for (const UnitConflict& c : state_.conflicts) {
     if (c.flag == 0 || c.dimension != dimension || field_text(c.file_abbrev) != file_native) continue;
     unitref r{};
@@ -464,7 +457,7 @@ int ListImporter::compare(long stored) const {
 }
 
 bool ListImporter::create_references(long material) {
-  const std::string market = field_text(entry_.material.market);
+  const std::string market(field_text(entry_.material.market));
   dbmarket found_market{};
   if (!market.empty() && library_->find_market(market.c_str(), found_market) == 0) {
     dbmarket m{};

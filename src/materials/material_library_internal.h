@@ -44,6 +44,14 @@ inline void copy_cut(char* out, std::size_t room, std::string_view text) {
   out[n] = '\0';
 }
 
+// Sets a fixed field of a record to text, cut to fit; the rest of the field is
+// zeroed, so that no bytes of an earlier text stay behind the terminator.
+template <std::size_t N>
+void put_field(char (&out)[N], std::string_view text) {
+  std::memset(out, 0, N);
+  copy_cut(out, N, text);
+}
+
 // A factor within the tolerance of 1 (strictly) makes the basic unit of a dimension.
 inline bool is_basic_factor(double factor) {
   return std::fabs(factor - 1.0) < kBasicUnitTolerance;

@@ -98,7 +98,7 @@ long find_standard_dimension(LISTCONTEXT* library, const std::string& name) {
 
 }  // namespace
 
-bool same_text(const std::string& a, const std::string& b) {
+bool same_text(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const auto x = static_cast<unsigned char>(a[i]);
@@ -112,7 +112,7 @@ bool same_text(const std::string& a, const std::string& b) {
 
 std::string piece_unit() { return text(440, kUnitAbbrevSize - 1); }
 
-int multiplier_slot(const std::string& dimension_name) {
+int multiplier_slot(std::string_view dimension_name) {
   if (same_text(dimension_name, text(kLengthName, kUnitNameSize - 1))) return kLength;
   if (same_text(dimension_name, text(kAreaName, kUnitNameSize - 1))) return kArea;
   if (same_text(dimension_name, text(kVolumeName, kUnitNameSize - 1))) return kVolume;
