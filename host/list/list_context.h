@@ -103,6 +103,12 @@ class DLIST_API LISTCONTEXT : public GENDBTASK {
   int modify(long id, const dbmaterial& rec, LONGTEXT* texts);
   // Removes material id with its whole subtree and their references.
   int remove_material(long id);
+  // Places material id, with its whole subtree, below parent (0: as a root). Every
+  // record keeps its identifier, fields, long texts and references; only the
+  // material's parent changes. 0 when either material does not exist, parent is id
+  // or lies below it, parent already has a child of id's own code, or the store
+  // fails.
+  int move_material(long id, long parent);
 
   // ---- units and dimensions ----
   // Positions at the children of unit parent (0: the roots, the dimensions).

@@ -291,3 +291,29 @@ int LISTCONTEXT::remove_material(long id) {
   }
   return change.finish() ? 1 : 0;
 }
+
+int LISTCONTEXT::move_material(long id, long parent) {
+  ListStore* s = enter(impl_.get());
+  if (!s) return 0;
+  const int64_t material = list_id(id);
+  const int64_t parent_id = list_id(parent);
+  if (material == 0 || parent < 0 || (parent != 0 && parent_id == 0)) return 0;
+  Change change(*s);
+  if (!change) return 0;
+  if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, material) != 1) return 0;
+  // The new parent and its ancestors: none of them may be the moved material.
+  int64_t at = parent_id;
+  for (int depth = 0; at != 0; ++depth) {
+    if (at == material || depth >= dlist::list::kMaxDepth) return 0;
+    Statement q(s->db, "SELECT parent FROM materials WHERE id = ?1");
+    if (!q.bind(1, at).row()) return 0;
+    at = q.integer(0);
+    if (at < 0) return 0;
+  }
+  // A child of the same own code below the new parent makes the update fail
+  // (unique index).
+  Statement q(s->db, "UPDATE materials SET parent = ?2 WHERE id = ?1");
+  q.bind(1, material).bind(2, parent_id);
+  if (!q.run()) return 0;
+  return change.finish() ? 1 : 0;
+}

@@ -28,11 +28,11 @@ DLIST_API int DLIST_CALL ListImport(void* window, LISTCONTEXT* library, long par
 DLIST_API int DLIST_CALL ListInic(void* window, LISTCONTEXT* library, const char* path);
 
 // Moves the subtree of material source below material destination (0: to the
-// top): writes it to a temporary list export file, removes it and reads it back,
-// all in one write lock; a failing step rolls the library back to where it was.
-// The temporary file is deleted in every case. Non-zero on success; 0 when
-// destination lies in the subtree of source, already holds a child with the own
-// code of source, or a step fails.
+// top) inside the library, under one write lock: every moved material keeps its
+// identifier, fields, long texts and references, and units keep their usage
+// counts; a failing step rolls the library back to where it was. 1 on success; 0
+// when destination lies in the subtree of source, already holds a child with the
+// own code of source, or a step fails.
 DLIST_API int DLIST_CALL MoveList(LISTCONTEXT* library, void* window, long source,
                                   long destination);
 

@@ -1,39 +1,20 @@
-// MoveList: moves a subtree of materials below another material by writing it to
-// a temporary list export file with re-rooted codes, removing it and reading the
-// file back, all in one transaction of the library: when any step fails the
-// transaction is rolled back, so the subtree stays where it was.
-#include <cstdio>
+// MoveList: moves a subtree of materials below another material inside the library
+// store, in one transaction: the subtree's root gets its new parent and every record
+// keeps its identifier, fields, long texts, references and the units' usage counts.
+// When any step fails the transaction is rolled back, so the subtree stays where it
+// was.
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "materials/library_locks.h"
-#include "materials/list_exporter.h"
 #include "materials/list_import.h"
 #include "materials/material_library.h"
 
 namespace {
 
-// Deletes the temporary file when the move ends, whatever the way out.
-class TempFile {
- public:
-  TempFile() : path_(kListTempPathSize, '\0') {}
-  ~TempFile() {
-    if (path_[0] != '\0') std::remove(path_.data());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  char* data() { return path_.data(); }
-
- private:
-  std::vector<char> path_;
-};
-
 // False when destination already holds a child with the own code of source (or a
-// record cannot be read): the file would be read over that child and the moved
-// materials merged into it.
+// record cannot be read): the moved material would take the place of that child.
 bool free_place(LISTCONTEXT* library, long source, long destination) {
   dbmaterial moved{};
   if (library->get(source, moved, nullptr) != source) return false;
@@ -47,7 +28,7 @@ bool free_place(LISTCONTEXT* library, long source, long destination) {
 
 }  // namespace
 
-int MoveList(LISTCONTEXT* library, void* window, long source, long destination) {
+int MoveList(LISTCONTEXT* library, void* /*window*/, long source, long destination) {
   if (library == nullptr || source < 1 || destination < 0) {
     SpecBeep(0, "LISTEXEC", __LINE__);
     return 0;
@@ -65,17 +46,10 @@ int MoveList(LISTCONTEXT* library, void* window, long source, long destination) 
     SpecBeep(1, "LISTEXEC", __LINE__);
     return 0;
   }
-  TempFile file;
-  int result = ListExporter(nullptr, library, source, file.data(), destination);
-  if (result != 0) {
-    Material material(library, source);
-    result = ReleaseMaterialRefs(library, source) != 0 && ReleaseSubtreeRefs(library, source) != 0 &&
-             material.remove() != 0;
-  }
-  if (result != 0) result = ListImport(window, library, destination, file.data(), 0);
-  if (result == 0) {
+  if (library->move_material(source, destination) == 0) {
     lock.abandon();
+    SpecBeep(0, "LISTEXEC", __LINE__);
     return 0;
   }
-  return lock.unlock() ? result : 0;
+  return lock.unlock() ? 1 : 0;
 }
