@@ -2,9 +2,12 @@
 // header, the dimensions, the markets, the subprices and the long text names straight
 // to the file, then collects the identifiers of the exported materials and writes each
 // material as it is read, so memory stays flat beyond that list of identifiers.
-// Everything goes through one buffered output whose every write is checked; on any
-// failure the export stops, the file is closed (what was written stays) and the lock
-// released.
+// Everything goes through one buffered output whose every write is checked, into a
+// temporary file beside the target that is renamed into its place at the end; on any
+// failure the export stops, the temporary file is removed (the target stays as it
+// was) and the lock released. A text that the file could not carry back unchanged
+// (a separator or a line break inside a field) fails the export, naming the record
+// and the field.
 
 #include "materials/list_exporter.h"
 
@@ -15,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -24,6 +28,7 @@
 #include "foundation/arrays.h"
 #include "foundation/material_records.h"
 #include "host/dialog/file_chooser.h"
+#include "host/file_replacement.h"
 #include "host/list/list_context.h"
 #include "host/platform.h"
 #include "host/report.h"
@@ -88,19 +93,53 @@ char kind_character(SUBPRICETYPE kind) {
   return 0;
 }
 
+// ---- texts the file can carry ---------------------------------------------------------
+
+// Nothing in the file is quoted or escaped, so a text can go into a field only when it
+// holds none of the bytes that end that field or a neighbour. Separators of a header
+// item (";") and of a material's field ("|"), and the "." between code components:
+constexpr std::string_view kItemStops = ";";
+constexpr std::string_view kFieldStops = "|";
+constexpr std::string_view kAbbrevStops = ";|";
+constexpr std::string_view kCodeStops = "|.";
+
+// What in text the file cannot carry: the first byte of stops, or a line break (CR
+// LF pairs are allowed when pairs is true: a long text before the last one may run
+// over several lines). Empty when text can be written.
+std::string unwritable(std::string_view text, std::string_view stops, bool pairs = false) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (pairs && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+        continue;
+      }
+      return pairs ? "a line break other than CR LF" : "a line break";
+    }
+    if (stops.find(c) != std::string_view::npos) return std::string("\"") + c + "\"";
+  }
+  return {};
+}
+
 // ---- the output -----------------------------------------------------------------------
 
-// The file, written through a buffer of its own. A failed write is remembered and
-// every later write is dropped, so a caller checks ok() where it matters.
+// The file, written through a buffer of its own into a temporary file beside the
+// target, which takes the target's place only when close() succeeds. A failed write
+// is remembered and every later write is dropped, so a caller checks ok() where it
+// matters; a file that is not closed successfully is removed, and the target stays
+// as it was.
 class ListFile {
  public:
   ListFile() = default;
   ListFile(const ListFile&) = delete;
   ListFile& operator=(const ListFile&) = delete;
-  ~ListFile() { close(); }
 
   bool open(const char* path) {
-    file_ = std::fopen(path, "wb");
+    try {
+      file_ = std::make_unique<FileReplacement>(path);
+    } catch (const std::exception&) {
+      file_.reset();
+    }
     return file_ != nullptr;
   }
 
@@ -117,23 +156,35 @@ class ListFile {
 
   bool ok() const { return ok_; }
 
-  // Writes what is buffered and closes the file; false when a write or the close
-  // failed at any time.
+  // Writes what is buffered and puts the file in the target's place; false when a
+  // write, the close or the rename failed at any time.
   bool close() {
-    if (file_ == nullptr) return ok_;
+    if (file_ == nullptr) return false;
     flush();
-    if (std::fclose(file_) != 0) ok_ = false;
-    file_ = nullptr;
+    if (ok_) {
+      try {
+        file_->commit();
+      } catch (const std::exception&) {
+        ok_ = false;
+      }
+    }
+    file_.reset();
     return ok_;
   }
 
  private:
   void flush() {
-    if (ok_ && used_ > 0 && std::fwrite(buffer_, 1, used_, file_) != used_) ok_ = false;
+    if (ok_ && used_ > 0) {
+      try {
+        file_->file().write(buffer_, static_cast<unsigned>(used_));
+      } catch (const std::exception&) {
+        ok_ = false;
+      }
+    }
     used_ = 0;
   }
 
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<FileReplacement> file_;
   bool ok_ = true;
   std::size_t used_ = 0;
   char buffer_[1 << 16];
@@ -155,6 +206,10 @@ class ListWriter {
     out_.put(kLineEnd);
     dbvernum version{};
     if (library_.get(version) == 0) return fail("cannot read the version record");
+    if (!carries(std::string_view(&version.idseparator, version.idseparator != 0 ? 1 : 0), {},
+                 "the library", "ID separator")) {
+      return false;
+    }
     if (version.idseparator != 0) out_.put(version.idseparator);
     out_.put(kLineEnd);
     return written();
@@ -184,6 +239,12 @@ class ListWriter {
         return std::fabs(u.factor - 1.0) < kBasicUnitTolerance;
       });
       if (basic == units.end()) continue;  // nothing at all of a dimension without one
+      const std::string dimension = "dimension \"" + std::string(field(dims[d].name)) + "\"";
+      if (!carries(field(dims[d].name), kItemStops, dimension, "name") ||
+          !carries(field(basic->abbrev), kAbbrevStops, dimension, "basic unit's abbreviation") ||
+          !carries(field(basic->name), {}, dimension, "basic unit's name")) {
+        return false;
+      }
       out_.put("dim:");
       out_.put(field(dims[d].name));
       out_.put(';');
@@ -193,6 +254,11 @@ class ListWriter {
       out_.put(kLineEnd);
       for (const dbunit& u : units) {
         if (!(std::fabs(u.factor - 1.0) > kBasicUnitTolerance)) continue;
+        const std::string unit_name = "unit " + std::string(field(u.abbrev));
+        if (!carries(field(u.abbrev), kAbbrevStops, unit_name, "abbreviation") ||
+            !carries(field(u.name), kItemStops, unit_name, "name")) {
+          return false;
+        }
         out_.put("+unit:");
         out_.put(field(u.abbrev));
         out_.put(';');
@@ -211,9 +277,15 @@ class ListWriter {
     dbmarket market{};
     return walk(market, "markets",
                 [&](long) {
+                  // Materials name their market in a field ended by "|".
+                  if (!carries(field(market.name), kFieldStops,
+                               "market \"" + std::string(field(market.name)) + "\"", "name")) {
+                    return false;
+                  }
                   out_.put("market:");
                   out_.put(field(market.name));
                   out_.put(kLineEnd);
+                  return true;
                 }) &&
            written();
   }
@@ -227,6 +299,13 @@ class ListWriter {
       if (kind == 0) {
         return fail("subprice " + std::string(field(sub.abbrev)) + " has the unknown kind " +
                     std::to_string(static_cast<int>(sub.kind)));
+      }
+      const std::string subprice = "subprice " + std::string(field(sub.abbrev));
+      if (!carries(field(sub.abbrev), kAbbrevStops, subprice, "abbreviation") ||
+          !carries(field(sub.name), kItemStops, subprice, "name") ||
+          ((sub.kind == SUBPRICE_FORMULA || sub.kind == SUBPRICE_INFO) &&
+           !carries(field(sub.formula), {}, subprice, "formula"))) {
+        return false;
       }
       out_.put("subprice:");
       out_.put(field(sub.abbrev));
@@ -248,6 +327,14 @@ class ListWriter {
   bool long_text_names() {
     longtextname names{};
     if (library_.get(names) == 0) return fail("cannot read the long text names");
+    static const char* const kWhich[kLongTextCount] = {"first long text name", "second long text name",
+                                                       "third long text name", "fourth long text name"};
+    for (int i = 0; i < kLongTextCount; ++i) {
+      if (!carries(field(names.name[i]), i + 1 < kLongTextCount ? kFieldStops : std::string_view(),
+                   "the library", kWhich[i])) {
+        return false;
+      }
+    }
     out_.put("long text names:");
     for (int i = 0; i < kLongTextCount; ++i) {
       if (i > 0) out_.put('|');
@@ -275,6 +362,10 @@ class ListWriter {
           return fail("cannot read the code of material " + std::to_string(target));
         }
         for (unsigned k = 0; k < chain.size(); ++k) {
+          if (!carries(field(chain[k].id), kCodeStops, "target material " + std::to_string(target),
+                       "code")) {
+            return false;
+          }
           prefix += field(chain[k].id);
           prefix += '.';
         }
@@ -293,6 +384,7 @@ class ListWriter {
       if (library_.get_matidchain(id, chain) == 0 || chain.size() <= start) {
         return fail("cannot read the code of material " + std::to_string(id));
       }
+      if (!carries_material(id, rec, texts, chain, start)) return false;
       out_.put(prefix);
       for (unsigned k = static_cast<unsigned>(start); k < chain.size(); ++k) {
         if (k > start) out_.put('.');
@@ -348,6 +440,16 @@ class ListWriter {
   }
   bool written() { return out_.ok() || fail("cannot write the file"); }
 
+  // False, with the reason naming the record and its field, when text holds what
+  // the file cannot carry in that field (see unwritable).
+  bool carries(std::string_view text, std::string_view stops, const std::string& record,
+               const char* what, bool pairs = false) {
+    const std::string bad = unwritable(text, stops, pairs);
+    if (bad.empty()) return true;
+    return fail(record + ": its " + what + " holds " + bad +
+                ", which a list file cannot carry there; nothing was exported");
+  }
+
   // Steps through the walk that the last rewind positioned, calling each(identifier)
   // with rec filled for every record; each may return false to stop. False when a step
   // failed (a walk ends with 0, fails with a result below 0) or each stopped.
@@ -364,6 +466,34 @@ class ListWriter {
     return id == 0 || fail(std::string("cannot walk the ") + what);
   }
 
+  // Every text field of a material: its code components, name, market and long texts.
+  bool carries_material(long id, const dbmaterial& rec, const LONGTEXT (&texts)[kLongTextCount],
+                        const MATIDCHAIN& chain, std::size_t start) {
+    std::string code;
+    for (unsigned k = 0; k < chain.size(); ++k) {
+      if (k > 0) code += '.';
+      code += field(chain[k].id);
+    }
+    const std::string material = "material " + code + " (" + std::to_string(id) + ")";
+    for (unsigned k = static_cast<unsigned>(start); k < chain.size(); ++k) {
+      if (!carries(field(chain[k].id), kCodeStops, material, "code")) return false;
+    }
+    if (!carries(field(rec.name), kFieldStops, material, "name") ||
+        !carries(field(rec.market), kFieldStops, material, "market")) {
+      return false;
+    }
+    static const char* const kWhich[kLongTextCount] = {"first long text", "second long text",
+                                                       "third long text", "fourth long text"};
+    for (int t = 0; t < kLongTextCount; ++t) {
+      const std::string_view text(texts[t], texts[t].size());
+      const bool last = t + 1 == kLongTextCount;
+      if (!carries(text, last ? std::string_view() : kFieldStops, material, kWhich[t], !last)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
   bool put_factor(double value) {
     char room[kNumberRoom];
     const std::string_view text = factor_number(value, room);
@@ -373,6 +503,10 @@ class ListWriter {
   }
   // abbreviation "|" factor "|"
   bool put_reference(const char (&abbrev)[kUnitAbbrevSize], double value) {
+    if (!carries(field(abbrev), kAbbrevStops, "a reference to " + std::string(field(abbrev)),
+                 "abbreviation")) {
+      return false;
+    }
     out_.put(field(abbrev));
     out_.put('|');
     if (!put_factor(value)) return false;

@@ -19,6 +19,8 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/file_chooser.h"
 #include "host/dialog/scripted_user.h"
+#include "host/file_handle.h"
+#include "host/report.h"
 #include "host/list/list_context.h"
 
 namespace {
@@ -231,30 +233,89 @@ TEST_F(ListExporterTest, TemporaryAndChosenFiles) {
   dlist::reset_dialog_engine();
 }
 
-TEST_F(ListExporterTest, FailuresGiveZeroAndLeaveWhatWasWritten) {
+TEST_F(ListExporterTest, FailuresGiveZeroAndLeaveTheEarlierFile) {
   std::string file = path("f.lis");
+  const std::string earlier = "the user's earlier file\r\n";
+  std::ofstream(file, std::ios::binary) << earlier;
   material(0, "A", "n");
   EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);  // no unit at all
-  EXPECT_EQ(read(file), std::string(kHeader) + "\r\n");
+  EXPECT_EQ(read(file), earlier);
   TEXTBUFFERCHAIN codes;
   codes.push(TEXTBUFFER("A"));
   EXPECT_EQ(ListExporter(&lib_, file.data(), &codes), 0);
+  EXPECT_EQ(read(file), earlier);
 
   LISTCONTEXT empty;
   ASSERT_TRUE(empty.open(":memory:"));
   empty.create(empty.create(0, dbunit{"##0", "Length", 0, 1}), dbunit{"m", "metre", 0, 1});
   EXPECT_EQ(ListExporter(nullptr, &empty, 0, file.data(), -1), 0);  // no material
-  EXPECT_EQ(after_names(read(file)), "");
+  EXPECT_EQ(read(file), earlier);
 
+  // A write failing half way (the first buffer is full): the earlier file stays, and
+  // no temporary file is left beside it.
   length_dimension();
+  const std::string long_text(100000, 't');
+  material(0, "B", "n", 0, "", "", {long_text, "", "", ""});
+  dlist::fail_file_writes_after(2);
+  EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);
+  dlist::fail_file_writes_after(0);
+  EXPECT_EQ(read(file), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
   std::string unwritable = (dir_ / "no such folder" / "x.lis").string();
   EXPECT_EQ(ListExporter(nullptr, &lib_, 0, unwritable.data(), -1), 0);
-  if (fs::exists("/dev/full")) {
-    std::string full = "/dev/full";  // opens, but every write fails
-    EXPECT_EQ(ListExporter(nullptr, &lib_, 0, full.data(), -1), 0);
-  }
   EXPECT_EQ(ListExporter(nullptr, &lib_, 0, nullptr, -1), 0);
   EXPECT_EQ(ListExporter(nullptr, nullptr, 0, file.data(), -1), 0);
+}
+
+// A text holding a separator of its field, or a line break where the file cannot
+// carry one, would come back split across other fields: the export refuses the
+// library, naming the record and the field, and the earlier file stays.
+TEST_F(ListExporterTest, TextsTheFileCannotCarryAreRefused) {
+  length_dimension();
+  const long a = material(0, "A", "Walls", 1, "", "Local", {"first\r\nline", "", "", "last"});
+  std::string file = path("t.lis");
+  ASSERT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 1);  // CR LF in text 1 reads back
+  const std::string good = read(file);
+
+  struct Case {
+    std::array<std::string, 4> texts;
+    const char* name;
+    const char* market;
+    const char* code;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {{"A|B", "", "", ""}, "Brick", "", "1", "its first long text holds \"|\""},
+      {{"", "", "", "x\r\ny"}, "Brick", "", "1", "its fourth long text holds a line break"},
+      {{"lone\nLF", "", "", ""}, "Brick", "", "1", "its first long text holds a line break other than CR LF"},
+      {{}, "Br|ck", "", "1", "its name holds \"|\""},
+      {{}, "Brick", "Lo|cal", "1", "its market holds \"|\""},
+      {{}, "Brick", "", "1.5", "its code holds \".\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const long m = material(a, c.code, c.name, 2, "", c.market, c.texts);
+    dlist::report_log().clear();
+    EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);
+    EXPECT_EQ(read(file), good);
+    bool named = false;
+    const std::string code = std::string("material A.") + c.code + " (";
+    for (const auto& e : dlist::report_log().entries()) {
+      named |= e.text.find(c.reason) != std::string::npos && e.text.find(code) != std::string::npos;
+    }
+    EXPECT_TRUE(named);
+    Material(&lib_, m).remove();
+  }
+  // Header records: a unit abbreviation, a dimension name, a long text name.
+  const long dim = lib_.create(0, dbunit{"##1", "Ar;ea", 0, 1});
+  lib_.create(dim, dbunit{"m2", "square metre", 0, 1});
+  EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);
+  lib_.remove_unit(dim);
+  longtextname names{{"Me|mo", "", "", ""}};
+  lib_.modify(names);
+  EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);
+  EXPECT_EQ(read(file), good);
 }
 
 // Every call of the library made to fail in turn: the export gives 0, or the whole
