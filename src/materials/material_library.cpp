@@ -213,7 +213,18 @@ int CopyListIn(LISTCONTEXT* library, void* /*window*/, long source, long target)
   bool copied = ReleaseMaterialRefs(library, target) != 0 &&
                 library->modify(target, target_record, source_texts) != 0;
   for (const subpriceref& ref : subprices) copied = copied && library->create(target, ref) > 0;
-  for (const unitref& ref : units) copied = copied && library->create(target, ref) > 0;
+  // Each copied reference uses its unit once more, as ReleaseMaterialRefs gave the
+  // target's own back.
+  for (const unitref& ref : units) {
+    copied = copied && library->create(target, ref) > 0;
+    dbunit unit{};
+    const long id = copied ? library->find_unit(ref.abbrev, unit) : 0;
+    if (id < 0) copied = false;
+    if (id > 0) {
+      ++unit.usage;
+      copied = library->modify(id, unit) != 0;
+    }
+  }
   if (!copied) {
     lock.abandon();
     return 0;

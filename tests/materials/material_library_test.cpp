@@ -368,12 +368,19 @@ TEST_F(MaterialLibraryTest, CopyListInTakesPricesAndReferences) {
   EXPECT_EQ(std::string(text, out_texts[0].size()), "first\r\nline");
   EXPECT_EQ(subprice_refs(target), (Texts{"S2", "S1"}));
   EXPECT_EQ(unit_refs(target), (Texts{"mm", "m"}));
-  EXPECT_EQ(usage("cm"), 0);  // the target's own reference gave it back
-  EXPECT_EQ(usage("mm"), 1);  // the copies do not raise it
+  // Usage counts follow the references: the target's own gave its unit back, the
+  // copies use theirs once more.
+  EXPECT_EQ(usage("cm"), 0);
+  EXPECT_EQ(usage("mm"), 2);
+  EXPECT_EQ(usage("m"), 2);
 
   EXPECT_EQ(CopyListIn(&lib_, nullptr, source, source), 1);  // onto itself: unchanged
   EXPECT_EQ(unit_refs(source), (Texts{"mm", "m"}));
-  EXPECT_EQ(usage("m"), 1);
+  EXPECT_EQ(usage("m"), 2);
+  // Copied again over the copy: the old copies are given back first.
+  EXPECT_EQ(CopyListIn(&lib_, nullptr, source, target), 1);
+  EXPECT_EQ(usage("mm"), 2);
+  EXPECT_EQ(usage("m"), 2);
   EXPECT_EQ(CopyListIn(&lib_, nullptr, 999, target), 0);
   EXPECT_EQ(CopyListIn(&lib_, nullptr, source, 999), 0);
   EXPECT_EQ(lib_.connection().lock_depth(), 0);
