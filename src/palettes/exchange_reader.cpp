@@ -411,6 +411,10 @@ class Importer {
     if (node == existing) return;
     if (!overwrite(node, existing)) return;
     if (PALETTES().mod_node(registered, node) <= 0) {
+      // The store answers 0 both for a name that a sibling holds and for a failure.
+      if (!name_taken_beside(registered, node)) {
+        fail("cannot overwrite the node '" + name_of(existing) + "' at offset " + str(at));
+      }
       // A sibling holds the name: the existing node stays as it was.
       DiagnosticOut(("node '" + name_of(existing) + "' not overwritten: the name '" +
                      name_of(node) + "' is taken")
@@ -446,6 +450,19 @@ class Importer {
       throw;
     }
     show(parent, name_of(created_), kPrototypeImage, id, id, true);
+  }
+
+  // Whether a leaf beside palette node id (not id itself) is named as node. False
+  // also when the siblings cannot be read.
+  static bool name_taken_beside(long id, const DBPALETTENODETYPE& node) {
+    PALETTES store;
+    const long parent = store.up_node(id);
+    if (parent <= 0 || store.rew_node(parent) < 0) return false;
+    DBPALETTENODETYPE sibling;
+    for (long other; (other = store.get_node(&sibling)) > 0;) {
+      if (other != id && sibling.level < 0 && name_of(sibling) == name_of(node)) return true;
+    }
+    return false;
   }
 
   // Whether the imported node overwrites the existing one, by the clash choice.

@@ -268,6 +268,40 @@ TEST_F(ExchangeReaderTest, TheClashChoiceDecidesOverAnExistingNode) {
   EXPECT_EQ(names_below<PALETTES>(walls), std::vector<std::string>{"Wall C"});
 }
 
+// The store answers 0 both for a taken name and for a failure: an overwrite that
+// the store could not make fails the import; success means the node was changed.
+TEST_F(ExchangeReaderTest, AnOverwriteTheStoreCannotMakeFailsTheImport) {
+  const long walls = folder(ModelTree::kPalettes, 1);
+  const long node = make_palette<1>(walls, "Wall A", 5, surfaces({"Brick"}));
+  DBPALETTENODETYPE original;
+  ASSERT_EQ(PALETTES().get_id_node(node, &original), node);
+  auto name = [&] {
+    DBPALETTENODETYPE n;
+    PALETTES().get_id_node(node, &n);
+    return std::string(n.name);
+  };
+  dlist::set_clash_choice(dlist::kClashOverwriteAll);
+  int failures = 0;
+  for (unsigned n = 1; n < 150; ++n) {
+    SCOPED_TRACE(n);
+    dlist::fail_model_calls_after(n);
+    const int result = import(true, wall_palette("Wall B"));
+    dlist::fail_model_calls_after(0);
+    if (result == 1) {
+      EXPECT_EQ(name(), "Wall B");
+    } else {
+      ++failures;
+    }
+    ASSERT_EQ(PALETTES().mod_node(node, original), 1);
+  }
+  EXPECT_GT(failures, 0);
+  ASSERT_EQ(import(true, wall_palette("Wall B")), 1);
+  // A name that a sibling holds keeps the node as it was, and the import goes on.
+  make_palette<1>(walls, "Wall C", 6);
+  ASSERT_EQ(import(true, wall_palette("Wall C")), 1);
+  EXPECT_EQ(name(), "Wall B");
+}
+
 TEST_F(ExchangeReaderTest, TheManagersTreeViewFollowsTheImport) {
   const long walls = folder(ModelTree::kPalettes, 1);
   DBWALLTYPE rec;
