@@ -108,6 +108,18 @@ int list_import(void* window, LISTCONTEXT* library, long parent, const char* pat
   }
   auto fields = std::make_unique<FileImport>();
   if (is_banner(line, kListVersionOld) || is_banner(line, kListVersion)) {
+    // The layout of the whole file is checked before the library changes: a file
+    // with other line ends, an endless header line or a cut header is refused whole.
+    long bad_line = 0;
+    if (const int error = limport::check_layout(file.get(), is_banner(line, kListVersionOld), &bad_line);
+        error != 0) {
+      limport::show_numbered_error(window, error, bad_line);
+      return 0;
+    }
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0 || !limport::read_line(file.get(), line)) {
+      SpecBeep(0, "LIMPORT", __LINE__);
+      return 0;
+    }
     const int read = is_banner(line, kListVersion)
                          ? limport::read_header_v3(window, library, file.get(), state, *fields)
                          : limport::read_header_v2(window, library, file.get(), state, *fields);

@@ -53,7 +53,9 @@ class HeaderReader {
       if (line.empty()) return finish();
       if (!dispatch(line, number)) return 0;
     }
-    return finish();  // a header without materials
+    // check_layout saw the empty line; the file changed since, or a line grew.
+    show_numbered_error(window_, kErrorHeaderCut, number + 1);
+    return 0;
   }
 
  private:
@@ -304,13 +306,13 @@ class HeaderReader {
     rec.kind = kind == '*' ? SUBPRICE_MULTIPLY : kind == '+' ? SUBPRICE_ADD
              : kind == 'i' ? SUBPRICE_INFO : SUBPRICE_FORMULA;
     if (rec.kind == SUBPRICE_FORMULA || rec.kind == SUBPRICE_INFO) {
-      if (rest.size() >= kFormulaSize) return fail(41);
+      if (rest.size() >= kFormulaSize) return fail(kErrorLongFormula);
       put_field(rec.formula, rest);
       rec.value = 0;
     } else if (!evaluate(rest, rec.value)) {
       return fail(41);
     }
-    if (library_->create(rec) < 1) return fail(41);
+    if (library_->create(rec) < 1) return fail(kErrorSubpriceRefused);
     return true;
   }
 
@@ -343,7 +345,7 @@ class HeaderReader {
       std::memcpy(names.name[i], name.data(), name.size());
       from = to + 1;
     }
-    if (library_->modify(names) == 0) return fail(67);
+    if (library_->modify(names) == 0) return fail(kErrorNamesRefused);
     return true;
   }
 
@@ -476,6 +478,47 @@ void show_error(void* window, int error) {
   MessageBoxA(window, format_message(21691, error).c_str(), caption.c_str(), kMbOk | kMbIconExclamation);
 }
 
+void show_numbered_error(void* window, int error, long number) {
+  const std::string caption = load_string(21677);
+  MessageBoxA(window, format_message(50200, error, number).c_str(), caption.c_str(),
+              kMbOk | kMbIconExclamation);
+}
+
+int check_layout(std::FILE* file, bool old_format, long* line) {
+  *line = 1;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return kErrorLineEnd;
+  // Empty lines still to come before the records, counted from the third line.
+  int empties = old_format ? 2 : 1;
+  std::size_t length = 0;  // bytes of the current line, its line end not counted
+  bool after_cr = false;
+  std::vector<char> buffer(std::size_t{1} << 16);
+  for (;;) {
+    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file);
+    if (n == 0) break;
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = buffer[i];
+      if (c == '\n') {
+        if (!after_cr) return kErrorLineEnd;
+        after_cr = false;
+        if (empties > 0 && *line >= 3 && length == 0) --empties;
+        ++*line;
+        length = 0;
+        continue;
+      }
+      if (after_cr) return kErrorLineEnd;  // a CR alone
+      if (c == '\r') {
+        after_cr = true;
+        continue;
+      }
+      if (empties > 0 && ++length > kMaxHeaderLine) return kErrorLongHeaderLine;
+    }
+  }
+  if (std::ferror(file) != 0) return kErrorLineEnd;
+  if (after_cr) return kErrorLineEnd;
+  if (empties > 0) return kErrorHeaderCut;
+  return 0;
+}
+
 void show_line_error(void* window, int error, const std::string& line) {
   const std::string caption = load_string(21677);
   MessageBoxA(window, format_message(21692, error, line).c_str(), caption.c_str(),
@@ -549,9 +592,25 @@ int read_header_v3(void* window, LISTCONTEXT* library, std::FILE* file, ImportSt
     version.idseparator = line[0];
     library->modify(version);
   }
-  if (!make_standard_dimensions(library)) {
-    SpecBeep(0, "LIMPORT", __LINE__);
-    return 0;
+  StandardProblem problem;
+  switch (make_standard_dimensions(library, &problem)) {
+    case StandardOutcome::kDone:
+      break;
+    case StandardOutcome::kUnitElsewhere: {
+      const std::string caption = load_string(21677);
+      MessageBoxA(window,
+                  format_message(50201, kErrorUnitElsewhere, problem.unit, problem.holder,
+                                 problem.dimension)
+                      .c_str(),
+                  caption.c_str(), kMbOk | kMbIconExclamation);
+      return 0;
+    }
+    case StandardOutcome::kNoFreeDimension:
+      show_error(window, kErrorNoDimension);
+      return 0;
+    case StandardOutcome::kFailed:
+      SpecBeep(0, "LIMPORT", __LINE__);
+      return 0;
   }
   HeaderReader reader(window, library, state, false);
   return reader.run(file, 2);

@@ -42,15 +42,51 @@ struct ImportState {
 void show_error(void* window, int error);
 // Shows error `error` of a failed dim line.
 void show_line_error(void* window, int error, const std::string& line);
+// Shows error `error` found in line `number` of the file (from 1).
+void show_numbered_error(void* window, int error, long number);
+
+// Error numbers of the checks that have none of their own in the file's tradition
+// (listed in docs/formats.md).
+inline constexpr int kErrorLineEnd = 70;          // a line not ended by CR LF
+inline constexpr int kErrorLongHeaderLine = 71;   // a header line longer than kMaxHeaderLine
+inline constexpr int kErrorHeaderCut = 72;        // the file ends inside its header
+inline constexpr int kErrorLongFormula = 73;      // a subprice formula too long for its field
+inline constexpr int kErrorSubpriceRefused = 74;  // the library refused a subprice
+inline constexpr int kErrorNamesRefused = 75;     // the library refused the long text names
+inline constexpr int kErrorPriceRange = 76;       // a unit price outside 0 to kMaxUnitPrice
+inline constexpr int kErrorUnitElsewhere = 77;    // a standard unit in another dimension
+inline constexpr int kErrorNoDimension = 78;      // no free number for a standard dimension
 
 // Reads one line: the bytes up to CR or LF, then the LF after a CR. False at the
 // end of the file or for a line longer than kMaxHeaderLine.
 inline constexpr std::size_t kMaxHeaderLine = 65536;
 bool read_line(std::FILE* file, std::string& line);
 
-// Makes the library hold the standard dimensions and their units; false when a
-// unit of theirs stands elsewhere or carries another name, or a call fails.
-bool make_standard_dimensions(LISTCONTEXT* library);
+// Checks the layout of a whole list export file before anything is read into the
+// library: every line ends with CR LF (a CR or LF alone is refused wherever it
+// stands, also inside a record), no header line is longer than kMaxHeaderLine, and
+// the header ends with its empty line (version 3: one after the second line;
+// version 2: the end of the field description block and then that of the header).
+// 0 when the file passes, else the error number, with the line in *line (from 1).
+// The file is read from its start; its position afterwards is unspecified.
+int check_layout(std::FILE* file, bool old_format, long* line);
+
+// Makes the library hold the standard dimensions and their units. A standard
+// dimension is the one that holds the library's units of its abbreviations (its
+// basic unit counted only with a basic factor), whatever its name; else the one of
+// its standard name; else it is created. Missing units are created in it.
+enum class StandardOutcome {
+  kDone,
+  kUnitElsewhere,    // a standard unit stands in another dimension than the others
+  kNoFreeDimension,  // a missing standard dimension finds no free number
+  kFailed,           // a library call failed
+};
+struct StandardProblem {
+  std::string unit;       // the unit's abbreviation
+  std::string dimension;  // the standard dimension's name
+  std::string holder;     // the name of the dimension that holds the unit
+};
+StandardOutcome make_standard_dimensions(LISTCONTEXT* library, StandardProblem* problem);
 // The standard basic unit for a dimension named `dimension` whose basic unit is
 // named `unit` in the file (case-insensitive): the library abbreviation, the
 // multiplier slot and its value. False when the pair is not a standard one.

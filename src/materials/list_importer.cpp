@@ -231,7 +231,7 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       if (!evaluate(text, value)) return 12;
       value = round_half_up(value, 6);
       if (price_state_ == 1) {
-        if (value < 0 || value > kMaxUnitPrice) return 12;
+        if (value < 0 || value > kMaxUnitPrice) return dlist::limport::kErrorPriceRange;
         entry_.material.unit_price = value;
         price_state_ = 2;
         return 0;
@@ -265,7 +265,7 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
     case 14:
       if (!evaluate(text, value)) return 15;
       value = round_half_up(value, 2);
-      if (value < 0 || value > kMaxUnitPrice) return 15;
+      if (value < 0 || value > kMaxUnitPrice) return dlist::limport::kErrorPriceRange;
       entry_.material.unit_price = value;
       return 0;
     case 15: {

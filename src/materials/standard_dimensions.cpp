@@ -1,5 +1,6 @@
 // The four standard dimensions of the list import (pieces, length, area, volume)
 // with their units, and the recognition of a file's dimension line as one of them.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 #include "host/settings.h"
 #include "materials/list_import_internal.h"
 #include "materials/material_library.h"
+#include "materials/material_library_internal.h"
 
 namespace dlist::limport {
 namespace {
@@ -133,48 +135,82 @@ bool standard_basic(const std::string& dimension, const std::string& unit, Stand
   return false;
 }
 
-bool make_standard_dimensions(LISTCONTEXT* library) {
-  const bool inches = GetMeterInch() >= 4;
-  long dimension = 0;
-  unsigned current = 0;
-  for (const StandardUnit& u : kUnits) {
-    if (u.dimension != current) {
-      current = u.dimension;
-      const std::string name = text(u.dimension, kUnitNameSize - 1);
-      dimension = find_standard_dimension(library, name);
-      if (dimension < 0) return false;
-      if (dimension == 0) {
-        dbunit rec{};
-        if (FirstFreeDimensionAbbrev(library, rec.abbrev) < 0) return false;
-        copy_field(rec.name, kUnitNameSize, name);
-        rec.factor = 1.0;
-        dimension = library->create(0, rec);
-        if (dimension < 1) return false;
-      }
-    }
-    const std::string abbrev = text(u.abbrev, kUnitAbbrevSize - 1);
-    const std::string name = text(u.name, kUnitNameSize - 1);
+namespace {
+
+std::string name_of(const dbunit& rec) { return std::string(rec.name, strnlen(rec.name, kUnitNameSize)); }
+
+// The dimension that holds the standard units of one dimension: the dimension above
+// the first of them that the library holds (the basic unit only when its factor is
+// basic), else the dimension of the standard name. 0 when there is none, -1 when a
+// call fails.
+long holding_dimension(LISTCONTEXT* library, const StandardUnit* first, const StandardUnit* last) {
+  for (const StandardUnit* u = first; u != last; ++u) {
     dbunit found{};
-    const long id = library->find_unit(abbrev.c_str(), found);
-    if (id > 0) {
-      if (library->get_parent(id) != dimension) return false;
-      if (!same_text(std::string(found.name, strnlen(found.name, kUnitNameSize)), name)) return false;
-      continue;
-    }
-    if (id < 0) return false;
-    double factor = u.factor;
-    if (inches) {
-      if (u.dimension == kLengthName) factor /= kFeet;
-      if (u.dimension == kAreaName) factor /= kSquareFeet;
-      if (u.dimension == kVolumeName) factor /= kCubicFeet;
-    }
-    dbunit rec{};
-    copy_field(rec.abbrev, kUnitAbbrevSize, abbrev);
-    copy_field(rec.name, kUnitNameSize, name);
-    rec.factor = factor;
-    if (library->create(dimension, rec) < 1) return false;
+    const long id = library->find_unit(text(u->abbrev, kUnitAbbrevSize - 1).c_str(), found);
+    if (id < 0) return -1;
+    if (id == 0) continue;
+    if (u->factor == 1.0 && !(std::fabs(found.factor - 1.0) < kBasicUnitTolerance)) continue;
+    const long dimension = GetUnitDimension(library, id);
+    if (dimension > 0) return dimension;
   }
-  return true;
+  return find_standard_dimension(library, text(first->dimension, kUnitNameSize - 1));
+}
+
+}  // namespace
+
+StandardOutcome make_standard_dimensions(LISTCONTEXT* library, StandardProblem* problem) {
+  const bool inches = GetMeterInch() >= 4;
+  const StandardUnit* const end = kUnits + sizeof kUnits / sizeof kUnits[0];
+  for (const StandardUnit* first = kUnits; first != end;) {
+    const StandardUnit* last = first;
+    while (last != end && last->dimension == first->dimension) ++last;
+    const std::string dimension_name = text(first->dimension, kUnitNameSize - 1);
+    long dimension = holding_dimension(library, first, last);
+    if (dimension < 0) return StandardOutcome::kFailed;
+    if (dimension == 0) {
+      dbunit rec{};
+      if (FirstFreeDimensionAbbrev(library, rec.abbrev) < 0) {
+        if (problem != nullptr) problem->dimension = dimension_name;
+        return StandardOutcome::kNoFreeDimension;
+      }
+      copy_field(rec.name, kUnitNameSize, dimension_name);
+      rec.factor = 1.0;
+      dimension = library->create(0, rec);
+      if (dimension < 1) return StandardOutcome::kFailed;
+    }
+    for (const StandardUnit* u = first; u != last; ++u) {
+      const std::string abbrev = text(u->abbrev, kUnitAbbrevSize - 1);
+      dbunit found{};
+      const long id = library->find_unit(abbrev.c_str(), found);
+      if (id < 0) return StandardOutcome::kFailed;
+      if (id > 0) {
+        // The library's own unit of that abbreviation serves, whatever its name, when
+        // it stands in the same dimension as the others.
+        const long holder = GetUnitDimension(library, id);
+        if (holder == dimension) continue;
+        if (problem != nullptr) {
+          dbunit other{};
+          problem->unit = abbrev;
+          problem->dimension = dimension_name;
+          problem->holder = holder > 0 && library->get(holder, other) == holder ? name_of(other) : std::string();
+        }
+        return StandardOutcome::kUnitElsewhere;
+      }
+      double factor = u->factor;
+      if (inches) {
+        if (u->dimension == kLengthName) factor /= kFeet;
+        if (u->dimension == kAreaName) factor /= kSquareFeet;
+        if (u->dimension == kVolumeName) factor /= kCubicFeet;
+      }
+      dbunit rec{};
+      copy_field(rec.abbrev, kUnitAbbrevSize, abbrev);
+      copy_field(rec.name, kUnitNameSize, text(u->name, kUnitNameSize - 1));
+      rec.factor = factor;
+      if (library->create(dimension, rec) < 1) return StandardOutcome::kFailed;
+    }
+    first = last;
+  }
+  return StandardOutcome::kDone;
 }
 
 }  // namespace dlist::limport

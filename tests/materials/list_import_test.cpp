@@ -354,9 +354,10 @@ TEST_F(ListImportTest, DamagedHeadersGiveTheirErrors) {
       {"long subprice name", kV3 + "subprice:AB;" + std::string(50, 'n') + "*;1\r\n" + kNames, "Error 40 in the import file."},
       {"dim line", kV3 + "dim:" + std::string(30, 'L') + ";q;x\r\n" + kNames, "Error 59 in the dimension line:\ndim:" + std::string(30, 'L') + ";q;x"},
       {"material field", kV3 + kNames + "A|" + std::string(300, 'n') + "||1|;;|||\r\n", "Error 1 in the import file."},
-      {"v2 field line", v2 + "field\r\n\r\n", "Error 42 in the import file."},
-      {"v2 two groups", v2 + "a x1 x7c >17\r\nb x1 x7c >18\r\n\r\n", "Error 49 in the import file."},
-      {"v2 bad type", v2 + "a x0 x7c >77\r\n\r\n", "Error 47 in the import file."},
+      {"v2 field line", v2 + "field\r\n\r\n\r\n", "Error 42 in the import file."},
+      {"v2 two groups", v2 + "a x1 x7c >17\r\nb x1 x7c >18\r\n\r\n\r\n", "Error 49 in the import file."},
+      {"v2 bad type", v2 + "a x0 x7c >77\r\n\r\n\r\n", "Error 47 in the import file."},
+      {"v2 without the header's end", v2 + "a x0 x7c >0\r\n\r\n", "Error 72 in line 5 of the import file."},
       {"truncated", kV3.substr(0, 20), ""},
       {"cut record", kV3 + kNames + "A|name|mark", ""},
   };
@@ -373,13 +374,92 @@ TEST_F(ListImportTest, DamagedHeadersGiveTheirErrors) {
   }
 }
 
+// Files whose lines end otherwise than with CR LF, whose header holds a line longer
+// than 64 KiB or ends with the file: refused whole before the library changes, with
+// the line named.
+TEST_F(ListImportTest, DamagedListFilesAreRefusedWithNothingChanged) {
+  ASSERT_NE(ListInic(nullptr, &lib_, file("in.lis", kSample).c_str()), 0);
+  const std::string before = snapshot(lib_);
+  std::string lf_only = kSample;
+  for (std::size_t at = 0; (at = lf_only.find("\r\n", at)) != std::string::npos;) lf_only.erase(at, 1);
+  std::string lf_records = kSample;  // the header with CR LF, the records with LF alone
+  lf_records.replace(lf_records.find("\r\nA.2|"), 2, "\n");
+  const std::vector<Damaged> cases = {
+      {"LF only", lf_only, "Error 70 in line 1 of the import file."},
+      {"LF in the records", lf_records, "Error 70 in line 13 of the import file."},
+      {"CR alone", kV3 + kNames + "C|x\ry||1|;;|||\r\n", "Error 70 in line 5 of the import file."},
+      {"CR at the end", kV3 + kNames + "C|xy||1|;;|||\r", "Error 70 in line 5 of the import file."},
+      {"long header line", kV3 + "market:" + std::string(65530, 'x') + "\r\n" + kNames + "C|Tail||1|;;|||\r\n",
+       "Error 71 in line 3 of the import file."},
+      {"cut header", kV3 + "dim:Volume;m3;cubic metre\r\nmarket:Other\r\n", "Error 72 in line 5 of the import file."},
+  };
+  for (const Damaged& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlist::reset_dialog_engine();
+    EXPECT_EQ(ListImport(nullptr, &lib_, 0, file("d.lis", c.bytes).c_str(), 1), 0);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0], c.message);
+    EXPECT_EQ(snapshot(lib_), before);
+    dbmarket m{};
+    EXPECT_EQ(lib_.find_market("Other", m), 0);
+  }
+  // A header line of exactly 64 KiB is read (the market name is cut to its field).
+  dlist::reset_dialog_engine();
+  const std::string fits = kV3 + "market:" + std::string(65536 - 7, 'y') + "\r\n" + kNames;
+  EXPECT_NE(ListImport(nullptr, &lib_, 0, file("f.lis", fits).c_str(), 1), 0);
+}
+
+// A delimited text file reads the same with LF and with CR LF line ends.
+TEST_F(ListImportTest, DelimitedTextWithEitherLineEnd) {
+  dlist::ListImportOptions options;
+  options.column_map = "delim=;,cols=code,name,unit_price,ref_unit,ref_factor,text1";
+  const std::string lf = "X;Brick;12.5;pcs;2.5;red\nY;Tile;3;pcs;1;\nZ;Slate;4;pcs;1;grey\n";
+  std::string crlf;
+  for (const char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, file("lf.txt", lf).c_str(), 1, options), 0);
+  LISTCONTEXT second;
+  ASSERT_TRUE(second.open(":memory:"));
+  ASSERT_NE(dlist::list_import(nullptr, &second, 0, file("crlf.txt", crlf).c_str(), 1, options), 0);
+  EXPECT_EQ(snapshot(lib_), snapshot(second));
+  EXPECT_NE(snapshot(lib_).find("Z|Slate|4|pcs||pcs=1.000000,|grey|||"), std::string::npos) << snapshot(lib_);
+}
+
+// A library whose standard units stand in dimensions of other names (the piece
+// unit in "Piece") reads a list file; a standard unit standing apart from the
+// others of its dimension is named in the refusal.
+TEST_F(ListImportTest, StandardDimensionsAreFoundByTheirUnits) {
+  const long piece = lib_.create(0, dbunit{"##0", "Piece", 0, 1});
+  lib_.create(piece, dbunit{"pcs", "Piece", 0, 1});
+  const long length = lib_.create(0, dbunit{"##1", "Lengths", 0, 1});
+  lib_.create(length, dbunit{"m", "Metre", 0, 1});
+  ASSERT_NE(ListImport(nullptr, &lib_, 0, file("in.lis", kSample).c_str(), 1), 0) << ::testing::PrintToString(boxes());
+  std::vector<long> dims;
+  lib_.unit_children(0, dims);
+  EXPECT_EQ(dims.size(), 4u);  // Piece, Lengths, and the new Area and Volume
+  dbunit cm{};
+  ASSERT_GT(lib_.find_unit("cm", cm), 0);
+  EXPECT_EQ(lib_.get_parent(lib_.find_unit("cm", cm)), length);
+
+  dlist::reset_dialog_engine();
+  LISTCONTEXT apart;
+  ASSERT_TRUE(apart.open(":memory:"));
+  const long other = apart.create(0, dbunit{"##0", "Odd", 0, 1});
+  apart.create(other, dbunit{"mm", "Millimetre", 0, 1000});
+  const long metric = apart.create(0, dbunit{"##1", "Length", 0, 1});
+  apart.create(metric, dbunit{"m", "metre", 0, 1});
+  EXPECT_EQ(ListImport(nullptr, &apart, 0, file("in.lis", kSample).c_str(), 1), 0);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0],
+            "Error 77 in the import file: the unit mm stands in the dimension \"Odd\", apart from "
+            "the other units of the dimension Length.");
+}
+
 TEST_F(ListImportTest, MoveListKeepsEverythingAndAFailedMoveLosesNothing) {
   ASSERT_NE(ListInic(nullptr, &lib_, file("in.lis", kSample + "B|Roofs||0.0|;;|||\r\n").c_str()), 0);
   const std::string before = snapshot(lib_);
   std::string expected = before;
   for (std::size_t at = 0; (at = expected.find("\nA", at)) != std::string::npos;) expected.replace(at, 2, "\nB.A");
   if (expected.rfind("A", 0) == 0) expected.insert(0, "B.");
-  expected.replace(expected.find("B.A|Walls|0||"), 13, "B.A|Walls|0|pcs|");
 
   // Fail the n-th library call of the move, for every n up to one past the last.
   bool moved = false;
@@ -406,6 +486,59 @@ TEST_F(ListImportTest, MoveListKeepsEverythingAndAFailedMoveLosesNothing) {
   EXPECT_EQ(snapshot(lib_), expected);
   EXPECT_EQ(MoveList(&lib_, nullptr, find(lib_, "B"), find(lib_, "B.A.1")), 0);
   EXPECT_EQ(snapshot(lib_), expected);
+}
+
+// A move changes the parent of the branch and nothing else: prices, factors, an
+// empty native unit, references, usage counts and identifiers stay to the bit.
+TEST_F(ListImportTest, MoveListKeepsEveryValueAndIdentifier) {
+  const long length = lib_.create(0, dbunit{"##0", "Length", 0, 1});
+  lib_.create(length, dbunit{"m", "metre", 0, 1});
+  lib_.create(length, dbunit{"ft", "foot", 1, 3.2808337791663327});
+  const long pieces = lib_.create(0, dbunit{"##1", "Pieces", 0, 1});
+  lib_.create(pieces, dbunit{"pcs", "piece", 0, 1});
+  const long a = lib_.create(0, dbmaterial{"A", "Walls", 0, "", "", {}}, nullptr);
+  LONGTEXT texts[kLongTextCount];
+  for (char ch : std::string("one|two")) texts[0].push(ch);
+  const long a1 = lib_.create(a, dbmaterial{"1", "Brick", 1.235, "", "Local", {}}, texts);
+  lib_.create(a1, unitref{"ft", 0.30480000617});
+  lib_.create(a1, subpriceref{"W", 1.0000001});
+  const long b = lib_.create(0, dbmaterial{"B", "Roofs", 0, "", "", {}}, nullptr);
+  ASSERT_GT(b, 0);
+  std::vector<long> units_before;
+  lib_.unit_ids(units_before);
+
+  ASSERT_EQ(MoveList(&lib_, nullptr, a, b), 1);
+  EXPECT_EQ(find(lib_, "B.A"), a);
+  EXPECT_EQ(find(lib_, "B.A.1"), a1);
+  dbmaterial m{};
+  LONGTEXT out[kLongTextCount];
+  ASSERT_EQ(lib_.get(a1, m, out), a1);
+  EXPECT_EQ(m.unit_price, 1.235);
+  EXPECT_STREQ(m.native_unit, "");
+  EXPECT_EQ(std::string(&out[0][0], out[0].size()), "one|two");
+  std::vector<std::string> refs;
+  lib_.rewind_unit_ref(a1);
+  for (unitref u{}; lib_.get(u) > 0;) {
+    refs.push_back(text(u.abbrev));
+    EXPECT_EQ(u.factor, 0.30480000617);
+  }
+  EXPECT_EQ(refs, std::vector<std::string>{"ft"});
+  lib_.rewind_subprice_ref(a1);
+  subpriceref w{};
+  ASSERT_GT(lib_.get(w), 0);
+  EXPECT_EQ(w.value, 1.0000001);
+  std::vector<long> units_after;
+  lib_.unit_ids(units_after);
+  EXPECT_EQ(units_after, units_before);  // no standard unit added
+  dbunit unit{};
+  lib_.find_unit("ft", unit);
+  EXPECT_EQ(unit.usage, 1);
+  lib_.find_unit("pcs", unit);
+  EXPECT_EQ(unit.usage, 0);
+  // Back to the top.
+  ASSERT_EQ(MoveList(&lib_, nullptr, a, 0), 1);
+  EXPECT_EQ(find(lib_, "A.1"), a1);
+  EXPECT_EQ(lib_.get_parent_material(a), 0);
 }
 
 }  // namespace
