@@ -11,6 +11,7 @@
 // libraries hold equal materials.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -102,42 +103,52 @@ std::string size_of(const fs::path& file) {
   return ec ? std::string("?") : std::to_string(size);
 }
 
-// One material as the comparison of two libraries sees it: its fields, texts and
-// references in a stable order. The import gives every material without one a
-// reference to the piece unit; such a reference is left out when `without_piece`.
-std::string material_print(LISTCONTEXT& library, long id, bool without_piece) {
+// A double as its exact bits would give it back.
+std::string exact(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+// One material as the comparison of two libraries sees it: its name, unit price,
+// native unit, market, four long texts, and its unit and subprice references in a
+// stable order, every number to its last bit. With `piece` the reference to the piece
+// unit (factor 1) that the import gives a material without one is added.
+std::string material_print(LISTCONTEXT& library, long id, bool piece) {
   dbmaterial m{};
   LONGTEXT texts[kLongTextCount];
   if (library.get(id, m, texts) != id) return "?";
   std::string s = std::string(m.name, strnlen(m.name, sizeof m.name)) + "|" +
-                  std::to_string(m.unit_price) + "|" +
+                  exact(m.unit_price) + "|" +
                   std::string(m.native_unit, strnlen(m.native_unit, sizeof m.native_unit)) + "|" +
                   std::string(m.market, strnlen(m.market, sizeof m.market));
   for (const LONGTEXT& t : texts) s += "|" + std::string(t.size() ? &t[0] : "", t.size());
   std::vector<std::string> refs;
   library.rewind_unit_ref(id);
-  const std::string piece = load_string(440);
   for (unitref u{}; library.get(u) > 0;) {
-    const std::string abbrev(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev));
-    if (without_piece && abbrev == piece && u.factor == 1.0) continue;
-    refs.push_back(abbrev + "=" + std::to_string(u.factor));
+    refs.push_back(std::string(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev)) + "=" + exact(u.factor));
   }
+  if (piece) refs.push_back(load_string(440) + "=" + exact(1.0));
   library.rewind_subprice_ref(id);
   for (subpriceref r{}; library.get(r) > 0;)
     refs.push_back("$" + std::string(r.abbrev, strnlen(r.abbrev, sizeof r.abbrev)) + "=" +
-                   std::to_string(r.value));
+                   exact(r.value));
   std::sort(refs.begin(), refs.end());
   for (const std::string& r : refs) s += "|" + r;
   return s;
 }
 
 // The code of the first material that differs between the libraries, "" when they
-// hold equal materials.
-std::string material_difference(LISTCONTEXT& first, LISTCONTEXT& second, long* count) {
+// hold equal materials. A material of the first library that neither is in the piece
+// unit nor refers to it is expected in the second with a reference to the piece unit
+// added (the import gives every such material one); *pieces counts them.
+std::string material_difference(LISTCONTEXT& first, LISTCONTEXT& second, long* count,
+                                 long* pieces) {
   std::vector<long> ids, others;
   first.material_ids(ids);
   second.material_ids(others);
   *count = static_cast<long>(ids.size());
+  *pieces = 0;
   if (ids.size() != others.size()) return "the number of materials";
   const std::string piece = load_string(440);
   for (const long id : ids) {
@@ -147,10 +158,13 @@ std::string material_difference(LISTCONTEXT& first, LISTCONTEXT& second, long* c
     dbmaterial m{};
     const long other = second.get(code, m, nullptr);
     if (other < 1) return text;
-    bool has_piece = false;
+    dbmaterial own{};
+    if (first.get(id, own, nullptr) != id) return text;
+    bool has_piece = std::string(own.native_unit, strnlen(own.native_unit, sizeof own.native_unit)) == piece;
     first.rewind_unit_ref(id);
     for (unitref u{}; first.get(u) > 0;) has_piece |= piece == std::string(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev));
-    if (material_print(first, id, false) != material_print(second, other, !has_piece)) return text;
+    if (!has_piece) ++*pieces;
+    if (material_print(first, id, !has_piece) != material_print(second, other, false)) return text;
   }
   return "";
 }
@@ -279,11 +293,15 @@ int run_demo(const std::string& dir_option, Output& out) {
       ActiveLibrary active_second(second);
       check(ListInic(nullptr, &second, file.c_str()) != 0, "cannot import " + file);
       long materials = 0;
-      const std::string difference = material_difference(library, second, &materials);
+      long pieces = 0;
+      const std::string difference = material_difference(library, second, &materials, &pieces);
       check(difference.empty(), "the material libraries differ at " + difference);
       out.out() << "imported " << list_file.string() << " into " << second_library.string()
                 << ": " << materials
-                << " materials with equal codes, names, prices, references and long texts\n";
+                << " materials with equal codes, names, unit prices, native units, markets, "
+                   "long texts and unit and subprice references (numbers to the last bit); "
+                << pieces << " of them gained the reference to the piece unit that the import "
+                   "gives every material without one\n";
     }
     return 0;
   } catch (const std::exception& e) {

@@ -45,7 +45,7 @@ const std::vector<DemoDimension>& demo_dimensions() {
       {"Length", {{"m", "Metre", 1.0}, {"cm", "Centimetre", 100.0}, {"mm", "Millimetre", 1000.0}}},
       {"Area", {{"m2", "Square metre", 1.0}, {"cm2", "Square centimetre", 10000.0}}},
       {"Volume", {{"m3", "Cubic metre", 1.0}, {"l", "Litre", 1000.0}}},
-      {"Piece", {{"pcs", "Piece", 1.0}, {"pal", "Pallet", 0.002}}},
+      {"Pieces", {{"pcs", "Piece", 1.0}, {"pal", "Pallet", 0.002}}},
   };
   return dimensions;
 }
