@@ -2,7 +2,8 @@
 // It builds a small project in memory, exports palette and prototype files of it
 // with the exporters - single presets, nested folders, every owned part, with and
 // without the resource appendix - and adds a few damaged copies, each a fault the
-// readers must refuse. Every seed stays below 4 KiB. Usage:
+// readers must refuse; and list export files with damaged line ends, header and
+// texts. Every seed stays below 4 KiB, except one about the header line limit. Usage:
 //
 //   make_fuzz_corpus [corpus folder]     (default: fuzz/corpus)
 //
@@ -151,8 +152,11 @@ class Corpus {
  public:
   explicit Corpus(fs::path root) : root_(std::move(root)) {}
 
-  void put(const char* target, const std::string& name, const Bytes& bytes) {
-    if (bytes.size() >= kMaxSeedBytes) die(name + " has " + std::to_string(bytes.size()) + " bytes");
+  // limit: the seed's largest size; only a seed about a size limit of the reader
+  // passes the usual one.
+  void put(const char* target, const std::string& name, const Bytes& bytes,
+           std::size_t limit = kMaxSeedBytes) {
+    if (bytes.size() >= limit) die(name + " has " + std::to_string(bytes.size()) + " bytes");
     const fs::path dir = root_ / target;
     fs::create_directories(dir);
     std::ofstream(dir / name, std::ios::binary)
@@ -182,6 +186,28 @@ Bytes palette_file(long node, const char* description, int resources = 0) {
 Bytes prototype_file(long node, const char* description, int resources = 0) {
   return exported(static_cast<int (*)(void*, long, char*, char*, int)>(&PrototypeExport), node,
                   description, resources);
+}
+
+// List export files that the list import must refuse whole, or read without
+// bending: every line end LF alone; a header line longer than 64 KiB; a file that
+// ends inside its header; texts holding the separators of their fields.
+void list_seeds(Corpus& corpus) {
+  const std::string banner = std::string("\x03") + "This file is exported by Corvida";
+  const auto bytes = [](const std::string& text) { return Bytes(text.begin(), text.end()); };
+  const std::string header = "dim:Length;m;metre\r\n+unit:cm;centimetre;100.0\r\nmarket:Local\r\n"
+                             "long text names:A|B|C|D\r\n\r\n";
+  const std::string records = "A|Walls|Local|0.0|;;|||\r\nA.1|Brick|Local|12.5|m|1.0|;;one|two|three|four\r\n";
+  std::string lf = banner + "\r\n.\r\n" + header + records;
+  for (std::size_t at = 0; (at = lf.find("\r\n", at)) != std::string::npos;) lf.erase(at, 1);
+  corpus.put("list_import", "damaged_lf_only.lis", bytes(lf));
+  const std::string long_line = banner + "\r\n.\r\nmarket:" + std::string(65530, 'x') + "\r\n" +
+                                "long text names:A|B|C|D\r\n\r\n" + records;
+  corpus.put("list_import", "damaged_long_header_line.lis", bytes(long_line), 70000);
+  corpus.put("list_import", "damaged_cut_header.lis",
+             bytes(banner + "\r\n.\r\ndim:Length;m;metre\r\nmarket:Local\r\n"));
+  corpus.put("list_import", "separators_in_texts.lis",
+             bytes(banner + "\r\n.\r\n" + header +
+                   "A|Wall|s|Local|0.0|;;A|B|two\r\nlines|three|fo|ur\r\n"));
 }
 
 }  // namespace
@@ -307,5 +333,6 @@ int main(int argc, char** argv) {
   corpus.put("dump", "stair_hotspots.prt", stair_prt);
   corpus.put("dump", "with_appendix.prt", wall_prt_res);
   corpus.put("dump", "damaged_text_zero.prt", bad_text);
+  list_seeds(corpus);
   return 0;
 }
