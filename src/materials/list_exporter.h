@@ -23,9 +23,12 @@ inline constexpr unsigned char kListVersionOld = 2;
 // for kListTempPathSize bytes; a name that does not fit gives 0). 1 on success; 0 on
 // failure: no path, a file that cannot be opened or written, a library without any
 // unit, a whole-library export of a library without materials, a subprice of a kind
-// the file has no character for, a failed library read.
-// The library's read lock is held for the whole export. A failed export leaves what it
-// had written in the file.
+// the file has no character for, a text that holds a separator of its field or a line
+// break the file cannot carry (the reason, naming the record and the field, goes to
+// the diagnostic output), a failed library read.
+// The library's read lock is held for the whole export. The file is written beside
+// the target under a temporary name and renamed into its place when complete: a
+// failed export leaves the target as it was (or absent).
 DLIST_API int DLIST_CALL ListExporter(void* window, LISTCONTEXT* library, long root, char* path,
                                       long target);
 // Writes the materials whose codes are listed, with their ancestors, in ascending byte
