@@ -28,6 +28,8 @@
 #include "foundation/arrays.h"
 #include "foundation/material_records.h"
 #include "host/dialog/file_chooser.h"
+#include "host/dialog/message_box.h"
+#include "host/dialog/notify_codes.h"
 #include "host/file_replacement.h"
 #include "host/list/list_context.h"
 #include "host/platform.h"
@@ -198,6 +200,8 @@ class ListWriter {
   ListWriter(LISTCONTEXT& library, ListFile& out) : library_(library), out_(out) {}
 
   const std::string& reason() const { return reason_; }
+  // Whether the export stopped at a text the file cannot carry.
+  bool refused() const { return refused_; }
 
   // The version byte with the banner, then the ID separator alone on its line.
   bool header() {
@@ -446,6 +450,7 @@ class ListWriter {
                const char* what, bool pairs = false) {
     const std::string bad = unwritable(text, stops, pairs);
     if (bad.empty()) return true;
+    refused_ = true;
     return fail(record + ": its " + what + " holds " + bad +
                 ", which a list file cannot carry there; nothing was exported");
   }
@@ -517,6 +522,7 @@ class ListWriter {
   LISTCONTEXT& library_;
   ListFile& out_;
   std::string reason_;
+  bool refused_ = false;
 };
 
 // ---- selections --------------------------------------------------------------------------
@@ -621,17 +627,26 @@ int failed(const std::string& why) {
 
 // Writes the file at path: the library's sections, then the materials of the
 // subtrees (codes null) or of the listed codes (extended and sorted in place).
+// With a window, a refused text is shown to the user (message 50202 with the reason,
+// the caption given); other failures show nothing.
 int export_list(LISTCONTEXT& library, const char* path, long root, long target,
-                TEXTBUFFERCHAIN* codes) {
+                TEXTBUFFERCHAIN* codes, void* window = nullptr, const std::string& caption = {}) {
   ListFile out;
   if (!out.open(path)) return failed(std::string("cannot open ") + path);
   const LibraryReadLock lock(&library);
   if (!lock) return failed("cannot take the read lock");
 
   ListWriter writer(library, out);
+  const auto writer_failed = [&] {
+    if (window != nullptr && writer.refused()) {
+      MessageBoxA(window, format_message(50202, writer.reason()).c_str(), caption.c_str(),
+                  kMbOk | kMbIconExclamation);
+    }
+    return failed(writer.reason());
+  };
   if (!writer.header() || !writer.dimensions() || !writer.markets() || !writer.subprices() ||
       !writer.long_text_names()) {
-    return failed(writer.reason());
+    return writer_failed();
   }
 
   CRAS<long, 4> ids;
@@ -640,7 +655,7 @@ int export_list(LISTCONTEXT& library, const char* path, long root, long target,
                                        : extend_and_sort(library, *codes, reason) &&
                                              collect_codes(library, *codes, ids, reason);
   if (!listed) return failed(reason);
-  if (!writer.materials(ids, codes == nullptr ? target : -1)) return failed(writer.reason());
+  if (!writer.materials(ids, codes == nullptr ? target : -1)) return writer_failed();
   if (!out.close()) return failed("cannot write the file");
   return 1;
 }
@@ -673,7 +688,7 @@ int DLIST_CALL ListExporter(void* window, LISTCONTEXT* library, long root, char*
           dlist::load_string(root != 0 ? dlist::kTitleSubtree : dlist::kTitleWholeLibrary);
       char chosen[kListTempPathSize] = "";
       if (SaveFile(window, filter.c_str(), chosen, sizeof chosen, title.c_str()) == 0) return 0;
-      return dlist::export_list(*library, chosen, root, target, nullptr);
+      return dlist::export_list(*library, chosen, root, target, nullptr, window, title);
     }
     if (path == nullptr) return dlist::failed("no file name");
     if (path[0] == '\0' && !dlist::temporary_path(path)) {

@@ -316,6 +316,20 @@ TEST_F(ListExporterTest, TextsTheFileCannotCarryAreRefused) {
   lib_.modify(names);
   EXPECT_EQ(ListExporter(nullptr, &lib_, 0, file.data(), -1), 0);
   EXPECT_EQ(read(file), good);
+
+  // Exported from a dialog, the refusal is shown to the user.
+  dlist::reset_dialog_engine();
+  dlist::ScriptedUser user;
+  user.choose_file(path("chosen.lis"));
+  dlist::DialogUserScope scope(user);
+  int window = 0;
+  EXPECT_EQ(ListExporter(&window, &lib_, 0, nullptr, -1), 0);
+  const auto& shown = dlist::dialog_log().message_boxes;
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "The list export file was not written: the library: its first long text "
+                           "name holds \"|\", which a list file cannot carry there; nothing was exported");
+  EXPECT_FALSE(fs::exists(path("chosen.lis")));
+  dlist::reset_dialog_engine();
 }
 
 // Every call of the library made to fail in turn: the export gives 0, or the whole
