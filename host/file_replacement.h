@@ -3,7 +3,9 @@
 // rename never crosses file systems, under a unique name); commit() closes it,
 // reporting a failed flush, and renames it over the target. Until then, and whenever
 // anything fails, the target stays as it was, byte for byte, and the temporary file
-// is removed when the replacement ends.
+// is removed when the replacement ends. A symbolic link is followed: the file it
+// points to is replaced and the link stays. An existing target that is no regular
+// file (a device, a pipe, a folder) is refused.
 #pragma once
 
 #include <string>
@@ -14,8 +16,9 @@ namespace dlist {
 
 class FileReplacement {
  public:
-  // Creates the temporary file beside target and opens it for writing. Throws
-  // StreamError naming the target when no temporary file can be made there.
+  // Creates the temporary file beside target (beside the file at the end of its
+  // links) and opens it for writing. Throws StreamError naming the target when it is
+  // no regular file or no temporary file can be made there.
   explicit FileReplacement(const std::string& target);
   // Removes the temporary file unless it was committed.
   ~FileReplacement() = default;
@@ -24,6 +27,7 @@ class FileReplacement {
 
   // The open temporary file.
   FileHandle& file() { return file_; }
+  // The file that commit() replaces: the target with its links followed.
   const std::string& target() const { return target_; }
   const std::string& temporary_path() const { return temporary_.path; }
 
@@ -43,8 +47,9 @@ class FileReplacement {
     ~Temporary();
   };
 
-  // Creates a file of a new name beside target and returns the name.
-  static std::string create_beside(const std::string& target);
+  // Follows target's links (updating target), checks that it can be replaced,
+  // creates a file of a new name beside it with its permissions and returns the name.
+  static std::string create_beside(std::string& target);
 
   std::string target_;
   Temporary temporary_;
