@@ -34,6 +34,7 @@ constexpr int kNameUsed = 11856;
 constexpr int kAbbrevUsed = 50031;
 constexpr int kBadFormula = 50030;
 constexpr int kChooseItem = 50036;
+constexpr int kSeparatorInCodes = 50039;
 constexpr int kPriceName = 16396;
 constexpr int kTextSize = 257;
 
@@ -215,6 +216,20 @@ int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
   return 1;
 }
 
+// Whether a stored material's own code holds separator: the joined codes would
+// split it into two components. -1 when the library cannot be read.
+int separator_in_codes(LISTCONTEXT* library, char separator) {
+  dlist::LibraryReadLock lock(library);
+  std::vector<long> ids;
+  if (!lock || library->material_ids(ids) < 0) return -1;
+  for (long id : ids) {
+    dbmaterial rec{};
+    if (library->get(id, rec, nullptr) <= 0) return -1;
+    if (std::memchr(rec.id, separator, strnlen(rec.id, sizeof rec.id)) != nullptr) return 1;
+  }
+  return 0;
+}
+
 int DLIST_CALL MatIDSeparator_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   const std::string text = dlist::control_text(dialog, kName);
@@ -224,7 +239,16 @@ int DLIST_CALL MatIDSeparator_IDC_OK_Proc(void* dialog) {
     return 0;
   }
   // "p" stands for the point.
-  version.idseparator = text[0] == 'p' ? '.' : text[0];
+  const char separator = text[0] == 'p' ? '.' : text[0];
+  if (separator != version.idseparator) {
+    const int found = separator_in_codes(g_library, separator);
+    if (found < 0) {
+      beep(__LINE__);
+      return 0;
+    }
+    if (found > 0) return refuse(dialog, kName, kSeparatorInCodes);
+  }
+  version.idseparator = separator;
   if (g_library->modify(version) == 0) {
     beep(__LINE__);
     return 0;
