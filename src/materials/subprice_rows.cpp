@@ -2,7 +2,6 @@
 
 #include "materials/subprice_rows.h"
 
-#include <cstdio>
 
 #include "host/currency_format.h"
 #include "host/expr_eval.h"
@@ -199,18 +198,6 @@ std::string SubpriceRows::shown_value(size_t index, char decimal_point) const {
     default:
       return number_text(r.library_value, decimal_point);
   }
-}
-
-std::vector<subpriceref> SubpriceRows::references() const {
-  std::vector<subpriceref> out;
-  for (const SubpriceRow& r : rows_) {
-    if (!is_linked(r.status)) continue;
-    subpriceref ref{};
-    std::snprintf(ref.abbrev, sizeof ref.abbrev, "%s", r.abbrev.c_str());
-    ref.value = row_value(r);
-    out.push_back(ref);
-  }
-  return out;
 }
 
 std::string total_text(double total) {

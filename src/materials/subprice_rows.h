@@ -1,7 +1,7 @@
 // The subprice rows of the material editing dialog: one row per subprice of the
 // library with the material's status, operation and own value, the texts the list
 // shows, the total price with its formulas, the status changes the user may make
-// and the references the material keeps.
+// and the value each linked row gives the material.
 //
 // Statuses: 0 not linked, 1 linked and shown with the material's own value, 2
 // linked and shown with the library value, the operation and the own value, 3
@@ -100,9 +100,6 @@ class SubpriceRows {
   // value, " * " or " + " and the own value for operations 1 and 2, else the own
   // value. Numbers with 6 decimals and decimal_point.
   std::string shown_value(size_t index, char decimal_point) const;
-
-  // The references of the linked rows, in row order.
-  std::vector<subpriceref> references() const;
 
  private:
   bool creating_;
