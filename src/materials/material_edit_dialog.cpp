@@ -103,6 +103,11 @@ struct EditState {
   char own_code[kMatIdSize] = {};
   char name[kMatNameSize] = {};
   double unit_price = 0.0;
+  // The unit price and native factor as their fields showed them at opening
+  // (rounded to what the fields show): a field that still shows that value keeps
+  // the stored number exactly.
+  double shown_price = 0.0;
+  double shown_native_factor = 1.0;
   double native_factor = 1.0;
   std::string native_unit;
   std::vector<FurtherUnit> further;
@@ -306,6 +311,8 @@ int DLIST_CALL EditMaterial_Init_Proc(void* dialog) {
   show_trees(dialog, true);
   show_row_controls(dialog);
   show_total(dialog);
+  g_edit->shown_price = GetInpCont_Double(kMatUnitPrice);
+  g_edit->shown_native_factor = GetInpCont_Double(kMatNativeFactor);
   return 1;
 }
 
@@ -598,7 +605,7 @@ bool write_material(void* dialog) {
   EditState& s = *g_edit;
   Material* m = s.material;
   const double price = GetInpCont_Double(kMatUnitPrice);
-  if (price != s.record.unit_price) s.record.unit_price = price;
+  if (price != s.shown_price) s.record.unit_price = price;
   // The market is stored only when the user changed the choice: a stored market
   // the library does not list stays.
   const int market = combo_current(GetControlHWND(dialog, kMatMarket));
@@ -608,7 +615,9 @@ bool write_material(void* dialog) {
   }
   const std::string native = control_text(dialog, kMatNativeUnit).empty() ? "" : s.native_unit;
   copy_cut(s.record.native_unit, sizeof s.record.native_unit, native);
-  const double native_factor = GetInpCont_Double(kMatNativeFactor);
+  const double shown_factor = GetInpCont_Double(kMatNativeFactor);
+  const double native_factor =
+      shown_factor == s.shown_native_factor ? s.loaded_native_factor : shown_factor;
 
   const dbmaterial saved = m->data;
   const long saved_id = m->elemid();

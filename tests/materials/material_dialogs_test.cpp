@@ -343,12 +343,13 @@ TEST_F(MaterialDialogsTest, ConfirmingWithoutEditsKeepsWhatIsNotShown) {
   const long mm = unit(dim_, "mm", "Millimetre", 1000.0);
   // References in an order of their own: a further unit before the native one, a
   // unit and a subprice the library then loses, second references to one unit and
-  // one subprice, and a formula naming a subprice that is gone.
+  // one subprice, and a formula naming a subprice that is gone. The price and the
+  // native factor have more digits than their fields show.
   dbmaterial m{};
   std::snprintf(m.id, sizeof m.id, "05");
   std::snprintf(m.name, sizeof m.name, "Kept");
   std::snprintf(m.native_unit, sizeof m.native_unit, "m");
-  m.unit_price = 3.0;
+  m.unit_price = 3.456;  // the field shows 2 decimals
   const std::string text("ab\0cd", 5);
   LONGTEXT texts[kLongTextCount];
   texts[0].resize(5);
@@ -357,7 +358,7 @@ TEST_F(MaterialDialogsTest, ConfirmingWithoutEditsKeepsWhatIsNotShown) {
   const long id = lib_.create(root_, m, texts);
   ASSERT_GT(id, 0);
   for (const auto& [abbrev, factor] : std::vector<std::pair<const char*, double>>{
-           {"cm", 100.0}, {"m", 2.0}, {"mm", 1000.0}, {"cm", 50.0}}) {
+           {"cm", 100.0}, {"m", 2.0000000000000004}, {"mm", 1000.0}, {"cm", 50.0}}) {
     unitref u{};
     std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
     u.factor = factor;
@@ -444,7 +445,7 @@ TEST_F(MaterialDialogsTest, ConfirmingWithoutEditsKeepsWhatIsNotShown) {
             std::string("xyz\0cd", 6));
   std::vector<std::string> refs;
   for (const unitref& u : unit_refs(id)) refs.push_back(std::string(u.abbrev) + " " + number(u.factor));
-  EXPECT_EQ(refs, (std::vector<std::string>{"m 2", "mm 1000"}));
+  EXPECT_EQ(refs, (std::vector<std::string>{"m 2.0000000000000004", "mm 1000"}));
   refs.clear();
   for (const subpriceref& p : prices(id)) refs.push_back(std::string(p.abbrev) + " " + number(p.value));
   EXPECT_EQ(refs, (std::vector<std::string>{"OLD 4", "FRM 0", "BADF 0"}));
