@@ -2,7 +2,6 @@
 
 #include "materials/subprice_rows.h"
 
-
 #include "host/currency_format.h"
 #include "host/expr_eval.h"
 #include "host/report.h"
