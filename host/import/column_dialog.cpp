@@ -21,21 +21,21 @@ namespace dlist {
 namespace {
 
 // Message texts of the dialog.
-constexpr int kTextDelimiter = 16670;
-constexpr int kTextSkip = 16671;
-constexpr int kTextColumns = 16672;
-constexpr int kTextField = 16673;
-constexpr int kTextPreview = 16674;
-constexpr int kTextTab = 16675;
-constexpr int kTextNone = 16676;
-constexpr int kTextColumn = 16677;
-constexpr int kTextFirstValue = 16678;
-constexpr int kTextFieldTitle = 16679;
-constexpr int kTextLine = 16680;
-constexpr int kTextLineText = 16681;
-constexpr int kTextHeader = 16682;
-constexpr int kWarnDelimiter = 16683;
-constexpr int kWarnNoColumn = 16684;
+constexpr int kTextDelimiter = 50100;
+constexpr int kTextSkip = 50101;
+constexpr int kTextColumns = 50102;
+constexpr int kTextField = 50103;
+constexpr int kTextPreview = 50104;
+constexpr int kTextTab = 50105;
+constexpr int kTextNone = 50106;
+constexpr int kTextColumn = 50107;
+constexpr int kTextFirstValue = 50108;
+constexpr int kTextFieldTitle = 50109;
+constexpr int kTextLine = 50110;
+constexpr int kTextLineText = 50111;
+constexpr int kTextHeader = 50112;
+constexpr int kWarnDelimiter = 50113;
+constexpr int kWarnNoColumn = 50114;
 constexpr int kButtonOk = 36;
 constexpr int kButtonCancel = 37;
 

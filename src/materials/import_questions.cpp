@@ -26,17 +26,17 @@ using namespace dlist::listdlg;
 
 namespace {
 
-constexpr int kDimensionsTitle = 22424;
-constexpr int kUnitsTitle = 22425;
-constexpr int kDimensionCaption = 22421;
-constexpr int kUnitCaption = 22422;
-constexpr int kConflictCaption = 22423;
-constexpr int kAbbrevLabel = 22413;
-constexpr int kHashRefused = 22428;
-constexpr int kNotOfDimension = 22433;
-constexpr int kMustDiffer = 22434;
-constexpr int kFileUnitText = 22435;
-constexpr int kChooseItem = 22436;
+constexpr int kDimensionsTitle = 50024;
+constexpr int kUnitsTitle = 50025;
+constexpr int kDimensionCaption = 50021;
+constexpr int kUnitCaption = 50022;
+constexpr int kConflictCaption = 50023;
+constexpr int kAbbrevLabel = 50013;
+constexpr int kHashRefused = 50028;
+constexpr int kNotOfDimension = 50033;
+constexpr int kMustDiffer = 50034;
+constexpr int kFileUnitText = 50035;
+constexpr int kChooseItem = 50036;
 constexpr int kListRows = 8;
 
 std::string text_or_empty(const char* text) {

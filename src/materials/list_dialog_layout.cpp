@@ -3,6 +3,7 @@
 #include "materials/list_dialog_layout.h"
 
 #include "host/dialog/notify_codes.h"
+#include "host/report.h"
 #include "host/resources.h"
 
 namespace dlist::listdlg {
@@ -85,8 +86,9 @@ void Layout::buttons() {
 }
 
 int refuse(void* dialog, int control, int message) {
+  DiagnosticOut(load_string(static_cast<unsigned>(message)).c_str());
   SetErrorId(control);
-  WarningProc(dialog, message);
+  WarningProc(dialog, 0);
   return 0;
 }
 

@@ -124,8 +124,9 @@ int run_dialog(void* window, int context, Build build) {
   return RunModalDialog(window, 0, context, 0);
 }
 
-// Refuses the input of control: marks it, shows message (a message identifier)
-// and returns 0 for the OK procedure to return.
+// Refuses the input of control: marks it and shows the framework's warning on it,
+// with the reason, message (a message identifier), in the diagnostic output; no
+// message box of its own. Returns 0 for the OK procedure to return.
 int refuse(void* dialog, int control, int message);
 
 // Runs the framework's checks of every field; on a failure warns about the

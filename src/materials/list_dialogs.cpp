@@ -26,14 +26,15 @@ namespace {
 
 constexpr int kNameLabel = 21305;
 constexpr int kValueLabel = 21306;
-constexpr int kAbbrevLabel = 22413;
-constexpr int kKindLabel = 22414;
-constexpr int kFormulaLabel = 22415;
-constexpr int kFirstKindText = 22417;
+constexpr int kAbbrevLabel = 50013;
+constexpr int kKindLabel = 50014;
+constexpr int kFormulaLabel = 50015;
+constexpr int kFirstKindText = 50017;
 constexpr int kNameUsed = 11856;
-constexpr int kAbbrevUsed = 22431;
-constexpr int kBadFormula = 22430;
-constexpr int kChooseItem = 22436;
+constexpr int kAbbrevUsed = 50031;
+constexpr int kBadFormula = 50030;
+constexpr int kChooseItem = 50036;
+constexpr int kSeparatorInCodes = 50039;
 constexpr int kPriceName = 16396;
 constexpr int kTextSize = 257;
 
@@ -215,6 +216,20 @@ int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
   return 1;
 }
 
+// Whether a stored material's own code holds separator: the joined codes would
+// split it into two components. -1 when the library cannot be read.
+int separator_in_codes(LISTCONTEXT* library, char separator) {
+  dlist::LibraryReadLock lock(library);
+  std::vector<long> ids;
+  if (!lock || library->material_ids(ids) < 0) return -1;
+  for (long id : ids) {
+    dbmaterial rec{};
+    if (library->get(id, rec, nullptr) <= 0) return -1;
+    if (std::memchr(rec.id, separator, strnlen(rec.id, sizeof rec.id)) != nullptr) return 1;
+  }
+  return 0;
+}
+
 int DLIST_CALL MatIDSeparator_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   const std::string text = dlist::control_text(dialog, kName);
@@ -224,7 +239,16 @@ int DLIST_CALL MatIDSeparator_IDC_OK_Proc(void* dialog) {
     return 0;
   }
   // "p" stands for the point.
-  version.idseparator = text[0] == 'p' ? '.' : text[0];
+  const char separator = text[0] == 'p' ? '.' : text[0];
+  if (separator != version.idseparator) {
+    const int found = separator_in_codes(g_library, separator);
+    if (found < 0) {
+      beep(__LINE__);
+      return 0;
+    }
+    if (found > 0) return refuse(dialog, kName, kSeparatorInCodes);
+  }
+  version.idseparator = separator;
   if (g_library->modify(version) == 0) {
     beep(__LINE__);
     return 0;
@@ -247,7 +271,7 @@ DLIST_API int DLIST_CALL CrtEditMarket(void* window, Market* market, short mode)
   set_field(state.name, fixed_text(market->data.name, sizeof market->data.name));
   StateScope<MarketState> scope(g_market, &state);
   return run_dialog(window, kMarketContext, [&] {
-    Layout layout(window, dlist::load_string(mode == 3 ? 22400 : 22401), "EditMarket", 1);
+    Layout layout(window, dlist::load_string(mode == 3 ? 50000 : 50001), "EditMarket", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kMarketNameSize - 1);
     layout.buttons();
     return layout.ok() && SetIDC_OKProc(EditMarket_IDC_OK_Proc);
@@ -279,7 +303,7 @@ DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short
   }
   StateScope<SubpriceState> scope(g_subprice, &state);
   return run_dialog(window, kSubpriceContext, [&] {
-    Layout layout(window, dlist::load_string(mode == 3 ? 22402 : 22403), "EditSubprice",
+    Layout layout(window, dlist::load_string(mode == 3 ? 50002 : 50003), "EditSubprice",
                   mode == 3 ? 5 : 4);
     if (mode == 3) {
       layout.text_row(kAbbrevLabel, kAbbrev, state.abbrev, sizeof state.abbrev, 1,
@@ -307,7 +331,7 @@ DLIST_API int DLIST_CALL CrtImportSubprice(void* window, Subprice* subprice) {
   const std::string name = fixed_text(data.name, sizeof data.name);
   StateScope<SubpriceState> scope(g_subprice, &state);
   return run_dialog(window, kImportSubpriceContext, [&] {
-    Layout layout(window, dlist::load_string(22404), "ImportSubprice", 3);
+    Layout layout(window, dlist::load_string(50004), "ImportSubprice", 3);
     layout.line(kFirstText, name);
     layout.text_row(kAbbrevLabel, kName, state.abbrev, sizeof state.abbrev, 1, kUnitAbbrevSize - 1);
     layout.number_row(kValueLabel, kValue, &state.value, -100000.0, 100000.0);
@@ -325,7 +349,7 @@ DLIST_API int DLIST_CALL CrtRenameSubprice(void* window, Subprice* subprice) {
   set_field(state.name, fixed_text(subprice->data.name, sizeof subprice->data.name));
   StateScope<SubpriceState> scope(g_subprice, &state);
   return run_dialog(window, kRenameSubpriceContext, [&] {
-    Layout layout(window, dlist::load_string(22405), "RenameSubprice", 1);
+    Layout layout(window, dlist::load_string(50005), "RenameSubprice", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kSubpriceNameSize - 1);
     layout.buttons();
     return layout.ok() && SetIDC_OKProc(RenameSubprice_IDC_OK_Proc);
@@ -377,8 +401,8 @@ DLIST_API int DLIST_CALL CrtTextReader(void* window, char* text) {
   const std::size_t length = strnlen(text, kTextSize);
   if (length < kTextSize) std::memcpy(buffer, text, length + 1);
   const int result = run_dialog(window, kTextReaderContext, [&] {
-    Layout layout(window, dlist::load_string(22412), "TextReader", 1);
-    layout.text_row(22412, kName, buffer, sizeof buffer, 1, kTextSize - 1);
+    Layout layout(window, dlist::load_string(50012), "TextReader", 1);
+    layout.text_row(50012, kName, buffer, sizeof buffer, 1, kTextSize - 1);
     layout.buttons();
     return layout.ok();
   });

@@ -1,5 +1,10 @@
 // The long texts dialog: the text of the current tab lives in the edit field,
 // the others in the dialog's state; changing the tab swaps them.
+//
+// A long text may hold zero bytes, which an edit field cannot: the field shows
+// the bytes before the first zero byte, and the bytes from that zero byte on stay
+// behind the shown text whatever the user does with it. A text confirmed
+// without edits is therefore stored byte for byte as it was.
 
 #include "materials/long_texts_dialog.h"
 
@@ -28,7 +33,8 @@ constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 16;
 
 struct LongTextsState {
-  std::string texts[kLongTextCount];
+  std::string texts[kLongTextCount];  // the part the field shows
+  std::string tails[kLongTextCount];  // from the first zero byte on, never shown
   std::string names[kLongTextCount];
   int current = 0;
   bool read_only = false;
@@ -109,7 +115,12 @@ int run_long_texts_dialog(void* parent, LISTCONTEXT* library, LONGTEXT* texts, b
   state.read_only = read_only;
   for (int i = 0; i < kLongTextCount; ++i) {
     const char* bytes = texts[i];
-    if (bytes != nullptr) state.texts[i].assign(bytes, texts[i].size());
+    if (bytes != nullptr) {
+      const std::string all(bytes, texts[i].size());
+      const size_t zero = all.find('\0');
+      state.texts[i] = all.substr(0, zero);
+      if (zero != std::string::npos) state.tails[i] = all.substr(zero);
+    }
     char name[kLongTextNameSize] = {};
     GetLongTextName(library, static_cast<short>(i), name);
     state.names[i] = name;
@@ -133,7 +144,7 @@ int run_long_texts_dialog(void* parent, LISTCONTEXT* library, LONGTEXT* texts, b
   if (accepted == 0) return 0;
   if (read_only) return 1;
   for (int i = 0; i < kLongTextCount; ++i) {
-    const std::string& text = state.texts[i];
+    const std::string text = state.texts[i] + state.tails[i];
     texts[i].resize(static_cast<unsigned>(text.size()));
     if (texts[i].size() != text.size()) {
       SpecBeep(0, units::kDmatedit, __LINE__);

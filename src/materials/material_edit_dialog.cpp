@@ -3,7 +3,14 @@
 // and the long texts. The dialog works on copies; OK writes the material and then
 // its unit and subprice references under one write lock, so a failed step leaves
 // the library as it was.
+//
+// OK releases every reference of the material and writes them again, in their
+// stored order. A reference the dialog does not show (a subprice or unit the
+// library no longer holds, a second reference to the same subprice or unit) is
+// written back as it was read, and one the user did not change keeps its value;
+// only what the user changed differs, and references the user added follow.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,8 +52,8 @@ constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 16;
 // Labels of the dialog (identifiers of their own).
 constexpr int kFirstLabel = 10900;
-constexpr int kCodeUsed = 22437;  // "A material of this code stands here already."
-constexpr int kCodeSeparator = 22438;  // "A code cannot hold the separator of its components."
+constexpr int kCodeUsed = 50037;  // "A material of this code stands here already."
+constexpr int kCodeSeparator = 50038;  // "A code cannot hold the separator of its components."
 
 // Icons of the unit trees, by index.
 constexpr const char* kUnitIcons[] = {"dummy", "switch", "dimension", "sdimension", "unit"};
@@ -66,6 +73,26 @@ struct FurtherUnit {
   double factor = 1.0;
 };
 
+// What the dialog made of a stored reference.
+enum class RefRole {
+  kNative,  // the native unit's reference
+  kShown,   // shown: a row of the subprice list, a further unit
+  kCopy,    // a further reference to a shown subprice or unit (or to the native unit)
+  kHidden,  // its subprice or unit is not in the library: not shown at all
+};
+
+struct StoredUnitRef {
+  unitref ref{};
+  RefRole role = RefRole::kHidden;
+  long unit = 0;  // kShown, kCopy: the unit it belongs to (0: the native unit)
+};
+
+struct StoredPriceRef {
+  subpriceref ref{};
+  RefRole role = RefRole::kHidden;
+  size_t row = 0;  // kShown, kCopy: its subprice row
+};
+
 struct EditState {
   Material* material = nullptr;
   LISTCONTEXT* library = nullptr;
@@ -76,10 +103,21 @@ struct EditState {
   char own_code[kMatIdSize] = {};
   char name[kMatNameSize] = {};
   double unit_price = 0.0;
+  // The unit price and native factor as their fields showed them at opening
+  // (rounded to what the fields show): a field that still shows that value keeps
+  // the stored number exactly.
+  double shown_price = 0.0;
+  double shown_native_factor = 1.0;
   double native_factor = 1.0;
   std::string native_unit;
   std::vector<FurtherUnit> further;
   SubpriceRows rows;
+  // The stored references in their order, and the native unit as read.
+  std::vector<StoredUnitRef> stored_units;
+  std::vector<StoredPriceRef> stored_prices;
+  std::string loaded_native;
+  double loaded_native_factor = 1.0;
+  bool had_native_ref = false;
   std::vector<std::string> markets;
   int initial_market = -1;  // the combo's selection when the dialog opened
   char separator = '.';     // the library's separator of code components
@@ -126,6 +164,13 @@ void show_total(void* dialog) {
 void report_refusal() {
   const std::string why = g_edit->rows.take_fault();
   if (!why.empty()) DiagnosticOut(why.c_str());
+}
+
+// A change refused because it would make the total invalid: the formula goes to
+// the diagnostic output and the control is marked until the user changes it again.
+void refuse_change(int control) {
+  report_refusal();
+  SetErrorId(control);
 }
 
 // The operation and value of the selected row: editable for a linked row of kind
@@ -266,6 +311,8 @@ int DLIST_CALL EditMaterial_Init_Proc(void* dialog) {
   show_trees(dialog, true);
   show_row_controls(dialog);
   show_total(dialog);
+  g_edit->shown_price = GetInpCont_Double(kMatUnitPrice);
+  g_edit->shown_native_factor = GetInpCont_Double(kMatNativeFactor);
   return 1;
 }
 
@@ -374,18 +421,26 @@ int DLIST_CALL EditMaterial_ExtAction_Proc(void* dialog, int control, int code) 
       break;
     case kMatOperation:
       if (code == kCbnSelChange && g_edit->selected_row >= 0) {
-        const int op = combo_current(GetControlHWND(dialog, kMatOperation));
-        if (op >= kOperationPlain && op <= kOperationNone) {
-          g_edit->rows.row(static_cast<size_t>(g_edit->selected_row)).operation = op;
-          rows_changed(dialog);
+        const size_t index = static_cast<size_t>(g_edit->selected_row);
+        void* combo = GetControlHWND(dialog, kMatOperation);
+        const int op = combo_current(combo);
+        if (op >= kOperationPlain && op <= kOperationNone &&
+            !g_edit->rows.change_operation(index, op)) {
+          combo_set_current(combo, g_edit->rows.row(index).operation);
+          refuse_change(kMatOperation);
         }
+        rows_changed(dialog);
       }
       break;
     case kMatRowValue:
       if (code == kEnChange && g_edit->selected_row >= 0 && control_enabled(dialog, kMatRowValue)) {
+        const size_t index = static_cast<size_t>(g_edit->selected_row);
         const double value = GetInpCont_Double(kMatRowValue);
         if (value >= -kMaxNumber && value <= kMaxNumber) {
-          g_edit->rows.row(static_cast<size_t>(g_edit->selected_row)).value = value;
+          if (!g_edit->rows.change_value(index, value)) {
+            SetInpCont_Double(kMatRowValue, g_edit->rows.row(index).value);
+            refuse_change(kMatRowValue);
+          }
           list_redraw(GetControlHWND(dialog, kMatSubprices));
           show_total(dialog);
         }
@@ -393,7 +448,10 @@ int DLIST_CALL EditMaterial_ExtAction_Proc(void* dialog, int control, int code) 
       break;
     case kMatUnitPrice:
       if (code == kEnChange) {
-        g_edit->rows.set_unit_price(GetInpCont_Double(kMatUnitPrice));
+        if (!g_edit->rows.change_unit_price(GetInpCont_Double(kMatUnitPrice))) {
+          SetInpCont_Double(kMatUnitPrice, g_edit->rows.unit_price());
+          refuse_change(kMatUnitPrice);
+        }
         show_total(dialog);
       }
       break;
@@ -423,12 +481,95 @@ int DLIST_CALL EditMaterial_ExtAction_Proc(void* dialog, int control, int code) 
   return 0;
 }
 
+unitref make_unit_ref(const std::string& abbrev, double factor) {
+  unitref ref{};
+  copy_cut(ref.abbrev, sizeof ref.abbrev, abbrev);
+  ref.factor = factor;
+  return ref;
+}
+
+// The unit references OK writes: the stored ones in their order, each as the
+// dialog now has it (the native unit's with the current native unit and factor, a
+// further unit's with its factor, dropped when the user took the unit away), those
+// the dialog does not show as they were; then the native unit when it had no
+// reference and the user chose it or its factor, and the further units the user added.
+std::vector<unitref> unit_refs_to_write(const std::string& native, double native_factor) {
+  const EditState& s = *g_edit;
+  std::vector<unitref> out;
+  std::vector<long> written;
+  bool native_written = false;
+  const bool native_kept = native == s.loaded_native;
+  for (const StoredUnitRef& st : s.stored_units) {
+    switch (st.role) {
+      case RefRole::kNative:
+        if (!native.empty() && !native_written) {
+          out.push_back(native_kept ? st.ref : make_unit_ref(native, 0.0));
+          out.back().factor = native_factor;
+          native_written = true;
+        }
+        break;
+      case RefRole::kShown:
+        if (const FurtherUnit* f = further_of(st.unit)) {
+          out.push_back(st.ref);
+          out.back().factor = f->factor;
+          written.push_back(st.unit);
+        }
+        break;
+      case RefRole::kCopy:
+        if (st.unit == 0 ? native_kept : further_of(st.unit) != nullptr) out.push_back(st.ref);
+        break;
+      case RefRole::kHidden:
+        out.push_back(st.ref);
+        break;
+    }
+  }
+  if (!native_written && !native.empty() &&
+      (s.had_native_ref || !native_kept || native_factor != s.loaded_native_factor)) {
+    out.insert(out.begin(), make_unit_ref(native, native_factor));
+  }
+  for (const FurtherUnit& f : s.further)
+    if (std::find(written.begin(), written.end(), f.unit) == written.end())
+      out.push_back(make_unit_ref(f.abbrev, f.factor));
+  return out;
+}
+
+// The subprice references OK writes, by the same rule: the stored ones in their
+// order (a shown row's with its current value while it stays linked, the others
+// as they were), then the rows the user linked.
+std::vector<subpriceref> price_refs_to_write() {
+  const EditState& s = *g_edit;
+  std::vector<subpriceref> out;
+  std::vector<bool> written(s.rows.size(), false);
+  for (const StoredPriceRef& st : s.stored_prices) {
+    if (st.role == RefRole::kHidden) {
+      out.push_back(st.ref);
+      continue;
+    }
+    const SubpriceRow& row = s.rows.row(st.row);
+    if (!is_linked(row.status)) continue;
+    out.push_back(st.ref);
+    if (st.role == RefRole::kShown) {
+      out.back().value = row_value(row);
+      written[st.row] = true;
+    }
+  }
+  for (size_t i = 0; i < s.rows.size(); ++i) {
+    const SubpriceRow& row = s.rows.row(i);
+    if (!is_linked(row.status) || written[i]) continue;
+    subpriceref ref{};
+    copy_cut(ref.abbrev, sizeof ref.abbrev, row.abbrev);
+    ref.value = row_value(row);
+    out.push_back(ref);
+  }
+  return out;
+}
+
 // Writes the unit and subprice references of material; false on any failure.
 bool write_references(LISTCONTEXT* library, long material, const std::string& native,
                       double native_factor) {
-  auto add_unit = [&](const std::string& abbrev, double factor) {
+  for (const unitref& ref : unit_refs_to_write(native, native_factor)) {
     dbunit unit{};
-    const long id = library->find_unit(abbrev.c_str(), unit);
+    const long id = library->find_unit(std::string(field_text(ref.abbrev)).c_str(), unit);
     if (id < 0) return false;
     // A unit the library no longer holds keeps its reference (without usage), so
     // that the material stays editable.
@@ -436,15 +577,9 @@ bool write_references(LISTCONTEXT* library, long material, const std::string& na
       unit.usage += 1;
       if (library->modify(id, unit) == 0) return false;
     }
-    unitref ref{};
-    copy_cut(ref.abbrev, sizeof ref.abbrev, abbrev);
-    ref.factor = factor;
-    return library->create(material, ref) > 0;
-  };
-  if (!native.empty() && !add_unit(native, native_factor)) return false;
-  for (const FurtherUnit& f : g_edit->further)
-    if (!add_unit(f.abbrev, f.factor)) return false;
-  for (const subpriceref& ref : g_edit->rows.references())
+    if (library->create(material, ref) <= 0) return false;
+  }
+  for (const subpriceref& ref : price_refs_to_write())
     if (library->create(material, ref) <= 0) return false;
   return true;
 }
@@ -470,7 +605,7 @@ bool write_material(void* dialog) {
   EditState& s = *g_edit;
   Material* m = s.material;
   const double price = GetInpCont_Double(kMatUnitPrice);
-  if (price != s.record.unit_price) s.record.unit_price = price;
+  if (price != s.shown_price) s.record.unit_price = price;
   // The market is stored only when the user changed the choice: a stored market
   // the library does not list stays.
   const int market = combo_current(GetControlHWND(dialog, kMatMarket));
@@ -480,7 +615,9 @@ bool write_material(void* dialog) {
   }
   const std::string native = control_text(dialog, kMatNativeUnit).empty() ? "" : s.native_unit;
   copy_cut(s.record.native_unit, sizeof s.record.native_unit, native);
-  const double native_factor = GetInpCont_Double(kMatNativeFactor);
+  const double shown_factor = GetInpCont_Double(kMatNativeFactor);
+  const double native_factor =
+      shown_factor == s.shown_native_factor ? s.loaded_native_factor : shown_factor;
 
   const dbmaterial saved = m->data;
   const long saved_id = m->elemid();
@@ -520,11 +657,6 @@ int DLIST_CALL EditMaterial_IDC_OK_Proc(void* dialog) {
     WarningProc(dialog, 0);
     return 0;
   }
-  if (!g_edit->rows.total()) {
-    SetErrorId(kMatUnitPrice);
-    WarningProc(dialog, 0);
-    return 0;
-  }
   if (g_edit->creating) {
     // A code holding "." or the separator would read back as several components.
     const std::string code = control_text(dialog, kMatOwnCode);
@@ -533,8 +665,10 @@ int DLIST_CALL EditMaterial_IDC_OK_Proc(void* dialog) {
                         : code_taken(dialog) ? kCodeUsed
                                              : 0;
     if (refused != 0) {
+      // The reason goes to the diagnostic output; the user sees the marked field.
+      DiagnosticOut(load_string(static_cast<unsigned>(refused)).c_str());
       SetErrorId(kMatOwnCode);
-      WarningProc(dialog, refused);
+      WarningProc(dialog, 0);
       return 0;
     }
   }
@@ -682,13 +816,28 @@ bool load(EditState& s) {
     s.rows.add(row);
   }
   if (s.creating) return true;
+  // Every stored reference is kept in order with what the dialog made of it; a row
+  // or unit shows the first reference to it.
   if (library->rewind_subprice_ref(id) >= 0) {
+    std::vector<bool> shown(s.rows.size(), false);
     subpriceref ref{};
     while (library->get(ref) > 0) {
-      SubpriceRow* row = s.rows.find(std::string(field_text(ref.abbrev)));
-      if (row == nullptr) continue;
-      row->status = kRowOwnValue;
-      row->value = ref.value;
+      StoredPriceRef st;
+      st.ref = ref;
+      const std::string abbrev(field_text(ref.abbrev));
+      for (size_t i = 0; i < s.rows.size(); ++i) {
+        if (s.rows.row(i).abbrev != abbrev) continue;
+        st.row = i;
+        st.role = shown[i] ? RefRole::kCopy : RefRole::kShown;
+        if (!shown[i]) {
+          SubpriceRow& row = s.rows.row(i);
+          row.status = kRowOwnValue;
+          row.value = ref.value;
+          shown[i] = true;
+        }
+        break;
+      }
+      s.stored_prices.push_back(st);
     }
   }
   std::vector<unitref> refs;
@@ -696,18 +845,28 @@ bool load(EditState& s) {
     unitref ref{};
     while (library->get(ref) > 0) refs.push_back(ref);
   }
-  bool native_seen = false;
+  s.loaded_native = s.native_unit;
   for (const unitref& ref : refs) {
+    StoredUnitRef st;
+    st.ref = ref;
     const std::string abbrev(field_text(ref.abbrev));
-    if (!native_seen && abbrev == s.native_unit) {
-      native_seen = true;
-      s.native_factor = ref.factor >= 1.0 ? ref.factor : 1.0;
-      continue;
-    }
     dbunit unit{};
-    const long unit_id = library->find_unit(abbrev.c_str(), unit);
-    if (unit_id > 0 && further_of(unit_id) == nullptr)
-      s.further.push_back({unit_id, abbrev, ref.factor});
+    const long unit_id = abbrev.empty() ? 0 : library->find_unit(abbrev.c_str(), unit);
+    if (!s.native_unit.empty() && abbrev == s.native_unit) {
+      // The stored factor is shown as it stands, also where the field's limits
+      // refuse it: the user sees the refusal at OK and chooses.
+      st.role = s.had_native_ref ? RefRole::kCopy : RefRole::kNative;
+      if (!s.had_native_ref) {
+        s.had_native_ref = true;
+        s.native_factor = ref.factor;
+        s.loaded_native_factor = ref.factor;
+      }
+    } else if (unit_id > 0) {
+      st.unit = unit_id;
+      st.role = further_of(unit_id) != nullptr ? RefRole::kCopy : RefRole::kShown;
+      if (st.role == RefRole::kShown) s.further.push_back({unit_id, abbrev, ref.factor});
+    }
+    s.stored_units.push_back(st);
   }
   return true;
 }

@@ -2,8 +2,6 @@
 
 #include "materials/subprice_rows.h"
 
-#include <cstdio>
-
 #include "host/currency_format.h"
 #include "host/expr_eval.h"
 #include "host/report.h"
@@ -24,7 +22,6 @@ std::string number_text(double value, char decimal_point) {
 bool is_linked(int status) { return status == kRowOwnValue || status == kRowCombined; }
 
 double row_value(const SubpriceRow& row) {
-  if (row.status != kRowCombined) return row.value;
   switch (row.operation) {
     case kOperationMultiply:
       return row.value * row.library_value;
@@ -87,14 +84,45 @@ std::optional<double> SubpriceRows::total(std::string* fault) const {
   return sum;
 }
 
+bool SubpriceRows::keeps_total(const SubpriceRows& trial) const {
+  std::string why;
+  if (trial.total(&why).has_value() || !total().has_value()) return true;
+  fault_ = why;
+  return false;
+}
+
 bool SubpriceRows::valid_with(size_t index, int status) const {
   if (index >= rows_.size()) return false;
   SubpriceRows trial = *this;
   trial.rows_[index].status = status;
-  std::string why;
-  if (trial.total(&why).has_value()) return true;
-  fault_ = why;
-  return false;
+  return keeps_total(trial);
+}
+
+bool SubpriceRows::change_value(size_t index, double value) {
+  if (index >= rows_.size()) return false;
+  SubpriceRows trial = *this;
+  trial.rows_[index].value = value;
+  if (!keeps_total(trial)) return false;
+  rows_[index].value = value;
+  return true;
+}
+
+bool SubpriceRows::change_operation(size_t index, int operation) {
+  if (index >= rows_.size() || operation < kOperationPlain || operation > kOperationNone)
+    return false;
+  SubpriceRows trial = *this;
+  trial.rows_[index].operation = operation;
+  if (!keeps_total(trial)) return false;
+  rows_[index].operation = operation;
+  return true;
+}
+
+bool SubpriceRows::change_unit_price(double price) {
+  SubpriceRows trial = *this;
+  trial.unit_price_ = price;
+  if (!keeps_total(trial)) return false;
+  unit_price_ = price;
+  return true;
 }
 
 std::string SubpriceRows::take_fault() {
@@ -169,18 +197,6 @@ std::string SubpriceRows::shown_value(size_t index, char decimal_point) const {
     default:
       return number_text(r.library_value, decimal_point);
   }
-}
-
-std::vector<subpriceref> SubpriceRows::references() const {
-  std::vector<subpriceref> out;
-  for (const SubpriceRow& r : rows_) {
-    if (!is_linked(r.status)) continue;
-    subpriceref ref{};
-    std::snprintf(ref.abbrev, sizeof ref.abbrev, "%s", r.abbrev.c_str());
-    ref.value = row_value(r);
-    out.push_back(ref);
-  }
-  return out;
 }
 
 std::string total_text(double total) {

@@ -1,11 +1,13 @@
 // The subprice rows of the material editing dialog: one row per subprice of the
 // library with the material's status, operation and own value, the texts the list
 // shows, the total price with its formulas, the status changes the user may make
-// and the references the material keeps.
+// and the value each linked row gives the material.
 //
-// Statuses: 0 not linked, 1 linked with the material's own value, 2 linked with a
-// value combined with the library value by the operation, 3 unlinked. Statuses 1
-// and 2 are the linked ones. A material being created uses only 0 and 1.
+// Statuses: 0 not linked, 1 linked and shown with the material's own value, 2
+// linked and shown with the library value, the operation and the own value, 3
+// unlinked. Statuses 1 and 2 are the linked ones; both give the own value combined
+// with the library value by the operation. A material being created uses only 0
+// and 1.
 #pragma once
 
 #include <optional>
@@ -41,9 +43,9 @@ struct SubpriceRow {
 
 bool is_linked(int status);
 
-// The value a row gives the material: its own value at status 1; at status 2 its
-// value combined with the library value by the operation (plain: the value,
-// multiply: value times library value, add: value plus library value, none: 0).
+// The value a linked row (status 1 or 2) gives the material: its own value
+// combined with the library value by the operation (plain: the value, multiply:
+// value times library value, add: value plus library value, none: 0).
 double row_value(const SubpriceRow& row);
 
 class SubpriceRows {
@@ -59,6 +61,7 @@ class SubpriceRows {
   SubpriceRow* find(const std::string& abbrev);
 
   double unit_price() const { return unit_price_; }
+  // Sets the unit price as loaded, unchecked (change_unit_price checks).
   void set_unit_price(double price) { unit_price_ = price; }
 
   // The total price: the unit price, plus for each linked row of kind 1 its value
@@ -66,9 +69,17 @@ class SubpriceRows {
   // formulas of kind 3 are evaluated only. Nothing when a formula cannot be
   // evaluated or the formulas use each other in a cycle; fault then tells why.
   std::optional<double> total(std::string* fault = nullptr) const;
-  // Whether the total stays valid with row index at status; when not, the reason
-  // is kept for take_fault().
+  // Whether row index may take status: not when a valid total would become
+  // invalid (a total that is invalid already, say through a formula naming a
+  // subprice the library no longer holds, blocks nothing). When not, the reason is
+  // kept for take_fault().
   bool valid_with(size_t index, int status) const;
+  // The user's changes of a row's own value, of its operation and of the unit
+  // price, under the same rule: false, changing nothing, when the change would
+  // make a valid total invalid.
+  bool change_value(size_t index, double value);
+  bool change_operation(size_t index, int operation);
+  bool change_unit_price(double price);
   // The reason the last refused status was refused ("" when none), cleared.
   std::string take_fault();
 
@@ -90,12 +101,13 @@ class SubpriceRows {
   // value. Numbers with 6 decimals and decimal_point.
   std::string shown_value(size_t index, char decimal_point) const;
 
-  // The references of the linked rows, in row order.
-  std::vector<subpriceref> references() const;
-
  private:
   bool creating_;
   double unit_price_ = 0.0;
+  // Whether trial, this model with one change, keeps a valid total valid; when not,
+  // the reason goes to fault_.
+  bool keeps_total(const SubpriceRows& trial) const;
+
   std::vector<SubpriceRow> rows_;
   mutable std::string fault_;
 };

@@ -24,14 +24,14 @@ namespace {
 
 constexpr int kNameLabel = 21305;
 constexpr int kFactorLabel = 21331;
-constexpr int kAbbrevLabel = 22413;
-constexpr int kBasicUnitLabel = 22416;
+constexpr int kAbbrevLabel = 50013;
+constexpr int kBasicUnitLabel = 50016;
 constexpr int kNameUsed = 11856;
-constexpr int kNoFreeDimension = 22427;
-constexpr int kHashRefused = 22428;
-constexpr int kSecondBasicUnit = 22429;
-constexpr int kAbbrevUsed = 22431;
-constexpr int kFactorNotPositive = 22432;
+constexpr int kNoFreeDimension = 50027;
+constexpr int kHashRefused = 50028;
+constexpr int kSecondBasicUnit = 50029;
+constexpr int kAbbrevUsed = 50031;
+constexpr int kFactorNotPositive = 50032;
 constexpr double kMaxFactor = 1e300;
 
 bool is_basic_factor(double factor) {
@@ -187,7 +187,7 @@ DLIST_API int DLIST_CALL CrtEditUnit(void* window, Unit* unit, long parent, shor
   }
   StateScope<UnitState> scope(g_unit, &state);
   return run_dialog(window, kUnitContext, [&] {
-    Layout layout(window, dlist::load_string(mode == 5 ? 22406 : 22407), "EditUnit", 4);
+    Layout layout(window, dlist::load_string(mode == 5 ? 50006 : 50007), "EditUnit", 4);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     if (mode == 5) {
       layout.text_row(kAbbrevLabel, kAbbrev, state.abbrev, sizeof state.abbrev, 1,
@@ -212,7 +212,7 @@ DLIST_API int DLIST_CALL CrtRenameUnit(void* window, Unit* unit) {
   set_field(state.name, fixed_text(unit->data.name, sizeof unit->data.name));
   StateScope<UnitState> scope(g_unit, &state);
   return run_dialog(window, kRenameUnitContext, [&] {
-    Layout layout(window, dlist::load_string(has_parent ? 22408 : 22409), "RenameUnit", 1);
+    Layout layout(window, dlist::load_string(has_parent ? 50008 : 50009), "RenameUnit", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     layout.buttons();
     return layout.ok() && SetIDC_OKProc(RenameUnit_IDC_OK_Proc);
@@ -232,7 +232,7 @@ DLIST_API int DLIST_CALL CrtEditDimension(void* window, Unit* dimension, short m
   set_field(state.name, fixed_text(dimension->data.name, sizeof dimension->data.name));
   StateScope<UnitState> scope(g_unit, &state);
   return run_dialog(window, kDimensionContext, [&] {
-    Layout layout(window, dlist::load_string(mode == 5 ? 22410 : 22411), "EditDimension", 1);
+    Layout layout(window, dlist::load_string(mode == 5 ? 50010 : 50011), "EditDimension", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     layout.buttons();
     return layout.ok() && SetIDC_OKProc(EditDimension_IDC_OK_Proc);

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/byte_order.h"
 #include "foundation/record_image.h"
 
 using dlist::StreamError;
@@ -411,9 +410,9 @@ void PalStreamer<DBSYMBTYPE>::io(Stream& s) {
   io_placement(s, r, r.hotspots);
   s.io(r.settings, sizeof r.settings);
   // In place of the plan extent, which is recomputed and never stored: four copies of
-  // the 8 bytes that begin at the record identifier. On input the identifier that
-  // follows supersedes them; the 16-bit field behind the identifier is taken from the
-  // last copy, so that it survives the round trip.
+  // the 8 bytes that begin at the record identifier. On input the block is read and
+  // discarded: the identifier that follows supersedes it, and the 16-bit field behind
+  // the identifier keeps what the receiving record held.
   constexpr std::size_t kCopy = DBSYMBTYPE::kIdBlockSize;
   unsigned char block[4 * kCopy] = {};
   if (!s.isInput()) {
@@ -421,7 +420,6 @@ void PalStreamer<DBSYMBTYPE>::io(Stream& s) {
     for (std::size_t i = 1; i < 4; ++i) std::memcpy(block + i * kCopy, block, kCopy);
   }
   s.io(block, static_cast<int>(sizeof block));
-  if (s.isInput()) r.recid_tail = static_cast<int16_t>(dlist::load_le16(block + 3 * kCopy + 6));
   Streamer<RECIDTYPE>(&r.recid).io(s);
 }
 

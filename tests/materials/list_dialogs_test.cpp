@@ -64,12 +64,15 @@ TEST_F(ListDialogsTest, SeparatorAndLongTextNames) {
   dlist::Script& sep = user.on(ids::kSeparatorContext).type(ids::kName, "ab").press(9999);
   marked(sep, ids::kName);
   sep.type(ids::kName, "p").press(9999);
-  user.on(ids::kSeparatorContext)
+  dlist::Script& second = user.on(ids::kSeparatorContext)
       .observe([](void* d) { EXPECT_EQ(dlist::control_text(d, ids::kName), "."); })
-      .type(ids::kName, "/")
+      .type(ids::kName, "-")  // a stored code holds it: refused
       .press(9999);
+  marked(second, ids::kName);
+  second.type(ids::kName, "/").press(9999);
   user.on(ids::kLongTextNamesContext).type(ids::kName + 1, "Data").press(9999);
   dlist::DialogUserScope scope(user);
+  dlist::testing::add_material(lib_, 0, "A-1", "Stored");
 
   dbvernum version{};
   EXPECT_EQ(CrtMatIDSeparator(kWindow, &lib_), 1);
@@ -78,6 +81,10 @@ TEST_F(ListDialogsTest, SeparatorAndLongTextNames) {
   EXPECT_EQ(CrtMatIDSeparator(kWindow, &lib_), 1);
   ASSERT_NE(lib_.get(version), 0);
   EXPECT_EQ(version.idseparator, '/');
+  // Refusals mark their control and warn about it; no message box of their own.
+  EXPECT_EQ(dlist::dialog_log().warnings.size(), 2u);
+  for (const auto& w : dlist::dialog_log().warnings) EXPECT_EQ(w.message, 0);
+  EXPECT_TRUE(dlist::dialog_log().message_boxes.empty());
 
   EXPECT_EQ(CrtLongTextNames(kWindow, &lib_), 1);
   longtextname names{};

@@ -1,7 +1,9 @@
 // The material dialogs as a person uses them, with the scripted user acting in a
 // library in memory: creating a child, editing one (code and name stay, a combined
 // subprice is stored with its operation), the formula row, renaming, and the
-// read-only displays of a stored material and of an imported record.
+// read-only displays of a stored material and of an imported record. Confirming
+// the editor without edits leaves every material as it was, also what the editor
+// does not show.
 #include "materials/material_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@
 #include "host/dialog/image_list.h"
 #include "host/dialog/list_view.h"
 #include "host/dialog/scripted_user.h"
+#include "cli/demo_materials.h"
+#include "host/currency_format.h"
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "materials/material_dialog_ids.h"
@@ -25,6 +29,51 @@
 namespace {
 
 void* const kWindow = reinterpret_cast<void*>(0x1);
+
+std::string number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+// Everything of a library the material editor could change, as one text: each
+// material with its long text bytes, unit and subprice references in their order,
+// and each unit's usage.
+std::string library_snapshot(LISTCONTEXT& lib) {
+  std::string out;
+  std::vector<long> ids;
+  EXPECT_GE(lib.material_ids(ids), 0);
+  for (long id : ids) {
+    dbmaterial m{};
+    LONGTEXT texts[kLongTextCount];
+    EXPECT_EQ(lib.get(id, m, texts), id);
+    out += std::to_string(id) + " " + m.id + " " + m.name + " " + number(m.unit_price) + " " +
+           m.native_unit + " " + m.market + "\n";
+    for (int i = 0; i < kLongTextCount; ++i) {
+      const char* bytes = texts[i];
+      out += " text " + std::to_string(m.long_text_length[i]) + " [" +
+             std::string(bytes != nullptr ? bytes : "", texts[i].size()) + "]\n";
+    }
+    lib.rewind_unit_ref(id);
+    unitref u{};
+    while (lib.get(u) > 0) out += std::string(" unit ") + u.abbrev + " " + number(u.factor) + "\n";
+    lib.rewind_subprice_ref(id);
+    subpriceref p{};
+    while (lib.get(p) > 0) out += std::string(" price ") + p.abbrev + " " + number(p.value) + "\n";
+  }
+  EXPECT_GE(lib.unit_ids(ids), 0);
+  for (long id : ids) {
+    dbunit u{};
+    lib.get(id, u);
+    out += std::string("usage ") + u.abbrev + " " + std::to_string(u.usage) + "\n";
+  }
+  return out;
+}
+
+// The total as the dialog shows it, for a whole comparison.
+std::string shown_total(const char* plain) {
+  return dlist::format_currency(plain).value_or(plain);
+}
 
 class MaterialDialogsTest : public ::testing::Test {
  protected:
@@ -100,7 +149,7 @@ TEST_F(MaterialDialogsTest, CreatingAChildStoresCodeNameUnitsAndSubprices) {
       .double_click_row(dlist::kMatSubprices, 0)
       .observe([](void* dialog) {
         // 12.5 + 2 * 12.5
-        EXPECT_NE(dlist::control_text(dialog, dlist::kMatTotal).find("37"), std::string::npos);
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kMatTotal), shown_total("37.50"));
       })
       .press(9999);
   dlist::DialogUserScope scope(user);
@@ -162,7 +211,19 @@ TEST_F(MaterialDialogsTest, EditingKeepsCodeAndNameAndStoresTheCombinedValue) {
       .observe([](void* dialog) {
         const auto painted = dlist::list_painted(GetControlHWND(dialog, dlist::kMatSubprices));
         ASSERT_EQ(painted.size(), 2u);
-        EXPECT_NE(painted[0].text(2).find(" * "), std::string::npos);
+        EXPECT_EQ(painted[0].text(2), "2.000000 * 3.000000");
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kMatTotal), shown_total("70.00"));
+      })
+      // Combined -> unlinked -> not linked -> own value: the operation still applies.
+      .double_click_row(dlist::kMatSubprices, 0)
+      .double_click_row(dlist::kMatSubprices, 0)
+      .double_click_row(dlist::kMatSubprices, 0)
+      .observe([](void* dialog) {
+        const auto painted = dlist::list_painted(GetControlHWND(dialog, dlist::kMatSubprices));
+        ASSERT_EQ(painted.size(), 2u);
+        EXPECT_EQ(painted[0].cells[0].image, 1);
+        EXPECT_EQ(painted[0].text(2), "3.000000");
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kMatTotal), shown_total("70.00"));
       })
       .press(9999);
   dlist::DialogUserScope scope(user);
@@ -274,6 +335,181 @@ TEST_F(MaterialDialogsTest, EditingKeepsAMarketAndAUnitTheLibraryDoesNotList) {
   ASSERT_EQ(lib_.get(id, stored, nullptr), id);
   EXPECT_DOUBLE_EQ(stored.unit_price, 4.0);
   EXPECT_STREQ(stored.market, "Gone");
+}
+
+TEST_F(MaterialDialogsTest, ConfirmingWithoutEditsKeepsWhatIsNotShown) {
+  subprice("OLD", "Old", SUBPRICE_ADD, 1.0, "");
+  subprice("BADF", "Broken", SUBPRICE_FORMULA, 0.0, "GONE*2");
+  const long mm = unit(dim_, "mm", "Millimetre", 1000.0);
+  // References in an order of their own: a further unit before the native one, a
+  // unit and a subprice the library then loses, second references to one unit and
+  // one subprice, and a formula naming a subprice that is gone. The price and the
+  // native factor have more digits than their fields show.
+  dbmaterial m{};
+  std::snprintf(m.id, sizeof m.id, "05");
+  std::snprintf(m.name, sizeof m.name, "Kept");
+  std::snprintf(m.native_unit, sizeof m.native_unit, "m");
+  m.unit_price = 3.456;  // the field shows 2 decimals
+  const std::string text("ab\0cd", 5);
+  LONGTEXT texts[kLongTextCount];
+  texts[0].resize(5);
+  std::copy(text.begin(), text.end(), static_cast<char*>(texts[0]));
+  m.long_text_length[0] = 5;
+  const long id = lib_.create(root_, m, texts);
+  ASSERT_GT(id, 0);
+  for (const auto& [abbrev, factor] : std::vector<std::pair<const char*, double>>{
+           {"cm", 100.0}, {"m", 2.0000000000000004}, {"mm", 1000.0}, {"cm", 50.0}}) {
+    unitref u{};
+    std::snprintf(u.abbrev, sizeof u.abbrev, "%s", abbrev);
+    u.factor = factor;
+    ASSERT_GT(lib_.create(id, u), 0);
+  }
+  for (const auto& [abbrev, value] : std::vector<std::pair<const char*, double>>{
+           {"OLD", 4.0}, {"FRM", 0.0}, {"LAB", 3.0}, {"LAB", 7.0}, {"BADF", 0.0}}) {
+    subpriceref p{};
+    std::snprintf(p.abbrev, sizeof p.abbrev, "%s", abbrev);
+    p.value = value;
+    ASSERT_GT(lib_.create(id, p), 0);
+  }
+  const long half = dlist::testing::add_material(lib_, root_, "06", "Half");
+  dbmaterial h{};
+  ASSERT_EQ(lib_.get(half, h, nullptr), half);
+  std::snprintf(h.native_unit, sizeof h.native_unit, "m");
+  ASSERT_NE(lib_.modify(half, h, nullptr), 0);
+  unitref half_ref{};
+  std::snprintf(half_ref.abbrev, sizeof half_ref.abbrev, "m");
+  half_ref.factor = 0.5;
+  ASSERT_GT(lib_.create(half, half_ref), 0);
+  for (const auto& [u, n] : std::vector<std::pair<long, int>>{{metre_, 2}, {cm_, 2}}) {
+    dbunit rec{};
+    lib_.get(u, rec);
+    rec.usage = n;
+    lib_.modify(u, rec);
+  }
+  lib_.remove_unit(mm);
+  dbsubprice old{};
+  ASSERT_NE(lib_.remove_subprice(lib_.find_subprice("OLD", old)), 0);
+  const std::string before = library_snapshot(lib_);
+
+  dlist::ReportLogScope log;
+  dlist::ScriptedUser user;
+  // Editing: the long texts and the editor confirmed twice without edits.
+  for (int round = 0; round < 2; ++round) {
+    user.on(dlist::kEditMaterialContext).press(dlist::kMatLongTexts).press(9999);
+    user.on(dlist::kLongTextsContext)
+        .observe([](void* dialog) {
+          EXPECT_EQ(dlist::control_text(dialog, dlist::kLongTextEdit), "ab");
+        })
+        .press(9999);
+  }
+  // Creating below it without entries is refused; the user gives up.
+  user.on(dlist::kEditMaterialContext).press(9999);
+  // The native factor 0.5 is shown and refused by the field's limits at OK.
+  user.on(dlist::kEditMaterialContext)
+      .press(9999)
+      .observe([](void* dialog) {
+        EXPECT_TRUE(dlist::control_marked(dialog, dlist::kMatNativeFactor));
+      })
+      .press(2);
+  dlist::DialogUserScope scope(user);
+
+  Material cursor(&lib_, id);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1);
+  EXPECT_EQ(library_snapshot(lib_), before);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 5), 0);
+  Material halved(&lib_, half);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &halved, 1), 0);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  EXPECT_EQ(library_snapshot(lib_), before);
+
+  // An edited long text keeps the bytes from the zero byte on behind the new text;
+  // the user's removal of a further unit and a subprice takes their second
+  // references along, while what the library does not hold stays.
+  dlist::ScriptedUser edit;
+  edit.on(dlist::kEditMaterialContext)
+      .press(dlist::kMatLongTexts)
+      .check(dlist::kMatFurtherRadio)
+      .expand(dlist::kMatFurtherTree, dim_)
+      .double_click(dlist::kMatFurtherTree, cm_)
+      .right_click_row(dlist::kMatSubprices, 0)
+      .choose(dlist::kStatusCommand + 3)
+      .press(9999);
+  edit.on(dlist::kLongTextsContext).type(dlist::kLongTextEdit, "xyz").press(9999);
+  dlist::DialogUserScope edit_scope(edit);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1);
+  EXPECT_TRUE(edit.finished()) << edit.leftovers();
+  LONGTEXT stored[kLongTextCount];
+  ASSERT_EQ(lib_.get(id, m, stored), id);
+  EXPECT_EQ(std::string(static_cast<const char*>(stored[0]), stored[0].size()),
+            std::string("xyz\0cd", 6));
+  std::vector<std::string> refs;
+  for (const unitref& u : unit_refs(id)) refs.push_back(std::string(u.abbrev) + " " + number(u.factor));
+  EXPECT_EQ(refs, (std::vector<std::string>{"m 2.0000000000000004", "mm 1000"}));
+  refs.clear();
+  for (const subpriceref& p : prices(id)) refs.push_back(std::string(p.abbrev) + " " + number(p.value));
+  EXPECT_EQ(refs, (std::vector<std::string>{"OLD 4", "FRM 0", "BADF 0"}));
+  EXPECT_EQ(usage(cm_), 0);
+  EXPECT_EQ(usage(metre_), 2);
+}
+
+TEST_F(MaterialDialogsTest, ChangesThatBreakTheTotalAreRefusedWhereMade) {
+  subprice("B", "Base", SUBPRICE_ADD, 2.0, "");
+  subprice("F", "Share", SUBPRICE_FORMULA, 0.0, "10/B");
+  const long id = dlist::testing::add_material(lib_, root_, "07", "Shared", 1.0);
+  for (const char* abbrev : {"B", "F"}) {
+    subpriceref p{};
+    std::snprintf(p.abbrev, sizeof p.abbrev, "%s", abbrev);
+    p.value = 2.0;
+    ASSERT_GT(lib_.create(id, p), 0);
+  }
+  dlist::ReportLogScope log;
+  dlist::ScriptedUser user;
+  user.on(dlist::kEditMaterialContext)
+      .select_row(dlist::kMatSubprices, 2)
+      .type(dlist::kMatRowValue, "0")  // 10/0: refused, the field shows the value kept
+      .observe([](void* dialog) {
+        EXPECT_TRUE(dlist::control_marked(dialog, dlist::kMatRowValue));
+        EXPECT_DOUBLE_EQ(GetInpCont_Double(dlist::kMatRowValue), 2.0);
+        // 1 + 2 + 10/2
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kMatTotal), shown_total("8.00"));
+      })
+      .type(dlist::kMatRowValue, "4")
+      .press(9999);
+  dlist::DialogUserScope scope(user);
+  Material cursor(&lib_, id);
+  EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  const auto refs = prices(id);
+  ASSERT_EQ(refs.size(), 2u);
+  EXPECT_DOUBLE_EQ(refs[0].value, 4.0);
+}
+
+// Every material of the demonstration library, opened for editing and for creating
+// below it and confirmed without edits, stays as it was.
+TEST_F(MaterialDialogsTest, DemoLibraryStaysAsItWasAfterOkWithoutEdits) {
+  LISTCONTEXT demo;
+  ASSERT_TRUE(demo.open(":memory:")) << demo.last_error();
+  std::string error;
+  ASSERT_TRUE(dlist::cli::fill_demo_library(demo, &error).has_value()) << error;
+  const std::string before = library_snapshot(demo);
+  std::vector<long> ids;
+  ASSERT_GT(demo.material_ids(ids), 0);
+
+  dlist::ReportLogScope log;
+  dlist::ScriptedUser user;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    user.on(dlist::kEditMaterialContext).press(9999);
+    user.on(dlist::kEditMaterialContext).press(9999);  // creating: refused, given up
+  }
+  dlist::DialogUserScope scope(user);
+  for (long id : ids) {
+    Material cursor(&demo, id);
+    EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 1), 1) << id;
+    EXPECT_EQ(CrtEditMaterial(kWindow, &cursor, 5), 0) << id;
+  }
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  EXPECT_EQ(library_snapshot(demo), before);
 }
 
 TEST_F(MaterialDialogsTest, RenameStoresTheName) {

@@ -39,23 +39,58 @@ TEST(SubpriceRowsTest, ReferenceValuesFollowTheOperation) {
   rows.add(row("C", SUBPRICE_ADD, 2.0, "", dlist::kRowCombined));
   rows.row(2).operation = dlist::kOperationNone;
   rows.add(row("D", SUBPRICE_ADD, 2.0, "", dlist::kRowOwnValue));
-  rows.row(3).operation = dlist::kOperationMultiply;  // ignored with the own value
+  rows.row(3).operation = dlist::kOperationMultiply;  // applies at status 1 as well
   rows.row(3).value = 7.0;
   rows.add(row("E", SUBPRICE_ADD, 2.0, "", dlist::kRowUnlinked));
 
-  const auto refs = rows.references();
-  ASSERT_EQ(refs.size(), 4u);
-  EXPECT_STREQ(refs[0].abbrev, "A");
-  EXPECT_DOUBLE_EQ(refs[0].value, 6.0);
-  EXPECT_DOUBLE_EQ(refs[1].value, 5.0);
-  EXPECT_DOUBLE_EQ(refs[2].value, 0.0);
-  EXPECT_DOUBLE_EQ(refs[3].value, 7.0);
+  EXPECT_DOUBLE_EQ(dlist::row_value(rows.row(0)), 6.0);
+  EXPECT_DOUBLE_EQ(dlist::row_value(rows.row(1)), 5.0);
+  EXPECT_DOUBLE_EQ(dlist::row_value(rows.row(2)), 0.0);
+  EXPECT_DOUBLE_EQ(dlist::row_value(rows.row(3)), 14.0);
 
   EXPECT_EQ(rows.shown_value(0, '.'), "2.000000 * 3.000000");
   EXPECT_EQ(rows.shown_value(1, ','), "2,000000 + 3,000000");
-  EXPECT_EQ(rows.shown_value(3, '.'), "7.000000");
+  EXPECT_EQ(rows.shown_value(3, '.'), "7.000000");  // status 1 shows the own value
   EXPECT_EQ(rows.shown_value(4, '.'), "2.000000");
   EXPECT_EQ(rows.title(0), "Name A (*)");
+}
+
+TEST(SubpriceRowsTest, StatusOneAppliesTheOperation) {
+  SubpriceRows rows;
+  rows.set_unit_price(10.0);
+  rows.add(row("A", SUBPRICE_MULTIPLY, 2.0, "", dlist::kRowOwnValue));
+  rows.row(0).operation = dlist::kOperationMultiply;
+  rows.row(0).value = 3.0;
+  ASSERT_TRUE(rows.total().has_value());
+  EXPECT_DOUBLE_EQ(*rows.total(), 70.0);  // 10 + (3 * 2) * 10
+  EXPECT_DOUBLE_EQ(dlist::row_value(rows.row(0)), 6.0);
+}
+
+// A change that would make a valid total invalid is refused where it is made,
+// changing nothing; a total that is invalid already blocks nothing.
+TEST(SubpriceRowsTest, ChangesThatBreakTheTotalAreRefused) {
+  SubpriceRows rows;
+  rows.set_unit_price(5.0);
+  rows.add(row("B", SUBPRICE_ADD, 2.0, "", dlist::kRowOwnValue));
+  rows.add(row("F", SUBPRICE_FORMULA, 0.0, "10/B/PRICE", dlist::kRowOwnValue));
+  EXPECT_FALSE(rows.change_value(0, 0.0));
+  EXPECT_DOUBLE_EQ(rows.row(0).value, 2.0);
+  EXPECT_NE(rows.take_fault().find("10/B/PRICE"), std::string::npos);
+  EXPECT_FALSE(rows.change_operation(0, dlist::kOperationNone));
+  EXPECT_EQ(rows.row(0).operation, dlist::kOperationPlain);
+  EXPECT_FALSE(rows.change_unit_price(0.0));
+  EXPECT_DOUBLE_EQ(rows.unit_price(), 5.0);
+  EXPECT_TRUE(rows.change_value(0, 4.0));
+  EXPECT_TRUE(rows.change_operation(0, dlist::kOperationAdd));  // 4 + 2
+  ASSERT_TRUE(rows.total().has_value());
+  EXPECT_DOUBLE_EQ(*rows.total(), 5.0 + 6.0 + 10.0 / 6.0 / 5.0);
+
+  // A formula naming a subprice the library no longer holds.
+  rows.add(row("G", SUBPRICE_FORMULA, 0.0, "GONE*2", dlist::kRowOwnValue));
+  EXPECT_FALSE(rows.total().has_value());
+  EXPECT_TRUE(rows.change_unit_price(0.0));
+  EXPECT_TRUE(rows.change_value(0, 1.0));
+  EXPECT_EQ(rows.step(0), dlist::kRowCombined);
 }
 
 TEST(SubpriceRowsTest, TotalEvaluatesFormulasInDependencyOrder) {

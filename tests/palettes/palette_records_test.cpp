@@ -214,6 +214,22 @@ TEST_F(PaletteRecordsTest, IsLayerActiveReadsTheModulesLayerSets) {
   EXPECT_EQ(IsLayerActive(6, 0, 3), 1);
 }
 
+// The module-wide manager mode and report flag keep what was set last; a layer
+// number is valid from 1 on.
+TEST_F(PaletteRecordsTest, ManagerModeReportFlagAndLayerNumbers) {
+  LastProtoMode(1);
+  EXPECT_EQ(LastProtoMode(), 1);
+  LastProtoMode(0);
+  EXPECT_EQ(LastProtoMode(), 0);
+  SetPalReport(1);
+  EXPECT_EQ(GetPalReport(), 1);
+  SetPalReport(0);
+  EXPECT_EQ(GetPalReport(), 0);
+  EXPECT_EQ(IsLayerValide(0), 0);
+  EXPECT_EQ(IsLayerValide(1), 1);
+  EXPECT_EQ(IsLayerValide(255), 1);
+}
+
 TEST_F(PaletteRecordsTest, ProtectedNameAndDiagnosticEntry) {
   std::string name = load_string(22265);
   std::string other = name;

@@ -366,8 +366,8 @@ TEST_F(ImporterColumnDialog, ConfirmingWithoutAColumnOrWithABadDelimiterIsRefuse
   EXPECT_EQ(f.CallDialog(nullptr, 16650, file.path.c_str()), 0);
   EXPECT_TRUE(user.finished()) << user.leftovers();
   ASSERT_EQ(dialog_log().warnings.size(), 2u);
-  EXPECT_EQ(dialog_log().warnings[0].message, 16684);
-  EXPECT_EQ(dialog_log().warnings[1].message, 16683);
+  EXPECT_EQ(dialog_log().warnings[0].message, 50114);
+  EXPECT_EQ(dialog_log().warnings[1].message, 50113);
   EXPECT_FALSE(f.FieldsDefined());
   EXPECT_EQ(buffer_accounting().purges, buffer_accounting().reservations);
   EXPECT_EQ(f.CallDialog(nullptr, 16650, "/nonexistent/dlist.txt"), 0);
