@@ -20,11 +20,11 @@
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "cli/report_collector.h"
+#include "foundation/code_page.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
 #include "materials/list_exporter.h"
-#include "foundation/code_page.h"
 #include "materials/material_library.h"
 
 namespace dlist::cli {
@@ -240,7 +240,9 @@ nlohmann::ordered_json dimensions_json(const std::vector<ListedDimension>& dimen
                       {"name", utf8_text(field(d.data.name))},
                       {"basic_unit", d.basic_unit.empty() ? json() : json(utf8_text(d.basic_unit))},
                       {"units", json::array()}};
-    // The objects from the dimension down to the last unit added (see materials_json).
+    // The objects from the dimension down to the last unit added; a unit's parent is
+    // the one at its depth - 1. Adding to a units array moves only the earlier
+    // siblings, which are off this path by then.
     std::vector<json*> path{&dimension};
     for (const ListedUnit& u : d.units) {
       path.resize(std::min(path.size(), static_cast<std::size_t>(std::max(u.depth, 1))));

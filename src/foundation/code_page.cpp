@@ -176,12 +176,22 @@ std::string shown_text(std::string_view bytes) {
 }
 
 std::string shown_message(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
+  bool utf8 = true;
+  for (std::size_t at = 0; utf8 && at < text.size();) {
     const std::size_t n = next_utf8(text, at).second;
-    if (n == 0) return shown_text(text);
+    utf8 = n != 0;
     at += n;
   }
-  return escape_controls(text);
+  const std::string whole = utf8 ? std::string(text) : text_code_page().to_utf8(text);
+  // The line breaks of a message's own layout stay.
+  std::string out;
+  for (std::size_t at = 0;;) {
+    const std::size_t nl = whole.find('\n', at);
+    out += escape_controls(std::string_view(whole).substr(at, nl - at));
+    if (nl == std::string::npos) return out;
+    out += '\n';
+    at = nl + 1;
+  }
 }
 
 std::string utf8_text(std::string_view bytes) { return text_code_page().to_utf8(bytes); }

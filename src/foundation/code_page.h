@@ -75,7 +75,8 @@ std::string shown_text(std::string_view bytes);
 // A message of the system as a terminal shows it: its names are bytes of the
 // texts' code page, but it may quote a path as the user typed it (UTF-8). A
 // message that is well-formed UTF-8 is taken as such; any other is converted from
-// the code page. Control characters are escaped either way.
+// the code page. Control characters but the line feed (the message's own layout)
+// are escaped either way.
 std::string shown_message(std::string_view text);
 
 // Stored bytes as UTF-8 of the texts' code page, for JSON and other UTF-8 output.

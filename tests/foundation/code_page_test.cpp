@@ -64,7 +64,8 @@ TEST(CodePageTest, TerminalTextEscapesControlsAndFollowsTheSetting) {
   EXPECT_EQ(dlist::shown_text("W\x1B\x81\xE9"), "W\\x1B\\x81\xC3\xA9");
   // A message in UTF-8 (a typed path) stays; one with stored bytes is converted.
   EXPECT_EQ(dlist::shown_message("/tmp/\xC3\xA9.pal"), "/tmp/\xC3\xA9.pal");
-  EXPECT_EQ(dlist::shown_message("node 'Caf\xE9'\n"), "node 'Caf\xC3\xA9'\\x0A");
+  EXPECT_EQ(dlist::shown_message("node 'Caf\xE9\x1B'\r\nline 2"),
+            "node 'Caf\xC3\xA9\\x1B'\\x0D\nline 2");
 
   EXPECT_EQ(dlist::utf8_text("\x80"), "\xE2\x82\xAC");
   {
