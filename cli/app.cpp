@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "foundation/code_page.h"
 
 namespace dlist::cli {
 
@@ -14,6 +15,8 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   // The global options may follow the subcommand; subcommands added later inherit this.
   app.fallthrough();
   Context context(console);
+  // --code-page sets another for this run only.
+  TextCodePageScope code_page(CodePage::windows_1252());
   add_global_options(app, context);
   add_init_command(app, context);
   add_tree_commands(app, context);

@@ -29,6 +29,7 @@ struct GlobalOptions {
   bool yes = false;       // answer every question Yes
   bool no = false;        // answer every question No
   bool quiet = false;     // no confirmations on stdout
+  std::string code_page;  // of the stored texts; empty: windows-1252 (foundation/code_page.h)
 };
 
 struct Context {

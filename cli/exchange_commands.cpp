@@ -17,6 +17,7 @@
 #include "cli/overwrite_prompt.h"
 #include "cli/report_collector.h"
 #include "cli/tree_listing.h"
+#include "foundation/code_page.h"
 #include "host/dialog/dialog_user.h"
 #include "host/dialog/engine.h"
 #include "palettes/clash_dialog.h"
@@ -78,8 +79,9 @@ class ClashUser : public DialogUser {
     }
     if (!console_.terminal) return kClashButtonKeep;
     std::ostream& p = console_.prompt;
-    p << "The imported node \"" << control_text(dialog, kClashImportedName)
-      << "\" differs from the node \"" << control_text(dialog, kClashExistingName)
+    p << "The imported node \"" << shown_text(control_text(dialog, kClashImportedName))
+      << "\" differs from the node \""
+      << shown_text(control_text(dialog, kClashExistingName))
       << "\" of the same palette.\n";
     switch (ask_overwrite(console_.in, p)) {
       case OverwriteAnswer::kOverwrite:
@@ -153,7 +155,9 @@ int export_command(const StoreTree& tree, const ExportRequest& request, Output& 
   std::optional<NodeInfo> start = node_or_root(tree, request.node, &error);
   if (!start) return out.fail(error);
   std::string file = request.file;
-  std::string description = request.description;
+  std::optional<std::string> stored = stored_text(request.description, &error);
+  if (!stored) return out.fail("the description cannot be stored: " + error);
+  std::string description = *stored;
   // A palette export of node 0 is the whole tree; the prototype export takes the root.
   const long node = palettes(tree) && request.node.empty() ? 0L : start->id;
   const int resources = request.resources ? 1 : 0;

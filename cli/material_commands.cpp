@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -16,8 +17,10 @@
 #include <utility>
 
 #include "cli/commands.h"
+#include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "cli/report_collector.h"
+#include "foundation/code_page.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
@@ -42,22 +45,6 @@ void* console_window() {
 template <std::size_t N>
 std::string field(const char (&text)[N]) {
   return std::string(text, strnlen(text, N));
-}
-
-// Bytes as UTF-8, each byte the code point of its value.
-std::string latin1(const std::string& bytes) {
-  std::string s;
-  s.reserve(bytes.size());
-  for (const char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      s += ch;
-    } else {
-      s += static_cast<char>(0xC0 | (c >> 6));
-      s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return s;
 }
 
 std::string formatted(const char* format, double value) {
@@ -100,38 +87,33 @@ class ReadLock {
 
 // The material of a code (components joined by "."); 0 when none has it.
 long find_material(LISTCONTEXT& library, const std::string& code) {
-  if (code.empty()) return 0;
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(code, &ignored);
+  if (code.empty() || !stored) return 0;  // no stored code can equal it
   dbmaterial rec{};
-  const long id = library.get(TEXTBUFFER(code.c_str()), rec, nullptr);
+  const long id = library.get(TEXTBUFFER(stored->c_str()), rec, nullptr);
   return id > 0 ? id : 0;
 }
 
+// A material the walk is still to visit.
+struct PendingMaterial {
+  long id = 0;
+  int depth = 0;
+};
+
 // Appends the children of parent to pending, last child first, so that popping
 // pending visits them in walk order. False, with the reason, on a failed read.
-bool push_children(LISTCONTEXT& library, long parent, int depth, const std::string& prefix,
-                   std::vector<ListedMaterial>* pending, std::string* error) {
+bool push_children(LISTCONTEXT& library, long parent, int depth, const std::string& code,
+                   std::vector<PendingMaterial>* pending, std::string* error) {
   if (library.rewind_material(parent) < 0) {
     *error = parent == 0 ? std::string("cannot read the root materials")
-                         : "cannot read the materials below " + in_quotes(prefix);
+                         : "cannot read the materials below " + in_quotes(utf8_text(code));
     return false;
   }
-  std::vector<ListedMaterial> level;
-  for (;;) {
-    ListedMaterial m;
-    LONGTEXT texts[kLongTextCount];
-    const long id = library.get(m.data, texts);
-    if (id < 1) break;
-    m.id = id;
-    m.depth = depth;
-    const std::string own = field(m.data.id);
-    m.code = prefix.empty() ? own : prefix + "." + own;
-    for (int i = 0; i < kLongTextCount; ++i) {
-      const char* bytes = texts[i];
-      if (bytes != nullptr) m.long_texts[i].assign(bytes, texts[i].size());
-    }
-    level.push_back(std::move(m));
-  }
-  for (auto it = level.rbegin(); it != level.rend(); ++it) pending->push_back(std::move(*it));
+  const std::size_t first = pending->size();
+  dbmaterial rec{};
+  for (long id; (id = library.get(rec, nullptr)) >= 1;) pending->push_back({id, depth});
+  std::reverse(pending->begin() + static_cast<std::ptrdiff_t>(first), pending->end());
   return true;
 }
 
@@ -145,29 +127,64 @@ bool read_references(LISTCONTEXT& library, ListedMaterial& m, std::string* error
   return true;
 }
 
+// A material's members but its children, in the order of the listing.
 nlohmann::ordered_json material_object(const ListedMaterial& m) {
   using json = nlohmann::ordered_json;
   json units = json::array();
   for (const unitref& r : m.unit_refs)
-    units.push_back({{"abbrev", latin1(field(r.abbrev))}, {"factor", r.factor}});
+    units.push_back({{"abbrev", utf8_text(field(r.abbrev))}, {"factor", r.factor}});
   json subprices = json::array();
   for (const subpriceref& r : m.subprice_refs)
-    subprices.push_back({{"abbrev", latin1(field(r.abbrev))}, {"value", r.value}});
+    subprices.push_back({{"abbrev", utf8_text(field(r.abbrev))}, {"value", r.value}});
   json texts = json::array();
-  for (const std::string& t : m.long_texts) texts.push_back(latin1(t));
+  for (const std::string& t : m.long_texts) texts.push_back(utf8_text(t));
   // clang-format off
-  return {{"id", latin1(field(m.data.id))},
-          {"code", latin1(m.code)},
-          {"name", latin1(field(m.data.name))},
-          {"market", latin1(field(m.data.market))},
+  return {{"id", utf8_text(field(m.data.id))},
+          {"code", utf8_text(m.code)},
+          {"name", utf8_text(field(m.data.name))},
+          {"market", utf8_text(field(m.data.market))},
           {"unit_price", m.data.unit_price},
-          {"native_unit", latin1(field(m.data.native_unit))},
+          {"native_unit", utf8_text(field(m.data.native_unit))},
           {"unit_refs", std::move(units)},
           {"subprice_refs", std::move(subprices)},
-          {"long_texts", std::move(texts)},
-          {"children", json::array()}};
+          {"long_texts", std::move(texts)}};
   // clang-format on
 }
+
+// Writes the materials of a walk as an array of nested objects; a material's
+// object stays open, with its children array, until one at its depth or above
+// comes.
+class MaterialsJson {
+ public:
+  explicit MaterialsJson(std::ostream& out) : json_(out) { json_.begin_array(); }
+
+  void add(const ListedMaterial& m) {
+    close_to(m.depth);
+    json_.begin_object();
+    const nlohmann::ordered_json object = material_object(m);
+    for (auto it = object.begin(); it != object.end(); ++it) json_.member(it.key(), it.value());
+    json_.key("children");
+    json_.begin_array();
+    ++open_;
+  }
+
+  void finish() {
+    close_to(0);
+    json_.end_array();
+    json_.finish();
+  }
+
+ private:
+  void close_to(int depth) {
+    for (; open_ > depth; --open_) {
+      json_.end_array();
+      json_.end_object();
+    }
+  }
+
+  JsonStream json_;
+  int open_ = 0;
+};
 
 // The number n of a dimension's abbreviation "##n"; -1 when it holds none.
 int dimension_number(const std::string& abbrev) {
@@ -219,17 +236,19 @@ nlohmann::ordered_json dimensions_json(const std::vector<ListedDimension>& dimen
   json all = json::array();
   for (const ListedDimension& d : dimensions) {
     json dimension = {{"number", d.number},
-                      {"abbrev", latin1(field(d.data.abbrev))},
-                      {"name", latin1(field(d.data.name))},
-                      {"basic_unit", d.basic_unit.empty() ? json() : json(latin1(d.basic_unit))},
+                      {"abbrev", utf8_text(field(d.data.abbrev))},
+                      {"name", utf8_text(field(d.data.name))},
+                      {"basic_unit", d.basic_unit.empty() ? json() : json(utf8_text(d.basic_unit))},
                       {"units", json::array()}};
-    // The objects from the dimension down to the last unit added (see materials_json).
+    // The objects from the dimension down to the last unit added; a unit's parent is
+    // the one at its depth - 1. Adding to a units array moves only the earlier
+    // siblings, which are off this path by then.
     std::vector<json*> path{&dimension};
     for (const ListedUnit& u : d.units) {
       path.resize(std::min(path.size(), static_cast<std::size_t>(std::max(u.depth, 1))));
       json& units = (*path.back())["units"];
-      units.push_back({{"abbrev", latin1(field(u.data.abbrev))},
-                       {"name", latin1(field(u.data.name))},
+      units.push_back({{"abbrev", utf8_text(field(u.data.abbrev))},
+                       {"name", utf8_text(field(u.data.name))},
                        {"factor", u.data.factor},
                        {"usage", u.data.usage},
                        {"units", json::array()}});
@@ -291,45 +310,37 @@ std::string needs_answer(const std::string& what) {
 
 }  // namespace
 
-std::optional<std::vector<ListedMaterial>> list_materials(LISTCONTEXT& library,
-                                                          std::string* error) {
+bool walk_materials(LISTCONTEXT& library, const std::function<void(const ListedMaterial&)>& visit,
+                    std::string* error) {
   ReadLock lock(library);
-  std::vector<ListedMaterial> listed;
-  std::vector<ListedMaterial> pending;
-  if (!push_children(library, 0, 0, "", &pending, error)) return std::nullopt;
+  std::vector<PendingMaterial> pending;
+  std::vector<std::string> codes;  // codes[d]: the code of the material last visited at depth d
+  if (!push_children(library, 0, 0, "", &pending, error)) return false;
   // Each material has one parent, so the walk from the roots meets every one once.
   while (!pending.empty()) {
-    ListedMaterial m = std::move(pending.back());
+    const PendingMaterial next = pending.back();
     pending.pop_back();
-    if (!read_references(library, m, error)) return std::nullopt;
-    const long id = m.id;
-    const int depth = m.depth;
-    const std::string code = m.code;
-    listed.push_back(std::move(m));
-    if (!push_children(library, id, depth + 1, code, &pending, error)) return std::nullopt;
-  }
-  return listed;
-}
-
-nlohmann::ordered_json materials_json(const std::vector<ListedMaterial>& materials) {
-  nlohmann::ordered_json roots = nlohmann::ordered_json::array();
-  // The objects from the root down to the last one added; a material's parent is the
-  // one at its depth - 1. Adding to a children array moves only the earlier
-  // siblings, which are off this path by then.
-  std::vector<nlohmann::ordered_json*> path;
-  for (const ListedMaterial& m : materials) {
-    nlohmann::ordered_json object = material_object(m);
-    if (m.depth <= 0 || path.empty()) {
-      roots.push_back(std::move(object));
-      path.assign(1, &roots.back());
-      continue;
+    ListedMaterial m;
+    LONGTEXT texts[kLongTextCount];
+    if (library.get(next.id, m.data, texts) != next.id) {
+      *error = "cannot read the material " + std::to_string(next.id);
+      return false;
     }
-    path.resize(std::min(path.size(), static_cast<std::size_t>(m.depth)));
-    nlohmann::ordered_json& children = (*path.back())["children"];
-    children.push_back(std::move(object));
-    path.push_back(&children.back());
+    m.id = next.id;
+    m.depth = next.depth;
+    codes.resize(static_cast<std::size_t>(next.depth));
+    const std::string own = field(m.data.id);
+    m.code = codes.empty() ? own : codes.back() + "." + own;
+    codes.push_back(m.code);
+    for (int i = 0; i < kLongTextCount; ++i) {
+      const char* bytes = texts[i];
+      if (bytes != nullptr) m.long_texts[i].assign(bytes, texts[i].size());
+    }
+    if (!read_references(library, m, error)) return false;
+    visit(m);
+    if (!push_children(library, m.id, m.depth + 1, m.code, &pending, error)) return false;
   }
-  return roots;
+  return true;
 }
 
 std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library,
@@ -357,19 +368,24 @@ std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library
 
 int materials_tree_command(LISTCONTEXT& library, bool json, Output& out) {
   std::string error;
-  std::optional<std::vector<ListedMaterial>> materials = list_materials(library, &error);
-  if (!materials) return out.fail(error);
+  bool walked = false;
   if (json) {
-    out.out() << materials_json(*materials).dump(2) << '\n';
-    return 0;
+    MaterialsJson writer(out.out());
+    walked = walk_materials(library, [&](const ListedMaterial& m) { writer.add(m); }, &error);
+    writer.finish();
+  } else {
+    walked = walk_materials(
+        library,
+        [&](const ListedMaterial& m) {
+          const std::string unit = shown_text(field(m.data.native_unit));
+          out.out() << std::string(2 * static_cast<std::size_t>(m.depth), ' ')
+                    << shown_text(m.code) << "  " << shown_text(field(m.data.name)) << "  "
+                    << formatted("%.2f", m.data.unit_price)
+                    << (unit.empty() ? std::string() : " / " + unit) << '\n';
+        },
+        &error);
   }
-  for (const ListedMaterial& m : *materials) {
-    const std::string unit = field(m.data.native_unit);
-    out.out() << std::string(2 * static_cast<std::size_t>(m.depth), ' ') << m.code << "  "
-              << field(m.data.name) << "  " << formatted("%.2f", m.data.unit_price)
-              << (unit.empty() ? std::string() : " / " + unit) << '\n';
-  }
-  return 0;
+  return walked ? 0 : out.fail(error);
 }
 
 int materials_units_command(LISTCONTEXT& library, bool json, Output& out) {
@@ -381,14 +397,16 @@ int materials_units_command(LISTCONTEXT& library, bool json, Output& out) {
     return 0;
   }
   for (const ListedDimension& d : *dimensions) {
-    out.out() << field(d.data.abbrev) << "  " << field(d.data.name) << "  basic unit "
-              << (d.basic_unit.empty() ? std::string("(none)") : d.basic_unit) << '\n';
+    out.out() << shown_text(field(d.data.abbrev)) << "  " << shown_text(field(d.data.name))
+              << "  basic unit "
+              << (d.basic_unit.empty() ? std::string("(none)") : shown_text(d.basic_unit)) << '\n';
     for (const ListedUnit& u : d.units) {
       char label[kLinkedNameSize];
       std::snprintf(label, sizeof label, "%s ( %s )", field(u.data.name).c_str(),
                     field(u.data.abbrev).c_str());
       LinkedUnitName(&library, u.id, label);
-      out.out() << std::string(2 * static_cast<std::size_t>(u.depth), ' ') << label << "  factor "
+      out.out() << std::string(2 * static_cast<std::size_t>(u.depth), ' ') << shown_text(label)
+                << "  factor "
                 << factor_text(u.data.factor) << "  usage " << u.data.usage << '\n';
     }
   }
@@ -432,8 +450,10 @@ int materials_export_command(LISTCONTEXT& library, const MaterialExportRequest& 
   int done = 0;
   std::size_t exported = 0;
   if (!request.codes.empty()) {
+    std::string ignored;  // a code the code page cannot hold names no material
     TEXTBUFFERCHAIN codes;
-    for (const std::string& code : request.codes) codes.push(TEXTBUFFER(code.c_str()));
+    for (const std::string& code : request.codes)
+      codes.push(TEXTBUFFER(stored_text(code, &ignored).value_or(code).c_str()));
     done = ListExporter(&library, path.data(), &codes);
     // The chain now holds the ancestors too.
     std::set<long> ids;
@@ -477,7 +497,7 @@ int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool
   if (!change) return out.fail("cannot change the material library: " + library.last_error());
   Material material(&library, id);
   material.read();
-  const std::string name = field(material.data.name);
+  const std::string name = utf8_text(field(material.data.name));
   const auto& boxes = dialog_log().message_boxes;
   const std::size_t asked_before = boxes.size();
   if (RemoveMaterial(console_window(), &material, 1) == 0) {
@@ -571,8 +591,8 @@ void add_material_commands(CLI::App& app, Context& context) {
   tree->add_flag("--json", *tree_json,
                  "As JSON: an array of root materials, each with id, code, name, market, "
                  "unit_price, native_unit, unit_refs, subprice_refs, long_texts and children. "
-                 "Texts are 8-bit bytes: each byte is written as the character of the same "
-                 "number (Latin-1), so nothing is lost");
+                 "Texts are converted from the code page of the stored texts (--code-page), "
+                 "so nothing is lost");
   tree->callback(reading("materials tree", [tree_json](LISTCONTEXT& library, Output& out) {
     return materials_tree_command(library, *tree_json, out);
   }));

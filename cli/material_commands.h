@@ -10,7 +10,7 @@
 // The bodies work on an open library and an Output, so tests run them in-process.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,16 +32,13 @@ struct ListedMaterial {
   std::vector<subpriceref> subprice_refs;
 };
 
-// Every material, each root followed by its subtree, a material before the ones
-// below it, siblings in walk order. Nothing, with the reason in *error, when the
-// library cannot be read.
-std::optional<std::vector<ListedMaterial>> list_materials(LISTCONTEXT& library, std::string* error);
-
-// The listed materials as an array of root objects with the keys id, code, name,
-// market, unit_price, native_unit, unit_refs, subprice_refs, long_texts, children.
-// Texts are bytes: each byte is the code point of its value (Latin-1), so a text
-// that is not UTF-8 is given without loss.
-nlohmann::ordered_json materials_json(const std::vector<ListedMaterial>& materials);
+// Calls visit for every material, each root followed by its subtree, a material
+// before the ones below it, siblings in walk order; its texts are bytes of the
+// texts' code page. Only the identifiers of the materials still to visit are kept,
+// never the materials themselves. False, with the reason in *error, when the
+// library cannot be read (the materials visited before stay visited).
+bool walk_materials(LISTCONTEXT& library, const std::function<void(const ListedMaterial&)>& visit,
+                    std::string* error);
 
 // One unit of a dimension, with its depth below the dimension (1 for a child).
 struct ListedUnit {
@@ -63,7 +60,11 @@ struct ListedDimension {
 std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library,
                                                             std::string* error);
 
-// The bodies of the read-only commands.
+// The bodies of the read-only commands. The material tree is written while it is
+// walked, as text or as a JSON array of root materials with the keys id, code,
+// name, market, unit_price, native_unit, unit_refs, subprice_refs, long_texts and
+// children; texts are converted to UTF-8 from the texts' code page. A library that
+// cannot be read to its end fails (1) after what was written (as valid JSON).
 int materials_tree_command(LISTCONTEXT& library, bool json, Output& out);
 int materials_units_command(LISTCONTEXT& library, bool json, Output& out);
 

@@ -9,12 +9,14 @@
 #include <map>
 #include <ostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/material_library_file.h"
 #include "cli/overwrite_prompt.h"
+#include "foundation/code_page.h"
 #include "host/list/list_context.h"
 #include "materials/list_import.h"
 
@@ -29,8 +31,11 @@ void* console_window() {
 }
 
 long find_code(LISTCONTEXT& library, const std::string& code) {
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(code, &ignored);
+  if (!stored) return 0;  // no stored code can equal it
   dbmaterial m{};
-  TEXTBUFFER text(code.c_str());
+  TEXTBUFFER text(stored->c_str());
   const long id = library.get(text, m, nullptr);
   return id > 0 ? id : 0;
 }
@@ -66,9 +71,9 @@ int ask_overwrite_at_prompt(const Console& console, LISTCONTEXT& library, long s
   dbmaterial old{};
   library.get(stored, old, nullptr);
   std::ostream& p = console.err;
-  p << "The stored material " << (code.get() != nullptr ? code.get() : "?") << " \""
-    << field(old.name, sizeof old.name) << "\" differs from the imported one (\""
-    << field(imported.material.name, sizeof imported.material.name) << "\") in "
+  p << "The stored material " << shown_text(code.get() != nullptr ? code.get() : "?") << " \""
+    << shown_text(field(old.name, sizeof old.name)) << "\" differs from the imported one (\""
+    << shown_text(field(imported.material.name, sizeof imported.material.name)) << "\") in "
     << difference_name(reason) << ".\n";
   switch (ask_overwrite(console.in, p)) {
     case OverwriteAnswer::kOverwrite:

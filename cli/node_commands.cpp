@@ -6,6 +6,8 @@
 
 #include "cli/kind_word.h"
 #include "cli/node_path.h"
+#include "foundation/code_page.h"
+#include "foundation/node_name.h"
 
 namespace dlist::cli {
 namespace {
@@ -81,20 +83,17 @@ long create_in(ModelDatabase& project, const StoreTree& tree, const NodeInfo& fo
 bool check_node_name(const std::string& name, std::string* error) {
   if (name.empty()) {
     *error = "the name is empty";
-  } else if (name.size() > kMaxNodeName) {
-    *error = "the name " + quoted(name) + " is " + std::to_string(name.size()) +
-             " bytes long; at most " + std::to_string(kMaxNodeName) + " fit";
-  } else if (name.find('/') != std::string::npos) {
-    *error = "the name " + quoted(name) + " holds \"/\", which separates the names of a path";
-  } else {
-    for (const char c : name) {
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-        *error = "the name " + quoted(name) + " holds a control character";
-        return false;
-      }
-    }
-    return true;
+    return false;
   }
+  std::string why;
+  const std::optional<std::string> stored = stored_text(name, &why);
+  if (!stored) {
+    *error = "the name " + quoted(name) + " cannot be stored: " + why;
+    return false;
+  }
+  const std::string fault = node_name_fault(*stored);
+  if (fault.empty()) return true;
+  *error = "the name " + quoted(name) + " " + fault;
   return false;
 }
 

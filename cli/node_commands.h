@@ -13,12 +13,9 @@
 
 namespace dlist::cli {
 
-// The longest node name: the name field holds 32 bytes with its terminating zero.
-inline constexpr std::size_t kMaxNodeName = 31;
-
-// A name the command can give a node: 1 to 31 bytes, no "/" (it separates the
-// names of a path) and no control character. False, with the reason in *error,
-// otherwise.
+// A name the command can give a node (UTF-8): 1 to 31 characters of the texts'
+// code page, no "/" (it separates the names of a path) and no control character,
+// as node_name_fault says. False, with the reason in *error, otherwise.
 bool check_node_name(const std::string& name, std::string* error);
 
 struct NewLeafRequest {

@@ -1,7 +1,8 @@
 // Naming a node of a tree on the command line: by its identifier (digits only,
 // "17") or by a path of names from the root ("Walls/Outer"; "/" alone is the
-// root). Names are compared byte for byte, as the store compares them; a name that
-// holds "/" is reached by identifier only.
+// root). Names are UTF-8 here (converted from the texts' code page one to one) and
+// compared byte for byte, as the store compares them; a name that holds "/" (an
+// older project may have one) is reached by identifier only.
 //
 // In the palette tree a kind's level-1 node holds nothing but its kind folder, of
 // the same name, so a path may name the kind once: when a level-1 node has no

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cli/progress_bar.h"
+#include "foundation/code_page.h"
 #include "host/dialog/console_user.h"
 #include "host/dialog/dialog_user.h"
 #include "host/report.h"
@@ -37,7 +38,9 @@ class ReportPrinter {
  public:
   explicit ReportPrinter(std::ostream& err)
       : previous_(set_report_sink(
-            [&err](const ReportEntry& entry) { err << "dlist: " << describe(entry) << "\n"; })) {}
+            [&err](const ReportEntry& entry) {
+              err << "dlist: " << shown_message(describe(entry)) << "\n";
+            })) {}
   ~ReportPrinter() { set_report_sink(previous_); }
   ReportPrinter(const ReportPrinter&) = delete;
   ReportPrinter& operator=(const ReportPrinter&) = delete;
@@ -69,12 +72,12 @@ ConsoleSession::ConsoleSession(Context& context) : parts_(std::make_unique<Parts
 ConsoleSession::~ConsoleSession() = default;
 
 int Output::fail(const std::string& what) {
-  err_ << "dlist " << command_ << ": " << what << "\n";
+  err_ << "dlist " << command_ << ": " << escape_controls(what) << "\n";
   return 1;
 }
 
 void Output::note(const std::string& line) {
-  if (!quiet_) out_ << line << "\n";
+  if (!quiet_) out_ << escape_controls(line) << "\n";
 }
 
 std::string project_path(const GlobalOptions& options) {
@@ -157,6 +160,20 @@ void add_global_options(CLI::App& app, Context& context) {
   yes->excludes(no);
   no->excludes(yes);
   app.add_flag("--quiet,-q", o.quiet, "Print no confirmations");
+  app.add_option("--code-page", o.code_page,
+                 "Code page of the texts in projects, libraries and exchange files: "
+                 "windows-1252 (default) or iso-8859-1; arguments and output are UTF-8")
+      ->envname("DLIST_CODE_PAGE")
+      ->check(CLI::Validator(
+          [](std::string& name) {
+            return CodePage::named(name) ? std::string()
+                                         : "unknown code page \"" + name +
+                                               "\" (windows-1252 or iso-8859-1)";
+          },
+          "CODE PAGE"))
+      ->each([](const std::string& name) {
+        if (const CodePage* page = CodePage::named(name)) set_text_code_page(*page);
+      });
 }
 
 void add_init_command(CLI::App& app, Context& context) {

@@ -21,7 +21,9 @@ namespace dlist::cli {
 inline constexpr char kDefaultProject[] = "project.dlist";
 
 // Where a command body writes: results on out, refusals and failures on err, one
-// line each, beginning with "dlist <command>: ".
+// line each, beginning with "dlist <command>: ". Lines are UTF-8; their control
+// characters are written escaped (\xNN), so no text from a file can steer the
+// terminal.
 class Output {
  public:
   Output(std::ostream& out, std::ostream& err, std::string command, bool quiet = false)

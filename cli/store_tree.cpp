@@ -1,6 +1,9 @@
 // StoreTree over the two store handles.
 #include "cli/store_tree.h"
 
+#include <string_view>
+
+#include "foundation/code_page.h"
 #include "foundation/element_kinds.h"
 #include "foundation/tree_nodes.h"
 #include "host/model/palette_store.h"
@@ -28,8 +31,8 @@ NodeInfo info_of(long id, const TreeNode& node) {
   info.id = id;
   info.level = node.level;
   info.kind = node.kind;
-  info.name.assign(node.name, field_length(node.name, sizeof node.name));
-  info.description = node.description.get();
+  info.name = utf8_text(std::string_view(node.name, field_length(node.name, sizeof node.name)));
+  info.description = utf8_text(node.description.get());
   return info;
 }
 
@@ -81,13 +84,20 @@ long StoreTree::parent(long id) const {
 }
 
 bool StoreTree::name_used(long parent, const std::string& name) const {
-  return with_store(
-      tree_, [&](auto& store, auto&) { return store.is_usedname(parent, name.c_str(), 0) != 0; });
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(name, &ignored);
+  if (!stored) return false;  // no stored name can equal it
+  return with_store(tree_, [&](auto& store, auto&) {
+    return store.is_usedname(parent, stored->c_str(), 0) != 0;
+  });
 }
 
 long StoreTree::create_node(long parent, const std::string& name, long record) const {
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(name, &ignored);
+  if (!stored) return -1;
   return with_store(tree_, [&](auto& store, auto& node) {
-    node.set_name(name.c_str());
+    node.set_name(stored->c_str());
     return store.cre_node(parent, node, record);
   });
 }

@@ -13,7 +13,8 @@
 
 namespace dlist::cli {
 
-// One node as the command shows it.
+// One node as the command shows it: its texts as UTF-8 (the store keeps them in
+// the texts' code page, foundation/code_page.h).
 struct NodeInfo {
   long id = 0;
   int level = 0;  // depth below the root, negated for a leaf
@@ -48,10 +49,12 @@ class StoreTree {
   std::optional<std::vector<NodeInfo>> children(long id) const;
   // The parent of node id; 0 for the root or what is no node.
   long parent(long id) const;
-  // Whether a child of parent (folder or leaf) holds name.
+  // Whether a child of parent (folder or leaf) holds name (UTF-8, as the calls
+  // below take names).
   bool name_used(long parent, const std::string& name) const;
   // Creates below parent a folder (record 0) or a leaf carrying record, named name;
-  // the store's answer: the new node, 0 for a name taken, -1 on failure.
+  // the store's answer: the new node, 0 for a name taken, -1 on failure (also for
+  // a name the code page cannot hold).
   long create_node(long parent, const std::string& name, long record) const;
   // Stores the default record of kind as this tree's leaves carry it.
   StoredRecord store_default_record(int kind) const;

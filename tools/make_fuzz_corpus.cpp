@@ -11,6 +11,7 @@
 // fuzzing found are kept beside the seeds under names of their own and are not
 // touched here.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -264,6 +265,20 @@ int main(int argc, char** argv) {
   dlist::store_le16(text_node.data() + first_block(wall_one, dlist::BLOCK_NODE) + 16 + 2, 9);
   corpus.put("palette_import", "damaged_palette_kind.pal", text_node);
 
+  // Crafted names in the node of the wall palette, which the readers refuse as they
+  // refuse them typed: an escape sequence with a newline, a "/", no terminator.
+  auto renamed = [](const Bytes& file, const std::string& name) {
+    Bytes b = file;
+    unsigned char* field = b.data() + first_block(file, dlist::BLOCK_NODE) + 16 + 4;
+    std::fill(field, field + 32, 0);
+    std::copy(name.begin(), name.end(), field);
+    return b;
+  };
+  const Bytes escape_name = renamed(wall_one, "W\x1b[2J\nX");
+  const Bytes slash_name = renamed(wall_one, "in/out");
+  corpus.put("palette_import", "damaged_name_escape.pal", escape_name);
+  corpus.put("palette_import", "damaged_name_slash.pal", slash_name);
+
   // ---- prototype files ----
   auto kind_folder = [&](int k) { return db.kind_folder(ModelTree::kPrototypes, k); };
   DBWALLTYPE wall;
@@ -321,6 +336,8 @@ int main(int argc, char** argv) {
   Bytes cut_record = outline_prt;
   cut_record.resize(first_block(outline_prt, dlist::BLOCK_RECORD) + 16 + 40);
   corpus.put("prototype_import", "damaged_cut_record.prt", cut_record);
+  const Bytes long_name = renamed(wall_prt, std::string(32, 'x'));
+  corpus.put("prototype_import", "damaged_name_unterminated.prt", long_name);
 
   // ---- the decoder: both kinds, sound and damaged ----
   corpus.put("dump", "wall_one.pal", wall_one);
@@ -333,6 +350,9 @@ int main(int argc, char** argv) {
   corpus.put("dump", "stair_hotspots.prt", stair_prt);
   corpus.put("dump", "with_appendix.prt", wall_prt_res);
   corpus.put("dump", "damaged_text_zero.prt", bad_text);
+  corpus.put("dump", "damaged_name_escape.pal", escape_name);
+  corpus.put("dump", "damaged_name_slash.pal", slash_name);
+  corpus.put("dump", "damaged_name_unterminated.prt", long_name);
   list_seeds(corpus);
   return 0;
 }

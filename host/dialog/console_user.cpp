@@ -7,6 +7,7 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/code_page.h"
 #include "host/dialog/notify_codes.h"
 
 namespace dlist {
@@ -18,6 +19,13 @@ constexpr int kMaxPrompts = 3;  // unreadable answers before the question counts
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
+}
+
+// A message box's caption and text as the terminal shows them (the system's
+// texts are of the texts' code page).
+std::string shown(const MessageBoxRequest& request) {
+  return shown_message((request.caption.empty() ? std::string() : request.caption + ": ") +
+                       request.text);
 }
 
 }  // namespace
@@ -49,15 +57,14 @@ std::optional<UserAction> ConsoleUser::next_action(const DialogInfo& dialog) {
 std::optional<int> ConsoleUser::answer_message_box(const MessageBoxRequest& request) {
   const unsigned type = request.flags & kMbTypeMask;
   if (type == kMbOk) {
-    out_ << (request.caption.empty() ? std::string() : request.caption + ": ") << request.text
-         << "\n";
+    out_ << shown(request) << "\n";
     return kIdOk;
   }
   if (std::optional<int> scripted = ScriptedUser::answer_message_box(request)) return scripted;
   const bool has_yes = type == kMbYesNo || type == kMbYesNoCancel;
   const int yes = has_yes ? kIdYes : kIdOk;
   const int no = has_yes ? kIdNo : kIdCancel;
-  out_ << (request.caption.empty() ? std::string() : request.caption + ": ") << request.text;
+  out_ << shown(request);
   switch (options_.questions) {
     case ConsoleOptions::Questions::kAlwaysYes:
       out_ << " [" << (has_yes ? "yes" : "ok") << "]\n";
@@ -95,7 +102,7 @@ std::optional<FileAnswer> ConsoleUser::choose_file(const FileRequest& request) {
 void ConsoleUser::show_warning(const WarningRecord& warning) {
   out_ << "warning";
   if (warning.control != 0) out_ << " (control " << warning.control << ")";
-  out_ << ": " << warning.text << "\n";
+  out_ << ": " << shown_message(warning.text) << "\n";
 }
 
 }  // namespace dlist

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "foundation/element_kinds.h"
+#include "foundation/node_name.h"
 #include "foundation/records.h"
 #include "host/file_description.h"
 #include "host/resource_appendix.h"
@@ -871,6 +872,12 @@ class Decoder {
       FieldWriter w(fields_of(index));
       node_fields(w, node);
       dump_.blocks[index].kind = kind_facts(node.kind) ? node.kind : 0;
+    }
+    const std::string name_fault = node_field_fault(node.name, sizeof node.name);
+    if (!name_fault.empty()) {
+      const std::string_view shown = field_name(node.name, sizeof node.name);
+      fault(at, "BLOCK_NODE: the name '" + printable(shown.data(), shown.size()) + "' " +
+                    name_fault);
     }
     const std::string name(node.name, field_length(node.name, sizeof node.name));
     if (!folders_.count({node.kind, h.a})) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "foundation/element_kinds.h"
+#include "foundation/node_name.h"
 #include "foundation/records.h"
 #include "host/cursor.h"
 #include "host/dialog/framework.h"
@@ -267,6 +268,13 @@ class Importer {
       case BLOCK_NODE: {
         Node node;
         restore(node, reader.content(h, at, UINT32_MAX), "BLOCK_NODE", at);
+        // A name from a file obeys the rules of a typed one, whether or not the
+        // kind filter takes its node.
+        const std::string fault = node_field_fault(node.name, sizeof node.name);
+        if (!fault.empty()) {
+          fail("BLOCK_NODE at offset " + str(at) + ": the name '" +
+               escaped_name(field_name(node.name, sizeof node.name)) + "' " + fault);
+        }
         this->node(node, h, at);
         break;
       }

@@ -120,13 +120,13 @@ TEST_F(MaterialCommandsTest, TreeGivesEveryMaterialWithItsKeysNestedByCode) {
                   "1  Masonry  0.00\n  1.1  Bricks  0.00\n    1.1.1  Solid brick  0.45 / pcs\n"))
       << out_.str();
 
-  // Bytes that are not UTF-8 come out as the characters of their values.
+  // Stored bytes come out as the characters of the code page, Windows-1252.
   {
     LISTCONTEXT library;
     ASSERT_TRUE(library.open(library_));
     dbmaterial rec{};
     std::snprintf(rec.id, sizeof rec.id, "9");
-    std::snprintf(rec.name, sizeof rec.name, "Caf\xe9");
+    std::snprintf(rec.name, sizeof rec.name, "Caf\xe9 \x80");
     LONGTEXT texts[kLongTextCount];
     texts[3].resize(2);
     texts[3][0] = '\xff';
@@ -135,8 +135,12 @@ TEST_F(MaterialCommandsTest, TreeGivesEveryMaterialWithItsKeysNestedByCode) {
   }
   const json more = tree();
   ASSERT_EQ(more.size(), 4u);
-  EXPECT_EQ(more[3]["name"], "Caf\xc3\xa9");
+  EXPECT_EQ(more[3]["name"], "Caf\xc3\xa9 \xe2\x82\xac");
   EXPECT_EQ(more[3]["long_texts"][3], "\xc3\xbfx");
+  // Walked and written material by material, laid out as the JSON library would.
+  EXPECT_EQ(nlohmann::ordered_json::parse(out_.str()).dump(2) + "\n", out_.str());
+  ASSERT_EQ(run({"materials", "tree"}), 0) << err_.str();
+  EXPECT_TRUE(has(out_.str(), "\n9  Caf\xc3\xa9 \xe2\x82\xac  0.00\n")) << out_.str();
 }
 
 TEST_F(MaterialCommandsTest, UnitsListsDimensionsWithBasicUnitAndUsage) {

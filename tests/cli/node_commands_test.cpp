@@ -111,7 +111,7 @@ TEST_P(NodeCommandsTest, RefusalsSayWhyAndChangeNothing) {
       {"wall", "A", "Doors/Front", "holds door " + std::string(tree_.word()) + ", not wall ones"},
       {"wall", "A", "/", "/ (node "},
       {"wall", "", "", "the name is empty"},
-      {"wall", std::string(32, 'x'), "", "is 32 bytes long; at most 31 fit"},
+      {"wall", std::string(32, 'x'), "", "is 32 characters long; at most 31 fit"},
       {"wall", "a/b", "", "holds \"/\""},
   };
   for (const Case& c : cases) {

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "foundation/element_kinds.h"
+#include "host/model/prototype_store.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace {
@@ -63,25 +65,38 @@ TEST_F(TreeListingTest, NewProjectShowsTheSystemLevelsOfBothTrees) {
 TEST_F(TreeListingTest, UserNodesNestAndTextIsIndented) {
   StoreTree tree(ModelTree::kPrototypes);
   const long folder = tree.create_node(tree.kind_folder(2), "Front", 0);
-  const long leaf = tree.create_node(folder, "Oak \xE9", tree.store_default_record(2).id);
+  // "Oak é €", stored as bytes of Windows-1252; a control character that an older
+  // project may hold.
+  const long leaf = tree.create_node(folder, "Oak \xC3\xA9 \xE2\x82\xAC", tree.store_default_record(2).id);
+  const long odd = tree.create_node(folder, "Odd\x1B[2J", 0);
   ASSERT_GT(leaf, 0);
+  ASSERT_GT(odd, 0);
+  DBPROTOTYPENODE stored;
+  ASSERT_EQ(PROTOTYPES().get_id_node(leaf, &stored), leaf);
+  EXPECT_STREQ(stored.name, "Oak \xE9 \x80");
 
-  // A name that is not UTF-8 is listed, with the byte replaced.
   const json listing = listed(ModelTree::kPrototypes);
+  // Written piece by piece, laid out as the JSON library itself would.
+  EXPECT_EQ(nlohmann::ordered_json::parse(out_.str()).dump(2) + "\n", out_.str());
   const json& front = listing["children"][1]["children"][0];
   EXPECT_EQ(front["id"], folder);
   EXPECT_EQ(front["level"], 2);
-  EXPECT_EQ(front["children"][0]["level"], -3);
-  EXPECT_EQ(front["children"][0]["kind"], 2);
-  EXPECT_EQ(front["children"][0]["name"], "Oak \xEF\xBF\xBD");
+  std::map<long, json> below;
+  for (const json& n : front["children"]) below[n["id"].get<long>()] = n;
+  EXPECT_EQ(below[leaf]["level"], -3);
+  EXPECT_EQ(below[leaf]["kind"], 2);
+  EXPECT_EQ(below[leaf]["name"], "Oak \xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(below[odd]["name"], "Odd\x1B[2J");
 
   ASSERT_EQ(dlist::cli::tree_command(tree, false, output()), 0);
   const std::string text = out_.str();
   EXPECT_EQ(text.rfind("28 - Prototypes\n  29 wall Walls\n  30 door Doors\n    ", 0), 0u) << text;
   EXPECT_NE(text.find("    " + std::to_string(folder) + " door Front\n      " +
-                      std::to_string(leaf) + " door Oak \xE9\n"),
+                      std::to_string(leaf) + " door Oak \xC3\xA9 \xE2\x82\xAC\n"),
             std::string::npos)
       << text;
+  EXPECT_NE(text.find(" door Odd\\x1B[2J\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\x1B'), std::string::npos);
 }
 
 }  // namespace

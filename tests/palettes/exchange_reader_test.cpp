@@ -404,6 +404,16 @@ TEST_F(ExchangeReaderTest, DamagedBlocksAreRefusedWithTheirOffset) {
       {"description beyond the file", true, FileBuilder().i32(500).text("abc"), "description header"},
       {"leaf of no kind", true, start(1).block(BLOCK_PALETTE, 5, 1, wall).node(-3, 0, "W", 0, 5).end(),
        "no folder of kind 0"},
+      // Names obey the rules of typed ones.
+      {"name with an escape sequence", true,
+       start(1).block(BLOCK_PALETTE, 5, 1, wall).node(-3, 1, "W\x1b[2J", 0, 5).end(),
+       "BLOCK_NODE at offset 153: the name 'W\\x1B[2J' holds the control character 0x1B at position 2"},
+      {"name with a newline", false, start(-1).node(2, 1, "a\nb", 0, 7).end(),
+       "BLOCK_NODE at offset 20: the name 'a\\x0Ab' holds the control character 0x0A"},
+      {"name with a slash", true, start(1).node(3, 1, "in/out", 0, 7).end(),
+       "the name 'in/out' holds \"/\", which separates the names of a path"},
+      {"name without its terminator", false, start(-1).node(2, 1, std::string(32, 'x'), 0, 7).end(),
+       "has no terminator within its 32 bytes"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
