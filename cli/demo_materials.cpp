@@ -61,10 +61,10 @@ struct DemoSubprice {
 };
 
 const DemoSubprice kSubprices[] = {
-    {"lab", "Labour", SUBPRICE_FORMULA, 0.0, "0.25*P"},
+    {"lab", "Labour", SUBPRICE_FORMULA, 0.0, "0.25*PRICE"},
     {"vat", "Value added tax", SUBPRICE_MULTIPLY, 1.2, ""},
     {"tr", "Transport", SUBPRICE_ADD, 3.5, ""},
-    {"wgt", "Weight", SUBPRICE_INFO, 0.0, "1.8*Q"},
+    {"wgt", "Weight", SUBPRICE_INFO, 0.0, "1.8"},
 };
 
 const char* const kLongTextNames[kLongTextCount] = {"Description", "Standard", "Supplier", "Note"};

@@ -342,7 +342,7 @@ TEST_F(MaterialCommandsTest, DemoLeavesAMaterialLibraryAndItsListFile) {
       << out_.str();
   const std::string list = read_file(demo / "materials.lis");
   EXPECT_EQ(list.rfind(std::string("\x03") + kListBanner + "\r\n", 0), 0u);
-  for (const char* part : {"subprice:lab;Labour ;0.25*P\r\n", "subprice:wgt;Weighti;1.8*Q\r\n",
+  for (const char* part : {"subprice:lab;Labour ;0.25*PRICE\r\n", "subprice:wgt;Weighti;1.8\r\n",
                            "long text names:Description|Standard|Supplier|Note\r\n"})
     EXPECT_TRUE(has(list, part)) << part;
 
