@@ -237,7 +237,13 @@ bool LISTCONTEXT::open(const std::string& path) {
     if (a.row()) application = a.integer(0);
     Statement t(s.db, "SELECT count(*) FROM sqlite_schema");
     if (t.row()) tables = t.integer(0);
-    if (!v.ok() || !a.ok() || !t.ok()) s.error = "not a material library: " + s.db.last_error();
+    if (!v.ok() || !a.ok() || !t.ok()) {
+      // A file in use or out of reach says so; anything else is no library.
+      const std::string cause = s.db.failure_cause();
+      s.error = !cause.empty() && s.db.last_failure() != dlist::kSqliteNotADatabase
+                    ? cause
+                    : "not a material library: " + s.db.last_error();
+    }
   }
   if (s.error.empty()) {
     if (tables == 0 && version == 0 && application == 0) {
