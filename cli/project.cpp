@@ -3,12 +3,14 @@
 #include "cli/project.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <system_error>
 
+#include "cli/file_checks.h"
 #include "cli/progress_bar.h"
 #include "host/dialog/console_user.h"
 #include "host/dialog/dialog_user.h"
@@ -77,6 +79,10 @@ void Output::note(const std::string& line) {
   if (!quiet_) out_ << line << "\n";
 }
 
+int busy_timeout_ms(const GlobalOptions& options) {
+  return static_cast<int>(std::clamp(options.wait, 0.0, 86400.0) * 1000 + 0.5);
+}
+
 std::string project_path(const GlobalOptions& options) {
   return options.project.empty() ? std::string(kDefaultProject) : options.project;
 }
@@ -107,10 +113,16 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
                            " (dlist --project " + path + " init creates it)", error))
     return false;
   if (!db.open(path)) {
-    *error = "cannot open the project " + path + ": " + db.last_error();
+    *error = "cannot open the project " + path + ": " +
+             (db.connection().in_use() ? store_failure(db.connection()) : db.last_error());
     return false;
   }
   return true;
+}
+
+Transaction::Transaction(ModelDatabase& db) : db_(db), held_(false) {
+  db.connection().clear_failure();
+  held_ = db.write_lock();
 }
 
 Transaction::~Transaction() {
@@ -132,6 +144,7 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
   try {
     const std::string path = project_path(context.options);
     ModelDatabase project;
+    project.connection().set_busy_timeout(busy_timeout_ms(context.options));
     std::string error;
     if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
       return out.fail(error);
@@ -157,6 +170,10 @@ void add_global_options(CLI::App& app, Context& context) {
   yes->excludes(no);
   no->excludes(yes);
   app.add_flag("--quiet,-q", o.quiet, "Print no confirmations");
+  app.add_option("--wait", o.wait,
+                 "Seconds to wait for a project or library that another process is changing "
+                 "before giving up (default 5)")
+      ->check(CLI::Range(0.0, 86400.0));
 }
 
 void add_init_command(CLI::App& app, Context& context) {
