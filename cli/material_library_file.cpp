@@ -69,9 +69,12 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
     library.connection().set_busy_timeout(busy_timeout_ms(context.options));
     std::string error;
     if (!open_library(library, path, create_missing, &error)) return out.fail(error);
+    library.connection().clear_failure();
     ActiveLibrary active(library);
     ConsoleSession session(context);
-    return body(library, out);
+    const int status = body(library, out);
+    session.ended(status, library.connection());
+    return status;
   } catch (const std::exception& e) {
     return out.fail(e.what());
   }

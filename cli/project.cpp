@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "cli/file_checks.h"
 #include "cli/progress_bar.h"
@@ -34,17 +35,33 @@ ConsoleOptions console_options(const GlobalOptions& options, bool terminal) {
   return c;
 }
 
-// Prints every report-log entry on a stream while it lives.
+// Prints every report-log entry on a stream while it lives. Internal failures are
+// held back until it ends: when the command failed for a cause of the user's
+// environment (a file in use, read-only, a full disk), they are its consequences,
+// not faults of the program, and are dropped.
 class ReportPrinter {
  public:
   explicit ReportPrinter(std::ostream& err)
-      : previous_(set_report_sink(
-            [&err](const ReportEntry& entry) { err << "dlist: " << describe(entry) << "\n"; })) {}
-  ~ReportPrinter() { set_report_sink(previous_); }
+      : err_(err), previous_(set_report_sink([this](const ReportEntry& entry) {
+          if (entry.kind == ReportKind::beep && entry.level == 0)
+            held_.push_back(entry);
+          else
+            print(entry);
+        })) {}
+  ~ReportPrinter() {
+    set_report_sink(previous_);
+    for (const ReportEntry& entry : held_) print(entry);
+  }
   ReportPrinter(const ReportPrinter&) = delete;
   ReportPrinter& operator=(const ReportPrinter&) = delete;
 
+  void drop_internal_failures() { held_.clear(); }
+
  private:
+  void print(const ReportEntry& entry) { err_ << "dlist: " << describe(entry) << "\n"; }
+
+  std::ostream& err_;
+  std::vector<ReportEntry> held_;
   ReportSink previous_;
 };
 
@@ -69,6 +86,10 @@ struct ConsoleSession::Parts {
 
 ConsoleSession::ConsoleSession(Context& context) : parts_(std::make_unique<Parts>(context)) {}
 ConsoleSession::~ConsoleSession() = default;
+
+void ConsoleSession::ended(int status, const SqliteConnection& db) {
+  if (status != 0 && !db.failure_cause().empty()) parts_->printer.drop_internal_failures();
+}
 
 int Output::fail(const std::string& what) {
   err_ << "dlist " << command_ << ": " << what << "\n";
@@ -148,9 +169,13 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
     std::string error;
     if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
       return out.fail(error);
+    // What the opening met (the plan tables of a read-only project) is no failure.
+    project.connection().clear_failure();
     ActiveModel active(project);
     ConsoleSession session(context);
-    return body(project, out);
+    const int status = body(project, out);
+    session.ended(status, project.connection());
+    return status;
   } catch (const std::exception& e) {
     return out.fail(e.what());
   }

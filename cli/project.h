@@ -88,9 +88,15 @@ class Transaction {
 class ConsoleSession {
  public:
   explicit ConsoleSession(Context& context);
+  // Prints the internal failures that were held back (see ended()).
   ~ConsoleSession();
   ConsoleSession(const ConsoleSession&) = delete;
   ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+  // The command ended with status on the database db: a failure whose cause is the
+  // user's environment drops the internal failures reported on the way, which only
+  // follow from it.
+  void ended(int status, const SqliteConnection& db);
 
  private:
   struct Parts;

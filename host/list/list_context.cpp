@@ -109,7 +109,7 @@ void ListStore::begin_read_txn() {
 
 void ListStore::end_read_txn() {
   if (!read_txn) return;
-  if (!db.exec("COMMIT")) db.exec("ROLLBACK");
+  if (!db.exec("COMMIT")) db.exec_undo("ROLLBACK");
   read_txn = false;
 }
 
@@ -257,7 +257,10 @@ bool LISTCONTEXT::open(const std::string& path) {
         if (!created) s.db.abandon();
         created = s.db.write_unlock() && created;
       }
-      if (!created) s.error = "cannot create the material library: " + s.db.last_error();
+      if (!created) {
+        const std::string cause = s.db.failure_cause();
+        s.error = "cannot create the material library: " + (cause.empty() ? s.db.last_error() : cause);
+      }
     } else if (application != dlist::list::kApplicationId) {
       s.error = "not a material library";
     } else if (version != kSchemaVersion) {

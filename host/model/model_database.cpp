@@ -114,7 +114,10 @@ bool ModelDatabase::open(const std::string& path) {
       if (!created) db_.abandon();
       created = db_.write_unlock() && created;
     }
-    if (!created) error_ = "cannot create the project: " + db_.last_error();
+    if (!created) {
+      const std::string cause = db_.failure_cause();
+      error_ = "cannot create the project: " + (cause.empty() ? db_.last_error() : cause);
+    }
   } else if (version != kSchemaVersion) {
     error_ = "the file holds schema version " + std::to_string(version) + ", not " +
              std::to_string(kSchemaVersion);

@@ -144,12 +144,15 @@ void SqliteConnection::record_failure() {
   const int code = sqlite3_errcode(db_);
   if (code == SQLITE_OK) return;
   failure_code_ = code & 0xFF;
+  failure_write_ = sqlite3_extended_errcode(db_) == SQLITE_IOERR_WRITE ||
+                   sqlite3_extended_errcode(db_) == SQLITE_IOERR_FSYNC;
   failure_errno_ = sqlite3_system_errno(db_);
   failure_text_ = sqlite3_errmsg(db_);
 }
 
 void SqliteConnection::clear_failure() {
   failure_code_ = 0;
+  failure_write_ = false;
   failure_errno_ = 0;
   failure_text_.clear();
 }
@@ -182,6 +185,9 @@ std::string SqliteConnection::failure_cause() const {
       if (failure_errno_ == EFBIG) return "the file is too large";
       if (failure_errno_ == EROFS) return "the file is read-only";
       if (failure_errno_ == EACCES || failure_errno_ == EPERM) return "permission denied";
+      // The system's reason is gone when SQLite undid the transaction after it.
+      if (failure_errno_ == 0 && failure_write_)
+        return "the file cannot be written (no space left, or the file is too large)";
       const std::string what = failure_code_ == SQLITE_CANTOPEN ? "the file cannot be opened"
                                                                  : "input/output error";
       return failure_errno_ != 0 ? what + " (" + std::strerror(failure_errno_) + ")" : what;
@@ -207,6 +213,10 @@ bool SqliteConnection::exec(const char* sql) {
   if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
   record_failure();
   return false;
+}
+
+bool SqliteConnection::exec_undo(const char* sql) {
+  return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 int64_t SqliteConnection::last_insert_id() const {
@@ -278,7 +288,7 @@ bool SqliteConnection::write_unlock() {
   if (!db_ || depth_ == 0) return false;
   if (--depth_ > 0) return !abandoned_;
   if (!abandoned_ && exec("COMMIT")) return true;
-  exec("ROLLBACK");
+  exec_undo("ROLLBACK");
   abandoned_ = false;
   return false;
 }
@@ -312,8 +322,8 @@ CallScope::CallScope(SqliteConnection& db) : db_(db) {
 
 CallScope::~CallScope() {
   if (!open_) return;
-  db_.exec(("ROLLBACK TO " + name_).c_str());
-  db_.exec(("RELEASE " + name_).c_str());
+  db_.exec_undo(("ROLLBACK TO " + name_).c_str());
+  db_.exec_undo(("RELEASE " + name_).c_str());
   --db_.savepoints_;
 }
 

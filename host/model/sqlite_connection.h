@@ -102,6 +102,9 @@ class DLIST_API SqliteConnection {
 
   // Runs statements that give no rows; false on failure.
   bool exec(const char* sql);
+  // Runs a statement that undoes (ROLLBACK, ROLLBACK TO): its own failure, which
+  // follows from the one that made it necessary, leaves the recorded cause alone.
+  bool exec_undo(const char* sql);
   // The row id of the last insert.
   int64_t last_insert_id() const;
   // The reason of the last failure: SQLite's text of the last failed statement (kept
@@ -162,6 +165,7 @@ class DLIST_API SqliteConnection {
   int busy_timeout_ms_ = kDefaultBusyTimeoutMs;
   int failure_code_ = 0;       // primary result code of the last failure
   int failure_errno_ = 0;      // the system's error number of that failure
+  bool failure_write_ = false;  // that failure was a write (or sync) of the file
   std::string failure_text_;   // SQLite's text of that failure
   std::unordered_map<std::string, Cached> cache_;
   int depth_ = 0;           // write locks held
