@@ -276,6 +276,8 @@ void add_exchange_commands(CLI::App& app, Context& context) {
     imp->add_option("FILE", import_request->file, "The file to read")->required();
     imp->callback([&context, tree, family, import_request, clash] {
       parse_clash_answer(*clash, &import_request->on_clash);
+      // Refused before the project is opened: a missing default project is not made.
+      if (refuse_input(context, family + " import", import_request->file)) return;
       context.status = run_in_project(
           context, family + " import", false, [&](ModelDatabase& project, Output& out) {
             const ClashConsole console{context.console.in, context.console.err,

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "cli/project.h"
 #include "host/file_description.h"
 #include "host/model/sqlite_connection.h"
 #include "materials/list_exporter.h"
@@ -175,6 +176,14 @@ bool check_import_input(const std::string& file, std::string* error) {
     return false;
   }
   std::fclose(f);
+  return true;
+}
+
+bool refuse_input(Context& context, const std::string& command, const std::string& file) {
+  std::string error;
+  if (check_import_input(file, &error)) return false;
+  Output out(context.console.out, context.console.err, command, context.options.quiet);
+  context.status = out.fail(error);
   return true;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+
 namespace dlist {
 class SqliteConnection;
 }
@@ -36,6 +38,11 @@ bool check_export_target(const std::string& file, ExportKind kind,
 // a FIFO, a device or a socket, which are named), is not empty and can be opened for
 // reading. Opening never waits: a FIFO is refused from its type alone.
 bool check_import_input(const std::string& file, std::string* error);
+
+// Refuses an input file that check_import_input refuses, before the command opens
+// (or creates) its database: the refusal is printed for command and the context's
+// status set. True when refused.
+bool refuse_input(Context& context, const std::string& command, const std::string& file);
 
 // Why the database could not be opened, read, changed or saved: the cause from
 // the connection when it lies outside the program ("the file is in use by another

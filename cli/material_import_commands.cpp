@@ -167,15 +167,6 @@ int move_command(LISTCONTEXT& library, const std::string& source, const std::str
   return 0;
 }
 
-// Refuses an input file that cannot be imported; true when refused.
-bool refuse_input(Context& context, const std::string& command, const std::string& file) {
-  std::string error;
-  if (check_import_input(file, &error)) return false;
-  Output out(context.console.out, context.console.err, command, context.options.quiet);
-  context.status = out.fail(error);
-  return true;
-}
-
 }  // namespace
 
 void add_material_import_commands(CLI::App& group, Context& context) {

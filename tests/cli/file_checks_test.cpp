@@ -204,6 +204,8 @@ TEST_F(FileChecksTest, AnImportReadsOnlyAReadableRegularFileAndSaysWhatElseItIs)
     EXPECT_FALSE(fs::exists("new.dlist")) << c.file;
     refused({"--project", "p.dlist", "palettes", "import", c.file}, c.why, "p.dlist");
     EXPECT_FALSE(has(err_.str(), "internal failure")) << err_.str();
+    refused({"prototypes", "import", c.file}, c.why, "p.dlist");
+    EXPECT_FALSE(fs::exists("project.dlist")) << c.file;
   }
 }
 
