@@ -193,9 +193,7 @@ int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRe
 
   // One transaction: an import that fails half-way leaves the project as it was.
   Transaction change(project);
-  if (!change)
-    return out.fail("cannot change the project " + project.fullpath() + ": " +
-                    store_failure(project.connection()));
+  if (!change) return out.fail(cannot_change(project.connection(), "project", project.fullpath()));
   ReportCollector reports;
   int done = 0;
   if (palettes(tree)) {
@@ -221,8 +219,7 @@ int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRe
                     "; the project is unchanged");
   }
   if (!change.commit())
-    return out.fail("cannot save the project " + project.fullpath() + ": " +
-                    store_failure(project.connection()));
+    return out.fail(cannot_save(project.connection(), "project", project.fullpath()));
   const std::size_t after = node_count(tree);
   out.note("imported " + file + " into " + describe_node(tree, target->id) + ": " +
            std::to_string(after >= before ? after - before : 0) + " new nodes");
