@@ -28,6 +28,7 @@ struct GlobalOptions {
   std::string materials;  // the material library file; empty: ./materials.dlist
   bool yes = false;       // answer every question Yes
   bool no = false;        // answer every question No
+  double wait = 5;        // seconds to wait for a file that another process is changing
   bool quiet = false;     // no confirmations on stdout
   std::string code_page;  // of the stored texts; empty: windows-1252 (foundation/code_page.h)
 };

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/file_checks.h"
 #include "cli/node_path.h"
 #include "cli/overwrite_prompt.h"
 #include "cli/report_collector.h"
@@ -150,10 +151,15 @@ bool parse_clash_answer(const std::string& word, ClashAnswer* answer) {
   return true;
 }
 
-int export_command(const StoreTree& tree, const ExportRequest& request, Output& out) {
+int export_command(ModelDatabase& project, const StoreTree& tree, const ExportRequest& request,
+                   Output& out) {
   std::string error;
   std::optional<NodeInfo> start = node_or_root(tree, request.node, &error);
   if (!start) return out.fail(error);
+  const ExportKind kind = palettes(tree) ? ExportKind::kPaletteFile : ExportKind::kPrototypeFile;
+  if (!check_export_target(request.file, kind, {{project.fullpath(), "project"}}, request.force,
+                           &error))
+    return out.fail(error);
   std::string file = request.file;
   std::optional<std::string> stored = stored_text(request.description, &error);
   if (!stored) return out.fail("the description cannot be stored: " + error);
@@ -181,15 +187,17 @@ int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRe
   std::string error;
   std::optional<NodeInfo> target = node_or_root(tree, request.into, &error);
   if (!target) return out.fail(error);
-  std::error_code ec;
-  if (!fs::is_regular_file(request.file, ec))
-    return out.fail("cannot read " + request.file + ": no such file");
+  // The file is checked before the project is locked: a FIFO without a writer
+  // would hold the lock while it waits.
+  if (!check_import_input(request.file, &error)) return out.fail(error);
+  if (!check_writable(project.connection(), "project", project.fullpath(), &error))
+    return out.fail(error);
   std::string file = request.file;
   const std::size_t before = node_count(tree);
 
   // One transaction: an import that fails half-way leaves the project as it was.
   Transaction change(project);
-  if (!change) return out.fail("cannot change the project: " + project.last_error());
+  if (!change) return out.fail(cannot_change(project.connection(), "project", project.fullpath()));
   ReportCollector reports;
   int done = 0;
   if (palettes(tree)) {
@@ -206,11 +214,16 @@ int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRe
     done = PrototypeImport(nullptr, target->id, file.data());
   }
   const char* function = palettes(tree) ? "PaletteImport" : "PrototypeImport";
-  if (done != 1)
-    return out.fail(with_reason("cannot import " + file, reports.reason_of(function)) +
+  if (done != 1) {
+    // A failure of the project's file says its cause; the import's own reason else.
+    const std::string cause = project.connection().failure_cause();
+    return out.fail(with_reason("cannot import " + file,
+                                cause.empty() ? reports.reason_of(function)
+                                              : "the project " + project.fullpath() + ": " + cause) +
                     "; the project is unchanged");
+  }
   if (!change.commit())
-    return out.fail("cannot save the project " + project.fullpath() + ": " + project.last_error());
+    return out.fail(cannot_save(project.connection(), "project", project.fullpath()));
   const std::size_t after = node_count(tree);
   out.note("imported " + file + " into " + describe_node(tree, target->id) + ": " +
            std::to_string(after >= before ? after - before : 0) + " new nodes");
@@ -234,11 +247,15 @@ void add_exchange_commands(CLI::App& app, Context& context) {
     exp->add_option("--description", export_request->description, "Description of the file");
     exp->add_flag("--resources", export_request->resources,
                   "Append the resources of the surface sets, materials and attributes");
+    exp->add_flag("--force", export_request->force,
+                  "Write over FILE also when it holds something other than a " + leaf +
+                      " file (never over the open project)");
     exp->add_option("FILE", export_request->file, "The file to write")->required();
     exp->callback([&context, tree, family, export_request] {
       context.status = run_in_project(context, family + " export", false,
-                                      [&](ModelDatabase&, Output& out) {
-                                        return export_command(tree, *export_request, out);
+                                      [&](ModelDatabase& project, Output& out) {
+                                        return export_command(project, tree, *export_request,
+                                                              out);
                                       });
     });
 
@@ -260,6 +277,8 @@ void add_exchange_commands(CLI::App& app, Context& context) {
     imp->add_option("FILE", import_request->file, "The file to read")->required();
     imp->callback([&context, tree, family, import_request, clash] {
       parse_clash_answer(*clash, &import_request->on_clash);
+      // Refused before the project is opened: a missing default project is not made.
+      if (refuse_input(context, family + " import", import_request->file)) return;
       context.status = run_in_project(
           context, family + " import", false, [&](ModelDatabase& project, Output& out) {
             const ClashConsole console{context.console.in, context.console.err,

@@ -17,6 +17,7 @@ struct ExportRequest {
   std::string node;         // identifier or path of the node to export; empty: the whole tree
   std::string description;  // the file's description
   bool resources = false;   // append the resources of the surface sets
+  bool force = false;       // write over a file of another kind
   std::string file;
 };
 
@@ -44,8 +45,12 @@ struct ClashConsole {
   bool terminal = false;
 };
 
-// The bodies of the commands, on the open project (the active model).
-int export_command(const StoreTree& tree, const ExportRequest& request, Output& out);
+// The bodies of the commands, on the open project (the active model). The export
+// refuses to write over the project itself, by any name, and without force over a
+// file that is not of its kind; the import refuses a file that is not a readable
+// regular file before it takes the project's lock.
+int export_command(ModelDatabase& project, const StoreTree& tree, const ExportRequest& request,
+                   Output& out);
 int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRequest& request,
                    const ClashConsole& console, Output& out);
 

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "cli/commands.h"
+#include "cli/file_checks.h"
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "cli/report_collector.h"
@@ -417,10 +418,12 @@ int materials_export_command(LISTCONTEXT& library, const MaterialExportRequest& 
                              Output& out) {
   const std::string& file = request.file;
   if (file.empty()) return out.fail("no file given to write");
+  std::string error;
+  if (!check_export_target(file, ExportKind::kListFile, {{library.fullpath(), "material library"}},
+                           request.force, &error))
+    return out.fail(error);
   std::error_code ec;
   const bool existed = fs::exists(file, ec);
-  if (existed && fs::equivalent(file, library.fullpath(), ec))
-    return out.fail(file + " is the material library itself");
 
   long root = 0;
   if (!request.root.empty() && (root = find_material(library, request.root)) == 0)
@@ -493,8 +496,11 @@ int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool
   IdList below;
   CollectMaterialSubtree(&library, id, &below);
 
+  std::string error;
+  if (!check_writable(library.connection(), "material library", library.fullpath(), &error))
+    return out.fail(error);
   LibraryTransaction change(library);
-  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (!change) return out.fail(cannot_change(library));
   Material material(&library, id);
   material.read();
   const std::string name = utf8_text(field(material.data.name));
@@ -503,11 +509,10 @@ int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool
   if (RemoveMaterial(console_window(), &material, 1) == 0) {
     if (boxes.size() > asked_before && boxes.back().answer == kIdNo)
       return out.fail("kept " + in_quotes(code) + ": the answer was No");
-    return out.fail("cannot remove " + in_quotes(code) + "; the library is unchanged");
+    return out.fail("cannot remove " + in_quotes(code) + because(library) +
+                    "; the library is unchanged");
   }
-  if (!change.commit())
-    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
-                    library.last_error());
+  if (!change.commit()) return out.fail(cannot_save(library));
   out.note("removed " + code + " " + name +
            (below.size() == 0 ? std::string()
                               : " with " + plural(below.size(), "material") + " below it"));
@@ -516,6 +521,9 @@ int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool
 
 int materials_purge_command(LISTCONTEXT& library, bool can_answer, Output& out) {
   if (!can_answer) return out.fail(needs_answer("purging the library"));
+  std::string error;
+  if (!check_writable(library.connection(), "material library", library.fullpath(), &error))
+    return out.fail(error);
   const std::size_t materials = count_materials(library);
   const std::size_t dimensions = count_dimensions(library);
   const std::size_t subprices = count_subprices(library);
@@ -528,14 +536,13 @@ int materials_purge_command(LISTCONTEXT& library, bool can_answer, Output& out) 
   if (answer != kIdYes) return out.fail("kept the library: the answer was No");
 
   LibraryTransaction change(library);
-  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (!change) return out.fail(cannot_change(library));
   PurgeMaterialLibrary(&library);
   // The operation tells nothing; what is left tells whether it did all its work.
   if (count_materials(library) != 0 || count_dimensions(library) != 0 ||
       count_subprices(library) != 0 || count_markets(library) != 0)
-    return out.fail("cannot purge the library; it is unchanged");
-  if (!change.commit())
-    return out.fail("cannot save the material library " + path + ": " + library.last_error());
+    return out.fail("cannot purge the library" + because(library) + "; it is unchanged");
+  if (!change.commit()) return out.fail(cannot_save(library));
   out.note("purged " + path + ": " + plural(materials, "material") + ", " +
            plural(dimensions, "dimension") + ", " + plural(subprices, "subprice") + " and " +
            plural(markets, "market") + " removed");
@@ -553,14 +560,15 @@ int materials_copy_prices_command(LISTCONTEXT& library, const std::string& sourc
     out.note(source + " and " + target + " are the same material; nothing to copy");
     return 0;
   }
+  std::string error;
+  if (!check_writable(library.connection(), "material library", library.fullpath(), &error))
+    return out.fail(error);
   LibraryTransaction change(library);
-  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (!change) return out.fail(cannot_change(library));
   if (CopyListIn(&library, nullptr, from, to) != 1)
-    return out.fail("cannot copy the prices of " + source + " onto " + target +
+    return out.fail("cannot copy the prices of " + source + " onto " + target + because(library) +
                     "; the library is unchanged");
-  if (!change.commit())
-    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
-                    library.last_error());
+  if (!change.commit()) return out.fail(cannot_save(library));
   out.note("copied the price, market, long texts and references of " + source + " onto " + target);
   return 0;
 }
@@ -622,6 +630,9 @@ void add_material_commands(CLI::App& app, Context& context) {
           ->delimiter(',');
   codes->excludes(root);
   codes->excludes(target);
+  exp->add_flag("--force", request->force,
+                "Write over FILE also when it holds something other than a list export file "
+                "(never over the open library)");
   exp->add_option("FILE", request->file, "The file to write")->required();
   exp->callback(reading("materials export", [request](LISTCONTEXT& library, Output& out) {
     return materials_export_command(library, *request, out);

@@ -72,11 +72,13 @@ struct MaterialExportRequest {
   std::string root;                // code of the subtree's material; empty: the whole library
   std::string target;              // "0", "-1" or a material's code; empty: full codes (-1)
   std::vector<std::string> codes;  // a selection of codes; then root and target stay empty
+  bool force = false;              // write over a file of another kind
   std::string file;
 };
 
 // Writes the list export file. Refused (1, one line) for an unknown code of root or
-// target, for FILE naming the library itself, for a library without dimensions and
+// target, for FILE naming the library itself (by any path), for a file of another
+// kind unless force, for a library without dimensions and
 // when there is no material to export; a file the command began and could not end
 // is removed unless it was there before.
 int materials_export_command(LISTCONTEXT& library, const MaterialExportRequest& request,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/file_checks.h"
 #include "cli/material_library_file.h"
 #include "cli/overwrite_prompt.h"
 #include "foundation/code_page.h"
@@ -121,8 +122,12 @@ int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init
   const int ask = request.relative ? 0 : request.full ? 1 : (parent == 0 ? 1 : 0);
   const long before = material_count(library);
 
+  std::string error;
+  if (!check_import_input(request.file, &error) ||
+      !check_writable(library.connection(), "material library", library.fullpath(), &error))
+    return out.fail(error);
   LibraryTransaction change(library);
-  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (!change) return out.fail(cannot_change(library));
   int result = 0;
   if (init && !request.columns.empty()) {
     result = list_import(console_window(), &library, 0, request.file.c_str(), 1, options);
@@ -131,11 +136,14 @@ int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init
   } else {
     result = list_import(console_window(), &library, parent, request.file.c_str(), ask, options);
   }
-  if (result == 0) return out.fail("cannot import " + request.file + "; the library is unchanged");
-  if (!change.commit()) {
-    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
-                    library.last_error());
+  if (result == 0) {
+    const std::string cause = because(library);
+    return out.fail("cannot import " + request.file +
+                    (cause.empty() ? cause : ": the material library " +
+                                                 std::string(library.fullpath()) + cause) +
+                    "; the library is unchanged");
   }
+  if (!change.commit()) return out.fail(cannot_save(library));
   out.note("imported " + request.file + ": " + std::to_string(material_count(library) - before) +
            " new materials");
   return 0;
@@ -150,15 +158,16 @@ int move_command(LISTCONTEXT& library, const std::string& source, const std::str
     to = find_code(library, destination);
     if (to == 0) return out.fail("no material has the code \"" + destination + "\"");
   }
+  std::string error;
+  if (!check_writable(library.connection(), "material library", library.fullpath(), &error))
+    return out.fail(error);
   LibraryTransaction change(library);
-  if (!change) return out.fail("cannot change the material library: " + library.last_error());
+  if (!change) return out.fail(cannot_change(library));
   if (MoveList(&library, console_window(), from, to) == 0) {
-    return out.fail("cannot move " + source + " below " + destination + "; the library is unchanged");
+    return out.fail("cannot move " + source + " below " + destination + because(library) +
+                    "; the library is unchanged");
   }
-  if (!change.commit()) {
-    return out.fail("cannot save the material library " + std::string(library.fullpath()) + ": " +
-                    library.last_error());
-  }
+  if (!change.commit()) return out.fail(cannot_save(library));
   out.note("moved " + source + " below " + destination);
   return 0;
 }
@@ -185,6 +194,9 @@ void add_material_import_commands(CLI::App& group, Context& context) {
                   "The columns of a delimited text file, e.g. "
                   "\"delim=;,skip=1,cols=code,name,unit_price,ref_unit,ref_factor\"");
   imp->callback([&context, request] {
+    // A file that cannot be imported is refused before the library is opened (or
+    // created).
+    if (refuse_input(context, "materials import", request->file)) return;
     context.status = run_in_library(context, "materials import", true,
                                     [request, &context](LISTCONTEXT& library, Output& out) {
                                       return import_command(library, *request, false,
@@ -197,6 +209,7 @@ void add_material_import_commands(CLI::App& group, Context& context) {
       "init", "Read a list export file into the library and give it default long text names");
   init->add_option("FILE", init_file->file, "The file to read")->required();
   init->callback([&context, init_file] {
+    if (refuse_input(context, "materials init", init_file->file)) return;
     context.status = run_in_library(context, "materials init", true,
                                     [init_file, &context](LISTCONTEXT& library, Output& out) {
                                       return import_command(library, *init_file, true,

@@ -4,6 +4,9 @@
 #include <exception>
 #include <ostream>
 
+#include "cli/file_checks.h"
+#include "host/model/sqlite_connection.h"
+
 namespace dlist::cli {
 
 std::string materials_path(const GlobalOptions& options) {
@@ -14,10 +17,17 @@ bool open_library(LISTCONTEXT& library, const std::string& path, bool create_mis
                   std::string* error) {
   if (!check_database_file(path, create_missing, "material library", "", error)) return false;
   if (!library.open(path)) {
-    *error = "cannot open the material library " + path + ": " + library.last_error();
+    *error = "cannot open the material library " + path + ": " +
+             (library.connection().in_use() ? store_failure(library.connection())
+                                            : library.last_error());
     return false;
   }
   return true;
+}
+
+LibraryTransaction::LibraryTransaction(LISTCONTEXT& library) : library_(library), held_(false) {
+  library.connection().clear_failure();
+  held_ = library.write_lock() != 0;
 }
 
 LibraryTransaction::~LibraryTransaction() {
@@ -32,6 +42,19 @@ bool LibraryTransaction::commit() {
   return library_.write_unlock() != 0;
 }
 
+std::string cannot_change(LISTCONTEXT& library) {
+  return dlist::cli::cannot_change(library.connection(), "material library", library.fullpath());
+}
+
+std::string cannot_save(LISTCONTEXT& library) {
+  return dlist::cli::cannot_save(library.connection(), "material library", library.fullpath());
+}
+
+std::string because(LISTCONTEXT& library) {
+  const std::string cause = library.connection().failure_cause();
+  return cause.empty() ? cause : ": " + cause;
+}
+
 bool can_answer_questions(const Context& context) {
   return context.options.yes || context.options.no || context.console.terminal;
 }
@@ -43,11 +66,15 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
   try {
     const std::string path = materials_path(context.options);
     LISTCONTEXT library;
+    library.connection().set_busy_timeout(busy_timeout_ms(context.options));
     std::string error;
     if (!open_library(library, path, create_missing, &error)) return out.fail(error);
+    library.connection().clear_failure();
     ActiveLibrary active(library);
     ConsoleSession session(context);
-    return body(library, out);
+    const int status = body(library, out);
+    session.ended(status, library.connection());
+    return status;
   } catch (const std::exception& e) {
     return out.fail(e.what());
   }

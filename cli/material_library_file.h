@@ -30,8 +30,8 @@ bool open_library(LISTCONTEXT& library, const std::string& path, bool create_mis
 // half-way leaves the library as it was. The system's own locks nest inside it.
 class LibraryTransaction {
  public:
-  explicit LibraryTransaction(LISTCONTEXT& library)
-      : library_(library), held_(library.write_lock() != 0) {}
+  // A failure recorded before it begins is forgotten (see Transaction).
+  explicit LibraryTransaction(LISTCONTEXT& library);
   ~LibraryTransaction();
   LibraryTransaction(const LibraryTransaction&) = delete;
   LibraryTransaction& operator=(const LibraryTransaction&) = delete;
@@ -45,6 +45,14 @@ class LibraryTransaction {
   LISTCONTEXT& library_;
   bool held_;
 };
+
+// The line of a change of the library that could not begin, and of one that could
+// not be saved, with the cause (see store_failure).
+std::string cannot_change(LISTCONTEXT& library);
+std::string cannot_save(LISTCONTEXT& library);
+// ": <cause>" when the library's file failed for a cause outside the program (in
+// use, read-only, no space, ...); empty otherwise.
+std::string because(LISTCONTEXT& library);
 
 // Whether a question of the command can be answered: by --yes or --no, or on a
 // terminal. Scripts must say what they want rather than have No assumed.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "cli/file_checks.h"
 #include "cli/kind_word.h"
 #include "cli/node_path.h"
 #include "foundation/code_page.h"
@@ -61,18 +62,20 @@ long create_in(ModelDatabase& project, const StoreTree& tree, const NodeInfo& fo
   }
   Transaction change(project);
   if (!change) {
-    *error = "cannot change the project: " + project.last_error();
+    *error = cannot_change(project.connection(), "project", project.fullpath());
     return 0;
   }
   const long stored = record(error);
   if (stored < 0) return 0;
   const long node = tree.create_node(folder.id, name, stored);
   if (node <= 0) {
-    *error = "the node " + quoted(name) + " could not be created in " + where;
+    const std::string cause = project.connection().failure_cause();
+    *error = "the node " + quoted(name) + " could not be created in " + where +
+             (cause.empty() ? std::string() : ": " + cause);
     return 0;
   }
   if (!change.commit()) {
-    *error = "cannot save the project " + project.fullpath() + ": " + project.last_error();
+    *error = cannot_save(project.connection(), "project", project.fullpath());
     return 0;
   }
   return node;
@@ -117,7 +120,8 @@ int new_leaf_command(ModelDatabase& project, const StoreTree& tree, const NewLea
           return -1;
         }
         if (stored.id <= 0) {
-          *why = "the " + what + " could not be stored";
+          const std::string cause = project.connection().failure_cause();
+          *why = "the " + what + " could not be stored" + (cause.empty() ? "" : ": " + cause);
           return -1;
         }
         record_id = stored.id;

@@ -3,12 +3,15 @@
 #include "cli/project.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
+#include "cli/file_checks.h"
 #include "cli/progress_bar.h"
 #include "foundation/code_page.h"
 #include "host/dialog/console_user.h"
@@ -33,19 +36,33 @@ ConsoleOptions console_options(const GlobalOptions& options, bool terminal) {
   return c;
 }
 
-// Prints every report-log entry on a stream while it lives.
+// Prints every report-log entry on a stream while it lives. Internal failures are
+// held back until it ends: when the command failed for a cause of the user's
+// environment (a file in use, read-only, a full disk), they are its consequences,
+// not faults of the program, and are dropped.
 class ReportPrinter {
  public:
   explicit ReportPrinter(std::ostream& err)
-      : previous_(set_report_sink(
-            [&err](const ReportEntry& entry) {
-              err << "dlist: " << shown_message(describe(entry)) << "\n";
-            })) {}
-  ~ReportPrinter() { set_report_sink(previous_); }
+      : err_(err), previous_(set_report_sink([this](const ReportEntry& entry) {
+          if (entry.kind == ReportKind::beep && entry.level == 0)
+            held_.push_back(entry);
+          else
+            print(entry);
+        })) {}
+  ~ReportPrinter() {
+    set_report_sink(previous_);
+    for (const ReportEntry& entry : held_) print(entry);
+  }
   ReportPrinter(const ReportPrinter&) = delete;
   ReportPrinter& operator=(const ReportPrinter&) = delete;
 
+  void drop_internal_failures() { held_.clear(); }
+
  private:
+  void print(const ReportEntry& entry) { err_ << "dlist: " << shown_message(describe(entry)) << "\n"; }
+
+  std::ostream& err_;
+  std::vector<ReportEntry> held_;
   ReportSink previous_;
 };
 
@@ -71,6 +88,10 @@ struct ConsoleSession::Parts {
 ConsoleSession::ConsoleSession(Context& context) : parts_(std::make_unique<Parts>(context)) {}
 ConsoleSession::~ConsoleSession() = default;
 
+void ConsoleSession::ended(int status, const SqliteConnection& db) {
+  if (status != 0 && !db.failure_cause().empty()) parts_->printer.drop_internal_failures();
+}
+
 int Output::fail(const std::string& what) {
   err_ << "dlist " << command_ << ": " << escape_controls(what) << "\n";
   return 1;
@@ -78,6 +99,10 @@ int Output::fail(const std::string& what) {
 
 void Output::note(const std::string& line) {
   if (!quiet_) out_ << escape_controls(line) << "\n";
+}
+
+int busy_timeout_ms(const GlobalOptions& options) {
+  return static_cast<int>(std::clamp(options.wait, 0.0, 86400.0) * 1000 + 0.5);
 }
 
 std::string project_path(const GlobalOptions& options) {
@@ -110,10 +135,16 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
                            " (dlist --project " + path + " init creates it)", error))
     return false;
   if (!db.open(path)) {
-    *error = "cannot open the project " + path + ": " + db.last_error();
+    *error = "cannot open the project " + path + ": " +
+             (db.connection().in_use() ? store_failure(db.connection()) : db.last_error());
     return false;
   }
   return true;
+}
+
+Transaction::Transaction(ModelDatabase& db) : db_(db), held_(false) {
+  db.connection().clear_failure();
+  held_ = db.write_lock();
 }
 
 Transaction::~Transaction() {
@@ -135,12 +166,17 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
   try {
     const std::string path = project_path(context.options);
     ModelDatabase project;
+    project.connection().set_busy_timeout(busy_timeout_ms(context.options));
     std::string error;
     if (!open_project(project, path, create_missing || context.options.project.empty(), &error))
       return out.fail(error);
+    // What the opening met (the plan tables of a read-only project) is no failure.
+    project.connection().clear_failure();
     ActiveModel active(project);
     ConsoleSession session(context);
-    return body(project, out);
+    const int status = body(project, out);
+    session.ended(status, project.connection());
+    return status;
   } catch (const std::exception& e) {
     return out.fail(e.what());
   }
@@ -174,6 +210,10 @@ void add_global_options(CLI::App& app, Context& context) {
       ->each([](const std::string& name) {
         if (const CodePage* page = CodePage::named(name)) set_text_code_page(*page);
       });
+  app.add_option("--wait", o.wait,
+                 "Seconds to wait for a project or library that another process is changing "
+                 "before giving up (default 5)")
+      ->check(CLI::Range(0.0, 86400.0));
 }
 
 void add_init_command(CLI::App& app, Context& context) {

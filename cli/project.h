@@ -45,6 +45,10 @@ class Output {
 // The project file that the options name.
 std::string project_path(const GlobalOptions& options);
 
+// How long the databases of a command wait for another process (--wait), in
+// milliseconds.
+int busy_timeout_ms(const GlobalOptions& options);
+
 // Whether a database file at path may be opened: it exists, or it is missing and
 // create_missing allows creating it, and it is no folder. Otherwise false, with the
 // reason in *error, naming the file as `what` ("project", "material library");
@@ -63,7 +67,9 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
 // the project as it was.
 class Transaction {
  public:
-  explicit Transaction(ModelDatabase& db) : db_(db), held_(db.write_lock()) {}
+  // A failure recorded before it begins is forgotten, so the causes that the
+  // connection gives afterwards are those of this change.
+  explicit Transaction(ModelDatabase& db);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
@@ -84,9 +90,15 @@ class Transaction {
 class ConsoleSession {
  public:
   explicit ConsoleSession(Context& context);
+  // Prints the internal failures that were held back (see ended()).
   ~ConsoleSession();
   ConsoleSession(const ConsoleSession&) = delete;
   ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+  // The command ended with status on the database db: a failure whose cause is the
+  // user's environment drops the internal failures reported on the way, which only
+  // follow from it.
+  void ended(int status, const SqliteConnection& db);
 
  private:
   struct Parts;

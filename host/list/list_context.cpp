@@ -109,7 +109,7 @@ void ListStore::begin_read_txn() {
 
 void ListStore::end_read_txn() {
   if (!read_txn) return;
-  if (!db.exec("COMMIT")) db.exec("ROLLBACK");
+  if (!db.exec("COMMIT")) db.exec_undo("ROLLBACK");
   read_txn = false;
 }
 
@@ -237,7 +237,13 @@ bool LISTCONTEXT::open(const std::string& path) {
     if (a.row()) application = a.integer(0);
     Statement t(s.db, "SELECT count(*) FROM sqlite_schema");
     if (t.row()) tables = t.integer(0);
-    if (!v.ok() || !a.ok() || !t.ok()) s.error = "not a material library: " + s.db.last_error();
+    if (!v.ok() || !a.ok() || !t.ok()) {
+      // A file in use or out of reach says so; anything else is no library.
+      const std::string cause = s.db.failure_cause();
+      s.error = !cause.empty() && s.db.last_failure() != dlist::kSqliteNotADatabase
+                    ? cause
+                    : "not a material library: " + s.db.last_error();
+    }
   }
   if (s.error.empty()) {
     if (tables == 0 && version == 0 && application == 0) {
@@ -251,7 +257,10 @@ bool LISTCONTEXT::open(const std::string& path) {
         if (!created) s.db.abandon();
         created = s.db.write_unlock() && created;
       }
-      if (!created) s.error = "cannot create the material library: " + s.db.last_error();
+      if (!created) {
+        const std::string cause = s.db.failure_cause();
+        s.error = "cannot create the material library: " + (cause.empty() ? s.db.last_error() : cause);
+      }
     } else if (application != dlist::list::kApplicationId) {
       s.error = "not a material library";
     } else if (version != kSchemaVersion) {

@@ -95,7 +95,13 @@ bool ModelDatabase::open(const std::string& path) {
     if (v.row()) version = v.integer(0);
     Statement t(db_, "SELECT count(*) FROM sqlite_schema");
     if (t.row()) tables = t.integer(0);
-    if (!v.ok() || !t.ok()) error_ = "not a project database: " + db_.last_error();
+    if (!v.ok() || !t.ok()) {
+      // A file in use or out of reach says so; anything else is no project.
+      const std::string cause = db_.failure_cause();
+      error_ = !cause.empty() && db_.last_failure() != kSqliteNotADatabase
+                   ? cause
+                   : "not a project database: " + db_.last_error();
+    }
   }
   if (!error_.empty()) {
     db_.close();
@@ -108,7 +114,10 @@ bool ModelDatabase::open(const std::string& path) {
       if (!created) db_.abandon();
       created = db_.write_unlock() && created;
     }
-    if (!created) error_ = "cannot create the project: " + db_.last_error();
+    if (!created) {
+      const std::string cause = db_.failure_cause();
+      error_ = "cannot create the project: " + (cause.empty() ? db_.last_error() : cause);
+    }
   } else if (version != kSchemaVersion) {
     error_ = "the file holds schema version " + std::to_string(version) + ", not " +
              std::to_string(kSchemaVersion);

@@ -4,8 +4,12 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <limits>
+
+static_assert(dlist::kSqliteNotADatabase == SQLITE_NOTADB);
 
 namespace dlist {
 
@@ -60,7 +64,10 @@ bool Statement::row() {
   }
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
-  if (rc != SQLITE_DONE) ok_ = false;
+  if (rc != SQLITE_DONE) {
+    ok_ = false;
+    db_.record_failure();
+  }
   return false;
 }
 
@@ -108,14 +115,86 @@ bool SqliteConnection::open(const std::string& path) {
       // A connection is used by one thread at a time: SQLite's own mutexes are not needed.
       sqlite3_open_v2(path.c_str(), &db,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  clear_failure();
   if (rc != SQLITE_OK) {
     open_error_ = db ? sqlite3_errmsg(db) : "out of memory";
+    failure_code_ = rc & 0xFF;
+    failure_errno_ = db ? sqlite3_system_errno(db) : 0;
+    failure_text_ = open_error_;
     sqlite3_close_v2(db);
     return false;
   }
   db_ = db;
   path_ = path;
+  sqlite3_busy_timeout(db_, busy_timeout_ms_);
   return true;
+}
+
+void SqliteConnection::set_busy_timeout(int milliseconds) {
+  busy_timeout_ms_ = milliseconds < 0 ? 0 : milliseconds;
+  if (db_) sqlite3_busy_timeout(db_, busy_timeout_ms_);
+}
+
+bool SqliteConnection::read_only() const {
+  return db_ && sqlite3_db_readonly(db_, "main") == 1;
+}
+
+void SqliteConnection::record_failure() {
+  if (!db_) return;
+  const int code = sqlite3_errcode(db_);
+  if (code == SQLITE_OK) return;
+  failure_code_ = code & 0xFF;
+  failure_write_ = sqlite3_extended_errcode(db_) == SQLITE_IOERR_WRITE ||
+                   sqlite3_extended_errcode(db_) == SQLITE_IOERR_FSYNC;
+  failure_errno_ = sqlite3_system_errno(db_);
+  failure_text_ = sqlite3_errmsg(db_);
+}
+
+void SqliteConnection::clear_failure() {
+  failure_code_ = 0;
+  failure_write_ = false;
+  failure_errno_ = 0;
+  failure_text_.clear();
+}
+
+bool SqliteConnection::in_use() const {
+  return failure_code_ == SQLITE_BUSY || failure_code_ == SQLITE_LOCKED;
+}
+
+std::string SqliteConnection::failure_cause() const {
+  switch (failure_code_) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "the file is in use by another process";
+    case SQLITE_READONLY:
+      return "the file is read-only";
+    case SQLITE_FULL:
+      return "no space left on the device";
+    case SQLITE_TOOBIG:
+      return "a record is too large";
+    case SQLITE_NOTADB:
+      return "the file is not a database";
+    case SQLITE_CORRUPT:
+      return "the file is damaged";
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return "permission denied";
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR: {
+      if (failure_errno_ == ENOSPC) return "no space left on the device";
+      if (failure_errno_ == EFBIG) return "the file is too large";
+      if (failure_errno_ == EROFS) return "the file is read-only";
+      if (failure_errno_ == EACCES || failure_errno_ == EPERM) return "permission denied";
+      // The system's reason is gone when SQLite undid the transaction after it.
+      if (failure_errno_ == 0 && failure_write_)
+        return "the file cannot be written (no space left, or the file is too large)";
+      const std::string what = failure_code_ == SQLITE_CANTOPEN ? "the file cannot be opened"
+                                                                 : "input/output error";
+      return failure_errno_ != 0 ? what + " (" + std::strerror(failure_errno_) + ")" : what;
+    }
+    default:
+      return {};
+  }
 }
 
 void SqliteConnection::close() {
@@ -130,6 +209,13 @@ void SqliteConnection::close() {
 }
 
 bool SqliteConnection::exec(const char* sql) {
+  if (!db_) return false;
+  if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  record_failure();
+  return false;
+}
+
+bool SqliteConnection::exec_undo(const char* sql) {
   return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
@@ -138,6 +224,8 @@ int64_t SqliteConnection::last_insert_id() const {
 }
 
 std::string SqliteConnection::last_error() const {
+  if (db_ && sqlite3_errcode(db_) != SQLITE_OK) return sqlite3_errmsg(db_);
+  if (!failure_text_.empty()) return failure_text_;
   return db_ ? sqlite3_errmsg(db_) : open_error_;
 }
 
@@ -153,6 +241,7 @@ sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned, Cached** e
   }
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+    record_failure();
     sqlite3_finalize(stmt);
     return nullptr;
   }
@@ -199,7 +288,7 @@ bool SqliteConnection::write_unlock() {
   if (!db_ || depth_ == 0) return false;
   if (--depth_ > 0) return !abandoned_;
   if (!abandoned_ && exec("COMMIT")) return true;
-  exec("ROLLBACK");
+  exec_undo("ROLLBACK");
   abandoned_ = false;
   return false;
 }
@@ -233,8 +322,8 @@ CallScope::CallScope(SqliteConnection& db) : db_(db) {
 
 CallScope::~CallScope() {
   if (!open_) return;
-  db_.exec(("ROLLBACK TO " + name_).c_str());
-  db_.exec(("RELEASE " + name_).c_str());
+  db_.exec_undo(("ROLLBACK TO " + name_).c_str());
+  db_.exec_undo(("RELEASE " + name_).c_str());
   --db_.savepoints_;
 }
 

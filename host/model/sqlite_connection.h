@@ -9,6 +9,11 @@
 // that is abandoned (WriteLock left by an exception, or abandon()) rolls the
 // whole transaction back at its outermost unlock.
 //
+// A connection waits a bounded time for a file that another process is changing
+// (the busy timeout), then fails; the failure is kept with its cause, so a caller
+// can say in words why the file could not be read or changed (in_use(),
+// failure_cause()).
+//
 // Tests make statements fail on purpose with fail_statements_after().
 #pragma once
 
@@ -27,6 +32,9 @@ struct sqlite3_stmt;
 namespace dlist {
 
 class SqliteConnection;
+
+// SQLite's primary result code for a file that is no database (SQLITE_NOTADB).
+inline constexpr int kSqliteNotADatabase = 26;
 
 // A prepared statement in use: bind, step, read columns; reset when it goes out of
 // scope. Every failure (of SQLite or injected) makes ok() false, and later calls do
@@ -70,6 +78,9 @@ class DLIST_API Statement {
 
 class DLIST_API SqliteConnection {
  public:
+  // How long a statement waits for a lock that another connection holds.
+  static constexpr int kDefaultBusyTimeoutMs = 5000;
+
   SqliteConnection() = default;
   ~SqliteConnection();
   SqliteConnection(const SqliteConnection&) = delete;
@@ -82,11 +93,36 @@ class DLIST_API SqliteConnection {
   bool is_open() const { return db_ != nullptr; }
   const std::string& path() const { return path_; }
 
+  // How long statements wait for a lock held by another connection (0: not at
+  // all); takes effect at once and for later openings.
+  void set_busy_timeout(int milliseconds);
+  int busy_timeout() const { return busy_timeout_ms_; }
+  // Whether the open file can only be read (its permissions, its file system).
+  bool read_only() const;
+
   // Runs statements that give no rows; false on failure.
   bool exec(const char* sql);
+  // Runs a statement that undoes (ROLLBACK, ROLLBACK TO): its own failure, which
+  // follows from the one that made it necessary, leaves the recorded cause alone.
+  bool exec_undo(const char* sql);
   // The row id of the last insert.
   int64_t last_insert_id() const;
+  // The reason of the last failure: SQLite's text of the last failed statement (kept
+  // while later statements succeed), else of the failed opening.
   std::string last_error() const;
+  // SQLite's primary result code of the last failure (0 when none failed since the
+  // opening), and whether that failure was a lock held by another connection that
+  // the busy timeout did not outlast.
+  int last_failure() const { return failure_code_; }
+  bool in_use() const;
+  // Forgets the last failure, so that the next one tells about what follows.
+  void clear_failure();
+  // The last failure in words when its cause lies outside the program ("the file is
+  // in use by another process", "the file is read-only", "no space left on the
+  // device", "the file is too large", "the file is not a database", "the file is
+  // damaged", "permission denied", the system's reason of an input/output error);
+  // empty for any other failure.
+  std::string failure_cause() const;
 
   // ---- the re-entrant write lock ----
   // Takes the lock; the outermost one begins a transaction. False when it could not
@@ -120,10 +156,17 @@ class DLIST_API SqliteConnection {
   void release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation);
   // True when the statement about to step is the one chosen to fail.
   bool injected_failure();
+  // Keeps the cause of a failed statement of this connection.
+  void record_failure();
 
   sqlite3* db_ = nullptr;
   std::string path_;
   std::string open_error_;  // why the last open failed
+  int busy_timeout_ms_ = kDefaultBusyTimeoutMs;
+  int failure_code_ = 0;       // primary result code of the last failure
+  int failure_errno_ = 0;      // the system's error number of that failure
+  bool failure_write_ = false;  // that failure was a write (or sync) of the file
+  std::string failure_text_;   // SQLite's text of that failure
   std::unordered_map<std::string, Cached> cache_;
   int depth_ = 0;           // write locks held
   bool abandoned_ = false;  // the open transaction is to be rolled back

@@ -211,7 +211,8 @@ TEST_F(MaterialCommandsTest, ExportWritesTheSelectionWithTheCodesAsked) {
 
 TEST_F(MaterialCommandsTest, ExportRefusalsSayWhyInOneLineAndKeepFiles) {
   const std::string kept = path("kept.lis");
-  std::ofstream(kept) << "keep me";
+  const std::string kept_bytes = std::string("\x03") + kListBanner + "\r\nkeep me";
+  std::ofstream(kept, std::ios::binary) << kept_bytes;
   struct Case {
     Args args;
     int status;
@@ -228,7 +229,7 @@ TEST_F(MaterialCommandsTest, ExportRefusalsSayWhyInOneLineAndKeepFiles) {
       {{"materials", "export", "--root", "7", kept}, 1, "no material has the code \"7\""},
       {{"materials", "export", "--target", "1.9", kept}, 1, "no material has the code \"1.9\""},
       {{"materials", "export", "--codes", "8,9", kept}, 1, "no materials to export"},
-      {{"materials", "export", library_}, 1, "is the material library itself"},
+      {{"materials", "export", library_}, 1, "that this command has open"},
       {{"materials", "export", path("none/x.lis")}, 1, "cannot write " + path("none/x.lis")},
       {{"materials", "export", "--codes", "1", "--root", "1", kept}, 2, "excludes"},
       {{"materials", "export"}, 2, "FILE is required"},
@@ -239,7 +240,7 @@ TEST_F(MaterialCommandsTest, ExportRefusalsSayWhyInOneLineAndKeepFiles) {
     if (c.status == 1) {
       EXPECT_TRUE(one_line(err_.str())) << err_.str();
     }
-    EXPECT_EQ(read_file(kept), "keep me");
+    EXPECT_EQ(read_file(kept), kept_bytes);
   };
   {
     LISTCONTEXT library;

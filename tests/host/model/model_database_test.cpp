@@ -71,6 +71,37 @@ TEST(ModelDatabaseFile, AProjectFileKeepsItsTreesAndRefusesOtherFiles) {
   EXPECT_FALSE(db.is_open());
 }
 
+// A file that another connection holds is waited for a bounded time, and then
+// said to be in use, both at the opening and at a change; the cause outlasts the
+// statements that succeed after the failure.
+TEST(ModelDatabaseFile, AFileInUseIsWaitedForAndSaidToBeInUse) {
+  const std::string path = temp_project("model_busy.dlp");
+  {
+    ModelDatabase db;
+    ASSERT_TRUE(db.open(path)) << db.last_error();
+  }
+  ModelDatabase writer;
+  ASSERT_TRUE(writer.open(path));
+  ASSERT_TRUE(writer.write_lock());
+  ModelDatabase second;
+  second.connection().set_busy_timeout(50);
+  ASSERT_TRUE(second.open(path)) << second.last_error();
+  EXPECT_FALSE(second.write_lock());
+  ASSERT_TRUE(second.connection().exec("SELECT 1"));
+  EXPECT_TRUE(second.connection().in_use());
+  EXPECT_EQ(second.connection().failure_cause(), "the file is in use by another process");
+  EXPECT_NE(second.last_error(), "not an error");
+  EXPECT_TRUE(writer.write_unlock());
+  ASSERT_TRUE(writer.connection().exec("BEGIN EXCLUSIVE"));
+  ModelDatabase third;
+  third.connection().set_busy_timeout(50);
+  EXPECT_FALSE(third.open(path));
+  EXPECT_EQ(third.last_error(), "the file is in use by another process");
+  EXPECT_TRUE(writer.connection().exec("COMMIT"));
+  second.connection().clear_failure();
+  EXPECT_EQ(second.connection().failure_cause(), "");
+}
+
 TEST(ModelDatabaseFile, WithoutAnActiveModelEveryCallFails) {
   ModelDatabase* previous = set_active_model(nullptr);
   PALETTES pal;
