@@ -15,7 +15,7 @@
 #include "palettes/kind_calls_internal.h"
 #include "palettes/palette_records.h"
 #include "palettes/prototype_records.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist::cli {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "dlist/api.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 namespace dlist {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 namespace dlist {
 

@@ -12,7 +12,7 @@
 
 #include "foundation/byte_order.h"
 #include "foundation/record_image.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 namespace dlist {
 namespace {

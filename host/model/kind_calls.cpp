@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/model/model_internal.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist::model_calls {
 namespace {

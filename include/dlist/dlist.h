@@ -20,7 +20,7 @@
 
 // streams and record streamers
 #include "stream/stream.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 // palettes and prototypes
 #include "palettes/palette_records.h"
@@ -45,7 +45,7 @@
 #include "host/file_description.h"
 #include "host/currency_format.h"
 #include "host/expr_eval.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 #include "host/import/field_list.h"
 #include "host/import/importer.h"
 #include "host/list/list_context.h"

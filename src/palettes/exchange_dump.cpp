@@ -23,7 +23,7 @@
 #include "host/file_description.h"
 #include "host/resource_appendix.h"
 #include "palettes/exchange_format.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist {
 namespace {

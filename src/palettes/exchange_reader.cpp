@@ -24,7 +24,7 @@
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
 #include "host/file_description.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
@@ -37,7 +37,7 @@
 #include "palettes/kind_calls_internal.h"
 #include "palettes/name_generator.h"
 #include "palettes/palette_records.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist {
 namespace {

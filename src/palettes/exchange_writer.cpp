@@ -17,7 +17,7 @@
 #include "foundation/records.h"
 #include "host/cursor.h"
 #include "host/file_description.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 #include "host/file_replacement.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
@@ -27,7 +27,7 @@
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_internal.h"
 #include "palettes/kind_calls_internal.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "foundation/byte_order.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 using dlist::StreamError;
 

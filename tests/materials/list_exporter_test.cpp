@@ -19,7 +19,7 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/file_chooser.h"
 #include "host/dialog/scripted_user.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 #include "host/report.h"
 #include "host/list/list_context.h"
 

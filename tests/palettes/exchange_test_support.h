@@ -21,7 +21,7 @@
 #include "host/report.h"
 #include "palettes/exchange_format.h"
 #include "palettes/kind_calls_internal.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 #include "tests/host/model/model_test_support.h"
 
 namespace exchange_test {

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "host/cursor.h"
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 #include "host/resource_appendix.h"
 #include "tests/palettes/exchange_test_support.h"
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 using ::testing::ElementsAre;
 using Bytes = std::vector<unsigned char>;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "model_test_support.h"
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 namespace dlist::testing {
 namespace {

@@ -1,6 +1,6 @@
 // FileHandle: opening failures, exact reads, remaining(), append and update modes,
 // and closing.
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // headers and the symbol's identifier block; a round trip of every record kind; and
 // damaged input (short blocks, inflated counts, memory that runs out), which must be
 // refused with StreamError before anything large is allocated.
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

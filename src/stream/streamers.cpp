@@ -3,7 +3,7 @@
 // else goes field by field through the stream's typed io(), values held behind
 // accessors through a local copy. Counts read from a stream are checked against
 // their limits and the bytes left before anything is sized from them.
-#include "palettes/streamers.h"
+#include "stream/streamers.h"
 
 #include <algorithm>
 #include <cstring>

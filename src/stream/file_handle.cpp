@@ -1,7 +1,7 @@
 // FileHandle on the C library's FILE streams. The file's length is learnt once at
 // opening; from then on the handle tracks its position and the length itself, so
 // remaining() needs no system call and a read can be refused before it starts.
-#include "host/file_handle.h"
+#include "stream/file_handle.h"
 
 #include <atomic>
 #include <cerrno>
