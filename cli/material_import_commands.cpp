@@ -158,6 +158,23 @@ int move_command(LISTCONTEXT& library, const std::string& source, const std::str
     to = find_code(library, destination);
     if (to == 0) return out.fail("no material has the code \"" + destination + "\"");
   }
+  // The two refusals of a move, said in words before the library is asked.
+  for (long at = to; at > 0; at = library.get_parent_material(at)) {
+    if (at == from)
+      return out.fail("cannot move " + source + " below " + destination + ": " + destination +
+                      " lies in the branch of " + source + "; the library is unchanged");
+  }
+  dbmaterial moved{};
+  if (library.get(from, moved, nullptr) == from && library.rewind_material(to) >= 0) {
+    dbmaterial child{};
+    for (long id; (id = library.get(child, nullptr)) > 0;) {
+      if (id != from && std::strncmp(child.id, moved.id, sizeof child.id) == 0)
+        return out.fail("cannot move " + source + " below " + destination + ": " + destination +
+                        " already holds a material of the code \"" +
+                        utf8_text(std::string(child.id, strnlen(child.id, sizeof child.id))) +
+                        "\"; the library is unchanged");
+    }
+  }
   std::string error;
   if (!check_writable(library.connection(), "material library", library.fullpath(), &error))
     return out.fail(error);

@@ -83,7 +83,13 @@ TEST_F(MaterialImportCommandsTest, InitImportAndMove) {
   const std::string moved = tree();
   EXPECT_EQ(moved.find("3.1.1 "), std::string::npos) << moved;
   EXPECT_NE(moved.find("2.1.1.1.1 "), std::string::npos) << moved;
+  // Both refusals say why in words, without an internal line number.
   EXPECT_EQ(run({"materials", "move", "1.1", "2"}), 1);
+  EXPECT_NE(err_.str().find("2 already holds a material of the code \"1\""), std::string::npos)
+      << err_.str();
+  EXPECT_EQ(run({"materials", "move", "1", "1.1"}), 1);
+  EXPECT_NE(err_.str().find("1.1 lies in the branch of 1"), std::string::npos) << err_.str();
+  EXPECT_EQ(err_.str().find("LISTEXEC"), std::string::npos) << err_.str();
   EXPECT_EQ(tree(), moved);
 }
 
