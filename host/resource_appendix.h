@@ -2,8 +2,10 @@
 // written, the exporter hands the handle the surface sets and reference chains of
 // what it writes (SurfacesToResourceList, MaterialsToResourceList,
 // AttributesToResourceList); after the last block AppendResources adds them to the
-// file as a trailer. An importer asks IsAppendix whether a file carries one and
-// reads it with ReadAppendix before the file's own content.
+// file as a trailer. A reader asks IsAppendix whether a file carries one and reads it
+// with ReadAppendix before the file's own content; a reader that holds the file's
+// bytes already checks the footer with decode_appendix_footer and reads the sections
+// with parse_appendix_sections, the parser that ReadAppendix uses too.
 //
 // The trailer is recognised from the end of the file: it closes with a fixed 16-byte
 // footer (magic "DLRESAPX", version, trailer length), in front of which lie its
