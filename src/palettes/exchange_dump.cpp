@@ -9,16 +9,13 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <optional>
 #include <iterator>
-#include <set>
 #include <type_traits>
 #include <utility>
 
 #include "foundation/element_kinds.h"
 #include "foundation/node_name.h"
 #include "foundation/records.h"
-#include "host/file_description.h"
 #include "host/resource_appendix.h"
 #include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"

@@ -1,15 +1,19 @@
-// The exchange file reader: one block loop for both trees, the pending data of the
-// record that precedes its node, the folder map from the file's folders to the
-// project's, and the visible items of the manager's tree view. Per-kind work
-// (restoring and storing records) is written once over the kind. Every failure is
-// an ImportFailure with its reason, caught at the end of the pass.
+// The exchange file importers: the file is walked by the block reader
+// (exchange_blocks.h), which checks every block; the importer keeps the surface set
+// and reference chains that go with the record before a leaf, the folder map from the
+// file's folders to the project's, and the visible items of the manager's tree view.
+// Per-kind work (restoring and storing records) is written once over the kind. Every
+// failure is an ImportFailure or the reader's ExchangeFault with its reason, caught
+// at the end of the pass.
 
 #include "palettes/exchange_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -23,14 +27,12 @@
 #include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
-#include "host/file_description.h"
 #include "stream/file_handle.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
 #include "host/model/sqlite_connection.h"
 #include "host/report.h"
-#include "host/resource_appendix.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
