@@ -43,7 +43,6 @@ bool put_section(std::vector<unsigned char>& out, AppendixSection kind,
 }
 
 struct Footer {
-  uint32_t version = 0;
   uint32_t trailer_size = 0;
 };
 
@@ -68,73 +67,85 @@ std::string read_footer(const char* file, std::ifstream& in, uint64_t* file_size
   if (!read_at(in, *file_size - kAppendixFooterSize, bytes, sizeof bytes)) {
     return std::string("cannot read the end of '") + file + "'";
   }
-  if (std::memcmp(bytes, kAppendixMagic, sizeof kAppendixMagic) != 0) {
-    return "the file ends without the trailer magic";
-  }
-  footer->version = load_le32(bytes + 8);
-  footer->trailer_size = load_le32(bytes + 12);
-  if (footer->version != kAppendixVersion) {
-    return "trailer version " + std::to_string(footer->version) + " is not known";
-  }
-  if (footer->trailer_size < kAppendixFooterSize || footer->trailer_size > *file_size ||
-      footer->trailer_size > kMaxAppendixBytes) {
-    return "trailer length " + std::to_string(footer->trailer_size) + " does not fit a file of " +
-           std::to_string(*file_size) + " bytes";
-  }
-  return {};
-}
-
-// Parses the sections of a trailer (without its footer) into the three lists;
-// empty reason on success. at is the trailer's offset in the file, for messages.
-std::string parse_sections(std::span<const unsigned char> body, uint64_t at,
-                           std::vector<std::string> lists[3]) {
-  const unsigned char* p = body.data();
-  const unsigned char* const end = body.data() + body.size();
-  auto offset = [&](const unsigned char* q) { return std::to_string(at + (q - body.data())); };
-  while (p != end) {
-    const unsigned char* section = p;
-    uint32_t kind = 0, count = 0, length = 0;
-    if (!get_le32(p, end, &kind) || !get_le32(p, end, &count) || !get_le32(p, end, &length)) {
-      return "trailer section header at offset " + offset(section) + " is cut short";
-    }
-    if (length > static_cast<uint64_t>(end - p)) {
-      return "trailer section at offset " + offset(section) + " gives " + std::to_string(length) +
-             " bytes, " + std::to_string(end - p) + " are left";
-    }
-    const unsigned char* const section_end = p + length;
-    if (kind < 1 || kind > 3) {  // a section of a later version: skipped
-      p = section_end;
-      continue;
-    }
-    if (count > length / kEntryHeaderSize) {
-      return "trailer section at offset " + offset(section) + " gives " + std::to_string(count) +
-             " entries in " + std::to_string(length) + " bytes";
-    }
-    for (uint32_t i = 0; i < count; ++i) {
-      const unsigned char* entry = p;
-      uint32_t n = 0;
-      if (!get_le32(p, section_end, &n)) {
-        return "trailer entry at offset " + offset(entry) + " is cut short";
-      }
-      if (n == 0 || n > kMaxAppendixEntryBytes || n > static_cast<uint64_t>(section_end - p)) {
-        return "trailer entry at offset " + offset(entry) + " gives " + std::to_string(n) +
-               " bytes, " + std::to_string(section_end - p) + " are left in its section";
-      }
-      if (std::memchr(p, 0, n) != nullptr) {
-        return "trailer entry at offset " + offset(entry) + " holds a zero byte";
-      }
-      lists[kind - 1].emplace_back(reinterpret_cast<const char*>(p), n);
-      p += n;
-    }
-    if (p != section_end) {
-      return "trailer section at offset " + offset(section) + " has " +
-             std::to_string(section_end - p) + " bytes beyond its entries";
-    }
-  }
-  return {};
+  return decode_appendix_footer(bytes, *file_size, &footer->trailer_size);
 }
 
 }  // namespace
+
+std::string decode_appendix_footer(const unsigned char footer[kAppendixFooterSize],
+                                   uint64_t file_size, uint32_t* trailer_size) {
+  if (std::memcmp(footer, kAppendixMagic, sizeof kAppendixMagic) != 0) {
+    return "the file ends without the trailer magic";
+  }
+  const uint32_t version = load_le32(footer + 8);
+  const uint32_t size = load_le32(footer + 12);
+  if (version != kAppendixVersion) {
+    return "trailer version " + std::to_string(version) + " is not known";
+  }
+  if (size < kAppendixFooterSize || size > file_size || size > kMaxAppendixBytes) {
+    return "trailer length " + std::to_string(size) + " does not fit a file of " +
+           std::to_string(file_size) + " bytes";
+  }
+  *trailer_size = size;
+  return {};
+}
+
+AppendixRead parse_appendix_sections(const unsigned char* body, std::size_t size, uint64_t at) {
+  AppendixRead read;
+  const unsigned char* p = body;
+  const unsigned char* const end = body + size;
+  auto offset = [&](const unsigned char* q) { return at + static_cast<uint64_t>(q - body); };
+  auto fault = [&](const unsigned char* q, const char* what, std::string detail) {
+    read.ok = false;
+    read.fault = {offset(q), what, std::move(detail)};
+    return read;
+  };
+  while (p != end) {
+    const unsigned char* const section = p;
+    AppendixSectionRead s;
+    s.offset = offset(section);
+    if (!get_le32(p, end, &s.kind) || !get_le32(p, end, &s.count) ||
+        !get_le32(p, end, &s.length)) {
+      return fault(section, "section header", " is cut short");
+    }
+    const uint64_t left = static_cast<uint64_t>(end - p);
+    if (s.length > left) {
+      return fault(section, "section", " gives " + std::to_string(s.length) + " bytes, " +
+                                           std::to_string(left) + " are left");
+    }
+    const unsigned char* const section_end = p + s.length;
+    if (s.kind < 1 || s.kind > 3) {  // a section of a later version: skipped
+      read.sections.push_back(std::move(s));
+      p = section_end;
+      continue;
+    }
+    if (s.count > s.length / kEntryHeaderSize) {
+      return fault(section, "section", " gives " + std::to_string(s.count) + " entries in " +
+                                           std::to_string(s.length) + " bytes");
+    }
+    read.sections.push_back(std::move(s));
+    AppendixSectionRead& kept = read.sections.back();
+    for (uint32_t i = 0; i < kept.count; ++i) {
+      const unsigned char* const entry = p;
+      uint32_t n = 0;
+      if (!get_le32(p, section_end, &n)) return fault(entry, "entry", " is cut short");
+      const uint64_t room = static_cast<uint64_t>(section_end - p);
+      if (n == 0 || n > kMaxAppendixEntryBytes || n > room) {
+        return fault(entry, "entry", " gives " + std::to_string(n) + " bytes, " +
+                                         std::to_string(room) + " are left in its section");
+      }
+      if (std::memchr(p, 0, n) != nullptr) return fault(entry, "entry", " holds a zero byte");
+      kept.entries.emplace_back(reinterpret_cast<const char*>(p), n);
+      p += n;
+    }
+    if (p != section_end) {
+      return fault(section, "section", " has " + std::to_string(section_end - p) +
+                                           " bytes beyond its entries");
+    }
+  }
+  return read;
+}
+
 }  // namespace dlist
 
 void APPENDIX::SurfacesToResourceList(const DBSURFREFTYPE* surf) {
@@ -232,11 +243,17 @@ int APPENDIX::ReadAppendix(const char* file) {
     error_ = std::string("cannot read the trailer of '") + file + "'";
     return 0;
   }
-  std::vector<std::string> lists[3];
-  reason = parse_sections(body, at, lists);
-  if (!reason.empty()) {
-    error_ = std::move(reason);
+  AppendixRead read = parse_appendix_sections(body.data(), body.size(), at);
+  if (!read.ok) {
+    error_ = "trailer " + read.fault.what + " at offset " + std::to_string(read.fault.offset) +
+             read.fault.detail;
     return 0;
+  }
+  std::vector<std::string> lists[3];
+  for (AppendixSectionRead& s : read.sections) {
+    if (s.kind >= 1 && s.kind <= 3) {
+      for (std::string& e : s.entries) lists[s.kind - 1].push_back(std::move(e));
+    }
   }
   surfaces_ = std::move(lists[0]);
   materials_ = std::move(lists[1]);

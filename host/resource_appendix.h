@@ -2,8 +2,10 @@
 // written, the exporter hands the handle the surface sets and reference chains of
 // what it writes (SurfacesToResourceList, MaterialsToResourceList,
 // AttributesToResourceList); after the last block AppendResources adds them to the
-// file as a trailer. An importer asks IsAppendix whether a file carries one and
-// reads it with ReadAppendix before the file's own content.
+// file as a trailer. A reader asks IsAppendix whether a file carries one and reads it
+// with ReadAppendix before the file's own content; a reader that holds the file's
+// bytes already checks the footer with decode_appendix_footer and reads the sections
+// with parse_appendix_sections, the parser that ReadAppendix uses too.
 //
 // The trailer is recognised from the end of the file: it closes with a fixed 16-byte
 // footer (magic "DLRESAPX", version, trailer length), in front of which lie its
@@ -14,6 +16,7 @@
 // order first met. Layout in docs/formats.md, "Resource appendix".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,6 +40,44 @@ inline constexpr uint32_t kAppendixFooterSize = 16;
 // The longest entry, and the largest trailer, that are written or read.
 inline constexpr uint32_t kMaxAppendixEntryBytes = 4096;
 inline constexpr uint32_t kMaxAppendixBytes = 64u << 20;
+
+// Checks the 16-byte footer that closes a file of file_size bytes. Empty on success,
+// with *trailer_size set to the bytes of the whole trailer; otherwise why the file
+// carries no trailer that a reader recognises.
+DLIST_API std::string decode_appendix_footer(const unsigned char footer[kAppendixFooterSize],
+                                             uint64_t file_size, uint32_t* trailer_size);
+
+// One section of a trailer as read.
+struct AppendixSectionRead {
+  uint64_t offset = 0;  // of the section's header in the file
+  uint32_t kind = 0;    // AppendixSection, or a later kind (skipped: no entries)
+  uint32_t count = 0;   // entries, as the header gives them
+  uint32_t length = 0;  // bytes of the entries
+  std::vector<std::string> entries;  // the names read, as they stand
+};
+
+// A fault of a trailer: what (the "section" or "entry" at fault) and detail (" is cut
+// short") together say what was wrong; offset is where.
+struct AppendixFault {
+  uint64_t offset = 0;
+  std::string what;
+  std::string detail;
+};
+
+// What a trailer's sections hold, as far as they could be read.
+struct AppendixRead {
+  std::vector<AppendixSectionRead> sections;  // a faulty section is kept when its
+                                              // entries had begun to be read
+  bool ok = true;
+  AppendixFault fault;  // when !ok
+};
+
+// Parses the sections of a trailer: body is the trailer without its footer, at its
+// offset in the file. Every count and length is checked against its cap and the
+// bytes left before anything is kept. This is the one parser of the sections:
+// APPENDIX::ReadAppendix and the exchange file reader both use it.
+DLIST_API AppendixRead parse_appendix_sections(const unsigned char* body, std::size_t size,
+                                               uint64_t at);
 
 }  // namespace dlist
 

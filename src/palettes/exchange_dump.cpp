@@ -1,27 +1,23 @@
-// The exchange file decoder: the trailer is recognised from the end of the file, then
-// the description header and the blocks are walked from the front with the same
-// checks and the same pending-record and folder bookkeeping as the importers, but
-// without a project. A record is decoded by the streamer of its kind once the node
-// that consumes it names the kind; a palette image is first shown by its size and
-// again by its kind at its node. Every fault is a DumpFault with its offset, caught
-// at the end of the pass.
+// The exchange file decoder: the block reader (exchange_blocks.h) walks the file with
+// the importers' checks, without a project, and the decoder lists what it hands on.
+// A record is decoded by the streamer of its kind once the node that consumes it names
+// the kind; a palette image is first shown by its size and again by its kind at its
+// node. A fault ends the walk with its offset; what was listed before it stays.
 
 #include "palettes/exchange_dump.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <optional>
 #include <iterator>
-#include <set>
 #include <type_traits>
 #include <utility>
 
 #include "foundation/element_kinds.h"
 #include "foundation/node_name.h"
 #include "foundation/records.h"
-#include "host/file_description.h"
 #include "host/resource_appendix.h"
+#include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
 #include "stream/streamers.h"
 
@@ -30,40 +26,6 @@ namespace {
 
 // The longest part of a text buffer that is shown; a longer one ends in "\...".
 constexpr std::size_t kMaxShownBytes = 4096;
-constexpr std::size_t kMaxPaletteImage = 870;  // the largest palette image
-
-struct DumpFault {
-  uint64_t offset;
-  std::string what;
-};
-
-[[noreturn]] void fault(uint64_t offset, std::string what) {
-  throw DumpFault{offset, std::move(what)};
-}
-
-std::string str(long long v) { return std::to_string(v); }
-
-// ---- texts --------------------------------------------------------------------------
-
-std::string printable(const void* data, std::size_t n) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  const auto* p = static_cast<const unsigned char*>(data);
-  std::string out;
-  out.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char c = p[i];
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c >= 0x20 && c <= 0x7E) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
 
 // ---- building fields ----------------------------------------------------------------
 
@@ -571,179 +533,67 @@ const char* section_name(uint32_t kind) {
 
 // ---- the decoder --------------------------------------------------------------------
 
-class Decoder {
+// Lists what the block reader hands on. A record is decoded by the streamer of its
+// kind once the node that consumes it names the kind; a palette image is first shown
+// by its size and again by its kind at its node.
+class Decoder : public ExchangeBlockHandler {
  public:
-  explicit Decoder(std::span<const unsigned char> bytes) : bytes_(bytes) {
+  explicit Decoder(std::span<const unsigned char> bytes)
+      : reader_(bytes, FaultPlace::kApart) {
     dump_.file_size = bytes.size();
   }
 
   ExchangeDump run() {
-    end_ = bytes_.size();
-    std::optional<DumpFault> appendix_fault;
-    if (recognise_trailer()) {
-      try {
-        read_sections();
-      } catch (const DumpFault& f) {
-        appendix_fault = f;
+    if (reader_.has_appendix()) {
+      dump_.has_appendix = true;
+      dump_.appendix.offset = reader_.appendix_offset();
+      dump_.appendix.size = reader_.appendix_size();
+      dump_.appendix.version = kAppendixVersion;
+      for (const AppendixSectionRead& s : reader_.appendix().sections) {
+        DumpAppendixSection& d = dump_.appendix.sections.emplace_back();
+        d.offset = s.offset;
+        d.kind = s.kind;
+        d.name = section_name(s.kind);
+        d.count = s.count;
+        d.length = s.length;
+        for (const std::string& e : s.entries) d.entries.push_back(printable(e.data(), e.size()));
       }
     }
     try {
-      read_description();
-      read_blocks();
-    } catch (const DumpFault& f) {
+      std::string_view description;
+      try {
+        reader_.read_description(&description);
+      } catch (const ExchangeFault&) {
+        if (description.data()) show_description(description);
+        throw;
+      }
+      show_description(description);
+      reader_.read_blocks(*this, ExchangeFileKind::kUnknown);
+      dump_.ended = true;
+      dump_.bytes_after_end = reader_.left();
+    } catch (const ExchangeFault& f) {
       set_error(f);
       return std::move(dump_);
     }
-    if (appendix_fault) set_error(*appendix_fault);
+    if (const auto f = reader_.appendix_fault()) set_error(*f);
     return std::move(dump_);
   }
 
  private:
-  void set_error(const DumpFault& f) {
+  void set_error(const ExchangeFault& f) {
     dump_.error = f.what;
     dump_.error_offset = f.offset;
   }
 
-  // ---- trailer ----
-
-  // As an importer asks whether a file carries an appendix: the footer's magic and
-  // version, and a length that fits the file.
-  bool recognise_trailer() {
-    const uint64_t n = bytes_.size();
-    if (n < kAppendixFooterSize) return false;
-    const unsigned char* footer = bytes_.data() + (n - kAppendixFooterSize);
-    if (std::memcmp(footer, kAppendixMagic, sizeof kAppendixMagic) != 0) return false;
-    const uint32_t version = load_le32(footer + 8);
-    const uint32_t size = load_le32(footer + 12);
-    if (version != kAppendixVersion) return false;
-    if (size < kAppendixFooterSize || size > n || size > kMaxAppendixBytes) return false;
-    dump_.has_appendix = true;
-    dump_.appendix.offset = n - size;
-    dump_.appendix.size = size;
-    dump_.appendix.version = version;
-    end_ = n - size;
-    return true;
-  }
-
-  void read_sections() {
-    const uint64_t base = dump_.appendix.offset;
-    const unsigned char* p = bytes_.data() + base;
-    const unsigned char* const end =
-        bytes_.data() + (base + dump_.appendix.size - kAppendixFooterSize);
-    auto offset = [&](const unsigned char* q) { return static_cast<uint64_t>(q - bytes_.data()); };
-    while (p != end) {
-      const unsigned char* const at = p;
-      DumpAppendixSection section;
-      section.offset = offset(at);
-      if (!get_le32(p, end, &section.kind) || !get_le32(p, end, &section.count) ||
-          !get_le32(p, end, &section.length)) {
-        fault(offset(at), "resource appendix: section header is cut short");
-      }
-      section.name = section_name(section.kind);
-      const uint64_t left = static_cast<uint64_t>(end - p);
-      if (section.length > left) {
-        fault(offset(at), "resource appendix: section gives " + str(section.length) + " bytes, " +
-                              str(left) + " are left");
-      }
-      const unsigned char* const section_end = p + section.length;
-      if (section.kind < 1 || section.kind > 3) {  // a later kind: skipped by readers
-        dump_.appendix.sections.push_back(std::move(section));
-        p = section_end;
-        continue;
-      }
-      if (section.count > section.length / 4) {
-        fault(offset(at), "resource appendix: section gives " + str(section.count) +
-                              " entries in " + str(section.length) + " bytes");
-      }
-      dump_.appendix.sections.push_back(std::move(section));
-      DumpAppendixSection& kept = dump_.appendix.sections.back();
-      for (uint32_t i = 0; i < kept.count; ++i) {
-        const unsigned char* const entry = p;
-        uint32_t n = 0;
-        if (!get_le32(p, section_end, &n)) {
-          fault(offset(entry), "resource appendix: entry is cut short");
-        }
-        const uint64_t room = static_cast<uint64_t>(section_end - p);
-        if (n == 0 || n > kMaxAppendixEntryBytes || n > room) {
-          fault(offset(entry), "resource appendix: entry gives " + str(n) + " bytes, " +
-                                   str(room) + " are left in its section");
-        }
-        if (std::memchr(p, 0, n) != nullptr) {
-          fault(offset(entry), "resource appendix: entry holds a zero byte");
-        }
-        kept.entries.push_back(printable(p, n));
-        p += n;
-      }
-      if (p != section_end) {
-        fault(offset(at), "resource appendix: section has " + str(section_end - p) +
-                              " bytes beyond its entries");
-      }
-    }
-  }
-
-  // ---- description ----
-
-  void read_description() {
-    const uint64_t n = bytes_.size();
-    if (n < 4) fault(0, "the description header is cut short: " + str(n) + " bytes");
-    const uint32_t count = load_le32(bytes_.data());
-    const uint64_t follow = n - 4;
-    if (count > kMaxDescriptionBytes || count > follow) {
-      fault(0, "the description header gives " + str(count) + " bytes, but at most " +
-                   str(std::min<uint64_t>(kMaxDescriptionBytes, follow)) + " can follow");
-    }
+  void show_description(std::string_view text) {
     dump_.has_description = true;
-    dump_.description_length = count;
-    dump_.description = printable(bytes_.data() + 4, count);
-    pos_ = 4 + uint64_t{count};
-    if (pos_ > end_) fault(0, "the description header runs into the resource appendix");
+    dump_.description_length = static_cast<uint32_t>(text.size());
+    dump_.description = printable(text.data(), text.size());
   }
 
-  // ---- blocks ----
+  std::vector<DumpField>& fields() { return dump_.blocks.back().fields; }
 
-  uint64_t left() const { return end_ - pos_; }
-
-  BlockHeader header() {
-    if (left() < kBlockHeaderSize) {
-      fault(pos_, "block header is cut short: " + str(left()) + " bytes are left");
-    }
-    const BlockHeader h = decode_block_header(bytes_.data() + pos_);
-    pos_ += kBlockHeaderSize;
-    return h;
-  }
-
-  // The content of block h (header at `at`): refused when its size is negative,
-  // beyond the bytes left or above cap.
-  std::span<const unsigned char> content(const BlockHeader& h, uint64_t at, uint64_t cap) {
-    const char* name = block_name(h.code);
-    if (h.size < 0 || static_cast<uint64_t>(h.size) > left()) {
-      fault(at, std::string(name) + " gives size " + str(h.size) + ", " + str(left()) +
-                    " bytes are left");
-    }
-    if (static_cast<uint64_t>(h.size) > cap) {
-      fault(at, std::string(name) + " gives size " + str(h.size) + ", more than " + str(cap));
-    }
-    const auto bytes = bytes_.subspan(pos_, static_cast<std::size_t>(h.size));
-    pos_ += static_cast<uint64_t>(h.size);
-    return bytes;
-  }
-
-  bool accepted(int32_t code) const {
-    const bool palettes = dump_.kind == ExchangeFileKind::kPalette;
-    switch (code) {
-      case BLOCK_NODE:
-      case BLOCK_SURFREF:
-      case BLOCK_END: return true;
-      case BLOCK_PALETTE: return palettes;
-      case BLOCK_RECORD:
-      case BLOCK_MATREF:
-      case BLOCK_ATTREF:
-      case BLOCK_TEXT: return !palettes;
-      default: return false;
-    }
-  }
-
-  DumpBlock& add_block(uint64_t at, const BlockHeader& h) {
+  void header(const BlockHeader& h, uint64_t at) override {
     DumpBlock& b = dump_.blocks.emplace_back();
     b.offset = at;
     b.code = h.code;
@@ -751,205 +601,82 @@ class Decoder {
     b.a = h.a;
     b.b = h.b;
     if (const char* name = block_name(h.code)) b.name = name;
-    return b;
   }
 
-  void read_blocks() {
-    const uint64_t first_at = pos_;
-    const BlockHeader first = header();
-    DumpBlock& begin = add_block(first_at, first);
-    if (first.code == kPaletteFileCode) {
-      dump_.kind = ExchangeFileKind::kPalette;
-    } else if (first.code == kPrototypeFileCode) {
-      dump_.kind = ExchangeFileKind::kPrototype;
-    } else {
-      fault(first_at, "the first block has code " + str(first.code) + "; a palette file opens with " +
-                          str(kPaletteFileCode) + ", a prototype file with " +
-                          str(kPrototypeFileCode));
-    }
-    FieldWriter w(begin.fields);
-    w.integer("level", first.size);
-    w.kind(first.a);
-    begin.kind = kind_facts(first.a) ? first.a : 0;
+  void accepted(const BlockHeader& h, uint64_t) override {
+    if (dump_.blocks.size() != 1) return;
+    dump_.kind = reader_.kind();
+    FieldWriter w(fields());
+    w.integer("level", h.size);
+    w.kind(h.a);
+    dump_.blocks.back().kind = kind_facts(h.a) ? h.a : 0;
+  }
 
-    for (int k = kFirstKind; k <= kLastKind; ++k) folders_.insert({k, 0});
-    for (;;) {
-      const uint64_t at = pos_;
-      const BlockHeader h = header();
-      add_block(at, h);
-      if (!accepted(h.code)) {
-        fault(at, "block code " + str(h.code) + " is not read in a " +
-                      exchange_file_kind_name(dump_.kind) + " file");
-      }
-      if (h.code == BLOCK_END) {
-        dump_.ended = true;
-        dump_.bytes_after_end = left();
-        return;
-      }
-      block(h, at, dump_.blocks.size() - 1);
+  void record(const BlockHeader& h, uint64_t, std::span<const unsigned char> bytes) override {
+    record_index_ = dump_.blocks.size() - 1;
+    if (h.code == BLOCK_PALETTE) {
+      FieldWriter w(fields());
+      palette_image_by_size(w, bytes);
     }
   }
 
-  std::vector<DumpField>& fields_of(std::size_t index) { return dump_.blocks[index].fields; }
-
-  void block(const BlockHeader& h, uint64_t at, std::size_t index) {
-    switch (h.code) {
-      case BLOCK_PALETTE:
-      case BLOCK_RECORD: {
-        const auto bytes =
-            content(h, at, h.code == BLOCK_PALETTE ? kMaxPaletteImage : UINT32_MAX);
-        pending_ = Pending{true, index, at, bytes};
-        if (h.code == BLOCK_PALETTE) {
-          FieldWriter w(fields_of(index));
-          palette_image_by_size(w, bytes);
-        }
-        break;
-      }
-      case BLOCK_SURFREF: {
-        if (h.size != static_cast<int32_t>(kSurfaceBlockSize)) {
-          fault(at, "BLOCK_SURFREF has size " + str(h.size) + "; a surface entry has " +
-                        str(kSurfaceBlockSize));
-        }
-        const auto bytes = content(h, at, kSurfaceBlockSize);
-        DBSURFHATCH entry;
-        from_plain_image(entry, bytes.data());
-        FieldWriter w(fields_of(index));
-        surface_fields(w, entry);
-        break;
-      }
-      case BLOCK_MATREF: {
-        DBMATREF ref;
-        restore(ref, content(h, at, UINT32_MAX), "BLOCK_MATREF", at);
-        FieldWriter w(fields_of(index));
-        matref_fields(w, ref);
-        break;
-      }
-      case BLOCK_ATTREF: {
-        DBATTREFTYPE ref;
-        restore(ref, content(h, at, UINT32_MAX), "BLOCK_ATTREF", at);
-        FieldWriter w(fields_of(index));
-        attref_fields(w, ref);
-        break;
-      }
-      case BLOCK_TEXT: {
-        const auto bytes = content(h, at, kMaxTextBlockBytes);
-        if (bytes.empty() ||
-            std::memchr(bytes.data(), 0, bytes.size()) != bytes.data() + bytes.size() - 1) {
-          fault(at, "BLOCK_TEXT does not end with its only zero");
-        }
-        FieldWriter w(fields_of(index));
-        w.text("text", bytes.data(), bytes.size() - 1);
-        break;
-      }
-      case BLOCK_NODE: {
-        const auto bytes = content(h, at, UINT32_MAX);
-        if (dump_.kind == ExchangeFileKind::kPalette) {
-          DBPALETTENODETYPE node;
-          restore(node, bytes, "BLOCK_NODE", at);
-          this->node(node, h, at, index);
-        } else {
-          DBPROTOTYPENODE node;
-          restore(node, bytes, "BLOCK_NODE", at);
-          this->node(node, h, at, index);
-        }
-        break;
-      }
-    }
+  void surface(const DBSURFHATCH& entry, uint64_t) override {
+    FieldWriter w(fields());
+    surface_fields(w, entry);
   }
 
-  template <class T>
-  static void restore(T& object, std::span<const unsigned char> bytes, const char* name,
-                      uint64_t at) {
-    try {
-      stream_in(object, bytes);
-    } catch (const StreamError& e) {
-      fault(at, std::string(name) + ": " + e.what());
-    }
+  void material(DBMATREF& ref, uint64_t) override {
+    FieldWriter w(fields());
+    matref_fields(w, ref);
   }
 
-  void node(const TreeNode& node, const BlockHeader& h, uint64_t at, std::size_t index) {
-    {
-      FieldWriter w(fields_of(index));
-      node_fields(w, node);
-      dump_.blocks[index].kind = kind_facts(node.kind) ? node.kind : 0;
-    }
-    const std::string name_fault = node_field_fault(node.name, sizeof node.name);
-    if (!name_fault.empty()) {
-      const std::string_view shown = field_name(node.name, sizeof node.name);
-      fault(at, "BLOCK_NODE: the name '" + printable(shown.data(), shown.size()) + "' " +
-                    name_fault);
-    }
-    const std::string name(node.name, field_length(node.name, sizeof node.name));
-    if (!folders_.count({node.kind, h.a})) {
-      fault(at, "BLOCK_NODE: no folder of kind " + str(node.kind) + " with identifier " +
-                    str(h.a) + " precedes it");
-    }
-    if (!node.is_leaf()) {
-      if (h.b <= 0) fault(at, "BLOCK_NODE gives the folder identifier " + str(h.b));
-      folders_.insert({node.kind, h.b});
-      return;
-    }
+  void attribute(DBATTREFTYPE& ref, uint64_t) override {
+    FieldWriter w(fields());
+    attref_fields(w, ref);
+  }
+
+  void text(std::span<const unsigned char> bytes, uint64_t) override {
+    FieldWriter w(fields());
+    w.text("text", bytes.data(), bytes.size());
+  }
+
+  void node_read(const TreeNode& node, uint64_t) override {
+    FieldWriter w(fields());
+    node_fields(w, node);
+    dump_.blocks.back().kind = kind_facts(node.kind) ? node.kind : 0;
+  }
+
+  void leaf(TreeNode& node, const BlockHeader&, uint64_t, std::span<const unsigned char> bytes,
+            uint64_t record_at) override {
     const bool palettes = dump_.kind == ExchangeFileKind::kPalette;
-    if (!pending_.has_record) {
-      fault(at, "BLOCK_NODE of the leaf '" + printable(name.data(), name.size()) +
-                    "' follows no " + (palettes ? "BLOCK_PALETTE" : "BLOCK_RECORD"));
-    }
-    // The folder look-up admits the kinds 1 to 13 only.
     visit_kind(node.kind, [&](auto k) {
       constexpr int K = decltype(k)::kind;
-      DumpBlock& record = dump_.blocks[pending_.index];
       std::vector<DumpField> fields;
       FieldWriter w(fields);
       w.kind(K);
       if (palettes) {
-        constexpr std::size_t kSize = Kind<K>::facts.palette_image_size;
-        if (pending_.bytes.size() != kSize) {
-          fault(pending_.at, "BLOCK_PALETTE has " + str(pending_.bytes.size()) + " bytes; a " +
-                                 Kind<K>::facts.cli_name + " palette has " + str(kSize));
-        }
-        palette_image_fields<typename Kind<K>::palette>(w, pending_.bytes, K);
+        palette_image_fields<typename Kind<K>::palette>(w, bytes, K);
       } else {
         typename Kind<K>::element rec;
-        restore(rec, pending_.bytes, "BLOCK_RECORD", pending_.at);
+        reader_.restore(rec, bytes, "BLOCK_RECORD", record_at);
         record_fields<K>(w, rec);
       }
+      DumpBlock& record = dump_.blocks[record_index_];
       record.fields = std::move(fields);
       record.kind = K;
     });
-    pending_ = Pending{};
   }
 
-  // The record that precedes the node of a leaf.
-  struct Pending {
-    bool has_record = false;
-    std::size_t index = 0;  // its block in dump_.blocks
-    uint64_t at = 0;        // its offset
-    std::span<const unsigned char> bytes;
-  };
-
-  std::span<const unsigned char> bytes_;
+  ExchangeBlockReader reader_;
   ExchangeDump dump_;
-  uint64_t pos_ = 0;
-  uint64_t end_ = 0;  // where the blocks must end: the trailer, or the end of the file
-  Pending pending_;
-  std::set<std::pair<int, int32_t>> folders_;  // (kind, file identifier) of known folders
+  std::size_t record_index_ = 0;  // the block of the record that precedes a leaf's node
 };
-
 }  // namespace
 
 const DumpField* DumpField::find(const std::string& member) const {
   for (const DumpField& f : fields)
     if (f.name == member) return &f;
   return nullptr;
-}
-
-const char* exchange_file_kind_name(ExchangeFileKind kind) {
-  switch (kind) {
-    case ExchangeFileKind::kPalette: return "palette";
-    case ExchangeFileKind::kPrototype: return "prototype";
-    case ExchangeFileKind::kUnknown: break;
-  }
-  return "unknown";
 }
 
 ExchangeDump decode_exchange_file(std::span<const unsigned char> bytes) {

@@ -4,7 +4,8 @@
 // and decoded content, and the sections of a resource appendix - as plain data that a
 // front end prints as text or JSON.
 //
-// It checks the file exactly as the importers do: the opening code, the codes each
+// The file is walked by the importers' block reader (exchange_blocks.h), so it is
+// checked exactly as the importers check it: the opening code, the codes each
 // file kind carries, every size against the bytes left and its cap, palette images
 // against their node's kind, 109-byte surface entries, streamed blocks consumed
 // exactly, texts with one zero at their end, parents given before their children,
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "dlist/api.h"
+#include "palettes/exchange_blocks.h"  // ExchangeFileKind
 
 namespace dlist {
 
@@ -70,11 +72,6 @@ struct DLIST_API DumpAppendix {
   uint32_t version = 0;
   std::vector<DumpAppendixSection> sections;
 };
-
-enum class ExchangeFileKind { kUnknown = 0, kPalette = 1, kPrototype = 2 };
-
-// "palette", "prototype" or "unknown".
-DLIST_API const char* exchange_file_kind_name(ExchangeFileKind kind);
 
 // What a file holds, as far as it could be read.
 struct DLIST_API ExchangeDump {

@@ -1,7 +1,9 @@
 // The palette and prototype exchange file ("*.pal", "*.prt"): the block codes, the
 // 16-byte block header and its encoding, and the limits its reader applies. The
-// writer is exchange_writer.h, the reader exchange_reader.h; the layout, with a
-// worked example, is in docs/formats.md, "Palette and prototype files".
+// writer is exchange_writer.h; the one reader of the file's structure is
+// exchange_blocks.h, under the importers (exchange_reader.h) and the dump
+// (exchange_dump.h); the layout, with a worked example, is in docs/formats.md,
+// "Palette and prototype files".
 //
 // A file is the description header (host/file_description.h), then blocks, each a
 // header of four signed 32-bit little-endian integers (code, size, a, b) and size

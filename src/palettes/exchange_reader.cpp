@@ -1,15 +1,19 @@
-// The exchange file reader: one block loop for both trees, the pending data of the
-// record that precedes its node, the folder map from the file's folders to the
-// project's, and the visible items of the manager's tree view. Per-kind work
-// (restoring and storing records) is written once over the kind. Every failure is
-// an ImportFailure with its reason, caught at the end of the pass.
+// The exchange file importers: the file is walked by the block reader
+// (exchange_blocks.h), which checks every block; the importer keeps the surface set
+// and reference chains that go with the record before a leaf, the folder map from the
+// file's folders to the project's, and the visible items of the manager's tree view.
+// Per-kind work (restoring and storing records) is written once over the kind. Every
+// failure is an ImportFailure or the reader's ExchangeFault with its reason, caught
+// at the end of the pass.
 
 #include "palettes/exchange_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -23,15 +27,14 @@
 #include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
-#include "host/file_description.h"
 #include "stream/file_handle.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
 #include "host/model/sqlite_connection.h"
 #include "host/report.h"
-#include "host/resource_appendix.h"
 #include "palettes/clash_dialog.h"
+#include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_internal.h"
 #include "palettes/kind_calls_internal.h"
@@ -51,13 +54,6 @@ constexpr int kNameMode = 0;     // "~%d" up to 999
 constexpr int kFolderImage = 0;
 constexpr int kPaletteImage = 1;
 constexpr int kPrototypeImage = 3;
-
-// The largest palette image (BLOCK_PALETTE is refused beyond it at once).
-constexpr std::size_t kMaxPaletteImage = [] {
-  std::size_t n = 0;
-  for (const KindFacts& f : kKinds) n = f.palette_image_size > n ? f.palette_image_size : n;
-  return n;
-}();
 
 class ImportFailure : public std::runtime_error {
  public:
@@ -92,53 +88,8 @@ struct PrototypeTree {
   static constexpr const char* kName = "PrototypeImport";
 };
 
-// Reads block headers and contents up to the end of the blocks (the start of a
-// resource appendix, or the end of the file).
-class BlockReader {
- public:
-  BlockReader(FileHandle& file, uint64_t end) : file_(file), end_(end) {}
-
-  uint64_t offset() const { return file_.tell(); }
-  uint64_t left() const { return end_ > file_.tell() ? end_ - file_.tell() : 0; }
-
-  BlockHeader header() {
-    const uint64_t at = offset();
-    if (left() < kBlockHeaderSize) {
-      fail("block header at offset " + str(at) + " is cut short: " + str(left()) +
-           " bytes are left");
-    }
-    unsigned char bytes[kBlockHeaderSize];
-    file_.read(bytes, sizeof bytes);
-    return decode_block_header(bytes);
-  }
-
-  // The content of block h, whose header began at `at`; refused when its size is
-  // negative, above cap or beyond the bytes left.
-  std::vector<unsigned char> content(const BlockHeader& h, uint64_t at, uint64_t cap) {
-    const char* name = block_name(h.code);
-    if (h.size < 0 || static_cast<uint64_t>(h.size) > left()) {
-      fail(std::string(name) + " at offset " + str(at) + " gives size " + str(h.size) + ", " +
-           str(left()) + " bytes are left");
-    }
-    if (static_cast<uint64_t>(h.size) > cap) {
-      fail(std::string(name) + " at offset " + str(at) + " gives size " + str(h.size) +
-           ", more than " + str(cap));
-    }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(h.size));
-    if (!bytes.empty()) file_.read(bytes.data(), static_cast<unsigned>(bytes.size()));
-    return bytes;
-  }
-
- private:
-  FileHandle& file_;
-  uint64_t end_;
-};
-
-// The data that precede the node of a leaf.
+// The data that go with the record that precedes the node of a leaf.
 struct Pending {
-  bool has_record = false;
-  std::vector<unsigned char> record;  // BLOCK_PALETTE or BLOCK_RECORD content
-  uint64_t record_at = 0;             // offset of its block
   DBSURFREFTYPE surf;
   DBMATREFCHAIN mat;
   DBATTREFCHAIN attr;
@@ -155,7 +106,7 @@ struct VisibleItem {
 };
 
 template <class Tree>
-class Importer {
+class Importer : public ExchangeBlockHandler {
  public:
   using Node = typename Tree::Node;
   using Store = typename Tree::Store;
@@ -170,126 +121,82 @@ class Importer {
     }
   }
 
-  // Reads file through its end block. Throws ImportFailure (or StreamError) on any
-  // failure.
+  // Reads file through its end block. Throws ImportFailure, ExchangeFault (or
+  // StreamError) on any failure.
   void run(const char* file) {
-    uint64_t trailer = 0;
-    APPENDIX appendix;
-    if (appendix.IsAppendix(file)) {
-      if (appendix.ReadAppendix(file) == 0) fail("resource appendix: " + appendix.last_error());
-      trailer = appendix.trailer_size();
-    }
+    const std::vector<unsigned char> bytes = whole_file(file);
+    ExchangeBlockReader reader(bytes, FaultPlace::kInText, file);
+    reader_ = &reader;
+    if (const auto fault = reader.appendix_fault()) fail(fault->what);
     collect_visible_items();
-
-    FileHandle in(file, "rb");
-    const uint64_t end = in.remaining() - trailer;
-    ReadDescription(in, nullptr);
-    if (in.tell() > end) fail("the description header runs into the resource appendix");
-    BlockReader reader(in, end);
-
-    const BlockHeader first = reader.header();
-    if (first.code != Tree::kFileCode) {
-      fail("the first block at offset " + str(in.tell() - kBlockHeaderSize) + " has code " +
-           str(first.code) + "; a " + (Tree::kPalettes ? "palette" : "prototype") +
-           " file opens with " + str(Tree::kFileCode));
-    }
-    DiagnosticOut(block_name(first.code));
-
-    for (;;) {
-      const uint64_t at = reader.offset();
-      const BlockHeader h = reader.header();
-      const char* name = accepted(h.code) ? block_name(h.code) : nullptr;
-      if (!name) fail("block code " + str(h.code) + " at offset " + str(at) + " is not read here");
-      DiagnosticOut(name);
-      if (h.code == BLOCK_END) return;  // the headless tree views need no redraw
-      block(reader, h, at);
-    }
+    std::string_view description;
+    reader.read_description(&description);
+    reader.read_blocks(*this, Tree::kPalettes ? ExchangeFileKind::kPalette
+                                              : ExchangeFileKind::kPrototype);
+    // the headless tree views need no redraw
   }
 
  private:
-  static bool accepted(int32_t code) {
-    switch (code) {
-      case BLOCK_NODE:
-      case BLOCK_SURFREF:
-      case BLOCK_END: return true;
-      case BLOCK_PALETTE: return Tree::kPalettes;
-      case BLOCK_RECORD:
-      case BLOCK_MATREF:
-      case BLOCK_ATTREF:
-      case BLOCK_TEXT: return !Tree::kPalettes;
-      default: return false;
+  static std::vector<unsigned char> whole_file(const char* file) {
+    FileHandle in(file, "rb");
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(in.remaining()));
+    constexpr std::size_t kChunk = 1u << 30;
+    for (std::size_t done = 0; done < bytes.size();) {
+      const std::size_t n = std::min(kChunk, bytes.size() - done);
+      in.read(bytes.data() + done, static_cast<unsigned>(n));
+      done += n;
     }
+    return bytes;
   }
 
-  void block(BlockReader& reader, const BlockHeader& h, uint64_t at) {
-    switch (h.code) {
-      case BLOCK_PALETTE:
-      case BLOCK_RECORD: {
-        pending_ = Pending{};
-        pending_.record =
-            reader.content(h, at, h.code == BLOCK_PALETTE ? kMaxPaletteImage : UINT32_MAX);
-        pending_.has_record = true;
-        pending_.record_at = at;
-        break;
-      }
-      case BLOCK_SURFREF: {
-        if (h.size != static_cast<int32_t>(kSurfaceBlockSize)) {
-          fail("BLOCK_SURFREF at offset " + str(at) + " has size " + str(h.size) +
-               "; a surface entry has " + str(kSurfaceBlockSize));
-        }
-        const std::vector<unsigned char> bytes = reader.content(h, at, kSurfaceBlockSize);
-        DBSURFHATCH entry;
-        from_plain_image(entry, bytes.data());
-        append(pending_.surf, entry, at);
-        break;
-      }
-      case BLOCK_MATREF: {
-        DBMATREF ref;
-        restore(ref, reader.content(h, at, UINT32_MAX), "BLOCK_MATREF", at);
-        append(pending_.mat, ref, at);
-        break;
-      }
-      case BLOCK_ATTREF: {
-        DBATTREFTYPE ref;
-        restore(ref, reader.content(h, at, UINT32_MAX), "BLOCK_ATTREF", at);
-        append(pending_.attr, ref, at);
-        break;
-      }
-      case BLOCK_TEXT: {
-        const std::vector<unsigned char> bytes = reader.content(h, at, kMaxTextBlockBytes);
-        if (bytes.empty() ||
-            std::memchr(bytes.data(), 0, bytes.size()) != &bytes[bytes.size() - 1]) {
-          fail("BLOCK_TEXT at offset " + str(at) + " does not end with its only zero");
-        }
-        pending_.text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size() - 1);
-        pending_.has_text = true;
-        break;
-      }
-      case BLOCK_NODE: {
-        Node node;
-        restore(node, reader.content(h, at, UINT32_MAX), "BLOCK_NODE", at);
-        // A name from a file obeys the rules of a typed one, whether or not the
-        // kind filter takes its node.
-        const std::string fault = node_field_fault(node.name, sizeof node.name);
-        if (!fault.empty()) {
-          fail("BLOCK_NODE at offset " + str(at) + ": the name '" +
-               escaped_name(field_name(node.name, sizeof node.name)) + "' " + fault);
-        }
-        this->node(node, h, at);
-        break;
-      }
-    }
+  // ---- what the block reader hands on ----------------------------------------------
+
+  void accepted(const BlockHeader& h, uint64_t) override { DiagnosticOut(block_name(h.code)); }
+
+  void record(const BlockHeader&, uint64_t, std::span<const unsigned char>) override {
+    pending_ = Pending{};
   }
 
-  // Fills object from a streamed block that it must consume exactly.
-  template <class T>
-  static void restore(T& object, const std::vector<unsigned char>& bytes, const char* name,
-                      uint64_t at) {
-    try {
-      stream_in(object, bytes);
-    } catch (const StreamError& e) {
-      fail(std::string(name) + " at offset " + str(at) + ": " + e.what());
+  void surface(const DBSURFHATCH& entry, uint64_t at) override { append(pending_.surf, entry, at); }
+  void material(DBMATREF& ref, uint64_t at) override { append(pending_.mat, ref, at); }
+  void attribute(DBATTREFTYPE& ref, uint64_t at) override { append(pending_.attr, ref, at); }
+
+  void text(std::span<const unsigned char> bytes, uint64_t) override {
+    pending_.text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    pending_.has_text = true;
+  }
+
+  bool takes(const TreeNode& node) override {
+    if (filter_ == 0 || node.kind == filter_) return true;
+    if (node.is_leaf()) pending_ = Pending{};
+    return false;
+  }
+
+  void folder(TreeNode& tree_node, const BlockHeader& h, uint64_t at) override {
+    Node& node = static_cast<Node&>(tree_node);
+    folders_[{node.kind, h.b}] = create_folder(parent_of(node, h, at), node, at);
+  }
+
+  void leaf(TreeNode& tree_node, const BlockHeader& h, uint64_t at,
+            std::span<const unsigned char> record, uint64_t record_at) override {
+    Node& node = static_cast<Node&>(tree_node);
+    const long parent = parent_of(node, h, at);
+    record_ = record;
+    record_at_ = record_at;
+    if (!visit_kind(node.kind, [&](auto k) { store_leaf<decltype(k)::kind>(parent, node, at); })) {
+      fail("BLOCK_NODE at offset " + str(at) + " is of kind " + str(node.kind));
     }
+    pending_ = Pending{};
+  }
+
+  // The project's folder that stands for the node's parent.
+  long parent_of(const Node& node, const BlockHeader& h, uint64_t at) {
+    const auto parent_entry = folders_.find({node.kind, h.a});
+    if (parent_entry == folders_.end()) {
+      reader_->fail(at, "BLOCK_NODE", ": no folder of kind " + str(node.kind) +
+                                          " with identifier " + str(h.a) + " precedes it");
+    }
+    return parent_entry->second;
   }
 
   template <class Chain, class T>
@@ -299,36 +206,8 @@ class Importer {
     if (chain.size() == before) fail("no memory for the block at offset " + str(at));
   }
 
-  void node(Node& node, const BlockHeader& h, uint64_t at) {
-    if (filter_ != 0 && node.kind != filter_) {
-      if (node.is_leaf()) pending_ = Pending{};
-      return;
-    }
-    const auto parent_entry = folders_.find({node.kind, h.a});
-    if (parent_entry == folders_.end()) {
-      fail("BLOCK_NODE at offset " + str(at) + ": no folder of kind " + str(node.kind) +
-           " with identifier " + str(h.a) + " precedes it");
-    }
-    const long parent = parent_entry->second;
-    if (!node.is_leaf()) {
-      if (h.b <= 0) {
-        fail("BLOCK_NODE at offset " + str(at) + " gives the folder identifier " + str(h.b));
-      }
-      folders_[{node.kind, h.b}] = folder(parent, node, at);
-      return;
-    }
-    if (!pending_.has_record) {
-      fail("BLOCK_NODE of the leaf '" + name_of(node) + "' at offset " + str(at) +
-           " follows no " + (Tree::kPalettes ? "BLOCK_PALETTE" : "BLOCK_RECORD"));
-    }
-    if (!visit_kind(node.kind, [&](auto k) { leaf<decltype(k)::kind>(parent, node, at); })) {
-      fail("BLOCK_NODE at offset " + str(at) + " is of kind " + str(node.kind));
-    }
-    pending_ = Pending{};
-  }
-
   // A folder below parent; returns the project's folder.
-  long folder(long parent, Node& node, uint64_t at) {
+  long create_folder(long parent, Node& node, uint64_t at) {
     Store store;
     int existed = 0;
     long id = store.cre_folder(parent, node, &existed);
@@ -376,7 +255,7 @@ class Importer {
   }
 
   template <int K>
-  void leaf(long parent, Node& node, uint64_t at) {
+  void store_leaf(long parent, Node& node, uint64_t at) {
     if constexpr (Tree::kPalettes) {
       palette<K>(parent, node, at);
     } else {
@@ -387,14 +266,8 @@ class Importer {
   template <int K>
   void palette(long parent, Node& node, uint64_t at) {
     using E = typename Kind<K>::element;
-    constexpr std::size_t kSize = Kind<K>::facts.palette_image_size;
-    if (pending_.record.size() != kSize) {
-      fail("BLOCK_PALETTE at offset " + str(pending_.record_at) + " has " +
-           str(pending_.record.size()) + " bytes; a " + Kind<K>::facts.cli_name + " palette has " +
-           str(kSize));
-    }
-    E rec;
-    from_plain_image(rec.palette, pending_.record.data());
+    E rec;  // the reader has checked the image's size against the kind
+    from_plain_image(rec.palette, record_.data());
     int existed = 0;
     const long palid = HostCalls<K>::cre_palette(rec.palette, &pending_.surf, &existed);
     if (palid <= 0) fail("cannot store the palette of '" + name_of(node) + "' at offset " + str(at));
@@ -439,7 +312,7 @@ class Importer {
   void prototype(long parent, Node& node, uint64_t at) {
     using E = typename Kind<K>::element;
     E rec;
-    restore(rec, pending_.record, "BLOCK_RECORD", pending_.record_at);
+    reader_->restore(rec, record_, "BLOCK_RECORD", record_at_);
     if constexpr (std::is_same_v<E, DBTEXTTYPE>) {
       if (pending_.has_text && !rec.set_text(pending_.text.c_str())) {
         fail("no memory for the text of '" + name_of(node) + "'");
@@ -566,7 +439,10 @@ class Importer {
   void* dialog_;
   int filter_;  // the only kind imported, 0 for all
   std::map<std::pair<int, long>, long> folders_;  // (kind, file identifier) -> project folder
+  ExchangeBlockReader* reader_ = nullptr;
   Pending pending_;
+  std::span<const unsigned char> record_;  // the record of the leaf being stored
+  uint64_t record_at_ = 0;
   Node created_;  // the node last created, under its final name
   void* tree_ = nullptr;
   std::vector<VisibleItem> visible_;
@@ -601,6 +477,8 @@ int import_file(void* hwnd, long target, const char* file) {
     Importer<Tree> importer(hwnd, folder, node);
     importer.run(file);
     return 1;
+  } catch (const ExchangeFault& f) {
+    reason = f.what;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
