@@ -48,6 +48,13 @@ std::string field(const char (&text)[N]) {
 
 std::string number_text(double value) {
   char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+// A number as a listing shows it: ten significant digits.
+std::string shown_number(double value) {
+  char text[64];
   std::snprintf(text, sizeof text, "%.10g", value);
   return text;
 }
@@ -343,7 +350,13 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
       if (!bad.empty()) return "--long-text: " + bad + " (N=TEXT)";
       if (n.size() != 1 || n[0] < '1' || n[0] > '4')
         return "--long-text: " + in_quotes(n) + " names no long text (1 to 4)";
-      const auto stored = stored_field("--long-text " + n, text, &error);
+      // A multi-line field holds its line breaks as CR LF, as the list file carries them.
+      std::string lines;
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) lines += '\r';
+        lines += text[i];
+      }
+      const auto stored = stored_field("--long-text " + n, lines, &error);
       if (!stored) return error;
       texts.choose_tab(kLongTextTabs, n[0] - '1').type(kLongTextEdit, *stored);
     }
@@ -545,13 +558,13 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
     const char* marks[] = {"(=)", "(*)", "(+)", "(i)"};
     o << "  " << shown_text(field(ref.abbrev)) << "  ";
     if (s.abbrev[0] == '\0') {
-      o << "(not in the library)  " << number_text(ref.value) << '\n';
+      o << "(not in the library)  " << shown_number(ref.value) << '\n';
       continue;
     }
     o << shown_text(field(s.name)) << ' ' << (s.kind >= 0 && s.kind <= 3 ? marks[s.kind] : "")
       << "  ";
     if (s.kind == SUBPRICE_MULTIPLY || s.kind == SUBPRICE_ADD)
-      o << number_text(ref.value);
+      o << shown_number(ref.value);
     else
       o << shown_text(field(s.formula));
     o << '\n';
@@ -562,7 +575,7 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
   for (const unitref& ref : units) {
     const dbunit u = unit_of(ref);
     o << "  " << shown_text(field(ref.abbrev)) << "  " << shown_text(field(u.name)) << "  factor "
-      << number_text(ref.factor) << '\n';
+      << shown_number(ref.factor) << '\n';
   }
   o << "long texts:\n";
   for (int i = 0; i < kLongTextCount; ++i) {
@@ -634,7 +647,8 @@ void material_options(CLI::App* cmd, MaterialRequest& r) {
                   "unlink it; a change that would make the total price invalid is refused; "
                   "repeatable");
   cmd->add_option("--long-text", r.long_texts,
-                  "N=TEXT: long text N (1 to 4), up to 16000 characters; repeatable");
+                  "N=TEXT: long text N (1 to 4), up to 16000 characters; a line break is "
+                  "stored as CR LF; repeatable");
 }
 
 }  // namespace

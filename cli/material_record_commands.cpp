@@ -46,7 +46,7 @@ std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
 // A number as the dialog's number fields take it.
 std::string number_text(double value) {
   char text[64];
-  std::snprintf(text, sizeof text, "%.10g", value);
+  std::snprintf(text, sizeof text, "%.17g", value);
   return text;
 }
 
