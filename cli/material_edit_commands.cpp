@@ -15,6 +15,7 @@
 
 #include "cli/commands.h"
 #include "cli/dialog_filler.h"
+#include "cli/material_edit_commands.h"
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "foundation/code_page.h"
@@ -146,18 +147,6 @@ bool has_ref(const std::vector<subpriceref>& refs, const std::string& abbrev) {
 }
 
 // ---- the request -----------------------------------------------------------------
-
-struct MaterialRequest {
-  std::string code;  // new: the own code; edit: the material's full code
-  std::string under;
-  std::optional<std::string> name;
-  std::optional<std::string> market;
-  std::optional<double> price;
-  std::optional<std::string> unit;      // ABBR or ABBR=FACTOR
-  std::vector<std::string> unit_refs;   // ABBR=FACTOR, or -ABBR to take it away
-  std::vector<std::string> subprices;   // ABBR[=V], ABBR*V, ABBR+V, -ABBR
-  std::vector<std::string> long_texts;  // N=TEXT
-};
 
 // One --subprice option taken apart.
 struct SubpriceChange {
@@ -414,12 +403,9 @@ std::string edit_material(LISTCONTEXT& library, const MaterialRequest& r, bool c
 }
 
 int material_new(LISTCONTEXT& library, const MaterialRequest& r, Output& out) {
-  long parent = 0;
-  if (!r.under.empty() && (parent = find_material(library, r.under)) == 0)
-    return out.fail("--under: " + unknown_code(r.under));
   const std::string code = r.under.empty() ? r.code : r.under + "." + r.code;
   return change_library(
-      library, out, [&] { return edit_material(library, r, true, parent); },
+      library, out, [&] { return create_material(library, r); },
       "created " + code + " " + r.name.value_or(""));
 }
 
@@ -590,44 +576,13 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
 
 int long_text_names(LISTCONTEXT& library, const std::vector<std::string>& names, Output& out) {
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        FieldNames fields;
-        for (int i = 0; i < kLongTextCount; ++i)
-          fields[listdlg::kName + i] = "N" + std::to_string(i + 1);
-        DialogFiller filler(fields);
-        Script& s = filler.on(listdlg::kLongTextNamesContext);
-        std::string error;
-        for (int i = 0; i < kLongTextCount; ++i) {
-          const auto stored =
-              stored_field("N" + std::to_string(i + 1), names[static_cast<std::size_t>(i)], &error);
-          if (!stored) return error;
-          s.type(listdlg::kName + i, *stored);
-        }
-        s.press(kIdAccept);
-        const int result = filler.run([&] { return CrtLongTextNames(console_window(), &library); });
-        if (result != 0 && !filler.refused_action()) return {};
-        const std::string why = filler.refusal();
-        return why.empty() ? "cannot set the long text names" + because(library) : why;
-      },
+      library, out, [&] { return set_long_text_names(library, names); },
       "set the long text names");
 }
 
 int separator(LISTCONTEXT& library, const std::string& text, Output& out) {
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        DialogFiller filler({{listdlg::kName, "CHAR"}});
-        std::string error;
-        const auto stored = stored_field("CHAR", text, &error);
-        if (!stored) return error;
-        filler.on(listdlg::kSeparatorContext).type(listdlg::kName, *stored).press(kIdAccept);
-        const int result =
-            filler.run([&] { return CrtMatIDSeparator(console_window(), &library); });
-        if (result != 0 && !filler.refused_action()) return {};
-        const std::string why = filler.refusal();
-        return why.empty() ? "cannot set the separator" + because(library) : why;
-      },
+      library, out, [&] { return set_separator(library, text); },
       "set the separator of code components to " + (text == "p" ? std::string(".") : text));
 }
 
@@ -652,6 +607,47 @@ void material_options(CLI::App* cmd, MaterialRequest& r) {
 }
 
 }  // namespace
+
+std::string create_material(LISTCONTEXT& library, const MaterialRequest& r) {
+  long parent = 0;
+  if (!r.under.empty() && (parent = find_material(library, r.under)) == 0)
+    return "--under: " + unknown_code(r.under);
+  return edit_material(library, r, true, parent);
+}
+
+std::string set_long_text_names(LISTCONTEXT& library, const std::vector<std::string>& names) {
+  if (names.size() != kLongTextCount) return "four long text names are needed";
+  FieldNames fields;
+  for (int i = 0; i < kLongTextCount; ++i)
+    fields[listdlg::kName + i] = "N" + std::to_string(i + 1);
+  DialogFiller filler(fields);
+  Script& s = filler.on(listdlg::kLongTextNamesContext);
+  std::string error;
+  for (int i = 0; i < kLongTextCount; ++i) {
+    const auto stored =
+        stored_field("N" + std::to_string(i + 1), names[static_cast<std::size_t>(i)], &error);
+    if (!stored) return error;
+    s.type(listdlg::kName + i, *stored);
+  }
+  s.press(kIdAccept);
+  const int result = filler.run([&] { return CrtLongTextNames(console_window(), &library); });
+  if (result != 0 && !filler.refused_action()) return {};
+  const std::string why = filler.refusal();
+  return why.empty() ? "cannot set the long text names" + because(library) : why;
+}
+
+std::string set_separator(LISTCONTEXT& library, const std::string& text) {
+  DialogFiller filler({{listdlg::kName, "CHAR"}});
+  std::string error;
+  const auto stored = stored_field("CHAR", text, &error);
+  if (!stored) return error;
+  filler.on(listdlg::kSeparatorContext).type(listdlg::kName, *stored).press(kIdAccept);
+  const int result =
+      filler.run([&] { return CrtMatIDSeparator(console_window(), &library); });
+  if (result != 0 && !filler.refused_action()) return {};
+  const std::string why = filler.refusal();
+  return why.empty() ? "cannot set the separator" + because(library) : why;
+}
 
 void add_material_edit_commands(CLI::App& group, Context& context) {
   auto reading = [&context](const std::string& command, LibraryBody body) {

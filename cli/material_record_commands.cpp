@@ -13,6 +13,7 @@
 
 #include "cli/commands.h"
 #include "cli/dialog_filler.h"
+#include "cli/material_edit_commands.h"
 #include "cli/material_library_file.h"
 #include "foundation/code_page.h"
 #include "host/dialog/engine.h"
@@ -127,20 +128,21 @@ bool type_text(Script& script, int control, const std::string& field_name, const
 
 // ---- dimensions -------------------------------------------------------------------
 
+std::string dimension_new_change(LISTCONTEXT& library, const std::string& name) {
+  DialogFiller filler({{kName, "NAME"}});
+  std::string error;
+  Script& script = filler.on(kDimensionContext);
+  if (!type_text(script, kName, "NAME", name, &error)) return error;
+  script.press(kIdAccept);
+  Unit dimension(&library, 0);
+  return through_dialog(
+      filler, [&] { return CrtEditDimension(console_window(), &dimension, 5); },
+      "create the dimension " + in_quotes(name));
+}
+
 int dimension_new(LISTCONTEXT& library, const std::string& name, Output& out) {
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        DialogFiller filler({{kName, "NAME"}});
-        std::string error;
-        Script& script = filler.on(kDimensionContext);
-        if (!type_text(script, kName, "NAME", name, &error)) return error;
-        script.press(kIdAccept);
-        Unit dimension(&library, 0);
-        return through_dialog(
-            filler, [&] { return CrtEditDimension(console_window(), &dimension, 5); },
-            "create the dimension " + in_quotes(name));
-      },
+      library, out, [&] { return dimension_new_change(library, name); },
       "created the dimension " + name);
 }
 
@@ -181,44 +183,41 @@ int unit_remove(LISTCONTEXT& library, long id, const std::string& what, bool can
 
 // ---- units ---------------------------------------------------------------------------
 
-struct UnitRequest {
-  std::string abbrev;
-  std::string dimension;
-  std::string under;  // the parent unit's abbreviation; empty: the dimension
-  std::optional<std::string> name;
-  std::optional<double> factor;
-};
 
-int unit_new(LISTCONTEXT& library, const UnitRequest& r, Output& out) {
+std::string unit_new_change(LISTCONTEXT& library, const UnitRequest& r) {
   const long dimension = find_dimension(library, r.dimension);
-  if (dimension == 0) return out.fail(no_such("dimension", r.dimension));
+  if (dimension == 0) return no_such("dimension", r.dimension);
   long parent = dimension;
   if (!r.under.empty()) {
     parent = find_unit(library, r.under);
-    if (parent == 0) return out.fail(no_such("unit", r.under));
+    if (parent == 0) return no_such("unit", r.under);
     if (GetUnitDimension(&library, parent) != dimension)
-      return out.fail("--under: " + shown_message(load_string(kUnitOfAnotherDimension)));
+      return "--under: " + shown_message(load_string(kUnitOfAnotherDimension));
   }
   const bool has_basic = GetBasicUnitProc(&library, dimension) != 0;
   if (r.factor && !has_basic)
-    return out.fail("--factor: the dimension " + in_quotes(r.dimension) +
-                    " has no basic unit yet; its first unit becomes the basic unit (factor 1)");
+    return "--factor: the dimension " + in_quotes(r.dimension) +
+                    " has no basic unit yet; its first unit becomes the basic unit (factor 1)";
+
+  DialogFiller filler({{kName, "--name"}, {kAbbrev, "ABBR"}, {kValue, "--factor"}});
+  std::string error;
+  Script& script = filler.on(kUnitContext);
+  if (!type_text(script, kName, "--name", r.name.value_or(""), &error) ||
+      !type_text(script, kAbbrev, "ABBR", r.abbrev, &error))
+    return error;
+  if (r.factor) script.type(kValue, number_text(*r.factor));
+  script.press(kIdAccept);
+  Unit unit(&library, 0);
+  return through_dialog(
+      filler, [&] { return CrtEditUnit(console_window(), &unit, parent, 5); },
+      "create the unit " + in_quotes(r.abbrev));
+}
+
+int unit_new(LISTCONTEXT& library, const UnitRequest& r, Output& out) {
+  const long dimension = find_dimension(library, r.dimension);
+  const bool has_basic = dimension != 0 && GetBasicUnitProc(&library, dimension) != 0;
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        DialogFiller filler({{kName, "--name"}, {kAbbrev, "ABBR"}, {kValue, "--factor"}});
-        std::string error;
-        Script& script = filler.on(kUnitContext);
-        if (!type_text(script, kName, "--name", r.name.value_or(""), &error) ||
-            !type_text(script, kAbbrev, "ABBR", r.abbrev, &error))
-          return error;
-        if (r.factor) script.type(kValue, number_text(*r.factor));
-        script.press(kIdAccept);
-        Unit unit(&library, 0);
-        return through_dialog(
-            filler, [&] { return CrtEditUnit(console_window(), &unit, parent, 5); },
-            "create the unit " + in_quotes(r.abbrev));
-      },
+      library, out, [&] { return unit_new_change(library, r); },
       "created the unit " + r.abbrev + (has_basic ? "" : " (the basic unit of " + r.dimension + ")"));
 }
 
@@ -266,27 +265,30 @@ int unit_rename(LISTCONTEXT& library, const std::string& abbrev, const std::stri
 
 // ---- markets ---------------------------------------------------------------------------
 
-int market_edit(LISTCONTEXT& library, const std::string& name, const std::string* new_name,
-                Output& out) {
+std::string market_change(LISTCONTEXT& library, const std::string& name,
+                          const std::string* new_name) {
   long id = 0;
   if (new_name != nullptr && (id = find_market(library, name)) == 0)
-    return out.fail(no_such("market", name));
+    return no_such("market", name);
   const std::string& typed = new_name != nullptr ? *new_name : name;
   const char* field_name = new_name != nullptr ? "NEW_NAME" : "NAME";
+
+  DialogFiller filler({{kName, field_name}});
+  std::string error;
+  Script& script = filler.on(kMarketContext);
+  if (!type_text(script, kName, field_name, typed, &error)) return error;
+  script.press(kIdAccept);
+  Market market(&library, id);
+  return through_dialog(
+      filler,
+      [&] { return CrtEditMarket(console_window(), &market, new_name != nullptr ? 2 : 3); },
+      (new_name != nullptr ? "rename the market " : "create the market ") + in_quotes(name));
+}
+
+int market_edit(LISTCONTEXT& library, const std::string& name, const std::string* new_name,
+                Output& out) {
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        DialogFiller filler({{kName, field_name}});
-        std::string error;
-        Script& script = filler.on(kMarketContext);
-        if (!type_text(script, kName, field_name, typed, &error)) return error;
-        script.press(kIdAccept);
-        Market market(&library, id);
-        return through_dialog(
-            filler,
-            [&] { return CrtEditMarket(console_window(), &market, new_name != nullptr ? 2 : 3); },
-            (new_name != nullptr ? "rename the market " : "create the market ") + in_quotes(name));
-      },
+      library, out, [&] { return market_change(library, name, new_name); },
       new_name != nullptr ? "renamed the market " + name + " to " + *new_name
                           : "created the market " + name);
 }
@@ -308,13 +310,6 @@ int market_remove(LISTCONTEXT& library, const std::string& name, bool can_answer
 
 // ---- subprices ---------------------------------------------------------------------------
 
-struct SubpriceRequest {
-  std::string abbrev;
-  std::optional<std::string> name;
-  std::string kind;  // a word of kKindWords; empty: as it is
-  std::optional<double> value;
-  std::optional<std::string> formula;
-};
 
 int kind_of(const std::string& word) {
   for (int kind = 0; kind < 4; ++kind)
@@ -322,50 +317,52 @@ int kind_of(const std::string& word) {
   return -1;
 }
 
-int subprice_edit(LISTCONTEXT& library, const SubpriceRequest& r, bool create, Output& out) {
+std::string subprice_change(LISTCONTEXT& library, const SubpriceRequest& r, bool create) {
   long id = 0;
   dbsubprice stored{};
   if (!create) {
-    if ((id = find_subprice(library, r.abbrev)) == 0) return out.fail(no_such("subprice", r.abbrev));
+    if ((id = find_subprice(library, r.abbrev)) == 0) return no_such("subprice", r.abbrev);
     library.get(id, stored);
   }
   int kind = r.kind.empty() ? (create ? SUBPRICE_MULTIPLY : static_cast<int>(stored.kind))
                             : kind_of(r.kind);
-  if (kind < 0) return out.fail("--kind: unknown kind " + in_quotes(r.kind) +
-                                " (formula, multiplier, addition or information)");
+  if (kind < 0) return "--kind: unknown kind " + in_quotes(r.kind) +
+                                " (formula, multiplier, addition or information)";
   const bool has_value = kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD;
   if (r.value && !has_value)
-    return out.fail("--value: a subprice of the kind " + std::string(kKindWords[kind]) +
-                    " takes a --formula");
+    return "--value: a subprice of the kind " + std::string(kKindWords[kind]) +
+                    " takes a --formula";
   if (r.formula && has_value)
-    return out.fail("--formula: a subprice of the kind " + std::string(kKindWords[kind]) +
-                    " takes a --value");
+    return "--formula: a subprice of the kind " + std::string(kKindWords[kind]) +
+                    " takes a --value";
   if (create && !r.value && !r.formula)
-    return out.fail(has_value ? "--value is needed for this kind" : "--formula is needed for this kind");
+    return has_value ? "--value is needed for this kind" : "--formula is needed for this kind";
+
+  DialogFiller filler({{kAbbrev, "ABBR"},
+                       {kName, "--name"},
+                       {kKind, "--kind"},
+                       {kValue, "--value"},
+                       {kFormula, "--formula"}});
+  std::string error;
+  Script& script = filler.on(kSubpriceContext);
+  if (create && !type_text(script, kAbbrev, "ABBR", r.abbrev, &error)) return error;
+  if ((create || r.name) && !type_text(script, kName, "--name", r.name.value_or(""), &error))
+    return error;
+  if (!r.kind.empty()) script.choose_combo(kKind, kind);
+  if (r.value) script.type(kValue, number_text(*r.value));
+  if (r.formula && !type_text(script, kFormula, "--formula", *r.formula, &error))
+    return error;
+  script.press(kIdAccept);
+  Subprice subprice(&library, id);
+  return through_dialog(
+      filler,
+      [&] { return CrtEditSubprice(console_window(), &subprice, create ? 3 : 1); },
+      (create ? "create the subprice " : "change the subprice ") + in_quotes(r.abbrev));
+}
+
+int subprice_edit(LISTCONTEXT& library, const SubpriceRequest& r, bool create, Output& out) {
   return change_library(
-      library, out,
-      [&]() -> std::string {
-        DialogFiller filler({{kAbbrev, "ABBR"},
-                             {kName, "--name"},
-                             {kKind, "--kind"},
-                             {kValue, "--value"},
-                             {kFormula, "--formula"}});
-        std::string error;
-        Script& script = filler.on(kSubpriceContext);
-        if (create && !type_text(script, kAbbrev, "ABBR", r.abbrev, &error)) return error;
-        if ((create || r.name) && !type_text(script, kName, "--name", r.name.value_or(""), &error))
-          return error;
-        if (!r.kind.empty()) script.choose_combo(kKind, kind);
-        if (r.value) script.type(kValue, number_text(*r.value));
-        if (r.formula && !type_text(script, kFormula, "--formula", *r.formula, &error))
-          return error;
-        script.press(kIdAccept);
-        Subprice subprice(&library, id);
-        return through_dialog(
-            filler,
-            [&] { return CrtEditSubprice(console_window(), &subprice, create ? 3 : 1); },
-            (create ? "create the subprice " : "change the subprice ") + in_quotes(r.abbrev));
-      },
+      library, out, [&] { return subprice_change(library, r, create); },
       (create ? "created the subprice " : "changed the subprice ") + r.abbrev);
 }
 
@@ -406,6 +403,22 @@ int subprice_remove(LISTCONTEXT& library, const std::string& abbrev, bool can_an
 }
 
 }  // namespace
+
+std::string create_dimension(LISTCONTEXT& library, const std::string& name) {
+  return dimension_new_change(library, name);
+}
+
+std::string create_unit(LISTCONTEXT& library, const UnitRequest& request) {
+  return unit_new_change(library, request);
+}
+
+std::string create_market(LISTCONTEXT& library, const std::string& name) {
+  return market_change(library, name, nullptr);
+}
+
+std::string create_subprice(LISTCONTEXT& library, const SubpriceRequest& request) {
+  return subprice_change(library, request, true);
+}
 
 void add_material_record_commands(CLI::App& group, Context& context) {
   auto changing = [&context](const std::string& command, LibraryBody body) {
