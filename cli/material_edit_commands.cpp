@@ -267,10 +267,10 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
   const std::vector<LibrarySubprice> rows = library_subprices(library);
   const std::vector<subpriceref> linked =
       create ? std::vector<subpriceref>() : subprice_refs(library, material);
-  // The subprices with values come first, so that the formulas naming them
-  // evaluate when they are linked, as a user would link them.
+  // Formulas may name the subprices with values: those are linked before the
+  // formulas and unlinked after them, as a user would do it.
   std::vector<std::string> options;
-  for (int formulas = 0; formulas < 2; ++formulas)
+  for (int pass = 0; pass < 3; ++pass)
     for (const std::string& option : r.subprices) {
       std::string abbrev = option.substr(!option.empty() && option[0] == '-' ? 1 : 0);
       abbrev = abbrev.substr(0, abbrev.find_first_of("=*+"));
@@ -280,7 +280,9 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
       for (const LibrarySubprice& row : rows)
         if (field(row.data.abbrev) == stored)
           numeric = row.data.kind == SUBPRICE_MULTIPLY || row.data.kind == SUBPRICE_ADD;
-      if (numeric == (formulas == 0)) options.push_back(option);
+      const bool unlink = !option.empty() && option[0] == '-';
+      const int order = numeric ? 1 : unlink ? 0 : 2;
+      if (order == pass) options.push_back(option);
     }
   for (const std::string& option : options) {
     SubpriceChange c;
@@ -594,16 +596,19 @@ void material_options(CLI::App* cmd, MaterialRequest& r) {
                   "factor (1 to 9999999999, default 1)");
   cmd->add_option("--unit-ref", r.unit_refs,
                   "ABBR=FACTOR: a further unit, with how many of it make one native unit "
-                  "(2e-6 to 9999999999); -ABBR takes one away (edit); repeatable");
+                  "(2e-6 to 9999999999); -ABBR takes one away (edit); repeatable")
+      ->allow_extra_args(false);
   cmd->add_option("--subprice", r.subprices,
                   "ABBR=VALUE links a subprice with the material's own value; ABBR alone links "
                   "a formula or information subprice; when editing also ABBR*VALUE and "
                   "ABBR+VALUE (the value times or plus the library's value) and -ABBR to "
                   "unlink it; a change that would make the total price invalid is refused; "
-                  "repeatable");
+                  "repeatable")
+      ->allow_extra_args(false);
   cmd->add_option("--long-text", r.long_texts,
                   "N=TEXT: long text N (1 to 4), up to 16000 characters; a line break is "
-                  "stored as CR LF; repeatable");
+                  "stored as CR LF; repeatable")
+      ->allow_extra_args(false);
 }
 
 }  // namespace

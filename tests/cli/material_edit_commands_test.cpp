@@ -206,6 +206,9 @@ TEST_F(MaterialEditCommandsTest, EveryRefusalNamesItsFieldAndLeavesTheFileAsItWa
       {{"new", "--code", "9", "--name", "X", "--long-text", "2=" + std::string(16001, 'a')},
        "--long-text: the text must have 0 to 16000 characters"},
       {{"edit", "1", "--unit-ref", "pcs=0"}, "--unit-ref"},
+      {{"edit", "1.1", "--subprice", "-LAB"},
+       "--subprice: a subprice cannot be linked or unlinked while the total price would not be "
+       "valid"},
       {{"separator", "1"}, "CHAR: Stored material codes hold this character"},
       {{"--no", "market", "remove", "Local"}, "kept the market \"Local\": the answer was No"},
       {{"subprice", "remove", "LAB"}, "asks for a confirmation"},
@@ -219,6 +222,14 @@ TEST_F(MaterialEditCommandsTest, EveryRefusalNamesItsFieldAndLeavesTheFileAsItWa
     EXPECT_NE(err_.str().find(c.says), std::string::npos) << err_.str();
     EXPECT_EQ(bytes("lib.dlist"), before) << c.says;
   }
+  // Given together, the formula is unlinked before the subprice it names, in
+  // whatever order the options come.
+  ASSERT_EQ(run("lib.dlist", {"materials", "edit", "1.1", "--subprice", "-LAB", "--subprice", "-TAX"}), 0)
+      << err_.str();
+  const auto shown = nlohmann::json::parse(listing("lib.dlist", {"materials", "show", "1.1"}));
+  ASSERT_EQ(shown["subprices"].size(), 2u);
+  EXPECT_EQ(shown["subprices"][0]["abbrev"], "TRN");
+  EXPECT_EQ(shown["subprices"][1]["abbrev"], "NOTE");
   // Answered Yes, the removals are made.
   EXPECT_EQ(run("lib.dlist", {"--yes", "materials", "market", "remove", "Export"}), 0) << err_.str();
   EXPECT_NE(bytes("lib.dlist"), before);
