@@ -193,7 +193,23 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
   }
   if (r.price) s.type(kMatUnitPrice, number_text(*r.price));
 
+  // The native unit and further units of the material, as stored bytes.
   std::string native;
+  std::vector<std::string> further;  // the material's further units now
+  if (!create) {
+    dbmaterial rec{};
+    library.get(material, rec, nullptr);
+    native = field(rec.native_unit);
+    bool native_seen = false;
+    for (const unitref& ref : unit_refs(library, material)) {
+      const std::string abbrev = field(ref.abbrev);
+      if (!native_seen && abbrev == native) {
+        native_seen = true;
+        continue;
+      }
+      further.push_back(abbrev);
+    }
+  }
   if (r.unit) {
     std::string abbrev = *r.unit;
     std::optional<double> factor;
@@ -203,29 +219,18 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
       factor = parse_number(f);
       if (!factor) return "--unit: " + in_quotes(f) + " is no number";
     }
+    const auto stored = stored_field("--unit", abbrev, &error);
+    if (!stored) return error;
     const long unit = find_unit(library, abbrev);
     if (unit == 0) return "--unit: no unit " + in_quotes(abbrev) + " in the library";
     for (long parent : ancestors(library, unit)) s.expand(kMatNativeTree, parent);
     s.select_item(kMatNativeTree, unit);
     if (factor) s.type(kMatNativeFactor, number_text(*factor));
-    native = abbrev;
+    // The native unit is no further unit of the material: the dialog drops it.
+    native = *stored;
+    further.erase(std::remove(further.begin(), further.end(), native), further.end());
   }
 
-  std::vector<std::string> further;  // the material's further units now
-  if (!create) {
-    dbmaterial rec{};
-    library.get(material, rec, nullptr);
-    const std::string stored_native = field(rec.native_unit);
-    bool native_seen = false;
-    for (const unitref& ref : unit_refs(library, material)) {
-      const std::string abbrev = field(ref.abbrev);
-      if (!native_seen && abbrev == stored_native) {
-        native_seen = true;
-        continue;
-      }
-      further.push_back(abbrev);
-    }
-  }
   if (!r.unit_refs.empty()) s.check(kMatFurtherRadio);
   for (const std::string& option : r.unit_refs) {
     const bool remove = !option.empty() && option[0] == '-';
@@ -239,11 +244,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
     if (!stored) return error;
     const long unit = find_unit(library, abbrev);
     if (unit == 0) return "--unit-ref: no unit " + in_quotes(abbrev) + " in the library";
-    if (*stored == native || (native.empty() && !create && [&] {
-          dbmaterial rec{};
-          library.get(material, rec, nullptr);
-          return field(rec.native_unit) == *stored;
-        }()))
+    if (*stored == native)
       return "--unit-ref " + abbrev + ": the native unit is no further unit of the material";
     const bool present = std::find(further.begin(), further.end(), *stored) != further.end();
     for (long parent : ancestors(library, unit)) s.expand(kMatFurtherTree, parent);
