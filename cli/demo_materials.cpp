@@ -1,11 +1,15 @@
 // The demonstration's material library, from tables: one for the dimensions and
 // their units, one for the materials in tree order (a parent before its children).
+// It is built as a user builds one, through the dialogs of the `materials` commands.
 #include "cli/demo_materials.h"
 
+#include "cli/material_edit_commands.h"
+
 #include <array>
+#include <iterator>
+#include <string>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <vector>
 
 namespace dlist::cli {
@@ -100,125 +104,112 @@ const std::vector<DemoMaterial>& demo_materials() {
   return materials;
 }
 
-// Copies text into a fixed field, cut to fit with its terminator.
-template <std::size_t N>
-void put(char (&field)[N], const char* text) {
-  std::snprintf(field, N, "%s", text);
+// A number as typed into a dialog: every bit kept.
+std::string exact(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
 }
 
-bool fail(std::string* error, const std::string& what, LISTCONTEXT& library) {
-  *error = what + ": " + library.last_error();
+bool done(const std::string& refusal, const std::string& what, std::string* error) {
+  if (refusal.empty()) return true;
+  *error = "cannot store " + what + ": " + refusal;
   return false;
 }
 
 bool fill_units(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* error) {
-  int number = 0;
   for (const DemoDimension& d : demo_dimensions()) {
-    dbunit dimension{};
-    put(dimension.abbrev, ("##" + std::to_string(number++)).c_str());
-    put(dimension.name, d.name);
-    dimension.factor = 1.0;
-    const long parent = library.create(0, dimension);
-    if (parent <= 0)
-      return fail(error, std::string("cannot store the dimension ") + d.name, library);
+    if (!done(create_dimension(library, d.name), std::string("the dimension ") + d.name, error))
+      return false;
     ++counts.dimensions;
+    bool first = true;
     for (const DemoUnit& u : d.units) {
-      dbunit unit{};
-      put(unit.abbrev, u.abbrev);
-      put(unit.name, u.name);
-      unit.factor = u.factor;
-      if (library.create(parent, unit) <= 0)
-        return fail(error, std::string("cannot store the unit ") + u.abbrev, library);
+      UnitRequest request;
+      request.abbrev = u.abbrev;
+      request.dimension = d.name;
+      request.name = u.name;
+      // The first unit of a dimension becomes its basic unit.
+      if (!first) request.factor = u.factor;
+      first = false;
+      if (!done(create_unit(library, request), std::string("the unit ") + u.abbrev, error))
+        return false;
       ++counts.units;
     }
   }
   return true;
 }
 
+const char* kind_word(SUBPRICETYPE kind) {
+  switch (kind) {
+    case SUBPRICE_FORMULA:
+      return "formula";
+    case SUBPRICE_MULTIPLY:
+      return "multiplier";
+    case SUBPRICE_ADD:
+      return "addition";
+    case SUBPRICE_INFO:
+      break;
+  }
+  return "information";
+}
+
+bool has_value(SUBPRICETYPE kind) { return kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD; }
+
 bool fill_prices(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* error) {
   for (const char* name : kMarkets) {
-    dbmarket market{};
-    put(market.name, name);
-    if (library.create(market) <= 0)
-      return fail(error, std::string("cannot store the market ") + name, library);
+    if (!done(create_market(library, name), std::string("the market ") + name, error))
+      return false;
     ++counts.markets;
   }
   for (const DemoSubprice& s : kSubprices) {
-    dbsubprice subprice{};
-    put(subprice.abbrev, s.abbrev);
-    put(subprice.name, s.name);
-    subprice.kind = s.kind;
-    subprice.value = s.value;
-    put(subprice.formula, s.formula);
-    if (library.create(subprice) <= 0)
-      return fail(error, std::string("cannot store the subprice ") + s.abbrev, library);
+    SubpriceRequest request;
+    request.abbrev = s.abbrev;
+    request.name = s.name;
+    request.kind = kind_word(s.kind);
+    if (has_value(s.kind))
+      request.value = s.value;
+    else
+      request.formula = s.formula;
+    if (!done(create_subprice(library, request), std::string("the subprice ") + s.abbrev, error))
+      return false;
     ++counts.subprices;
   }
   return true;
 }
 
-// Creates a unit reference and counts it in its unit's usage.
-bool add_unit_ref(LISTCONTEXT& library, long material, const DemoRef& ref) {
-  unitref r{};
-  put(r.abbrev, ref.abbrev);
-  r.factor = ref.value;
-  dbunit unit{};
-  const long id = library.find_unit(ref.abbrev, unit);
-  if (id <= 0 || library.create(material, r) <= 0) return false;
-  ++unit.usage;
-  return library.modify(id, unit) != 0;
+// The kind of the demonstration's subprice abbrev.
+SUBPRICETYPE kind_of(const char* abbrev) {
+  for (const DemoSubprice& s : kSubprices)
+    if (std::strcmp(s.abbrev, abbrev) == 0) return s.kind;
+  return SUBPRICE_MULTIPLY;
 }
 
 bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* error) {
-  std::map<std::string, long> by_code;
   for (const DemoMaterial& m : demo_materials()) {
-    const std::string parent_code = m.parent;
-    const std::string code = parent_code.empty() ? m.id : parent_code + "." + m.id;
-    long parent = 0;
-    if (!parent_code.empty()) {
-      auto it = by_code.find(parent_code);
-      if (it == by_code.end()) {
-        *error = "the material " + code + " comes before its parent";
-        return false;
-      }
-      parent = it->second;
+    const std::string parent = m.parent;
+    const std::string code = parent.empty() ? m.id : parent + "." + m.id;
+    MaterialRequest request;
+    request.code = m.id;
+    request.under = parent;
+    request.name = m.name;
+    if (*m.market != '\0') request.market = m.market;
+    request.price = m.price;
+    for (std::size_t i = 0; i < m.units.size(); ++i) {
+      const std::string ref = std::string(m.units[i].abbrev) + "=" + exact(m.units[i].value);
+      // The native unit's reference comes first.
+      if (i == 0 && std::strcmp(m.units[i].abbrev, m.native_unit) == 0)
+        request.unit = ref;
+      else
+        request.unit_refs.push_back(ref);
     }
-    dbmaterial rec{};
-    put(rec.id, m.id);
-    put(rec.name, m.name);
-    rec.unit_price = m.price;
-    put(rec.native_unit, m.native_unit);
-    put(rec.market, m.market);
-    LONGTEXT texts[kLongTextCount];
-    for (int i = 0; i < kLongTextCount; ++i) {
-      const std::size_t n = std::strlen(m.texts[i]);
-      if (n == 0) continue;
-      char* block = texts[i].resize(static_cast<unsigned>(n));
-      if (block == nullptr) {
-        *error = "out of memory for the long texts of " + code;
-        return false;
-      }
-      std::memcpy(block, m.texts[i], n);
-      rec.long_text_length[i] = static_cast<int32_t>(n);
-    }
-    const long id = library.create(parent, rec, texts);
-    if (id <= 0) return fail(error, "cannot store the material " + code, library);
-    by_code[code] = id;
+    for (const DemoRef& s : m.subprices)
+      request.subprices.push_back(has_value(kind_of(s.abbrev))
+                                      ? std::string(s.abbrev) + "=" + exact(s.value)
+                                      : std::string(s.abbrev));
+    for (int i = 0; i < kLongTextCount; ++i)
+      if (*m.texts[i] != '\0') request.long_texts.push_back(std::to_string(i + 1) + "=" + m.texts[i]);
+    if (!done(create_material(library, request), "the material " + code, error)) return false;
     ++counts.materials;
-    for (const DemoRef& u : m.units)
-      if (!add_unit_ref(library, id, u))
-        return fail(error,
-                    "cannot store the unit reference " + std::string(u.abbrev) + " of " + code,
-                    library);
-    for (const DemoRef& s : m.subprices) {
-      subpriceref r{};
-      put(r.abbrev, s.abbrev);
-      r.value = s.value;
-      if (library.create(id, r) <= 0)
-        return fail(error,
-                    "cannot store the subprice reference " + std::string(s.abbrev) + " of " + code,
-                    library);
-    }
   }
   return true;
 }
@@ -227,19 +218,10 @@ bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::strin
 
 std::optional<MaterialDemoCounts> fill_demo_library(LISTCONTEXT& library, std::string* error) {
   MaterialDemoCounts counts;
-  dbvernum version{};
-  library.get(version);
-  version.idseparator = '.';
-  if (library.modify(version) == 0) {
-    fail(error, "cannot store the ID separator", library);
+  std::vector<std::string> names(std::begin(kLongTextNames), std::end(kLongTextNames));
+  if (!done(set_separator(library, "."), "the ID separator", error) ||
+      !done(set_long_text_names(library, names), "the long text names", error))
     return std::nullopt;
-  }
-  longtextname names{};
-  for (int i = 0; i < kLongTextCount; ++i) put(names.name[i], kLongTextNames[i]);
-  if (library.modify(names) == 0) {
-    fail(error, "cannot store the long text names", library);
-    return std::nullopt;
-  }
   if (!fill_units(library, counts, error) || !fill_prices(library, counts, error) ||
       !fill_materials(library, counts, error))
     return std::nullopt;

@@ -21,7 +21,8 @@ struct MaterialDemoCounts {
   int materials = 0;
 };
 
-// Fills an empty library. Every unit reference raises its unit's usage. Nothing,
+// Fills an empty library through the dialogs of the `materials` commands (every
+// unit reference raises its unit's usage). Nothing,
 // with the reason in *error, when a store call fails; the caller's transaction then
 // keeps the library as it was.
 std::optional<MaterialDemoCounts> fill_demo_library(LISTCONTEXT& library, std::string* error);

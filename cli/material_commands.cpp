@@ -576,6 +576,12 @@ int materials_copy_prices_command(LISTCONTEXT& library, const std::string& sourc
 // `materials import`, `init` and `move` (material_import_commands.cpp).
 void add_material_import_commands(CLI::App& group, Context& context);
 
+// `materials new`, `edit`, `rename`, `show`, `long-text-names` and `separator`
+// (material_edit_commands.cpp).
+void add_material_edit_commands(CLI::App& group, Context& context);
+// `materials dimension`, `unit`, `market` and `subprice` (material_record_commands.cpp).
+void add_material_record_commands(CLI::App& group, Context& context);
+
 void add_material_commands(CLI::App& app, Context& context) {
   app.add_option("--materials", context.options.materials,
                  "The material library file (default: ./materials.dlist)");
@@ -666,6 +672,8 @@ void add_material_commands(CLI::App& app, Context& context) {
       }));
 
   add_material_import_commands(*group, context);
+  add_material_edit_commands(*group, context);
+  add_material_record_commands(*group, context);
 }
 
 }  // namespace dlist::cli

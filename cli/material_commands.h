@@ -8,6 +8,9 @@
 //   purge                    every material, dimension, subprice and market
 //   copy-prices SRC DST      SRC's price, market, long texts and references onto DST
 // The bodies work on an open library and an Output, so tests run them in-process.
+// The commands that create and change records through their dialogs (new, edit,
+// rename, show, dimension, unit, market, subprice, long-text-names, separator) are
+// in material_edit_commands.h.
 #pragma once
 
 #include <functional>
