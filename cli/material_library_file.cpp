@@ -2,6 +2,7 @@
 #include "cli/material_library_file.h"
 
 #include <exception>
+#include <filesystem>
 #include <ostream>
 
 #include "cli/file_checks.h"
@@ -63,8 +64,11 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
                    const LibraryBody& body) {
   Console& console = context.console;
   Output out(console.out, console.err, command, context.options.quiet);
+  const std::string path = materials_path(context.options);
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec) || ec;
+  int status = 1;
   try {
-    const std::string path = materials_path(context.options);
     LISTCONTEXT library;
     library.connection().set_busy_timeout(busy_timeout_ms(context.options));
     std::string error;
@@ -72,12 +76,14 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
     library.connection().clear_failure();
     ActiveLibrary active(library);
     ConsoleSession session(context);
-    const int status = body(library, out);
+    status = body(library, out);
     session.ended(status, library.connection());
-    return status;
   } catch (const std::exception& e) {
-    return out.fail(e.what());
+    status = out.fail(e.what());
   }
+  // A library that this command made and then failed to fill is not left behind.
+  if (status != 0 && !existed) std::filesystem::remove(path, ec);
+  return status;
 }
 
 }  // namespace dlist::cli

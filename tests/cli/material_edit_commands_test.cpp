@@ -222,6 +222,9 @@ TEST_F(MaterialEditCommandsTest, EveryRefusalNamesItsFieldAndLeavesTheFileAsItWa
     EXPECT_NE(err_.str().find(c.says), std::string::npos) << err_.str();
     EXPECT_EQ(bytes("lib.dlist"), before) << c.says;
   }
+  // A refused command on a library that did not exist leaves no file behind.
+  EXPECT_EQ(run("new.dlist", {"materials", "market", "new", ""}), 1);
+  EXPECT_FALSE(std::filesystem::exists(path("new.dlist")));
   // Given together, the formula is unlinked before the subprice it names, in
   // whatever order the options come.
   ASSERT_EQ(run("lib.dlist", {"materials", "edit", "1.1", "--subprice", "-LAB", "--subprice", "-TAX"}), 0)
