@@ -16,7 +16,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 #include "materials/material_dialogs.h"
@@ -393,7 +393,7 @@ int AskDimension(void* window, LISTCONTEXT* library, const char* unit_text) {
   }
   ChoiceState state{kDimensionsTitle, {}, -1};
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     std::vector<long> ids;
     library->unit_children(0, ids);
     for (long id : ids) {
@@ -416,7 +416,7 @@ int AskUnit(void* window, LISTCONTEXT* library, long dimension, const char* unit
   std::vector<std::string> abbrevs;
   ChoiceState state{kUnitsTitle, {}, -1};
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     std::vector<long> ids;
     if (dimension > 0) library->unit_children(dimension, ids);
     for (long id : ids) {
@@ -483,7 +483,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
   SingleState state{library, dimension};
   std::string dimension_name;
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     dbunit unit{};
     const std::string abbrev = "##" + std::to_string(dimension);
     if (library->find_unit(abbrev.c_str(), unit) > 0) {

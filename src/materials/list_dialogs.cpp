@@ -16,7 +16,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 
@@ -219,7 +219,7 @@ int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
 // Whether a stored material's own code holds separator: the joined codes would
 // split it into two components. -1 when the library cannot be read.
 int separator_in_codes(LISTCONTEXT* library, char separator) {
-  dlist::LibraryReadLock lock(library);
+  dlist::ReadLock lock(library);
   std::vector<long> ids;
   if (!lock || library->material_ids(ids) < 0) return -1;
   for (long id : ids) {
@@ -283,7 +283,7 @@ DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
   }
-  dlist::LibraryWriteLock lock(subprice->task());
+  dlist::WriteLock lock(subprice->task());
   if (!lock || (mode == 1 && subprice->read() == 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;

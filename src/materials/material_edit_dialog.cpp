@@ -29,7 +29,7 @@
 #include "host/report.h"
 #include "host/resources.h"
 #include "host/settings.h"
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/long_texts_dialog.h"
 #include "materials/material_dialog_ids.h"
 #include "materials/material_dialogs.h"
@@ -621,7 +621,7 @@ bool write_material(void* dialog) {
 
   const dbmaterial saved = m->data;
   const long saved_id = m->elemid();
-  LibraryWriteLock lock(s.library);
+  WriteLock lock(s.library);
   if (!lock) return false;
   bool ok = true;
   if (!s.creating) {
@@ -889,7 +889,7 @@ DLIST_API int DLIST_CALL CrtEditMaterial(void* window, Material* material, short
   state.rows = SubpriceRows(state.creating);
   EditState* outer = g_edit;
   g_edit = &state;
-  LibraryReadLock lock(state.library);
+  ReadLock lock(state.library);
   if (!lock || !load(state)) {
     g_edit = outer;
     return 0;

@@ -14,7 +14,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/long_texts_dialog.h"
 #include "materials/material_dialog_ids.h"
 #include "materials/material_dialogs.h"
@@ -168,7 +168,7 @@ DLIST_API int DLIST_CALL CrtShowMaterial(void* window, Material* material) {
   std::vector<subpriceref> prices;
   std::vector<unitref> unit_refs;
   {
-    LibraryReadLock lock(library);
+    ReadLock lock(library);
     if (!lock || material->read() == 0) {
       SpecBeep(0, units::kDmatedit, __LINE__);
       return 0;
@@ -205,7 +205,7 @@ DLIST_API int DLIST_CALL CrtShowMaterialEntry(void* window, Material* material,
   ShowState state;
   state.library = library;
   {
-    LibraryReadLock lock(library);
+    ReadLock lock(library);
     for (const subpriceref& ref : entry->subprices) {
       if (ref.value == kSubpriceNotGiven || ref.abbrev[0] == '\0') continue;
       const std::string abbrev(field_text(ref.abbrev));

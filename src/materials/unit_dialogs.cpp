@@ -12,7 +12,7 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 #include "materials/list_dialogs.h"
@@ -158,7 +158,7 @@ DLIST_API int DLIST_CALL CrtEditUnit(void* window, Unit* unit, long parent, shor
     return 0;
   }
   LISTCONTEXT* library = unit->task();
-  dlist::LibraryWriteLock lock(library);
+  dlist::WriteLock lock(library);
   if (!lock || (mode == 1 && unit->read() == 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;

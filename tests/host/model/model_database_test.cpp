@@ -129,11 +129,11 @@ TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
   };
   ActiveModel active(writer);
   {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     ASSERT_TRUE(outer);
     new_folder("A");
     {
-      WriteLock inner(writer.connection());
+      WriteLock inner(writer);
       new_folder("B");
     }
     EXPECT_EQ(writer.connection().lock_depth(), 1);
@@ -143,14 +143,14 @@ TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
 
   // An abandoned lock, or one left by an exception, rolls everything back.
   {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     new_folder("C");
-    WriteLock inner(writer.connection());
+    WriteLock inner(writer);
     inner.abandon();
   }
   EXPECT_EQ(folders_seen(), 2);
   try {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     new_folder("D");
     throw std::runtime_error("interrupted");
   } catch (const std::runtime_error&) {
