@@ -41,7 +41,7 @@
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 
 namespace {
 

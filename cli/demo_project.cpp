@@ -12,7 +12,7 @@
 #include "foundation/records.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 #include "palettes/palette_records.h"
 #include "palettes/prototype_records.h"
 #include "stream/streamers.h"

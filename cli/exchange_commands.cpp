@@ -219,7 +219,7 @@ int import_command(ModelDatabase& project, const StoreTree& tree, const ImportRe
     const std::string cause = project.connection().failure_cause();
     return out.fail(with_reason("cannot import " + file,
                                 cause.empty() ? reports.reason_of(function)
-                                              : "the project " + project.fullpath() + ": " + cause) +
+                                              : "the project " + std::string(project.fullpath()) + ": " + cause) +
                     "; the project is unchanged");
   }
   if (!change.commit())

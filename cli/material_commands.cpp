@@ -72,20 +72,6 @@ std::string unknown_code(const std::string& code) {
   return "no material has the code " + in_quotes(code);
 }
 
-class ReadLock {
- public:
-  explicit ReadLock(LISTCONTEXT& library) : library_(library), held_(library.read_lock() != 0) {}
-  ~ReadLock() {
-    if (held_) library_.read_unlock();
-  }
-  ReadLock(const ReadLock&) = delete;
-  ReadLock& operator=(const ReadLock&) = delete;
-
- private:
-  LISTCONTEXT& library_;
-  bool held_;
-};
-
 // The material of a code (components joined by "."); 0 when none has it.
 long find_material(LISTCONTEXT& library, const std::string& code) {
   std::string ignored;

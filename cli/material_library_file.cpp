@@ -26,22 +26,17 @@ bool open_library(LISTCONTEXT& library, const std::string& path, bool create_mis
   return true;
 }
 
-LibraryTransaction::LibraryTransaction(LISTCONTEXT& library) : library_(library), held_(false) {
+namespace {
+
+// The library, its last failure forgotten.
+GENDBTASK& afresh(LISTCONTEXT& library) {
   library.connection().clear_failure();
-  held_ = library.write_lock() != 0;
+  return library;
 }
 
-LibraryTransaction::~LibraryTransaction() {
-  if (!held_) return;
-  library_.abandon();
-  library_.write_unlock();
-}
+}  // namespace
 
-bool LibraryTransaction::commit() {
-  if (!held_) return false;
-  held_ = false;
-  return library_.write_unlock() != 0;
-}
+LibraryTransaction::LibraryTransaction(LISTCONTEXT& library) : TaskTransaction(afresh(library)) {}
 
 std::string cannot_change(LISTCONTEXT& library) {
   return dlist::cli::cannot_change(library.connection(), "material library", library.fullpath());

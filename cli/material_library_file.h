@@ -28,22 +28,10 @@ bool open_library(LISTCONTEXT& library, const std::string& path, bool create_mis
 // The changes of one command as one transaction of the library: committed by
 // commit(), rolled back when the scope ends without it, so an operation that fails
 // half-way leaves the library as it was. The system's own locks nest inside it.
-class LibraryTransaction {
+class LibraryTransaction : public TaskTransaction {
  public:
   // A failure recorded before it begins is forgotten (see Transaction).
   explicit LibraryTransaction(LISTCONTEXT& library);
-  ~LibraryTransaction();
-  LibraryTransaction(const LibraryTransaction&) = delete;
-  LibraryTransaction& operator=(const LibraryTransaction&) = delete;
-
-  // False when the transaction could not begin.
-  explicit operator bool() const { return held_; }
-  // Commits; false when nothing could be committed.
-  bool commit();
-
- private:
-  LISTCONTEXT& library_;
-  bool held_;
 };
 
 // The line of a change of the library that could not begin, and of one that could

@@ -142,22 +142,17 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
   return true;
 }
 
-Transaction::Transaction(ModelDatabase& db) : db_(db), held_(false) {
+namespace {
+
+// The project, its last failure forgotten.
+GENDBTASK& afresh(ModelDatabase& db) {
   db.connection().clear_failure();
-  held_ = db.write_lock();
+  return db;
 }
 
-Transaction::~Transaction() {
-  if (!held_) return;
-  db_.connection().abandon();
-  db_.write_unlock();
-}
+}  // namespace
 
-bool Transaction::commit() {
-  if (!held_) return false;
-  held_ = false;
-  return db_.write_unlock();
-}
+Transaction::Transaction(ModelDatabase& db) : TaskTransaction(afresh(db)) {}
 
 int run_in_project(Context& context, const std::string& command, bool create_missing,
                    const ProjectBody& body) {
@@ -183,7 +178,7 @@ int run_in_project(Context& context, const std::string& command, bool create_mis
 }
 
 int init_command(ModelDatabase& project, bool existed, Output& out) {
-  out.note((existed ? "project " : "created the project ") + project.fullpath() +
+  out.note((existed ? "project " : "created the project ") + std::string(project.fullpath()) +
            (existed ? " is ready" : ""));
   return 0;
 }

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "cli/commands.h"
+#include "host/database_task.h"
 #include "host/model/model_database.h"
 
 namespace dlist::cli {
@@ -65,23 +66,11 @@ bool open_project(ModelDatabase& db, const std::string& path, bool create_missin
 // The changes of one command as one transaction: committed by commit(), rolled
 // back when the scope ends without it, so a command that fails half-way leaves
 // the project as it was.
-class Transaction {
+class Transaction : public TaskTransaction {
  public:
   // A failure recorded before it begins is forgotten, so the causes that the
   // connection gives afterwards are those of this change.
   explicit Transaction(ModelDatabase& db);
-  ~Transaction();
-  Transaction(const Transaction&) = delete;
-  Transaction& operator=(const Transaction&) = delete;
-
-  // False when the transaction could not begin.
-  explicit operator bool() const { return held_; }
-  // Commits; false when nothing could be committed.
-  bool commit();
-
- private:
-  ModelDatabase& db_;
-  bool held_;
 };
 
 // What a command's questions, reports and progress go through while it runs: the

@@ -27,7 +27,7 @@
 #include "host/model/prototype_store.h"
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_writer.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 
 namespace {
 

@@ -27,25 +27,11 @@
 
 #include "dlist/api.h"
 #include "foundation/material_records.h"
+#include "host/database_task.h"
 
 namespace dlist {
 class SqliteConnection;
 }
-
-// The suite's base of library databases.
-class DLIST_API GENDBTASK {
- public:
-  virtual ~GENDBTASK() = default;
-  // Non-zero when taken; the write lock fails when its transaction cannot begin.
-  virtual int read_lock() = 0;
-  virtual int read_unlock() = 0;
-  virtual int write_lock() = 0;
-  // Non-zero when the outermost unlock committed (or an inner unlock gave back its
-  // count); 0 when nothing was committed.
-  virtual int write_unlock() = 0;
-  // The database file ("" when none is open).
-  virtual const char* fullpath() const = 0;
-};
 
 class DLIST_API LISTCONTEXT : public GENDBTASK {
  public:
@@ -69,8 +55,7 @@ class DLIST_API LISTCONTEXT : public GENDBTASK {
   int write_lock() override;
   int write_unlock() override;
   const char* fullpath() const override;
-  // Makes the open write transaction roll back at its outermost unlock.
-  void abandon();
+  void abandon() override;
 
   // ---- materials ----
   // Positions at the children of parent (0: the root materials); the number of

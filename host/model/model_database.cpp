@@ -134,6 +134,19 @@ bool ModelDatabase::open(const std::string& path) {
 
 void ModelDatabase::close() {
   db_.close();
+  read_depth_ = 0;
+}
+
+int ModelDatabase::read_lock() {
+  if (!db_.is_open()) return 0;
+  ++read_depth_;
+  return 1;
+}
+
+int ModelDatabase::read_unlock() {
+  if (!db_.is_open() || read_depth_ == 0) return 0;
+  --read_depth_;
+  return 1;
 }
 
 bool ModelDatabase::create_schema() {

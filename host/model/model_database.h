@@ -13,6 +13,7 @@
 #include <string>
 
 #include "dlist/api.h"
+#include "host/database_task.h"
 #include "host/model/sqlite_connection.h"
 
 namespace dlist {
@@ -37,7 +38,7 @@ enum class ModelObject : int {
   kElement = 4,
 };
 
-class DLIST_API ModelDatabase {
+class DLIST_API ModelDatabase : public GENDBTASK {
  public:
   static constexpr int kSchemaVersion = 1;
 
@@ -52,12 +53,17 @@ class DLIST_API ModelDatabase {
   void close();
   bool is_open() const { return db_.is_open(); }
   // The file of the project.
-  const std::string& fullpath() const { return db_.path(); }
+  const char* fullpath() const override { return db_.path().c_str(); }
   std::string last_error() const { return error_.empty() ? db_.last_error() : error_; }
 
-  // The re-entrant write lock (see SqliteConnection).
-  bool write_lock() { return db_.write_lock(); }
-  bool write_unlock() { return db_.write_unlock(); }
+  // The locks of GENDBTASK. The write lock is the connection's re-entrant one (see
+  // SqliteConnection); a read lock only counts, every statement reading a
+  // consistent state of its own. Both fail when the project is not open.
+  int read_lock() override;
+  int read_unlock() override;
+  int write_lock() override { return db_.write_lock() ? 1 : 0; }
+  int write_unlock() override { return db_.write_unlock() ? 1 : 0; }
+  void abandon() override { db_.abandon(); }
 
   // The root node of a tree (0 when the project is not open).
   int64_t root(ModelTree tree);
@@ -85,6 +91,7 @@ class DLIST_API ModelDatabase {
 
   SqliteConnection db_;
   std::string error_;
+  int read_depth_ = 0;  // read locks held
 };
 
 // ---- the active model --------------------------------------------------------------

@@ -297,21 +297,6 @@ void SqliteConnection::abandon() {
   if (depth_ > 0) abandoned_ = true;
 }
 
-// ---- WriteLock ------------------------------------------------------------------
-
-WriteLock::WriteLock(SqliteConnection& db)
-    : db_(db), held_(db.write_lock()), exceptions_(std::uncaught_exceptions()) {}
-
-WriteLock::~WriteLock() {
-  if (!held_) return;
-  if (std::uncaught_exceptions() > exceptions_) db_.abandon();
-  db_.write_unlock();
-}
-
-void WriteLock::abandon() {
-  if (held_) db_.abandon();
-}
-
 // ---- CallScope ------------------------------------------------------------------
 
 CallScope::CallScope(SqliteConnection& db) : db_(db) {

@@ -6,8 +6,9 @@
 // is one transaction. Inside it every store call runs under a savepoint of its
 // own (CallScope): a call that fails undoes its own partial writes and reports
 // its failure value, while what earlier calls did stays for the commit. A lock
-// that is abandoned (WriteLock left by an exception, or abandon()) rolls the
-// whole transaction back at its outermost unlock.
+// that is abandoned (a scoped lock left by an exception, or abandon()) rolls the
+// whole transaction back at its outermost unlock. The scoped locks are those of
+// host/database_task.h, taken over the database that owns the connection.
 //
 // A connection waits a bounded time for a file that another process is changing
 // (the busy timeout), then fails; the failure is kept with its cause, so a caller
@@ -173,26 +174,6 @@ class DLIST_API SqliteConnection {
   int savepoints_ = 0;      // call scopes open
   unsigned fail_after_ = 0;
   unsigned generation_ = 0;  // counts closings: entries of an earlier opening are gone
-};
-
-// The lock of one scope: takes the write lock, and gives it back when the scope
-// ends; leaving the scope by an exception abandons the transaction first.
-class DLIST_API WriteLock {
- public:
-  explicit WriteLock(SqliteConnection& db);
-  ~WriteLock();
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
-
-  // False when the lock could not be taken.
-  explicit operator bool() const { return held_; }
-  // Rolls the whole transaction back at its outermost unlock.
-  void abandon();
-
- private:
-  SqliteConnection& db_;
-  bool held_;
-  int exceptions_;  // uncaught exceptions when the lock was taken
 };
 
 // The savepoint of one store call that writes: commit() keeps its writes; leaving

@@ -7,16 +7,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/list_view.h"
 #include "host/dialog/notify_codes.h"
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 #include "materials/material_dialogs.h"
@@ -119,21 +120,14 @@ int DLIST_CALL ImportChoice_IDC_OK_Proc(void* dialog) {
 
 // Shows the choices of state under the caption; true when one was chosen.
 bool ask_choice(void* window, int context, const std::string& caption, ChoiceState& state) {
-  StateScope<ChoiceState> scope(g_choice, &state);
-  DialogBuffers buffers(kBuffersPerDialog);
-  if (!buffers) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return false;
-  }
-  Layout layout(window, caption, "ImportChoice", kListRows + 1);
-  layout.list(kChoiceList, kListRows);
-  layout.buttons();
-  if (!layout.ok() || !SetDlgInitProc(ImportChoice_Init_Proc) ||
-      !SetAllInputProc(ImportChoice_ExtAction_Proc) || !SetIDC_OKProc(ImportChoice_IDC_OK_Proc)) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return false;
-  }
-  return RunModalDialog(window, 0, context, 0) != 0 && state.chosen >= 0;
+  const int result = run_dialog(window, context, g_choice, &state, [&] {
+    Layout layout(window, caption, "ImportChoice", kListRows + 1);
+    layout.list(kChoiceList, kListRows);
+    layout.buttons();
+    return layout.ok() && SetDlgInitProc(ImportChoice_Init_Proc) &&
+           SetAllInputProc(ImportChoice_ExtAction_Proc) && SetIDC_OKProc(ImportChoice_IDC_OK_Proc);
+  });
+  return result != 0 && state.chosen >= 0;
 }
 
 // ---- the abbreviation conflict: one or two new abbreviations ------------------------------
@@ -393,7 +387,7 @@ int AskDimension(void* window, LISTCONTEXT* library, const char* unit_text) {
   }
   ChoiceState state{kDimensionsTitle, {}, -1};
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     std::vector<long> ids;
     library->unit_children(0, ids);
     for (long id : ids) {
@@ -416,7 +410,7 @@ int AskUnit(void* window, LISTCONTEXT* library, long dimension, const char* unit
   std::vector<std::string> abbrevs;
   ChoiceState state{kUnitsTitle, {}, -1};
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     std::vector<long> ids;
     if (dimension > 0) library->unit_children(dimension, ids);
     for (long id : ids) {
@@ -451,25 +445,18 @@ int AskAbbreviationPair(void* window, std::vector<UnitConflict>& conflicts, std:
   state.second = second;
   copy_abbrev(state.first_abbrev, abbrev_of(conflicts[first]));
   copy_abbrev(state.second_abbrev, abbrev_of(conflicts[second]));
-  StateScope<PairState> scope(g_pair, &state);
-  DialogBuffers buffers(kBuffersPerDialog);
-  if (!buffers) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return 0;
-  }
-  Layout layout(window, dlist::load_string(kConflictCaption), "AbbrevConflict", 4);
-  layout.line(kFirstText, conflicts[first].description);
-  layout.text_row(kAbbrevLabel, kName, state.first_abbrev, sizeof state.first_abbrev, 1,
-                  kUnitAbbrevSize - 1);
-  layout.line(kSecondText, conflicts[second].description);
-  layout.text_row(kAbbrevLabel, kAbbrev, state.second_abbrev, sizeof state.second_abbrev, 1,
-                  kUnitAbbrevSize - 1);
-  layout.buttons();
-  if (!layout.ok() || !SetIDC_OKProc(AbbrevPair_IDC_OK_Proc)) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return 0;
-  }
-  if (RunModalDialog(window, 0, kAbbreviationContext, 0) == 0) return 0;
+  const int result = run_dialog(window, kAbbreviationContext, g_pair, &state, [&] {
+    Layout layout(window, dlist::load_string(kConflictCaption), "AbbrevConflict", 4);
+    layout.line(kFirstText, conflicts[first].description);
+    layout.text_row(kAbbrevLabel, kName, state.first_abbrev, sizeof state.first_abbrev, 1,
+                    kUnitAbbrevSize - 1);
+    layout.line(kSecondText, conflicts[second].description);
+    layout.text_row(kAbbrevLabel, kAbbrev, state.second_abbrev, sizeof state.second_abbrev, 1,
+                    kUnitAbbrevSize - 1);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(AbbrevPair_IDC_OK_Proc);
+  });
+  if (result == 0) return 0;
   conflicts = state.work;
   return 1;
 }
@@ -483,7 +470,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
   SingleState state{library, dimension};
   std::string dimension_name;
   {
-    dlist::LibraryReadLock lock(library);
+    dlist::ReadLock lock(library);
     dbunit unit{};
     const std::string abbrev = "##" + std::to_string(dimension);
     if (library->find_unit(abbrev.c_str(), unit) > 0) {
@@ -491,22 +478,16 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
     }
     GetDimEtalon(library, static_cast<short>(dimension), state.abbrev);
   }
-  StateScope<SingleState> scope(g_single, &state);
-  DialogBuffers buffers(kBuffersPerDialog);
-  if (!buffers) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return 0;
-  }
-  Layout layout(window, dlist::load_string(kConflictCaption), "AbbrevConflict", 2);
-  layout.line(kFirstText,
-              dlist::format_message(kFileUnitText, text_or_empty(file_abbrev), dimension_name));
-  layout.text_row(kAbbrevLabel, kName, state.abbrev, sizeof state.abbrev, 1, kUnitAbbrevSize - 1);
-  layout.buttons();
-  if (!layout.ok() || !SetIDC_OKProc(AbbrevSingle_IDC_OK_Proc)) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return 0;
-  }
-  if (RunModalDialog(window, 0, kAbbreviationContext, 0) == 0) return 0;
+  const int result = run_dialog(window, kAbbreviationContext, g_single, &state, [&] {
+    Layout layout(window, dlist::load_string(kConflictCaption), "AbbrevConflict", 2);
+    layout.line(kFirstText,
+                dlist::format_message(kFileUnitText, text_or_empty(file_abbrev), dimension_name));
+    layout.text_row(kAbbrevLabel, kName, state.abbrev, sizeof state.abbrev, 1,
+                    kUnitAbbrevSize - 1);
+    layout.buttons();
+    return layout.ok() && SetIDC_OKProc(AbbrevSingle_IDC_OK_Proc);
+  });
+  if (result == 0) return 0;
   copy_abbrev(out, fixed_text(state.abbrev, sizeof state.abbrev));
   return 1;
 }
@@ -530,16 +511,8 @@ int AskOverwrite(void* window, LISTCONTEXT* library, long stored, MATERIALENTRY*
   if (const int text = reason_text(reason); text != 0) {
     caption += " (" + dlist::load_string(static_cast<unsigned>(text)) + ")";
   }
-  StateScope<OverwriteState> scope(g_overwrite, &state);
-  DialogBuffers buffers(kBuffersPerDialog);
-  if (!buffers) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return -2;
-  }
-  if (!build_overwrite(window, caption, state)) {
-    SpecBeep(0, dlist::units::kListdlgs, __LINE__);
-    return -2;
-  }
-  RunModalDialog(window, 0, kOverwriteContext, 0);
-  return state.answer;
+  const dlist::DialogRun how{window, kOverwriteContext, dlist::units::kListdlgs};
+  const std::optional<int> ran = dlist::run_dialog(
+      how, g_overwrite, &state, [&] { return build_overwrite(window, caption, state); });
+  return ran ? state.answer : -2;
 }

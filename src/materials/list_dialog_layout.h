@@ -1,34 +1,20 @@
-// What the library record dialogs and the import's questions share: the reservation
-// of the framework's buffers for one dialog, a layout that stacks labelled fields
+// What the library record dialogs and the import's questions share: their run
+// through the dialog runner, a layout that stacks labelled fields
 // and closes with the OK and Cancel buttons, and the refusal that keeps a dialog
 // open with its offending control marked.
 #pragma once
 
 #include <algorithm>
 #include <cstring>
+#include <source_location>
 #include <string>
+#include <utility>
 
+#include "dialogs/dialog_runner.h"
 #include "host/dialog/framework.h"
 #include "host/report.h"
 
 namespace dlist::listdlg {
-
-// The framework's temporary buffers for one dialog, released on every way out.
-class DialogBuffers {
- public:
-  explicit DialogBuffers(int count) : held_(AllocTmpBuffers(count) != 0) {}
-  ~DialogBuffers() {
-    if (held_) PurgeTmpBuffers();
-  }
-  DialogBuffers(const DialogBuffers&) = delete;
-  DialogBuffers& operator=(const DialogBuffers&) = delete;
-  explicit operator bool() const { return held_; }
-
- private:
-  bool held_;
-};
-
-inline constexpr int kBuffersPerDialog = 8;
 
 // Lays out a dialog from top to bottom: each row a label at the left and a control
 // at the right. Every call remembers a failed building call; ok() tells at the end.
@@ -92,36 +78,21 @@ void set_field(char (&field)[N], const std::string& text) {
   field[n] = '\0';
 }
 
-// Makes slot point at state for a scope, then restores what it held: the
-// callbacks of a dialog find the state of the call that runs it, also when a
-// dialog of the same kind is opened from inside another one.
-template <typename T>
-class StateScope {
- public:
-  StateScope(T*& slot, T* state) : slot_(slot), previous_(slot) { slot_ = state; }
-  ~StateScope() { slot_ = previous_; }
-  StateScope(const StateScope&) = delete;
-  StateScope& operator=(const StateScope&) = delete;
-
- private:
-  T*& slot_;
-  T* previous_;
-};
-
-// Reserves the buffers, lets build describe the dialog and runs it: the dialog's
-// result, 0 (reported) when the buffers cannot be had or a building call fails.
+// Runs a library dialog through the runner (see dialogs/dialog_runner.h), with
+// state as its module state when given: the dialog's result, 0 (reported) when the
+// buffers cannot be had or a building call fails.
+template <typename T, typename Build>
+int run_dialog(void* window, int context, T*& slot, T* state, Build build,
+               std::source_location where = std::source_location::current()) {
+  return dlist::run_dialog(DialogRun{window, context, units::kListdlgs}, slot, state,
+                           std::move(build), where)
+      .value_or(0);
+}
 template <typename Build>
-int run_dialog(void* window, int context, Build build) {
-  DialogBuffers buffers(kBuffersPerDialog);
-  if (!buffers) {
-    SpecBeep(0, units::kListdlgs, __LINE__);
-    return 0;
-  }
-  if (!build()) {
-    SpecBeep(0, units::kListdlgs, __LINE__);
-    return 0;
-  }
-  return RunModalDialog(window, 0, context, 0);
+int run_dialog(void* window, int context, Build build,
+               std::source_location where = std::source_location::current()) {
+  return dlist::run_dialog(DialogRun{window, context, units::kListdlgs}, std::move(build), where)
+      .value_or(0);
 }
 
 // Refuses the input of control: marks it and shows the framework's warning on it,

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/dialog/combo_box.h"
 #include "host/dialog/engine.h"
 #include "host/expr_eval.h"
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 
@@ -219,7 +219,7 @@ int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
 // Whether a stored material's own code holds separator: the joined codes would
 // split it into two components. -1 when the library cannot be read.
 int separator_in_codes(LISTCONTEXT* library, char separator) {
-  dlist::LibraryReadLock lock(library);
+  dlist::ReadLock lock(library);
   std::vector<long> ids;
   if (!lock || library->material_ids(ids) < 0) return -1;
   for (long id : ids) {
@@ -269,8 +269,7 @@ DLIST_API int DLIST_CALL CrtEditMarket(void* window, Market* market, short mode)
   }
   MarketState state{market, mode, {}};
   set_field(state.name, fixed_text(market->data.name, sizeof market->data.name));
-  StateScope<MarketState> scope(g_market, &state);
-  return run_dialog(window, kMarketContext, [&] {
+  return run_dialog(window, kMarketContext, g_market, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 3 ? 50000 : 50001), "EditMarket", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kMarketNameSize - 1);
     layout.buttons();
@@ -283,7 +282,7 @@ DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
   }
-  dlist::LibraryWriteLock lock(subprice->task());
+  dlist::WriteLock lock(subprice->task());
   if (!lock || (mode == 1 && subprice->read() == 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
@@ -301,8 +300,7 @@ DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short
       set_field(state.formula, fixed_text(data.formula, sizeof data.formula));
     }
   }
-  StateScope<SubpriceState> scope(g_subprice, &state);
-  return run_dialog(window, kSubpriceContext, [&] {
+  return run_dialog(window, kSubpriceContext, g_subprice, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 3 ? 50002 : 50003), "EditSubprice",
                   mode == 3 ? 5 : 4);
     if (mode == 3) {
@@ -329,8 +327,7 @@ DLIST_API int DLIST_CALL CrtImportSubprice(void* window, Subprice* subprice) {
   SubpriceState state{subprice, 3, data.kind, {}, {}, 1.0, {}};
   set_field(state.abbrev, fixed_text(data.abbrev, sizeof data.abbrev));
   const std::string name = fixed_text(data.name, sizeof data.name);
-  StateScope<SubpriceState> scope(g_subprice, &state);
-  return run_dialog(window, kImportSubpriceContext, [&] {
+  return run_dialog(window, kImportSubpriceContext, g_subprice, &state, [&] {
     Layout layout(window, dlist::load_string(50004), "ImportSubprice", 3);
     layout.line(kFirstText, name);
     layout.text_row(kAbbrevLabel, kName, state.abbrev, sizeof state.abbrev, 1, kUnitAbbrevSize - 1);
@@ -347,8 +344,7 @@ DLIST_API int DLIST_CALL CrtRenameSubprice(void* window, Subprice* subprice) {
   }
   SubpriceState state{subprice, 1, subprice->data.kind, {}, {}, 0.0, {}};
   set_field(state.name, fixed_text(subprice->data.name, sizeof subprice->data.name));
-  StateScope<SubpriceState> scope(g_subprice, &state);
-  return run_dialog(window, kRenameSubpriceContext, [&] {
+  return run_dialog(window, kRenameSubpriceContext, g_subprice, &state, [&] {
     Layout layout(window, dlist::load_string(50005), "RenameSubprice", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kSubpriceNameSize - 1);
     layout.buttons();
@@ -363,8 +359,7 @@ DLIST_API int DLIST_CALL CrtLongTextNames(void* window, LISTCONTEXT* library) {
     return 0;
   }
   for (auto& name : names.name) name[kLongTextNameSize - 1] = '\0';
-  StateScope<LISTCONTEXT> scope(g_library, library);
-  return run_dialog(window, kLongTextNamesContext, [&] {
+  return run_dialog(window, kLongTextNamesContext, g_library, library, [&] {
     Layout layout(window, dlist::load_string(4929), "LongTextNames", kLongTextCount);
     for (int i = 0; i < kLongTextCount; ++i) {
       layout.text_row(21425 + i, kName + i, names.name[i], kLongTextNameSize, 0,
@@ -382,8 +377,7 @@ DLIST_API int DLIST_CALL CrtMatIDSeparator(void* window, LISTCONTEXT* library) {
     return 0;
   }
   char separator[2] = {version.idseparator, '\0'};
-  StateScope<LISTCONTEXT> scope(g_library, library);
-  return run_dialog(window, kSeparatorContext, [&] {
+  return run_dialog(window, kSeparatorContext, g_library, library, [&] {
     Layout layout(window, dlist::load_string(4930), "MatIDSeparator", 1);
     layout.text_row(21324, kName, separator, sizeof separator, 1, 1);
     layout.buttons();

@@ -27,6 +27,7 @@
 
 #include "foundation/arrays.h"
 #include "foundation/material_records.h"
+#include "host/database_task.h"
 #include "host/dialog/file_chooser.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
@@ -35,7 +36,6 @@
 #include "host/platform.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/material_library.h"
 
 namespace dlist {
@@ -633,7 +633,7 @@ int export_list(LISTCONTEXT& library, const char* path, long root, long target,
                 TEXTBUFFERCHAIN* codes, void* window = nullptr, const std::string& caption = {}) {
   ListFile out;
   if (!out.open(path)) return failed(std::string("cannot open ") + path);
-  const LibraryReadLock lock(&library);
+  const ReadLock lock(&library);
   if (!lock) return failed("cannot take the read lock");
 
   ListWriter writer(library, out);

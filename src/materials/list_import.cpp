@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "host/database_task.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
 #include "host/import/column_map.h"
@@ -18,7 +19,6 @@
 #include "host/progress.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import_internal.h"
 #include "materials/list_importer.h"
@@ -94,7 +94,7 @@ int list_import(void* window, LISTCONTEXT* library, long parent, const char* pat
     SpecBeep(0, "LIMPORT", __LINE__);
     return 0;
   }
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) {
     SpecBeep(0, "LIMPORT", __LINE__);
     return 0;

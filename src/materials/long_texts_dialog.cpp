@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "dialogs/dialog_runner.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
@@ -125,23 +126,11 @@ int run_long_texts_dialog(void* parent, LISTCONTEXT* library, LONGTEXT* texts, b
     GetLongTextName(library, static_cast<short>(i), name);
     state.names[i] = name;
   }
-  LongTextsState* outer = g_state;
-  g_state = &state;
-  if (AllocTmpBuffers(kBuffers) == 0) {
-    SpecBeep(0, units::kDmatedit, __LINE__);
-    g_state = outer;
-    return -1;
-  }
-  if (!build(parent, read_only)) {
-    SpecBeep(0, units::kDmatedit, __LINE__);
-    PurgeTmpBuffers();
-    g_state = outer;
-    return -1;
-  }
-  const int accepted = RunModalDialog(parent, 0, kLongTextsContext, 0);
-  PurgeTmpBuffers();
-  g_state = outer;
-  if (accepted == 0) return 0;
+  const std::optional<int> accepted =
+      run_dialog(DialogRun{parent, kLongTextsContext, units::kDmatedit, kBuffers}, g_state, &state,
+                 [&] { return build(parent, read_only); });
+  if (!accepted) return -1;
+  if (*accepted == 0) return 0;
   if (read_only) return 1;
   for (int i = 0; i < kLongTextCount; ++i) {
     const std::string text = state.texts[i] + state.tails[i];

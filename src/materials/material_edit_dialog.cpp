@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialog_runner.h"
+#include "host/database_task.h"
 #include "host/dialog/combo_box.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
@@ -29,7 +31,6 @@
 #include "host/report.h"
 #include "host/resources.h"
 #include "host/settings.h"
-#include "materials/library_locks.h"
 #include "materials/long_texts_dialog.h"
 #include "materials/material_dialog_ids.h"
 #include "materials/material_dialogs.h"
@@ -123,8 +124,9 @@ struct EditState {
   char separator = '.';     // the library's separator of code components
   UnitTreeItems native_items;
   UnitTreeItems further_items;
-  void* unit_images = nullptr;
-  void* status_images = nullptr;
+  DialogImages images;          // the run's image lists, destroyed when it ends
+  void* unit_images = nullptr;    // of images
+  void* status_images = nullptr;  // of images
   int selected_row = -1;
   long selected_unit = 0;  // unit selected in the tree of further units
   bool failed = false;     // OK could not write the material
@@ -146,11 +148,13 @@ std::string abbrev_of(long unit) {
   return std::string(field_text(rec.abbrev));
 }
 
-FurtherUnit* further_of(long unit) {
-  for (FurtherUnit& f : g_edit->further)
+FurtherUnit* further_of(EditState& state, long unit) {
+  for (FurtherUnit& f : state.further)
     if (f.unit == unit) return &f;
   return nullptr;
 }
+
+FurtherUnit* further_of(long unit) { return further_of(*g_edit, unit); }
 
 // ---- showing the state ----------------------------------------------------------------
 
@@ -245,7 +249,7 @@ int DLIST_CALL EditMaterial_Draw_Proc(void*, const DrawItem* item) {
 }
 
 bool init_units(void* dialog) {
-  g_edit->unit_images = image_list_create(16, 16);
+  g_edit->unit_images = g_edit->images.create(16, 16);
   if (g_edit->unit_images == nullptr) return false;
   for (const char* icon : kUnitIcons)
     if (image_list_add_icon(g_edit->unit_images, icon) < 0) return false;
@@ -271,7 +275,7 @@ bool init_units(void* dialog) {
 
 bool init_rows(void* dialog) {
   void* list = GetControlHWND(dialog, kMatSubprices);
-  g_edit->status_images = image_list_create(16, 16);
+  g_edit->status_images = g_edit->images.create(16, 16);
   if (g_edit->status_images == nullptr) return false;
   for (const char* icon : kStatusIcons)
     if (image_list_add_icon(g_edit->status_images, icon) < 0) return false;
@@ -621,7 +625,7 @@ bool write_material(void* dialog) {
 
   const dbmaterial saved = m->data;
   const long saved_id = m->elemid();
-  LibraryWriteLock lock(s.library);
+  WriteLock lock(s.library);
   if (!lock) return false;
   bool ok = true;
   if (!s.creating) {
@@ -863,7 +867,7 @@ bool load(EditState& s) {
       }
     } else if (unit_id > 0) {
       st.unit = unit_id;
-      st.role = further_of(unit_id) != nullptr ? RefRole::kCopy : RefRole::kShown;
+      st.role = further_of(s, unit_id) != nullptr ? RefRole::kCopy : RefRole::kShown;
       if (st.role == RefRole::kShown) s.further.push_back({unit_id, abbrev, ref.factor});
     }
     s.stored_units.push_back(st);
@@ -887,26 +891,12 @@ DLIST_API int DLIST_CALL CrtEditMaterial(void* window, Material* material, short
   state.library = material->task();
   state.creating = mode == kModeCreate;
   state.rows = SubpriceRows(state.creating);
-  EditState* outer = g_edit;
-  g_edit = &state;
-  LibraryReadLock lock(state.library);
-  if (!lock || !load(state)) {
-    g_edit = outer;
-    return 0;
-  }
-  if (AllocTmpBuffers(kBuffers) == 0) {
-    SpecBeep(0, units::kDmatedit, __LINE__);
-    g_edit = outer;
-    return 0;
-  }
-  int result = 0;
-  if (build(window, load_string(state.creating ? 22061 : 22059)))
-    result = RunModalDialog(window, 0, kEditMaterialContext, 0);
-  else
-    SpecBeep(0, units::kDmatedit, __LINE__);
-  PurgeTmpBuffers();
-  if (state.unit_images != nullptr) image_list_destroy(state.unit_images);
-  if (state.status_images != nullptr) image_list_destroy(state.status_images);
-  g_edit = outer;
+  ReadLock lock(state.library);
+  if (!lock || !load(state)) return 0;
+  const int result =
+      run_dialog(DialogRun{window, kEditMaterialContext, units::kDmatedit, kBuffers, &state.images},
+                 g_edit, &state,
+                 [&] { return build(window, load_string(state.creating ? 22061 : 22059)); })
+          .value_or(0);
   return state.failed ? 0 : result;
 }

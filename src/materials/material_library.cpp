@@ -9,12 +9,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
 #include "host/list/list_context.h"
 #include "host/platform.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/material_library_internal.h"
 
 namespace dlist {
@@ -78,8 +78,8 @@ std::string linked_unit_label(const dbunit& unit) {
 
 using dlist::copy_cut;
 using dlist::field_text;
-using dlist::LibraryReadLock;
-using dlist::LibraryWriteLock;
+using dlist::ReadLock;
+using dlist::WriteLock;
 
 // ---- removing records ------------------------------------------------------------------
 
@@ -115,7 +115,7 @@ int RemoveUnit(void* window, Unit* unit) {
 int RemoveMaterial(void* window, Material* material, int ask) {
   if (material == nullptr || material->task() == nullptr || material->elemid() <= 0) return 0;
   LISTCONTEXT* library = material->task();
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return 0;
   if (window != nullptr && ask != 0) {
     const std::string caption =
@@ -136,7 +136,7 @@ int RemoveMaterial(void* window, Material* material, int ask) {
 }
 
 void RemoveAllMaterial(LISTCONTEXT* library) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return;
   std::vector<long> roots;
   if (!dlist::material_children(library, 0, roots)) return;
@@ -148,7 +148,7 @@ void RemoveAllMaterial(LISTCONTEXT* library) {
 }
 
 void RemoveAllDimension(LISTCONTEXT* library) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return;
   std::vector<dlist::UnitChild> dimensions;
   if (!dlist::unit_children(library, 0, dimensions)) return;
@@ -159,19 +159,19 @@ void RemoveAllDimension(LISTCONTEXT* library) {
 }
 
 void RemoveAllSubprice(LISTCONTEXT* library) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return;
   for (long id : dlist::subprice_ids(library)) library->remove_subprice(id);
 }
 
 void RemoveAllMarket(LISTCONTEXT* library) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return;
   for (long id : dlist::market_ids(library)) library->remove_market(id);
 }
 
 void PurgeMaterialLibrary(LISTCONTEXT* library) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return;
   RemoveAllMaterial(library);
   RemoveAllDimension(library);
@@ -184,7 +184,7 @@ void PurgeMaterialLibrary(LISTCONTEXT* library) {
 // The source's references are read before the target's are released, so that a
 // material copied onto itself keeps them; such a copy changes nothing at all.
 int CopyListIn(LISTCONTEXT* library, void* /*window*/, long source, long target) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return 0;
   dbmaterial target_record{};
   dbmaterial source_record{};
@@ -279,7 +279,7 @@ void LinkedMaterialName(const char* id, const char* name, char* out, short mode)
 void LinkedMaterialName(LISTCONTEXT* library, long id, char* out, short mode) {
   if (out == nullptr) return;
   out[0] = '\0';
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return;
   dbmaterial record{};
   if (library->get(id, record, nullptr) < 1) return;
@@ -290,7 +290,7 @@ void LinkedMaterialName(LISTCONTEXT* library, long id, char* out, short mode) {
 
 void LinkedUnitName(LISTCONTEXT* library, long id, char* out) {
   if (out == nullptr) return;
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return;
   dbunit unit{};
   if (library->get(id, unit) < 1) return;

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "dialogs/dialog_runner.h"
+#include "host/database_task.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/list_view.h"
@@ -14,7 +16,6 @@
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/long_texts_dialog.h"
 #include "materials/material_dialog_ids.h"
 #include "materials/material_dialogs.h"
@@ -111,21 +112,9 @@ bool build_show(void* parent, const std::string& title) {
 }
 
 int run_show(void* parent, ShowState& state, const std::string& title) {
-  ShowState* outer = g_show;
-  g_show = &state;
-  if (AllocTmpBuffers(kBuffers) == 0) {
-    SpecBeep(0, units::kDmatedit, __LINE__);
-    g_show = outer;
-    return 0;
-  }
-  int result = 0;
-  if (build_show(parent, title))
-    result = RunModalDialog(parent, 0, kShowMaterialContext, 0);
-  else
-    SpecBeep(0, units::kDmatedit, __LINE__);
-  PurgeTmpBuffers();
-  g_show = outer;
-  return result;
+  return run_dialog(DialogRun{parent, kShowMaterialContext, units::kDmatedit, kBuffers}, g_show,
+                    &state, [&] { return build_show(parent, title); })
+      .value_or(0);
 }
 
 // ---- renaming ---------------------------------------------------------------------------
@@ -168,7 +157,7 @@ DLIST_API int DLIST_CALL CrtShowMaterial(void* window, Material* material) {
   std::vector<subpriceref> prices;
   std::vector<unitref> unit_refs;
   {
-    LibraryReadLock lock(library);
+    ReadLock lock(library);
     if (!lock || material->read() == 0) {
       SpecBeep(0, units::kDmatedit, __LINE__);
       return 0;
@@ -205,7 +194,7 @@ DLIST_API int DLIST_CALL CrtShowMaterialEntry(void* window, Material* material,
   ShowState state;
   state.library = library;
   {
-    LibraryReadLock lock(library);
+    ReadLock lock(library);
     for (const subpriceref& ref : entry->subprices) {
       if (ref.value == kSubpriceNotGiven || ref.abbrev[0] == '\0') continue;
       const std::string abbrev(field_text(ref.abbrev));
@@ -230,29 +219,21 @@ DLIST_API int DLIST_CALL CrtRenameMaterial(void* window, Material* material) {
     SpecBeep(0, units::kDmatedit, __LINE__);
     return 0;
   }
-  Material* outer = g_renamed;
-  g_renamed = material;
-  if (AllocTmpBuffers(4) == 0) {
-    SpecBeep(0, units::kDmatedit, __LINE__);
-    g_renamed = outer;
-    return 0;
-  }
   char name[kMatNameSize];
   copy_cut(name, sizeof name, field_text(material->data.name));
   const std::string title = load_string(21323);
-  const bool built =
-      MakeMainUnit(window, title.c_str(), "RenameMaterial", 280, 60) &&
-      StaticText(10396, load_string(21305).c_str(), 8, 8, 60, 14) &&
-      TextEditInput(kMatName, 72, 8, 200, 14) && SetInpCont_Addres(kMatName, name, sizeof name) &&
-      SetInpCont_MinMaxN(kMatName, 1, kMatNameSize - 1) &&
-      CommandButton(kIdAccept, 36, 140, 36, 60, 16) && CommandButton(kIdCancel, 37, 208, 36, 60, 16) &&
-      SetIDC_OKProc(RenameMaterial_IDC_OK_Proc) && SetCancelProc(RenameMaterial_Cancel_Proc);
-  int result = 0;
-  if (built)
-    result = RunModalDialog(window, 0, kRenameMaterialContext, 0);
-  else
-    SpecBeep(0, units::kDmatedit, __LINE__);
-  PurgeTmpBuffers();
-  g_renamed = outer;
-  return result;
+  return run_dialog(DialogRun{window, kRenameMaterialContext, units::kDmatedit, 4}, g_renamed,
+                    material,
+                    [&] {
+                      return MakeMainUnit(window, title.c_str(), "RenameMaterial", 280, 60) &&
+                             StaticText(10396, load_string(21305).c_str(), 8, 8, 60, 14) &&
+                             TextEditInput(kMatName, 72, 8, 200, 14) &&
+                             SetInpCont_Addres(kMatName, name, sizeof name) &&
+                             SetInpCont_MinMaxN(kMatName, 1, kMatNameSize - 1) &&
+                             CommandButton(kIdAccept, 36, 140, 36, 60, 16) &&
+                             CommandButton(kIdCancel, 37, 208, 36, 60, 16) &&
+                             SetIDC_OKProc(RenameMaterial_IDC_OK_Proc) &&
+                             SetCancelProc(RenameMaterial_Cancel_Proc);
+                    })
+      .value_or(0);
 }

@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "materials/library_locks.h"
+#include "host/database_task.h"
 #include "materials/material_library.h"
 #include "materials/material_library_internal.h"
 
@@ -37,14 +37,14 @@ bool append_ids(CRAS<long, 4>* out, const std::vector<long>& ids) {
 
 }  // namespace dlist
 
-using dlist::LibraryReadLock;
-using dlist::LibraryWriteLock;
+using dlist::ReadLock;
+using dlist::WriteLock;
 using dlist::WalkStep;
 
 int GetMaterialRoots(LISTCONTEXT* library, CRAS<long, 4>* out) {
   if (out == nullptr) return 0;
   out->resize(0);
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   std::vector<long> roots;
   if (!dlist::material_children(library, 0, roots)) return 0;
@@ -53,7 +53,7 @@ int GetMaterialRoots(LISTCONTEXT* library, CRAS<long, 4>* out) {
 
 int IsMaterialInScope(LISTCONTEXT* library, long scope, long id) {
   if (id == scope) return 1;
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   std::unordered_set<long> seen;
   for (long up = library->get_parent_material(id); up > 0 && seen.insert(up).second;
@@ -65,7 +65,7 @@ int IsMaterialInScope(LISTCONTEXT* library, long scope, long id) {
 
 int CollectMaterialSubtree(LISTCONTEXT* library, long material, CRAS<long, 4>* out) {
   if (out == nullptr) return 0;
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   const WalkStep step = dlist::walk_levels(
       material,
@@ -83,7 +83,7 @@ int CollectMaterialSubtree(LISTCONTEXT* library, long material, CRAS<long, 4>* o
 // reference removed while its unit kept the usage (or the other way round) would
 // leave the counts wrong.
 int ReleaseMaterialRefs(LISTCONTEXT* library, long material) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return 0;
   auto fail = [&lock] {
     lock.abandon();
@@ -123,7 +123,7 @@ int ReleaseMaterialRefs(LISTCONTEXT* library, long material) {
 }
 
 int ReleaseSubtreeRefs(LISTCONTEXT* library, long material) {
-  LibraryWriteLock lock(library);
+  WriteLock lock(library);
   if (!lock) return 0;
   const WalkStep step = dlist::walk_levels(
       material,

@@ -5,9 +5,9 @@
 // was.
 #include <cstring>
 
+#include "host/database_task.h"
 #include "host/list/list_context.h"
 #include "host/report.h"
-#include "materials/library_locks.h"
 #include "materials/list_import.h"
 #include "materials/material_library.h"
 
@@ -37,7 +37,7 @@ int MoveList(LISTCONTEXT* library, void* /*window*/, long source, long destinati
     SpecBeep(0, "LISTEXEC", __LINE__);
     return 0;
   }
-  dlist::LibraryWriteLock lock(library);
+  dlist::WriteLock lock(library);
   if (!lock) {
     SpecBeep(0, "LISTEXEC", __LINE__);
     return 0;

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/dialog/engine.h"
 #include "host/list/list_context.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialog_layout.h"
 #include "materials/list_dialogs.h"
@@ -158,7 +158,7 @@ DLIST_API int DLIST_CALL CrtEditUnit(void* window, Unit* unit, long parent, shor
     return 0;
   }
   LISTCONTEXT* library = unit->task();
-  dlist::LibraryWriteLock lock(library);
+  dlist::WriteLock lock(library);
   if (!lock || (mode == 1 && unit->read() == 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
@@ -185,8 +185,7 @@ DLIST_API int DLIST_CALL CrtEditUnit(void* window, Unit* unit, long parent, shor
     set_field(state.abbrev, fixed_text(unit->data.abbrev, sizeof unit->data.abbrev));
     if (unit->data.factor > 0.0) state.factor = unit->data.factor;
   }
-  StateScope<UnitState> scope(g_unit, &state);
-  return run_dialog(window, kUnitContext, [&] {
+  return run_dialog(window, kUnitContext, g_unit, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 5 ? 50006 : 50007), "EditUnit", 4);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     if (mode == 5) {
@@ -210,8 +209,7 @@ DLIST_API int DLIST_CALL CrtRenameUnit(void* window, Unit* unit) {
   const bool has_parent = unit->task()->get_parent(unit->elemid()) >= 1;
   UnitState state{unit, 0, 1, 0, {}, {}, 0.0};
   set_field(state.name, fixed_text(unit->data.name, sizeof unit->data.name));
-  StateScope<UnitState> scope(g_unit, &state);
-  return run_dialog(window, kRenameUnitContext, [&] {
+  return run_dialog(window, kRenameUnitContext, g_unit, &state, [&] {
     Layout layout(window, dlist::load_string(has_parent ? 50008 : 50009), "RenameUnit", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     layout.buttons();
@@ -230,8 +228,7 @@ DLIST_API int DLIST_CALL CrtEditDimension(void* window, Unit* dimension, short m
   }
   UnitState state{dimension, 0, mode, 0, {}, {}, 1.0};
   set_field(state.name, fixed_text(dimension->data.name, sizeof dimension->data.name));
-  StateScope<UnitState> scope(g_unit, &state);
-  return run_dialog(window, kDimensionContext, [&] {
+  return run_dialog(window, kDimensionContext, g_unit, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 5 ? 50010 : 50011), "EditDimension", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
     layout.buttons();

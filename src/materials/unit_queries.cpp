@@ -10,9 +10,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/list/list_context.h"
 #include "host/resources.h"
-#include "materials/library_locks.h"
 #include "materials/material_library.h"
 #include "materials/material_library_internal.h"
 
@@ -86,14 +86,14 @@ long unit_of(LISTCONTEXT* library, const char* abbrev) {
 
 using dlist::field_text;
 using dlist::has_dimension_prefix;
-using dlist::LibraryReadLock;
+using dlist::ReadLock;
 
 int IsDimensionAbbrev(const char* text) {
   return text != nullptr && text[0] == '#' && text[1] == '#' ? 1 : 0;
 }
 
 int IsDimensionId(LISTCONTEXT* library, long id) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   dbunit record{};
   if (library->get(id, record) < 1) return 0;
@@ -101,19 +101,19 @@ int IsDimensionId(LISTCONTEXT* library, long id) {
 }
 
 long GetUnitDimension(LISTCONTEXT* library, char* abbrev) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   return dlist::dimension_above(library, dlist::unit_of(library, abbrev));
 }
 
 long GetUnitDimension(LISTCONTEXT* library, long id) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   return dlist::dimension_above(library, id);
 }
 
 int GetDimEtalon(LISTCONTEXT* library, short n, char* out) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   const std::string abbrev = dlist::dimension_abbrev(n);
   const long dimension = dlist::unit_of(library, abbrev.c_str());
@@ -132,7 +132,7 @@ int GetDimEtalon(LISTCONTEXT* library, short n, char* out) {
 // the levels below are searched from the last child to the first.
 long GetBasicUnitProc(LISTCONTEXT* library, long unit) {
   if (unit == 0) return 0;
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   long found = 0;
   std::vector<dlist::UnitChild> children;
@@ -156,7 +156,7 @@ long GetBasicUnitProc(LISTCONTEXT* library, long unit) {
 }
 
 DIMENSION_TYPE get_unit_dimension(LISTCONTEXT* library, char* abbrev) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return DIMENSION_NONE;
   const long dimension = dlist::dimension_above(library, dlist::unit_of(library, abbrev));
   dbunit record{};
@@ -171,7 +171,7 @@ DIMENSION_TYPE get_unit_dimension(LISTCONTEXT* library, char* abbrev) {
 int GetDimensions(LISTCONTEXT* library, CRAS<long, 4>* out) {
   if (out == nullptr) return 0;
   out->resize(0);
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   Unit unit(library, 0);
   for (int more = unit.root(); more != 0; more = unit.get()) {
@@ -184,7 +184,7 @@ int GetDimensions(LISTCONTEXT* library, CRAS<long, 4>* out) {
 }
 
 int FirstFreeDimensionAbbrev(LISTCONTEXT* library, char* out) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return -1;
   for (int n = 0; n < kMaxDimensions; ++n) {
     const std::string abbrev = dlist::dimension_abbrev(n);
@@ -198,7 +198,7 @@ int FirstFreeDimensionAbbrev(LISTCONTEXT* library, char* out) {
 
 long FindDimensionByName(LISTCONTEXT* library, const char* name) {
   if (name == nullptr) return 0;
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   Unit unit(library, 0);
   for (int more = unit.root(); more != 0; more = unit.get()) {
@@ -210,7 +210,7 @@ long FindDimensionByName(LISTCONTEXT* library, const char* name) {
 }
 
 int DimensionNumber(LISTCONTEXT* library, const char* abbrev) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return -1;
   const long dimension = dlist::dimension_above(library, dlist::unit_of(library, abbrev));
   dbunit record{};
@@ -219,7 +219,7 @@ int DimensionNumber(LISTCONTEXT* library, const char* abbrev) {
 }
 
 uint32_t MaterialDimensionMask(LISTCONTEXT* library, long material) {
-  LibraryReadLock lock(library);
+  ReadLock lock(library);
   if (!lock) return 0;
   std::vector<std::string> abbrevs;
   if (library->rewind_unit_ref(material) < 0) return 0;

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "host/database_task.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
-#include "materials/library_locks.h"
 #include "materials/material_library.h"
 #include "materials/material_library_internal.h"
 
@@ -69,7 +69,7 @@ int FillUnitTree(void* dialog, LISTCONTEXT* library, UnitTreeItems* items, short
   void* tree = GetControlHWND(dialog, control);
   if (tree == nullptr) return 0;
   items->resize(0);
-  dlist::LibraryReadLock lock(library);
+  dlist::ReadLock lock(library);
   if (!lock) return 0;
   std::vector<dlist::UnitChild> dimensions;
   if (!dlist::unit_children(library, 0, dimensions)) return 0;

@@ -4,6 +4,7 @@
 
 #include "palettes/clash_dialog.h"
 
+#include "dialogs/dialog_runner.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
@@ -101,18 +102,9 @@ short clash_choice() { return g_clash_choice; }
 void set_clash_choice(short choice) { g_clash_choice = choice; }
 
 bool ask_clash_choice(void* parent, const char* imported, const char* existing) {
-  if (AllocTmpBuffers(kBuffers) == 0) {
-    SpecBeep(0, units::kDpalman, __LINE__);
-    return false;
-  }
-  if (!build(parent, imported, existing)) {
-    SpecBeep(0, units::kDpalman, __LINE__);
-    PurgeTmpBuffers();
-    return false;
-  }
-  RunModalDialog(parent, 0, kClashContext, 0);
-  PurgeTmpBuffers();
-  return true;
+  return run_dialog(DialogRun{parent, kClashContext, units::kDpalman, kBuffers},
+                    [&] { return build(parent, imported, existing); })
+      .has_value();
 }
 
 }  // namespace dlist

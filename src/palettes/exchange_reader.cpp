@@ -24,22 +24,22 @@
 #include "foundation/node_name.h"
 #include "foundation/records.h"
 #include "host/cursor.h"
+#include "host/database_task.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
-#include "stream/file_handle.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
-#include "host/model/sqlite_connection.h"
 #include "host/report.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_internal.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 #include "palettes/name_generator.h"
 #include "palettes/palette_records.h"
+#include "stream/file_handle.h"
 #include "stream/streamers.h"
 
 namespace dlist {
@@ -467,7 +467,7 @@ template <class Tree>
 int import_file(void* hwnd, long target, const char* file) {
   WaitCursor wait;
   std::optional<WriteLock> lock;  // one transaction; what was created before a failure stays
-  if (ModelDatabase* db = active_model(); db && db->is_open()) lock.emplace(db->connection());
+  if (ModelDatabase* db = active_model(); db && db->is_open()) lock.emplace(*db);
   std::string reason;
   try {
     long folder = 0;

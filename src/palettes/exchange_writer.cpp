@@ -26,7 +26,7 @@
 #include "host/resource_appendix.h"
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_internal.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 #include "stream/streamers.h"
 
 namespace dlist {

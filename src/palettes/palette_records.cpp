@@ -18,7 +18,7 @@
 #include "host/object_library.h"
 #include "host/report.h"
 #include "host/resources.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 
 namespace dlist {
 namespace {

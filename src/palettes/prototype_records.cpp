@@ -9,7 +9,7 @@
 #include "foundation/element_kinds.h"
 #include "host/model/prototype_store.h"
 #include "host/resources.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 
 // The untyped calls carry an element's address in an unsigned long.
 static_assert(sizeof(unsigned long) >= sizeof(void*),

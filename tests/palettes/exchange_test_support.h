@@ -20,7 +20,7 @@
 #include "host/dialog/engine.h"
 #include "host/report.h"
 #include "palettes/exchange_format.h"
-#include "palettes/kind_calls_internal.h"
+#include "palettes/host_calls.h"
 #include "stream/streamers.h"
 #include "tests/host/model/model_test_support.h"
 

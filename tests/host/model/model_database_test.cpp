@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/database_task.h"
 #include "host/model/kind_calls.h"
 #include "model_test_support.h"
 
@@ -129,11 +130,11 @@ TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
   };
   ActiveModel active(writer);
   {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     ASSERT_TRUE(outer);
     new_folder("A");
     {
-      WriteLock inner(writer.connection());
+      WriteLock inner(writer);
       new_folder("B");
     }
     EXPECT_EQ(writer.connection().lock_depth(), 1);
@@ -143,14 +144,14 @@ TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
 
   // An abandoned lock, or one left by an exception, rolls everything back.
   {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     new_folder("C");
-    WriteLock inner(writer.connection());
+    WriteLock inner(writer);
     inner.abandon();
   }
   EXPECT_EQ(folders_seen(), 2);
   try {
-    WriteLock outer(writer.connection());
+    WriteLock outer(writer);
     new_folder("D");
     throw std::runtime_error("interrupted");
   } catch (const std::runtime_error&) {
@@ -158,6 +159,39 @@ TEST(ModelDatabaseFile, NestedWriteLocksAreOneTransaction) {
   EXPECT_EQ(folders_seen(), 2);
   EXPECT_EQ(writer.connection().lock_depth(), 0);
   EXPECT_FALSE(writer.write_unlock());  // no lock to give back
+}
+
+TEST(ModelDatabaseFile, LocksOfGendbtaskCountAndATransactionKeepsOnlyWhatItCommits) {
+  ModelDatabase db;
+  EXPECT_EQ(db.read_lock(), 0);  // no project open
+  EXPECT_EQ(db.write_lock(), 0);
+  ASSERT_TRUE(db.open(":memory:"));
+  ActiveModel active(db);
+  GENDBTASK& task = db;
+  {
+    ReadLock outer(task);
+    ReadLock inner(&task);
+    EXPECT_TRUE(outer && inner);
+  }
+  EXPECT_EQ(task.read_unlock(), 0);  // every read lock was given back
+  auto folders = [&db] {
+    Statement s(db.connection(), "SELECT count(*) FROM nodes WHERE level = 3");
+    return s.row() ? s.integer(0) : -1;
+  };
+  {
+    TaskTransaction change(task);
+    ASSERT_TRUE(change);
+    new_folder("Dropped");
+  }  // ended without commit: rolled back
+  EXPECT_EQ(folders(), 0);
+  {
+    TaskTransaction change(task);
+    new_folder("Kept");
+    EXPECT_TRUE(change.commit());
+    EXPECT_FALSE(change.commit());  // nothing left to commit
+  }
+  EXPECT_EQ(folders(), 1);
+  EXPECT_EQ(db.connection().lock_depth(), 0);
 }
 
 TEST_F(ModelDatabaseTest, AFailedCallUndoesOnlyItsOwnWrites) {
