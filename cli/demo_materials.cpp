@@ -8,6 +8,8 @@
 #include <map>
 #include <vector>
 
+#include "foundation/fixed_text.h"
+
 namespace dlist::cli {
 namespace {
 
@@ -100,11 +102,7 @@ const std::vector<DemoMaterial>& demo_materials() {
   return materials;
 }
 
-// Copies text into a fixed field, cut to fit with its terminator.
-template <std::size_t N>
-void put(char (&field)[N], const char* text) {
-  std::snprintf(field, N, "%s", text);
-}
+using dlist::put_field;
 
 bool fail(std::string* error, const std::string& what, LISTCONTEXT& library) {
   *error = what + ": " + library.last_error();
@@ -115,8 +113,8 @@ bool fill_units(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* e
   int number = 0;
   for (const DemoDimension& d : demo_dimensions()) {
     dbunit dimension{};
-    put(dimension.abbrev, ("##" + std::to_string(number++)).c_str());
-    put(dimension.name, d.name);
+    put_field(dimension.abbrev, ("##" + std::to_string(number++)).c_str());
+    put_field(dimension.name, d.name);
     dimension.factor = 1.0;
     const long parent = library.create(0, dimension);
     if (parent <= 0)
@@ -124,8 +122,8 @@ bool fill_units(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* e
     ++counts.dimensions;
     for (const DemoUnit& u : d.units) {
       dbunit unit{};
-      put(unit.abbrev, u.abbrev);
-      put(unit.name, u.name);
+      put_field(unit.abbrev, u.abbrev);
+      put_field(unit.name, u.name);
       unit.factor = u.factor;
       if (library.create(parent, unit) <= 0)
         return fail(error, std::string("cannot store the unit ") + u.abbrev, library);
@@ -138,18 +136,18 @@ bool fill_units(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* e
 bool fill_prices(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* error) {
   for (const char* name : kMarkets) {
     dbmarket market{};
-    put(market.name, name);
+    put_field(market.name, name);
     if (library.create(market) <= 0)
       return fail(error, std::string("cannot store the market ") + name, library);
     ++counts.markets;
   }
   for (const DemoSubprice& s : kSubprices) {
     dbsubprice subprice{};
-    put(subprice.abbrev, s.abbrev);
-    put(subprice.name, s.name);
+    put_field(subprice.abbrev, s.abbrev);
+    put_field(subprice.name, s.name);
     subprice.kind = s.kind;
     subprice.value = s.value;
-    put(subprice.formula, s.formula);
+    put_field(subprice.formula, s.formula);
     if (library.create(subprice) <= 0)
       return fail(error, std::string("cannot store the subprice ") + s.abbrev, library);
     ++counts.subprices;
@@ -160,7 +158,7 @@ bool fill_prices(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* 
 // Creates a unit reference and counts it in its unit's usage.
 bool add_unit_ref(LISTCONTEXT& library, long material, const DemoRef& ref) {
   unitref r{};
-  put(r.abbrev, ref.abbrev);
+  put_field(r.abbrev, ref.abbrev);
   r.factor = ref.value;
   dbunit unit{};
   const long id = library.find_unit(ref.abbrev, unit);
@@ -184,11 +182,11 @@ bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::strin
       parent = it->second;
     }
     dbmaterial rec{};
-    put(rec.id, m.id);
-    put(rec.name, m.name);
+    put_field(rec.id, m.id);
+    put_field(rec.name, m.name);
     rec.unit_price = m.price;
-    put(rec.native_unit, m.native_unit);
-    put(rec.market, m.market);
+    put_field(rec.native_unit, m.native_unit);
+    put_field(rec.market, m.market);
     LONGTEXT texts[kLongTextCount];
     for (int i = 0; i < kLongTextCount; ++i) {
       const std::size_t n = std::strlen(m.texts[i]);
@@ -212,7 +210,7 @@ bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::strin
                     library);
     for (const DemoRef& s : m.subprices) {
       subpriceref r{};
-      put(r.abbrev, s.abbrev);
+      put_field(r.abbrev, s.abbrev);
       r.value = s.value;
       if (library.create(id, r) <= 0)
         return fail(error,
@@ -235,7 +233,7 @@ std::optional<MaterialDemoCounts> fill_demo_library(LISTCONTEXT& library, std::s
     return std::nullopt;
   }
   longtextname names{};
-  for (int i = 0; i < kLongTextCount; ++i) put(names.name[i], kLongTextNames[i]);
+  for (int i = 0; i < kLongTextCount; ++i) put_field(names.name[i], kLongTextNames[i]);
   if (library.modify(names) == 0) {
     fail(error, "cannot store the long text names", library);
     return std::nullopt;

@@ -18,6 +18,7 @@
 #include "cli/material_library_file.h"
 #include "cli/overwrite_prompt.h"
 #include "foundation/code_page.h"
+#include "foundation/fixed_text.h"
 #include "host/list/list_context.h"
 #include "materials/list_import.h"
 
@@ -61,7 +62,6 @@ const char* difference_name(int reason) {
   }
 }
 
-std::string field(const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); }
 
 // The overwrite question at the terminal: the answer, or keep when the input ends
 // or stays unreadable.
@@ -73,8 +73,8 @@ int ask_overwrite_at_prompt(const Console& console, LISTCONTEXT& library, long s
   library.get(stored, old, nullptr);
   std::ostream& p = console.err;
   p << "The stored material " << shown_text(code.get() != nullptr ? code.get() : "?") << " \""
-    << shown_text(field(old.name, sizeof old.name)) << "\" differs from the imported one (\""
-    << shown_text(field(imported.material.name, sizeof imported.material.name)) << "\") in "
+    << shown_text(dlist::field_string(old.name)) << "\" differs from the imported one (\""
+    << shown_text(dlist::field_string(imported.material.name)) << "\") in "
     << difference_name(reason) << ".\n";
   switch (ask_overwrite(console.in, p)) {
     case OverwriteAnswer::kOverwrite:

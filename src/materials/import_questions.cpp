@@ -149,8 +149,8 @@ struct PairState {
 PairState* g_pair = nullptr;
 
 std::string abbrev_of(const UnitConflict& entry) {
-  const std::string library = fixed_text(entry.library_abbrev, kUnitAbbrevSize);
-  return library.empty() ? fixed_text(entry.file_abbrev, kUnitAbbrevSize) : library;
+  const std::string library = field_string(entry.library_abbrev, kUnitAbbrevSize);
+  return library.empty() ? field_string(entry.file_abbrev, kUnitAbbrevSize) : library;
 }
 
 // The first pair of entries that share an abbreviation; false when none does.
@@ -331,7 +331,7 @@ void stored_codes(LISTCONTEXT* library, long stored, OverwriteState& state) {
   if (library->get_matidchain(stored, chain) != 0) {
     for (unsigned i = 0; i + 1 < chain.size(); ++i) {
       if (i > 0) parent += separator;
-      parent += fixed_text(chain[i].id, kMatIdSize);
+      parent += field_string(chain[i].id, kMatIdSize);
     }
   }
   state.parent_code = parent;
@@ -348,9 +348,9 @@ bool build_overwrite(void* window, const std::string& caption, OverwriteState& s
   if (!layout.ok()) return false;
   // The names, each with the button that shows the record.
   const std::string stored_name =
-      fixed_text(state.stored->data.name, sizeof state.stored->data.name);
+      field_string(state.stored->data.name);
   const std::string imported_name =
-      fixed_text(state.imported->material.name, sizeof state.imported->material.name);
+      field_string(state.imported->material.name);
   struct NameRow {
     int label;
     int control;
@@ -399,8 +399,8 @@ int AskDimension(void* window, LISTCONTEXT* library, const char* unit_text) {
     for (long id : ids) {
       dbunit unit{};
       if (library->get(id, unit) < 1) continue;
-      const int n = dimension_number_of(fixed_text(unit.abbrev, sizeof unit.abbrev));
-      if (n >= 0) state.choices.push_back({fixed_text(unit.name, sizeof unit.name), n});
+      const int n = dimension_number_of(field_string(unit.abbrev));
+      if (n >= 0) state.choices.push_back({field_string(unit.name), n});
     }
   }
   const std::string caption = dlist::format_message(kDimensionCaption, text_or_empty(unit_text));
@@ -425,7 +425,7 @@ int AskUnit(void* window, LISTCONTEXT* library, long dimension, const char* unit
       char name[kLinkedNameSize] = "";
       LinkedUnitName(library, id, name);
       state.choices.push_back({name, static_cast<long>(abbrevs.size())});
-      abbrevs.push_back(fixed_text(unit.abbrev, sizeof unit.abbrev));
+      abbrevs.push_back(field_string(unit.abbrev));
     }
   }
   if (abbrevs.empty()) return 0;
@@ -487,7 +487,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
     dbunit unit{};
     const std::string abbrev = "##" + std::to_string(dimension);
     if (library->find_unit(abbrev.c_str(), unit) > 0) {
-      dimension_name = fixed_text(unit.name, sizeof unit.name);
+      dimension_name = field_string(unit.name);
     }
     GetDimEtalon(library, static_cast<short>(dimension), state.abbrev);
   }
@@ -507,7 +507,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
     return 0;
   }
   if (RunModalDialog(window, 0, kAbbreviationContext, 0) == 0) return 0;
-  copy_abbrev(out, fixed_text(state.abbrev, sizeof state.abbrev));
+  copy_abbrev(out, field_string(state.abbrev));
   return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/fixed_text.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
 #include "host/import/column_map.h"
@@ -168,7 +169,7 @@ int ListInic(void* window, LISTCONTEXT* library, const char* path) {
     longtextname names{};
     for (int i = 0; i < kLongTextCount; ++i) {
       const std::string name = dlist::load_string(16662 + static_cast<unsigned>(i));
-      std::memcpy(names.name[i], name.data(), std::min<std::size_t>(name.size(), kLongTextNameSize - 1));
+      dlist::put_field(names.name[i], name);
     }
     library->modify(names);
   }

@@ -340,9 +340,7 @@ class HeaderReader {
         to = rest.find('|', from);
         if (to == std::string::npos) return fail(67);
       }
-      std::string name = rest.substr(from, to - from);
-      if (name.size() > kLongTextNameSize - 1) name.resize(kLongTextNameSize - 1);
-      std::memcpy(names.name[i], name.data(), name.size());
+      put_field(names.name[i], std::string_view(rest).substr(from, to - from));
       from = to + 1;
     }
     if (library_->modify(names) == 0) return fail(kErrorNamesRefused);
