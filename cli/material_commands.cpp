@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/file_checks.h"
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
@@ -35,13 +36,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using IdList = CRAS<long, 4>;
-
-// The parent that the system's questions are asked over: the console has no window
-// of its own, and a null window would mean "do not ask".
-void* console_window() {
-  static char window;
-  return &window;
-}
 
 using dlist::field_string;
 
@@ -183,19 +177,6 @@ class MaterialsJson {
   JsonStream json_;
   int open_ = 0;
 };
-
-// The number n of a dimension's abbreviation "##n"; -1 when it holds none.
-int dimension_number(const std::string& abbrev) {
-  if (abbrev.size() < 3 || abbrev.compare(0, 2, "##") != 0) return -1;
-  int n = 0;
-  for (std::size_t i = 2; i < abbrev.size(); ++i) {
-    const char c = abbrev[i];
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-    if (n >= kMaxDimensions) return -1;
-  }
-  return n;
-}
 
 // The units below a dimension, a unit before the ones below it.
 bool list_units(LISTCONTEXT& library, ListedDimension& d, std::string* error) {
@@ -357,7 +338,7 @@ std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library
       *error = "cannot read the dimension " + std::to_string(d.id);
       return std::nullopt;
     }
-    d.number = dimension_number(field_string(d.data.abbrev));
+    d.number = DimensionNumber(&library, d.data.abbrev);
     if (!list_units(library, d, error)) return std::nullopt;
     dimensions.push_back(std::move(d));
   }

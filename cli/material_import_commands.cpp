@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/file_checks.h"
 #include "cli/material_library_file.h"
 #include "cli/overwrite_prompt.h"
@@ -24,13 +25,6 @@
 
 namespace dlist::cli {
 namespace {
-
-// The parent that the system's questions are asked over (a null window would mean
-// "do not ask").
-void* console_window() {
-  static char window;
-  return &window;
-}
 
 long find_code(LISTCONTEXT& library, const std::string& code) {
   std::string ignored;
