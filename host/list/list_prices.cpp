@@ -96,6 +96,55 @@ int64_t find_by_text(ListStore& s, const char* sql, const char* key, int width) 
   return q.bind(1, bytes).row() ? q.integer(0) : 0;
 }
 
+// The facts of the library's two flat lists: the walk of the context, the rows in
+// creation order, the look-up by a key text of its width and the reader.
+template <class Rec>
+struct FlatList;
+template <>
+struct FlatList<dbmarket> {
+  static constexpr Walk ListStore::*walk = &ListStore::markets;
+  static constexpr const char* all = "SELECT id FROM markets ORDER BY id";
+  static constexpr const char* find = "SELECT id FROM markets WHERE name = ?1";
+  static constexpr int key_width = kMarketNameSize;
+  static Read read(ListStore& s, int64_t id, dbmarket* rec) { return read_market(s, id, rec); }
+};
+template <>
+struct FlatList<dbsubprice> {
+  static constexpr Walk ListStore::*walk = &ListStore::subprices;
+  static constexpr const char* all = "SELECT id FROM subprices ORDER BY id";
+  static constexpr const char* find = "SELECT id FROM subprices WHERE abbrev = ?1";
+  static constexpr int key_width = kUnitAbbrevSize;
+  static Read read(ListStore& s, int64_t id, dbsubprice* rec) { return read_subprice(s, id, rec); }
+};
+
+// The calls of a flat list, as LISTCONTEXT's rewind_*, get and find_* describe them.
+template <class Rec>
+long rewind_list(ListStore* s) {
+  if (!s) return -1;
+  Statement q(s->db, FlatList<Rec>::all);
+  return start_walk(q, s->*FlatList<Rec>::walk);
+}
+
+template <class Rec>
+long next_in_list(ListStore* s, Rec& rec) {
+  if (!s) return -1;
+  return walk_next(s, s->*FlatList<Rec>::walk,
+                   [&](int64_t id) { return FlatList<Rec>::read(*s, id, &rec); });
+}
+
+template <class Rec>
+long get_from_list(ListStore* s, long id, Rec& rec) {
+  if (!s) return 0;
+  return FlatList<Rec>::read(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+}
+
+template <class Rec>
+long find_in_list(ListStore* s, const char* key, Rec& rec) {
+  if (!s) return 0;
+  const int64_t id = find_by_text(*s, FlatList<Rec>::find, key, FlatList<Rec>::key_width);
+  return id > 0 && FlatList<Rec>::read(*s, id, &rec) == Read::kFound ? static_cast<long>(id) : 0;
+}
+
 }  // namespace
 }  // namespace dlist::list
 
@@ -148,32 +197,19 @@ int LISTCONTEXT::remove_subprice_ref(long id) {
 // ---- markets ---------------------------------------------------------------------------
 
 long LISTCONTEXT::rewind_market() {
-  ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  Statement q(s->db, "SELECT id FROM markets ORDER BY id");
-  return dlist::list::start_walk(q, s->markets);
+  return dlist::list::rewind_list<dbmarket>(enter(impl_.get()));
 }
 
 long LISTCONTEXT::get(dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  return dlist::list::walk_next(s, s ? s->markets : impl_->markets, [&](int64_t id) {
-    return dlist::list::read_market(*s, id, &rec);
-  });
+  return dlist::list::next_in_list(enter(impl_.get()), rec);
 }
 
 long LISTCONTEXT::get(long id, dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  return dlist::list::read_market(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+  return dlist::list::get_from_list(enter(impl_.get()), id, rec);
 }
 
 long LISTCONTEXT::find_market(const char* name, dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t id =
-      dlist::list::find_by_text(*s, "SELECT id FROM markets WHERE name = ?1", name, kMarketNameSize);
-  return id > 0 && dlist::list::read_market(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
-                                                                          : 0;
+  return dlist::list::find_in_list(enter(impl_.get()), name, rec);
 }
 
 long LISTCONTEXT::create(const dbmarket& rec) {
@@ -197,32 +233,19 @@ int LISTCONTEXT::remove_market(long id) {
 // ---- subprices -------------------------------------------------------------------------
 
 long LISTCONTEXT::rewind_subprice() {
-  ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  Statement q(s->db, "SELECT id FROM subprices ORDER BY id");
-  return dlist::list::start_walk(q, s->subprices);
+  return dlist::list::rewind_list<dbsubprice>(enter(impl_.get()));
 }
 
 long LISTCONTEXT::get(dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  return dlist::list::walk_next(s, s ? s->subprices : impl_->subprices, [&](int64_t id) {
-    return dlist::list::read_subprice(*s, id, &rec);
-  });
+  return dlist::list::next_in_list(enter(impl_.get()), rec);
 }
 
 long LISTCONTEXT::get(long id, dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  return dlist::list::read_subprice(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+  return dlist::list::get_from_list(enter(impl_.get()), id, rec);
 }
 
 long LISTCONTEXT::find_subprice(const char* abbrev, dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t id = dlist::list::find_by_text(*s, "SELECT id FROM subprices WHERE abbrev = ?1",
-                                               abbrev, kUnitAbbrevSize);
-  return id > 0 && dlist::list::read_subprice(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
-                                                                            : 0;
+  return dlist::list::find_in_list(enter(impl_.get()), abbrev, rec);
 }
 
 long LISTCONTEXT::create(const dbsubprice& rec) {
