@@ -21,6 +21,7 @@
 #include "materials/list_dialog_layout.h"
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
+#include "materials/material_library_internal.h"
 
 using namespace dlist::listdlg;
 
@@ -44,27 +45,11 @@ std::string text_or_empty(const char* text) {
 }
 
 void copy_abbrev(char* out, const std::string& abbrev) {
-  const std::size_t n = std::min<std::size_t>(abbrev.size(), kUnitAbbrevSize - 1);
-  std::memcpy(out, abbrev.data(), n);
-  out[n] = '\0';
+  dlist::copy_cut(out, kUnitAbbrevSize, abbrev);
 }
 
 bool is_dimension_abbrev(const std::string& text) {
   return text.rfind("##", 0) == 0;
-}
-
-// The number n of a dimension abbreviation "##n" (0 to 31, as "%d" writes it); -1
-// for any other text.
-int dimension_number_of(const std::string& abbrev) {
-  if (!is_dimension_abbrev(abbrev) || abbrev.size() < 3 || abbrev.size() > 4) return -1;
-  const std::string digits = abbrev.substr(2);
-  if (digits.size() > 1 && digits[0] == '0') return -1;
-  int n = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-  }
-  return n < kMaxDimensions ? n : -1;
 }
 
 // ---- the dimension and unit questions: a list to choose from -----------------------------
@@ -399,7 +384,7 @@ int AskDimension(void* window, LISTCONTEXT* library, const char* unit_text) {
     for (long id : ids) {
       dbunit unit{};
       if (library->get(id, unit) < 1) continue;
-      const int n = dimension_number_of(field_string(unit.abbrev));
+      const int n = dlist::dimension_number_of(dlist::field_text(unit.abbrev));
       if (n >= 0) state.choices.push_back({field_string(unit.name), n});
     }
   }

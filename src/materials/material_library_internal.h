@@ -53,6 +53,10 @@ struct UnitChild {
 };
 bool unit_children(LISTCONTEXT* library, long parent, std::vector<UnitChild>& out);
 
+// The number n of a dimension's abbreviation "##n" as "%d" writes it (no sign, no
+// leading zero), or -1; numbers beyond the 32 dimensions are -1 too.
+int dimension_number_of(std::string_view abbrev);
+
 // The dimension above unit (unit itself when it is one); 0 when there is none.
 long dimension_above(LISTCONTEXT* library, long unit);
 
