@@ -65,5 +65,9 @@ template <std::size_t N>
 void put_field(char (&field)[N], std::string_view text) {
   set_field(field, N, text);
 }
+template <std::size_t N>
+void put_field(char (&field)[N], const char* text) {
+  set_field(field, N, text);
+}
 
 }  // namespace dlist
