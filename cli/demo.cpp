@@ -28,6 +28,7 @@
 #include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "cli/report_collector.h"
+#include "foundation/fixed_text.h"
 #include "host/resources.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import.h"
@@ -118,20 +119,20 @@ std::string material_print(LISTCONTEXT& library, long id, bool piece) {
   dbmaterial m{};
   LONGTEXT texts[kLongTextCount];
   if (library.get(id, m, texts) != id) return "?";
-  std::string s = std::string(m.name, strnlen(m.name, sizeof m.name)) + "|" +
+  std::string s = field_string(m.name) + "|" +
                   exact(m.unit_price) + "|" +
-                  std::string(m.native_unit, strnlen(m.native_unit, sizeof m.native_unit)) + "|" +
-                  std::string(m.market, strnlen(m.market, sizeof m.market));
+                  field_string(m.native_unit) + "|" +
+                  field_string(m.market);
   for (const LONGTEXT& t : texts) s += "|" + std::string(t.size() ? &t[0] : "", t.size());
   std::vector<std::string> refs;
   library.rewind_unit_ref(id);
   for (unitref u{}; library.get(u) > 0;) {
-    refs.push_back(std::string(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev)) + "=" + exact(u.factor));
+    refs.push_back(field_string(u.abbrev) + "=" + exact(u.factor));
   }
   if (piece) refs.push_back(load_string(440) + "=" + exact(1.0));
   library.rewind_subprice_ref(id);
   for (subpriceref r{}; library.get(r) > 0;)
-    refs.push_back("$" + std::string(r.abbrev, strnlen(r.abbrev, sizeof r.abbrev)) + "=" +
+    refs.push_back("$" + field_string(r.abbrev) + "=" +
                    exact(r.value));
   std::sort(refs.begin(), refs.end());
   for (const std::string& r : refs) s += "|" + r;
@@ -160,9 +161,9 @@ std::string material_difference(LISTCONTEXT& first, LISTCONTEXT& second, long* c
     if (other < 1) return text;
     dbmaterial own{};
     if (first.get(id, own, nullptr) != id) return text;
-    bool has_piece = std::string(own.native_unit, strnlen(own.native_unit, sizeof own.native_unit)) == piece;
+    bool has_piece = field_string(own.native_unit) == piece;
     first.rewind_unit_ref(id);
-    for (unitref u{}; first.get(u) > 0;) has_piece |= piece == std::string(u.abbrev, strnlen(u.abbrev, sizeof u.abbrev));
+    for (unitref u{}; first.get(u) > 0;) has_piece |= piece == field_string(u.abbrev);
     if (!has_piece) ++*pieces;
     if (material_print(first, id, !has_piece) != material_print(second, other, false)) return text;
   }

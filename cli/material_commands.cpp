@@ -17,11 +17,13 @@
 #include <utility>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/file_checks.h"
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "cli/report_collector.h"
 #include "foundation/code_page.h"
+#include "foundation/fixed_text.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
@@ -35,18 +37,7 @@ namespace fs = std::filesystem;
 
 using IdList = CRAS<long, 4>;
 
-// The parent that the system's questions are asked over: the console has no window
-// of its own, and a null window would mean "do not ask".
-void* console_window() {
-  static char window;
-  return &window;
-}
-
-// A fixed text field up to its terminator (or its whole width when it has none).
-template <std::size_t N>
-std::string field(const char (&text)[N]) {
-  return std::string(text, strnlen(text, N));
-}
+using dlist::field_string;
 
 std::string formatted(const char* format, double value) {
   const int n = std::snprintf(nullptr, 0, format, value);
@@ -119,19 +110,19 @@ nlohmann::ordered_json material_object(const ListedMaterial& m) {
   using json = nlohmann::ordered_json;
   json units = json::array();
   for (const unitref& r : m.unit_refs)
-    units.push_back({{"abbrev", utf8_text(field(r.abbrev))}, {"factor", r.factor}});
+    units.push_back({{"abbrev", utf8_text(field_string(r.abbrev))}, {"factor", r.factor}});
   json subprices = json::array();
   for (const subpriceref& r : m.subprice_refs)
-    subprices.push_back({{"abbrev", utf8_text(field(r.abbrev))}, {"value", r.value}});
+    subprices.push_back({{"abbrev", utf8_text(field_string(r.abbrev))}, {"value", r.value}});
   json texts = json::array();
   for (const std::string& t : m.long_texts) texts.push_back(utf8_text(t));
   // clang-format off
-  return {{"id", utf8_text(field(m.data.id))},
+  return {{"id", utf8_text(field_string(m.data.id))},
           {"code", utf8_text(m.code)},
-          {"name", utf8_text(field(m.data.name))},
-          {"market", utf8_text(field(m.data.market))},
+          {"name", utf8_text(field_string(m.data.name))},
+          {"market", utf8_text(field_string(m.data.market))},
           {"unit_price", m.data.unit_price},
-          {"native_unit", utf8_text(field(m.data.native_unit))},
+          {"native_unit", utf8_text(field_string(m.data.native_unit))},
           {"unit_refs", std::move(units)},
           {"subprice_refs", std::move(subprices)},
           {"long_texts", std::move(texts)}};
@@ -173,25 +164,12 @@ class MaterialsJson {
   int open_ = 0;
 };
 
-// The number n of a dimension's abbreviation "##n"; -1 when it holds none.
-int dimension_number(const std::string& abbrev) {
-  if (abbrev.size() < 3 || abbrev.compare(0, 2, "##") != 0) return -1;
-  int n = 0;
-  for (std::size_t i = 2; i < abbrev.size(); ++i) {
-    const char c = abbrev[i];
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-    if (n >= kMaxDimensions) return -1;
-  }
-  return n;
-}
-
 // The units below a dimension, a unit before the ones below it.
 bool list_units(LISTCONTEXT& library, ListedDimension& d, std::string* error) {
   std::vector<ListedUnit> pending;
   auto push_children = [&](long parent, int depth) {
     if (library.rewind_unit(parent) < 0) {
-      *error = "cannot read the units of the dimension " + in_quotes(field(d.data.name));
+      *error = "cannot read the units of the dimension " + in_quotes(field_string(d.data.name));
       return false;
     }
     std::vector<ListedUnit> level;
@@ -212,7 +190,7 @@ bool list_units(LISTCONTEXT& library, ListedDimension& d, std::string* error) {
     d.units.push_back(u);
     if (d.basic_unit.empty() && u.depth == 1 &&
         std::fabs(u.data.factor - 1.0) < kBasicUnitTolerance)
-      d.basic_unit = field(u.data.abbrev);
+      d.basic_unit = field_string(u.data.abbrev);
     if (!push_children(u.id, u.depth + 1)) return false;
   }
   return true;
@@ -223,8 +201,8 @@ nlohmann::ordered_json dimensions_json(const std::vector<ListedDimension>& dimen
   json all = json::array();
   for (const ListedDimension& d : dimensions) {
     json dimension = {{"number", d.number},
-                      {"abbrev", utf8_text(field(d.data.abbrev))},
-                      {"name", utf8_text(field(d.data.name))},
+                      {"abbrev", utf8_text(field_string(d.data.abbrev))},
+                      {"name", utf8_text(field_string(d.data.name))},
                       {"basic_unit", d.basic_unit.empty() ? json() : json(utf8_text(d.basic_unit))},
                       {"units", json::array()}};
     // The objects from the dimension down to the last unit added; a unit's parent is
@@ -234,8 +212,8 @@ nlohmann::ordered_json dimensions_json(const std::vector<ListedDimension>& dimen
     for (const ListedUnit& u : d.units) {
       path.resize(std::min(path.size(), static_cast<std::size_t>(std::max(u.depth, 1))));
       json& units = (*path.back())["units"];
-      units.push_back({{"abbrev", utf8_text(field(u.data.abbrev))},
-                       {"name", utf8_text(field(u.data.name))},
+      units.push_back({{"abbrev", utf8_text(field_string(u.data.abbrev))},
+                       {"name", utf8_text(field_string(u.data.name))},
                        {"factor", u.data.factor},
                        {"usage", u.data.usage},
                        {"units", json::array()}});
@@ -316,7 +294,7 @@ bool walk_materials(LISTCONTEXT& library, const std::function<void(const ListedM
     m.id = next.id;
     m.depth = next.depth;
     codes.resize(static_cast<std::size_t>(next.depth));
-    const std::string own = field(m.data.id);
+    const std::string own = field_string(m.data.id);
     m.code = codes.empty() ? own : codes.back() + "." + own;
     codes.push_back(m.code);
     for (int i = 0; i < kLongTextCount; ++i) {
@@ -346,7 +324,7 @@ std::optional<std::vector<ListedDimension>> list_dimensions(LISTCONTEXT& library
       *error = "cannot read the dimension " + std::to_string(d.id);
       return std::nullopt;
     }
-    d.number = dimension_number(field(d.data.abbrev));
+    d.number = DimensionNumber(&library, d.data.abbrev);
     if (!list_units(library, d, error)) return std::nullopt;
     dimensions.push_back(std::move(d));
   }
@@ -364,9 +342,9 @@ int materials_tree_command(LISTCONTEXT& library, bool json, Output& out) {
     walked = walk_materials(
         library,
         [&](const ListedMaterial& m) {
-          const std::string unit = shown_text(field(m.data.native_unit));
+          const std::string unit = shown_text(field_string(m.data.native_unit));
           out.out() << std::string(2 * static_cast<std::size_t>(m.depth), ' ')
-                    << shown_text(m.code) << "  " << shown_text(field(m.data.name)) << "  "
+                    << shown_text(m.code) << "  " << shown_text(field_string(m.data.name)) << "  "
                     << formatted("%.2f", m.data.unit_price)
                     << (unit.empty() ? std::string() : " / " + unit) << '\n';
         },
@@ -384,13 +362,13 @@ int materials_units_command(LISTCONTEXT& library, bool json, Output& out) {
     return 0;
   }
   for (const ListedDimension& d : *dimensions) {
-    out.out() << shown_text(field(d.data.abbrev)) << "  " << shown_text(field(d.data.name))
+    out.out() << shown_text(field_string(d.data.abbrev)) << "  " << shown_text(field_string(d.data.name))
               << "  basic unit "
               << (d.basic_unit.empty() ? std::string("(none)") : shown_text(d.basic_unit)) << '\n';
     for (const ListedUnit& u : d.units) {
       char label[kLinkedNameSize];
-      std::snprintf(label, sizeof label, "%s ( %s )", field(u.data.name).c_str(),
-                    field(u.data.abbrev).c_str());
+      std::snprintf(label, sizeof label, "%s ( %s )", field_string(u.data.name).c_str(),
+                    field_string(u.data.abbrev).c_str());
       LinkedUnitName(&library, u.id, label);
       out.out() << std::string(2 * static_cast<std::size_t>(u.depth), ' ') << shown_text(label)
                 << "  factor "
@@ -489,7 +467,7 @@ int materials_remove_command(LISTCONTEXT& library, const std::string& code, bool
   if (!change) return out.fail(cannot_change(library));
   Material material(&library, id);
   material.read();
-  const std::string name = utf8_text(field(material.data.name));
+  const std::string name = utf8_text(field_string(material.data.name));
   const auto& boxes = dialog_log().message_boxes;
   const std::size_t asked_before = boxes.size();
   if (RemoveMaterial(console_window(), &material, 1) == 0) {

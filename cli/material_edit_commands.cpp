@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/dialog_filler.h"
 #include "cli/material_edit_commands.h"
 #include "cli/json_stream.h"
 #include "cli/material_library_file.h"
 #include "foundation/code_page.h"
+#include "foundation/fixed_text.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/notify_codes.h"
 #include "host/list/list_context.h"
@@ -32,20 +34,9 @@
 namespace dlist::cli {
 namespace {
 
-// The parent of the dialogs: the console has no window of its own.
-void* console_window() {
-  static char window;
-  return &window;
-}
-
 constexpr const char* kKindWords[] = {"formula", "multiplier", "addition", "information"};
 
 std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
-
-template <std::size_t N>
-std::string field(const char (&text)[N]) {
-  return std::string(text, strnlen(text, N));
-}
 
 std::string number_text(double value) {
   char text[64];
@@ -142,7 +133,7 @@ std::vector<unitref> unit_refs(LISTCONTEXT& library, long material) {
 
 bool has_ref(const std::vector<subpriceref>& refs, const std::string& abbrev) {
   for (const subpriceref& r : refs)
-    if (field(r.abbrev) == abbrev) return true;
+    if (field_string(r.abbrev) == abbrev) return true;
   return false;
 }
 
@@ -199,10 +190,10 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
   if (!create) {
     dbmaterial rec{};
     library.get(material, rec, nullptr);
-    native = field(rec.native_unit);
+    native = field_string(rec.native_unit);
     bool native_seen = false;
     for (const unitref& ref : unit_refs(library, material)) {
-      const std::string abbrev = field(ref.abbrev);
+      const std::string abbrev = field_string(ref.abbrev);
       if (!native_seen && abbrev == native) {
         native_seen = true;
         continue;
@@ -279,7 +270,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
       const std::string stored = stored_text(abbrev, &ignored).value_or(abbrev);
       bool numeric = true;
       for (const LibrarySubprice& row : rows)
-        if (field(row.data.abbrev) == stored)
+        if (field_string(row.data.abbrev) == stored)
           numeric = row.data.kind == SUBPRICE_MULTIPLY || row.data.kind == SUBPRICE_ADD;
       const bool unlink = !option.empty() && option[0] == '-';
       const int order = numeric ? 1 : unlink ? 0 : 2;
@@ -306,7 +297,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
     c.abbrev = *stored;
     int row = -1;
     for (std::size_t i = 0; i < rows.size(); ++i)
-      if (field(rows[i].data.abbrev) == c.abbrev) row = static_cast<int>(i);
+      if (field_string(rows[i].data.abbrev) == c.abbrev) row = static_cast<int>(i);
     if (row < 0) return "--subprice " + option + ": no subprice " + in_quotes(abbrev) + " in the library";
     const SUBPRICETYPE kind = rows[static_cast<std::size_t>(row)].data.kind;
     const bool numeric = kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD;
@@ -453,16 +444,16 @@ std::optional<double> total_price(LISTCONTEXT& library, long material, double un
   for (const LibrarySubprice& s : library_subprices(library)) {
     SubpriceRow row;
     row.subprice = s.id;
-    row.abbrev = field(s.data.abbrev);
-    row.name = field(s.data.name);
+    row.abbrev = field_string(s.data.abbrev);
+    row.name = field_string(s.data.name);
     row.kind = s.data.kind;
     row.library_value = s.data.value;
-    row.formula = field(s.data.formula);
+    row.formula = field_string(s.data.formula);
     row.value = s.data.value;
     rows.add(row);
   }
   for (const subpriceref& ref : subprice_refs(library, material)) {
-    SubpriceRow* row = rows.find(field(ref.abbrev));
+    SubpriceRow* row = rows.find(field_string(ref.abbrev));
     if (row == nullptr || is_linked(row->status)) continue;  // the first reference shows
     row->status = kRowOwnValue;
     row->value = ref.value;
@@ -484,18 +475,18 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
   for (int i = 0; i < kLongTextCount; ++i) {
     char name[kLongTextNameSize] = {};
     GetLongTextName(&library, static_cast<short>(i), name);
-    names[i] = field(name);
+    names[i] = field_string(name);
     const char* bytes = m.texts[i];
     if (bytes != nullptr) texts[i].assign(bytes, m.texts[i].size());
   }
   auto subprice_of = [&](const subpriceref& ref) {
     dbsubprice s{};
-    library.find_subprice(field(ref.abbrev).c_str(), s);
+    library.find_subprice(field_string(ref.abbrev).c_str(), s);
     return s;
   };
   auto unit_of = [&](const unitref& ref) {
     dbunit u{};
-    library.find_unit(field(ref.abbrev).c_str(), u);
+    library.find_unit(field_string(ref.abbrev).c_str(), u);
     return u;
   };
   if (json) {
@@ -504,29 +495,29 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
     for (const subpriceref& ref : prices) {
       const dbsubprice s = subprice_of(ref);
       const bool known = s.abbrev[0] != '\0';
-      subprices.push_back({{"abbrev", utf8_text(field(ref.abbrev))},
-                           {"name", known ? J(utf8_text(field(s.name))) : J()},
+      subprices.push_back({{"abbrev", utf8_text(field_string(ref.abbrev))},
+                           {"name", known ? J(utf8_text(field_string(s.name))) : J()},
                            {"kind", known && s.kind >= 0 && s.kind <= 3 ? J(kKindWords[s.kind]) : J()},
                            {"formula", known && s.kind != SUBPRICE_MULTIPLY && s.kind != SUBPRICE_ADD
-                                           ? J(utf8_text(field(s.formula)))
+                                           ? J(utf8_text(field_string(s.formula)))
                                            : J()},
                            {"value", ref.value}});
     }
     J unit_list = J::array();
     for (const unitref& ref : units) {
       const dbunit u = unit_of(ref);
-      unit_list.push_back({{"abbrev", utf8_text(field(ref.abbrev))},
-                           {"name", u.abbrev[0] != '\0' ? J(utf8_text(field(u.name))) : J()},
+      unit_list.push_back({{"abbrev", utf8_text(field_string(ref.abbrev))},
+                           {"name", u.abbrev[0] != '\0' ? J(utf8_text(field_string(u.name))) : J()},
                            {"factor", ref.factor}});
     }
     J long_texts = J::array();
     for (int i = 0; i < kLongTextCount; ++i)
       long_texts.push_back({{"name", utf8_text(names[i])}, {"text", utf8_text(texts[i])}});
     J shown = {{"code", code},
-               {"name", utf8_text(field(m.data.name))},
-               {"market", utf8_text(field(m.data.market))},
+               {"name", utf8_text(field_string(m.data.name))},
+               {"market", utf8_text(field_string(m.data.market))},
                {"unit_price", m.data.unit_price},
-               {"native_unit", utf8_text(field(m.data.native_unit))},
+               {"native_unit", utf8_text(field_string(m.data.native_unit))},
                {"total_price", total ? J(*total) : J()}};
     if (!total) shown["total_fault"] = utf8_text(fault);
     shown["subprices"] = std::move(subprices);
@@ -536,26 +527,26 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
     return 0;
   }
   std::ostream& o = out.out();
-  const std::string native = field(m.data.native_unit);
-  o << code << "  " << shown_text(field(m.data.name)) << '\n';
-  o << "market: " << shown_text(field(m.data.market)) << '\n';
+  const std::string native = field_string(m.data.native_unit);
+  o << code << "  " << shown_text(field_string(m.data.name)) << '\n';
+  o << "market: " << shown_text(field_string(m.data.market)) << '\n';
   o << "unit price: " << fixed2(m.data.unit_price)
     << (native.empty() ? std::string() : " / " + shown_text(native)) << '\n';
   o << "subprices:\n";
   for (const subpriceref& ref : prices) {
     const dbsubprice s = subprice_of(ref);
     const char* marks[] = {"(=)", "(*)", "(+)", "(i)"};
-    o << "  " << shown_text(field(ref.abbrev)) << "  ";
+    o << "  " << shown_text(field_string(ref.abbrev)) << "  ";
     if (s.abbrev[0] == '\0') {
       o << "(not in the library)  " << shown_number(ref.value) << '\n';
       continue;
     }
-    o << shown_text(field(s.name)) << ' ' << (s.kind >= 0 && s.kind <= 3 ? marks[s.kind] : "")
+    o << shown_text(field_string(s.name)) << ' ' << (s.kind >= 0 && s.kind <= 3 ? marks[s.kind] : "")
       << "  ";
     if (s.kind == SUBPRICE_MULTIPLY || s.kind == SUBPRICE_ADD)
       o << shown_number(ref.value);
     else
-      o << shown_text(field(s.formula));
+      o << shown_text(field_string(s.formula));
     o << '\n';
   }
   o << "total price: " << (total ? fixed2(*total) : "(invalid: " + shown_message(fault) + ")")
@@ -563,7 +554,7 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
   o << "units:\n";
   for (const unitref& ref : units) {
     const dbunit u = unit_of(ref);
-    o << "  " << shown_text(field(ref.abbrev)) << "  " << shown_text(field(u.name)) << "  factor "
+    o << "  " << shown_text(field_string(ref.abbrev)) << "  " << shown_text(field_string(u.name)) << "  factor "
       << shown_number(ref.factor) << '\n';
   }
   o << "long texts:\n";

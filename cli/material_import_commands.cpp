@@ -14,22 +14,17 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/file_checks.h"
 #include "cli/material_library_file.h"
 #include "cli/overwrite_prompt.h"
 #include "foundation/code_page.h"
+#include "foundation/fixed_text.h"
 #include "host/list/list_context.h"
 #include "materials/list_import.h"
 
 namespace dlist::cli {
 namespace {
-
-// The parent that the system's questions are asked over (a null window would mean
-// "do not ask").
-void* console_window() {
-  static char window;
-  return &window;
-}
 
 long find_code(LISTCONTEXT& library, const std::string& code) {
   std::string ignored;
@@ -61,7 +56,6 @@ const char* difference_name(int reason) {
   }
 }
 
-std::string field(const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); }
 
 // The overwrite question at the terminal: the answer, or keep when the input ends
 // or stays unreadable.
@@ -73,8 +67,8 @@ int ask_overwrite_at_prompt(const Console& console, LISTCONTEXT& library, long s
   library.get(stored, old, nullptr);
   std::ostream& p = console.err;
   p << "The stored material " << shown_text(code.get() != nullptr ? code.get() : "?") << " \""
-    << shown_text(field(old.name, sizeof old.name)) << "\" differs from the imported one (\""
-    << shown_text(field(imported.material.name, sizeof imported.material.name)) << "\") in "
+    << shown_text(dlist::field_string(old.name)) << "\" differs from the imported one (\""
+    << shown_text(dlist::field_string(imported.material.name)) << "\") in "
     << difference_name(reason) << ".\n";
   switch (ask_overwrite(console.in, p)) {
     case OverwriteAnswer::kOverwrite:
@@ -171,7 +165,7 @@ int move_command(LISTCONTEXT& library, const std::string& source, const std::str
       if (id != from && std::strncmp(child.id, moved.id, sizeof child.id) == 0)
         return out.fail("cannot move " + source + " below " + destination + ": " + destination +
                         " already holds a material of the code \"" +
-                        utf8_text(std::string(child.id, strnlen(child.id, sizeof child.id))) +
+                        utf8_text(field_string(child.id)) +
                         "\"; the library is unchanged");
     }
   }

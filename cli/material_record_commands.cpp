@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/console_window.h"
 #include "cli/dialog_filler.h"
 #include "cli/material_edit_commands.h"
 #include "cli/material_library_file.h"
@@ -29,13 +30,6 @@ namespace dlist::cli {
 namespace {
 
 using namespace dlist::listdlg;
-
-// The parent that the system's questions are asked over: the console has no window
-// of its own, and a null window would mean "do not ask".
-void* console_window() {
-  static char window;
-  return &window;
-}
 
 constexpr int kUnitOfAnotherDimension = 50033;
 

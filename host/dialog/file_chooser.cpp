@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/fixed_text.h"
 #include "host/dialog/engine_internal.h"
 
 namespace {
@@ -36,7 +37,7 @@ int choose(const Call& call) {
     e.log.file_choosers.push_back(record);
     return 0;
   }
-  record.initial.assign(call.path, strnlen(call.path, call.size));
+  record.initial = dlist::field_string(call.path, call.size);
 
   dlist::FileRequest request;
   request.context = record.context;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "foundation/fixed_text.h"
 #include "host/dialog/engine_internal.h"
 
 namespace dlist::dialog_internal {
@@ -219,7 +220,7 @@ void Engine::load_buffers(Dialog* d) {
     switch (c.binding) {
       case Binding::kText: {
         const char* text = static_cast<const char*>(c.buffer);
-        c.text.assign(text, strnlen(text, c.buffer_size));
+        c.text = field_string(text, c.buffer_size);
         if (c.kind == Kind::kCombo) {
           for (size_t i = 0; i < c.combo->items.size(); ++i) {
             if (c.combo->items[i].text == c.text) c.combo->current = static_cast<int>(i);

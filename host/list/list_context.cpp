@@ -170,31 +170,59 @@ long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exi
   return start_walk(q, walk);
 }
 
-int remove_row(ListStore* store, long id, const char* exists, const char* remove) {
+Statement& Columns::bind(Statement& s, int first) const {
+  for (std::size_t i = 0; i < count_; ++i) {
+    const Value& v = values_[i];
+    const int at = first + static_cast<int>(i);
+    switch (v.type) {
+      case Type::kText: s.bind(at, v.bytes); break;
+      case Type::kInteger: s.bind(at, v.integer); break;
+      case Type::kReal: s.bind_double(at, v.real); break;
+    }
+  }
+  return s;
+}
+
+long create_row(ListStore* store, RowKindId kind, long owner, const Columns& columns) {
   if (!store) return 0;
+  const RowKind& k = kRowKinds[kind];
+  const int64_t owner_id = k.owner ? list_id(owner) : 0;
+  if (k.owner && owner_id == 0 && !(k.top_level && owner == 0)) return 0;
+  Change change(*store);
+  if (!change) return 0;
+  if (owner_id != 0 && row_exists(store->db, k.owner, owner_id) != 1) return 0;
+  Statement q(store->db, k.insert);
+  if (k.owner) q.bind(1, owner_id);
+  if (!columns.bind(q, k.owner ? 2 : 1).run()) return 0;
+  const int64_t id = store->db.last_insert_id();
+  if (id <= 0 || id > kMaxListId) return 0;
+  return change.finish() ? static_cast<long>(id) : 0;
+}
+
+int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns) {
+  const RowKind& k = kRowKinds[kind];
+  if (!store || !k.update) return 0;
   const int64_t row = list_id(id);
   if (row == 0) return 0;
   Change change(*store);
   if (!change) return 0;
-  if (row_exists(store->db, exists, row) != 1) return 0;
-  Statement q(store->db, remove);
-  if (!q.bind(1, row).run()) return 0;
+  if (row_exists(store->db, k.exists, row) != 1) return 0;
+  Statement q(store->db, k.update);
+  if (!columns.bind(q.bind(1, row), 2).run()) return 0;
   return change.finish() ? 1 : 0;
 }
 
-long insert_ref(ListStore* store, long material, std::span<const unsigned char> abbrev,
-                double number, const char* insert) {
+int remove_row(ListStore* store, RowKindId kind, long id) {
   if (!store) return 0;
-  const int64_t owner = list_id(material);
-  if (owner == 0) return 0;
+  const RowKind& k = kRowKinds[kind];
+  const int64_t row = list_id(id);
+  if (row == 0) return 0;
   Change change(*store);
   if (!change) return 0;
-  if (row_exists(store->db, kMaterialExists, owner) != 1) return 0;
-  Statement q(store->db, insert);
-  if (!q.bind(1, owner).bind(2, abbrev).bind_double(3, number).run()) return 0;
-  const int64_t id = store->db.last_insert_id();
-  if (id <= 0 || id > kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  if (row_exists(store->db, k.exists, row) != 1) return 0;
+  Statement q(store->db, k.remove);
+  if (!q.bind(1, row).run()) return 0;
+  return change.finish() ? 1 : 0;
 }
 
 long hand_out(bool ok, const std::vector<int64_t>& ids, std::vector<long>& out) {

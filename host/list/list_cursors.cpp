@@ -27,6 +27,75 @@ bool listed(long id, List list) {
   return list(ids) >= 0 && std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
+// What the cursors of a kind of record call on their context: the removal and, for
+// the kinds whose records form one flat list, the identifiers of that list.
+template <class Rec>
+struct CursorKind;
+template <>
+struct CursorKind<dbunit> {
+  static constexpr int (LISTCONTEXT::*remove)(long) = &LISTCONTEXT::remove_unit;
+};
+template <>
+struct CursorKind<dbmarket> {
+  static constexpr int (LISTCONTEXT::*remove)(long) = &LISTCONTEXT::remove_market;
+  static constexpr long (LISTCONTEXT::*ids)(std::vector<long>&) = &LISTCONTEXT::market_ids;
+};
+template <>
+struct CursorKind<dbsubprice> {
+  static constexpr int (LISTCONTEXT::*remove)(long) = &LISTCONTEXT::remove_subprice;
+  static constexpr long (LISTCONTEXT::*ids)(std::vector<long>&) = &LISTCONTEXT::subprice_ids;
+};
+
+// The steps of a cursor over records of type Rec, the same for every kind: the
+// cursor passes its context, the identifier it stands on (`at`), its record and
+// its walk.
+template <class Rec>
+struct CursorSteps {
+  using Kind = CursorKind<Rec>;
+
+  static int read(LISTCONTEXT* task, const DBElem& at, Rec& data) {
+    if (!task || at.elemid() <= 0) return 0;
+    return task->get(at.elemid(), data) > 0 ? 1 : 0;
+  }
+  static int update(LISTCONTEXT* task, const DBElem& at, const Rec& data) {
+    if (!task || at.elemid() <= 0) return 0;
+    return task->modify(at.elemid(), data) != 0 ? 1 : 0;
+  }
+  static int remove(LISTCONTEXT* task, DBElem& at) {
+    if (!task || at.elemid() <= 0 || (task->*Kind::remove)(at.elemid()) == 0) return 0;
+    at.elemid(0);
+    return 1;
+  }
+
+  // The walk over the whole flat list.
+  static int rewind(LISTCONTEXT* task, std::vector<long>& walk, std::size_t& next) {
+    walk.clear();
+    next = 0;
+    return task && (task->*Kind::ids)(walk) >= 0 ? 1 : 0;
+  }
+  static int next(LISTCONTEXT* task, const std::vector<long>& walk, std::size_t& next, DBElem& at,
+                  Rec& data) {
+    if (!task) return 0;
+    LISTCONTEXT& library = *task;
+    const long id = next_readable(
+        walk, &next, [&](long r) { return library.get(r, data); },
+        [&](long r) {
+          return listed(r, [&](std::vector<long>& ids) { return (library.*Kind::ids)(ids); });
+        });
+    if (id <= 0) return 0;
+    at.elemid(id);
+    return 1;
+  }
+  // Creates a record of a flat list and moves onto it.
+  static int create(LISTCONTEXT* task, DBElem& at, const Rec& data) {
+    if (!task) return 0;
+    const long id = task->create(data);
+    if (id <= 0) return 0;
+    at.elemid(id);
+    return 1;
+  }
+};
+
 }  // namespace
 
 // ---- Material ------------------------------------------------------------------------
@@ -92,10 +161,7 @@ int Material::remove() {
 
 Unit::Unit(LISTCONTEXT* task, long id) : ListElem(task), DBElem(id) {}
 
-int Unit::read() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->get(elemid(), data) > 0 ? 1 : 0;
-}
+int Unit::read() { return CursorSteps<dbunit>::read(task(), *this, data); }
 
 int Unit::root() {
   walk_.clear();
@@ -141,103 +207,28 @@ int Unit::create(long parent) {
   return 1;
 }
 
-int Unit::update() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->modify(elemid(), data) != 0 ? 1 : 0;
-}
+int Unit::update() { return CursorSteps<dbunit>::update(task(), *this, data); }
 
-int Unit::remove() {
-  if (!task() || elemid() <= 0 || task()->remove_unit(elemid()) == 0) return 0;
-  elemid(0);
-  return 1;
-}
+int Unit::remove() { return CursorSteps<dbunit>::remove(task(), *this); }
 
 // ---- Market ----------------------------------------------------------------------------
 
 Market::Market(LISTCONTEXT* task, long id) : ListElem(task), DBElem(id) {}
 
-int Market::read() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->get(elemid(), data) > 0 ? 1 : 0;
-}
-
-int Market::rewind() {
-  walk_.clear();
-  next_ = 0;
-  return task() && task()->market_ids(walk_) >= 0 ? 1 : 0;
-}
-
-int Market::next() {
-  if (!task()) return 0;
-  LISTCONTEXT& library = *task();
-  const long id = next_readable(
-      walk_, &next_, [&](long m) { return library.get(m, data); },
-      [&](long m) { return listed(m, [&](std::vector<long>& ids) { return library.market_ids(ids); }); });
-  if (id <= 0) return 0;
-  elemid(id);
-  return 1;
-}
-
-int Market::create() {
-  if (!task()) return 0;
-  const long id = task()->create(data);
-  if (id <= 0) return 0;
-  elemid(id);
-  return 1;
-}
-
-int Market::update() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->modify(elemid(), data) != 0 ? 1 : 0;
-}
-
-int Market::remove() {
-  if (!task() || elemid() <= 0 || task()->remove_market(elemid()) == 0) return 0;
-  elemid(0);
-  return 1;
-}
+int Market::read() { return CursorSteps<dbmarket>::read(task(), *this, data); }
+int Market::rewind() { return CursorSteps<dbmarket>::rewind(task(), walk_, next_); }
+int Market::next() { return CursorSteps<dbmarket>::next(task(), walk_, next_, *this, data); }
+int Market::create() { return CursorSteps<dbmarket>::create(task(), *this, data); }
+int Market::update() { return CursorSteps<dbmarket>::update(task(), *this, data); }
+int Market::remove() { return CursorSteps<dbmarket>::remove(task(), *this); }
 
 // ---- Subprice --------------------------------------------------------------------------
 
 Subprice::Subprice(LISTCONTEXT* task, long id) : ListElem(task), DBElem(id) {}
 
-int Subprice::read() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->get(elemid(), data) > 0 ? 1 : 0;
-}
-
-int Subprice::rewind() {
-  walk_.clear();
-  next_ = 0;
-  return task() && task()->subprice_ids(walk_) >= 0 ? 1 : 0;
-}
-
-int Subprice::next() {
-  if (!task()) return 0;
-  LISTCONTEXT& library = *task();
-  const long id = next_readable(
-      walk_, &next_, [&](long m) { return library.get(m, data); },
-      [&](long m) { return listed(m, [&](std::vector<long>& ids) { return library.subprice_ids(ids); }); });
-  if (id <= 0) return 0;
-  elemid(id);
-  return 1;
-}
-
-int Subprice::create() {
-  if (!task()) return 0;
-  const long id = task()->create(data);
-  if (id <= 0) return 0;
-  elemid(id);
-  return 1;
-}
-
-int Subprice::update() {
-  if (!task() || elemid() <= 0) return 0;
-  return task()->modify(elemid(), data) != 0 ? 1 : 0;
-}
-
-int Subprice::remove() {
-  if (!task() || elemid() <= 0 || task()->remove_subprice(elemid()) == 0) return 0;
-  elemid(0);
-  return 1;
-}
+int Subprice::read() { return CursorSteps<dbsubprice>::read(task(), *this, data); }
+int Subprice::rewind() { return CursorSteps<dbsubprice>::rewind(task(), walk_, next_); }
+int Subprice::next() { return CursorSteps<dbsubprice>::next(task(), walk_, next_, *this, data); }
+int Subprice::create() { return CursorSteps<dbsubprice>::create(task(), *this, data); }
+int Subprice::update() { return CursorSteps<dbsubprice>::update(task(), *this, data); }
+int Subprice::remove() { return CursorSteps<dbsubprice>::remove(task(), *this); }

@@ -196,16 +196,86 @@ int row_exists(SqliteConnection& db, const char* sql, int64_t id);
 long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exists,
                       const char* select);
 
-// Removes the row id that the statement `exists` finds, with `remove` (the
-// identifier as ?1), in a change of its own: 1 when removed, 0 when there is no such
-// row or a step fails.
-int remove_row(ListStore* store, long id, const char* exists, const char* remove);
+// ---- units, references, markets and subprices -------------------------------------
 
-// Adds a reference of material with `insert` (?1 the material, ?2 the abbreviation,
-// ?3 its number) in a change of its own: the new identifier, 0 when there is no such
-// material or a step fails.
-long insert_ref(ListStore* store, long material, std::span<const unsigned char> abbrev,
-                double number, const char* insert);
+// The kinds of record whose changing calls differ only in their statements and
+// columns: they are created, changed and removed by one code path (create_row,
+// modify_row, remove_row), with the facts of each kind in kRowKinds.
+enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows };
+
+struct RowKind {
+  const char* exists;  // finds a row, the identifier as ?1
+  const char* owner;   // finds the row a new one is placed below (?1); null: rows have none
+  bool top_level;      // a new row may stand below no owner (owner 0)
+  const char* insert;  // the owner as ?1 when rows have one, then the columns
+  const char* update;  // the identifier as ?1, then the columns from ?2; null: never changed
+  const char* remove;  // removes a row, the identifier as ?1, with what hangs below it
+};
+
+inline constexpr RowKind kRowKinds[] = {
+    // kUnitRows: a forest whose roots are the dimensions; a unit goes with the units below it.
+    {kUnitExists, kUnitExists, true,
+     "INSERT INTO units (parent, abbrev, name, usage, factor) VALUES (?1, ?2, ?3, ?4, ?5)",
+     "UPDATE units SET abbrev = ?2, name = ?3, usage = ?4, factor = ?5 WHERE id = ?1",
+     "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION "
+     "SELECT u.id FROM units u JOIN sub ON u.parent = sub.id) "
+     "DELETE FROM units WHERE id IN sub"},
+    // kUnitRefRows
+    {kUnitRefExists, kMaterialExists, false,
+     "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)", nullptr,
+     "DELETE FROM unit_refs WHERE id = ?1"},
+    // kSubpriceRefRows
+    {kSubpriceRefExists, kMaterialExists, false,
+     "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)",
+     "UPDATE subprice_refs SET abbrev = ?2, value = ?3 WHERE id = ?1",
+     "DELETE FROM subprice_refs WHERE id = ?1"},
+    // kMarketRows: a name already used makes the insert fail (unique column).
+    {kMarketExists, nullptr, true, "INSERT INTO markets (name) VALUES (?1)",
+     "UPDATE markets SET name = ?2 WHERE id = ?1", "DELETE FROM markets WHERE id = ?1"},
+    // kSubpriceRows: an abbreviation already used makes the insert fail (unique column).
+    {kSubpriceExists, nullptr, true,
+     "INSERT INTO subprices (abbrev, name, kind, value, formula) VALUES (?1, ?2, ?3, ?4, ?5)",
+     "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
+     "WHERE id = ?1",
+     "DELETE FROM subprices WHERE id = ?1"},
+};
+
+// The columns of one record as a changing call writes them, in the order of its
+// kind's statements: checked before the call begins, then bound from a parameter on.
+class Columns {
+ public:
+  Columns& text(std::span<const unsigned char> bytes) { return add({Type::kText, bytes, 0, 0}); }
+  Columns& integer(int64_t value) { return add({Type::kInteger, {}, value, 0}); }
+  Columns& real(double value) { return add({Type::kReal, {}, 0, value}); }
+  // Binds the columns to s from parameter first on.
+  Statement& bind(Statement& s, int first) const;
+
+ private:
+  enum class Type { kText, kInteger, kReal };
+  struct Value {
+    Type type;
+    std::span<const unsigned char> bytes;
+    int64_t integer;
+    double real;
+  };
+  Columns& add(const Value& v) {
+    values_[count_++] = v;
+    return *this;
+  }
+  Value values_[5]{};
+  std::size_t count_ = 0;
+};
+
+// Creates a row of kind below owner (0: none, where the kind allows it) from
+// columns, in a change of its own: the new identifier; 0 when the owner does not
+// exist or a step fails.
+long create_row(ListStore* store, RowKindId kind, long owner, const Columns& columns);
+// Rewrites row id of kind with columns in a change of its own: 1 when rewritten, 0
+// when there is no such row or a step fails.
+int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns);
+// Removes row id of kind in a change of its own: 1 when removed, 0 when there is no
+// such row or a step fails.
+int remove_row(ListStore* store, RowKindId kind, long id);
 
 // Positions the reference walk of one material at its rows: sql selects the
 // identifier and the record's columns of material ?1, and from(statement, first

@@ -7,22 +7,37 @@
 namespace dlist::list {
 namespace {
 
-struct SubpriceFields {
+// The columns of a subprice; false when it may not be written: its abbreviation is
+// empty, a text does not fit its width, its kind is not one of the four or its
+// value is not a finite number.
+bool subprice_columns(const dbsubprice& rec, Columns* c) {
   std::span<const unsigned char> abbrev, name, formula;
-};
-
-// A subprice may be written when its abbreviation is not empty, its texts fit their
-// widths, its kind is one of the four and its value is a finite number.
-bool subprice_fields(const dbsubprice& rec, SubpriceFields* f) {
-  return field_bytes(rec.abbrev, kUnitAbbrevSize, &f->abbrev) && !f->abbrev.empty() &&
-         field_bytes(rec.name, kSubpriceNameSize, &f->name) &&
-         field_bytes(rec.formula, kFormulaSize, &f->formula) && rec.kind >= SUBPRICE_FORMULA &&
-         rec.kind <= SUBPRICE_INFO && std::isfinite(rec.value);
+  if (!field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
+      !field_bytes(rec.name, kSubpriceNameSize, &name) ||
+      !field_bytes(rec.formula, kFormulaSize, &formula) || rec.kind < SUBPRICE_FORMULA ||
+      rec.kind > SUBPRICE_INFO || !std::isfinite(rec.value))
+    return false;
+  c->text(abbrev).text(name).integer(static_cast<int64_t>(rec.kind)).real(rec.value).text(formula);
+  return true;
 }
 
-bool subprice_ref_fields(const subpriceref& rec, std::span<const unsigned char>* abbrev) {
-  return field_bytes(rec.abbrev, kUnitAbbrevSize, abbrev) && !abbrev->empty() &&
-         std::isfinite(rec.value);
+// The columns of a subprice reference; false when its abbreviation is empty or does
+// not fit, or its value is not a finite number.
+bool subprice_ref_columns(const subpriceref& rec, Columns* c) {
+  std::span<const unsigned char> abbrev;
+  if (!field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
+      !std::isfinite(rec.value))
+    return false;
+  c->text(abbrev).real(rec.value);
+  return true;
+}
+
+// The columns of a market; false when its name is empty or does not fit.
+bool market_columns(const dbmarket& rec, Columns* c) {
+  std::span<const unsigned char> name;
+  if (!field_bytes(rec.name, kMarketNameSize, &name) || name.empty()) return false;
+  c->text(name);
+  return true;
 }
 
 // Fills rec from the columns abbrev and value, the first at column first; false
@@ -81,6 +96,55 @@ int64_t find_by_text(ListStore& s, const char* sql, const char* key, int width) 
   return q.bind(1, bytes).row() ? q.integer(0) : 0;
 }
 
+// The facts of the library's two flat lists: the walk of the context, the rows in
+// creation order, the look-up by a key text of its width and the reader.
+template <class Rec>
+struct FlatList;
+template <>
+struct FlatList<dbmarket> {
+  static constexpr Walk ListStore::*walk = &ListStore::markets;
+  static constexpr const char* all = "SELECT id FROM markets ORDER BY id";
+  static constexpr const char* find = "SELECT id FROM markets WHERE name = ?1";
+  static constexpr int key_width = kMarketNameSize;
+  static Read read(ListStore& s, int64_t id, dbmarket* rec) { return read_market(s, id, rec); }
+};
+template <>
+struct FlatList<dbsubprice> {
+  static constexpr Walk ListStore::*walk = &ListStore::subprices;
+  static constexpr const char* all = "SELECT id FROM subprices ORDER BY id";
+  static constexpr const char* find = "SELECT id FROM subprices WHERE abbrev = ?1";
+  static constexpr int key_width = kUnitAbbrevSize;
+  static Read read(ListStore& s, int64_t id, dbsubprice* rec) { return read_subprice(s, id, rec); }
+};
+
+// The calls of a flat list, as LISTCONTEXT's rewind_*, get and find_* describe them.
+template <class Rec>
+long rewind_list(ListStore* s) {
+  if (!s) return -1;
+  Statement q(s->db, FlatList<Rec>::all);
+  return start_walk(q, s->*FlatList<Rec>::walk);
+}
+
+template <class Rec>
+long next_in_list(ListStore* s, Rec& rec) {
+  if (!s) return -1;
+  return walk_next(s, s->*FlatList<Rec>::walk,
+                   [&](int64_t id) { return FlatList<Rec>::read(*s, id, &rec); });
+}
+
+template <class Rec>
+long get_from_list(ListStore* s, long id, Rec& rec) {
+  if (!s) return 0;
+  return FlatList<Rec>::read(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+}
+
+template <class Rec>
+long find_in_list(ListStore* s, const char* key, Rec& rec) {
+  if (!s) return 0;
+  const int64_t id = find_by_text(*s, FlatList<Rec>::find, key, FlatList<Rec>::key_width);
+  return id > 0 && FlatList<Rec>::read(*s, id, &rec) == Read::kFound ? static_cast<long>(id) : 0;
+}
+
 }  // namespace
 }  // namespace dlist::list
 
@@ -114,164 +178,90 @@ long LISTCONTEXT::get(subpriceref& rec) {
 
 long LISTCONTEXT::create(long material, const subpriceref& rec) {
   ListStore* s = enter(impl_.get());
-  std::span<const unsigned char> abbrev;
-  if (!dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
-  return dlist::list::insert_ref(s, material, abbrev, rec.value,
-                                 "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");
+  dlist::list::Columns columns;
+  if (!dlist::list::subprice_ref_columns(rec, &columns)) return 0;
+  return dlist::list::create_row(s, dlist::list::kSubpriceRefRows, material, columns);
 }
 
 int LISTCONTEXT::modify(long id, const subpriceref& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t ref = list_id(id);
-  std::span<const unsigned char> abbrev;
-  if (ref == 0 || !dlist::list::subprice_ref_fields(rec, &abbrev)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceRefExists, ref) != 1) return 0;
-  Statement q(s->db, "UPDATE subprice_refs SET abbrev = ?2, value = ?3 WHERE id = ?1");
-  if (!q.bind(1, ref).bind(2, abbrev).bind_double(3, rec.value).run()) return 0;
-  return change.finish() ? 1 : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::subprice_ref_columns(rec, &columns)) return 0;
+  return dlist::list::modify_row(s, dlist::list::kSubpriceRefRows, id, columns);
 }
 
 int LISTCONTEXT::remove_subprice_ref(long id) {
-  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kSubpriceRefExists,
-                                 "DELETE FROM subprice_refs WHERE id = ?1");
+  return dlist::list::remove_row(enter(impl_.get()), dlist::list::kSubpriceRefRows, id);
 }
 
 // ---- markets ---------------------------------------------------------------------------
 
 long LISTCONTEXT::rewind_market() {
-  ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  Statement q(s->db, "SELECT id FROM markets ORDER BY id");
-  return dlist::list::start_walk(q, s->markets);
+  return dlist::list::rewind_list<dbmarket>(enter(impl_.get()));
 }
 
 long LISTCONTEXT::get(dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  return dlist::list::walk_next(s, s ? s->markets : impl_->markets, [&](int64_t id) {
-    return dlist::list::read_market(*s, id, &rec);
-  });
+  return dlist::list::next_in_list(enter(impl_.get()), rec);
 }
 
 long LISTCONTEXT::get(long id, dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  return dlist::list::read_market(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+  return dlist::list::get_from_list(enter(impl_.get()), id, rec);
 }
 
 long LISTCONTEXT::find_market(const char* name, dbmarket& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t id =
-      dlist::list::find_by_text(*s, "SELECT id FROM markets WHERE name = ?1", name, kMarketNameSize);
-  return id > 0 && dlist::list::read_market(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
-                                                                          : 0;
+  return dlist::list::find_in_list(enter(impl_.get()), name, rec);
 }
 
 long LISTCONTEXT::create(const dbmarket& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  std::span<const unsigned char> name;
-  if (!dlist::list::field_bytes(rec.name, kMarketNameSize, &name) || name.empty()) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  // A name already used makes the insert fail (unique column).
-  Statement q(s->db, "INSERT INTO markets (name) VALUES (?1)");
-  if (!q.bind(1, name).run()) return 0;
-  const int64_t id = s->db.last_insert_id();
-  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::market_columns(rec, &columns)) return 0;
+  return dlist::list::create_row(s, dlist::list::kMarketRows, 0, columns);
 }
 
 int LISTCONTEXT::modify(long id, const dbmarket& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t market = list_id(id);
-  std::span<const unsigned char> name;
-  if (market == 0 || !dlist::list::field_bytes(rec.name, kMarketNameSize, &name) || name.empty())
-    return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kMarketExists, market) != 1) return 0;
-  Statement q(s->db, "UPDATE markets SET name = ?2 WHERE id = ?1");
-  if (!q.bind(1, market).bind(2, name).run()) return 0;
-  return change.finish() ? 1 : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::market_columns(rec, &columns)) return 0;
+  return dlist::list::modify_row(s, dlist::list::kMarketRows, id, columns);
 }
 
 int LISTCONTEXT::remove_market(long id) {
-  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kMarketExists,
-                                 "DELETE FROM markets WHERE id = ?1");
+  return dlist::list::remove_row(enter(impl_.get()), dlist::list::kMarketRows, id);
 }
 
 // ---- subprices -------------------------------------------------------------------------
 
 long LISTCONTEXT::rewind_subprice() {
-  ListStore* s = enter(impl_.get());
-  if (!s) return -1;
-  Statement q(s->db, "SELECT id FROM subprices ORDER BY id");
-  return dlist::list::start_walk(q, s->subprices);
+  return dlist::list::rewind_list<dbsubprice>(enter(impl_.get()));
 }
 
 long LISTCONTEXT::get(dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  return dlist::list::walk_next(s, s ? s->subprices : impl_->subprices, [&](int64_t id) {
-    return dlist::list::read_subprice(*s, id, &rec);
-  });
+  return dlist::list::next_in_list(enter(impl_.get()), rec);
 }
 
 long LISTCONTEXT::get(long id, dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  return dlist::list::read_subprice(*s, list_id(id), &rec) == Read::kFound ? id : 0;
+  return dlist::list::get_from_list(enter(impl_.get()), id, rec);
 }
 
 long LISTCONTEXT::find_subprice(const char* abbrev, dbsubprice& rec) {
-  ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t id = dlist::list::find_by_text(*s, "SELECT id FROM subprices WHERE abbrev = ?1",
-                                               abbrev, kUnitAbbrevSize);
-  return id > 0 && dlist::list::read_subprice(*s, id, &rec) == Read::kFound ? static_cast<long>(id)
-                                                                            : 0;
+  return dlist::list::find_in_list(enter(impl_.get()), abbrev, rec);
 }
 
 long LISTCONTEXT::create(const dbsubprice& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  dlist::list::SubpriceFields f;
-  if (!dlist::list::subprice_fields(rec, &f)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  // An abbreviation already used makes the insert fail (unique column).
-  Statement q(s->db,
-              "INSERT INTO subprices (abbrev, name, kind, value, formula) "
-              "VALUES (?1, ?2, ?3, ?4, ?5)");
-  q.bind(1, f.abbrev).bind(2, f.name).bind(3, static_cast<int64_t>(rec.kind));
-  if (!q.bind_double(4, rec.value).bind(5, f.formula).run()) return 0;
-  const int64_t id = s->db.last_insert_id();
-  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::subprice_columns(rec, &columns)) return 0;
+  return dlist::list::create_row(s, dlist::list::kSubpriceRows, 0, columns);
 }
 
 int LISTCONTEXT::modify(long id, const dbsubprice& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t subprice = list_id(id);
-  dlist::list::SubpriceFields f;
-  if (subprice == 0 || !dlist::list::subprice_fields(rec, &f)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kSubpriceExists, subprice) != 1) return 0;
-  Statement q(s->db,
-              "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
-              "WHERE id = ?1");
-  q.bind(1, subprice).bind(2, f.abbrev).bind(3, f.name).bind(4, static_cast<int64_t>(rec.kind));
-  if (!q.bind_double(5, rec.value).bind(6, f.formula).run()) return 0;
-  return change.finish() ? 1 : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::subprice_columns(rec, &columns)) return 0;
+  return dlist::list::modify_row(s, dlist::list::kSubpriceRows, id, columns);
 }
 
 int LISTCONTEXT::remove_subprice(long id) {
-  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kSubpriceExists,
-                                 "DELETE FROM subprices WHERE id = ?1");
+  return dlist::list::remove_row(enter(impl_.get()), dlist::list::kSubpriceRows, id);
 }

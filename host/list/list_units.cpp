@@ -7,15 +7,26 @@
 namespace dlist::list {
 namespace {
 
-struct UnitFields {
+// The columns of a unit; false when it may not be written: its abbreviation is
+// empty, a text does not fit its width or its factor is not a finite number.
+bool unit_columns(const dbunit& rec, Columns* c) {
   std::span<const unsigned char> abbrev, name;
-};
+  if (!field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
+      !field_bytes(rec.name, kUnitNameSize, &name) || !std::isfinite(rec.factor))
+    return false;
+  c->text(abbrev).text(name).integer(rec.usage).real(rec.factor);
+  return true;
+}
 
-// A unit may be written when its abbreviation is not empty, both texts fit their
-// widths and its factor is a finite number.
-bool unit_fields(const dbunit& rec, UnitFields* f) {
-  return field_bytes(rec.abbrev, kUnitAbbrevSize, &f->abbrev) && !f->abbrev.empty() &&
-         field_bytes(rec.name, kUnitNameSize, &f->name) && std::isfinite(rec.factor);
+// The columns of a unit reference; false when its abbreviation is empty or does not
+// fit, or its factor is not a finite number.
+bool unit_ref_columns(const unitref& rec, Columns* c) {
+  std::span<const unsigned char> abbrev;
+  if (!field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
+      !std::isfinite(rec.factor))
+    return false;
+  c->text(abbrev).real(rec.factor);
+  return true;
 }
 
 Read read_unit(ListStore& s, int64_t id, dbunit* rec) {
@@ -107,46 +118,20 @@ long LISTCONTEXT::get_parent(long id) {
 
 long LISTCONTEXT::create(long parent, const dbunit& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t parent_id = list_id(parent);
-  if (parent < 0 || (parent != 0 && parent_id == 0)) return 0;
-  dlist::list::UnitFields f;
-  if (!dlist::list::unit_fields(rec, &f)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (parent_id != 0 && dlist::list::row_exists(s->db, dlist::list::kUnitExists, parent_id) != 1)
-    return 0;
-  // An abbreviation already used makes the insert fail (unique column).
-  Statement q(s->db,
-              "INSERT INTO units (parent, abbrev, name, usage, factor) VALUES (?1, ?2, ?3, ?4, ?5)");
-  q.bind(1, parent_id).bind(2, f.abbrev).bind(3, f.name).bind(4, rec.usage);
-  if (!q.bind_double(5, rec.factor).run()) return 0;
-  const int64_t id = s->db.last_insert_id();
-  if (id <= 0 || id > dlist::list::kMaxListId) return 0;
-  return change.finish() ? static_cast<long>(id) : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::unit_columns(rec, &columns)) return 0;
+  return dlist::list::create_row(s, dlist::list::kUnitRows, parent, columns);
 }
 
 int LISTCONTEXT::modify(long id, const dbunit& rec) {
   ListStore* s = enter(impl_.get());
-  if (!s) return 0;
-  const int64_t unit = list_id(id);
-  dlist::list::UnitFields f;
-  if (unit == 0 || !dlist::list::unit_fields(rec, &f)) return 0;
-  Change change(*s);
-  if (!change) return 0;
-  if (dlist::list::row_exists(s->db, dlist::list::kUnitExists, unit) != 1) return 0;
-  Statement q(s->db,
-              "UPDATE units SET abbrev = ?2, name = ?3, usage = ?4, factor = ?5 WHERE id = ?1");
-  q.bind(1, unit).bind(2, f.abbrev).bind(3, f.name).bind(4, rec.usage);
-  if (!q.bind_double(5, rec.factor).run()) return 0;
-  return change.finish() ? 1 : 0;
+  dlist::list::Columns columns;
+  if (!dlist::list::unit_columns(rec, &columns)) return 0;
+  return dlist::list::modify_row(s, dlist::list::kUnitRows, id, columns);
 }
 
 int LISTCONTEXT::remove_unit(long id) {
-  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kUnitExists,
-                                 "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION "
-                                 "SELECT u.id FROM units u JOIN sub ON u.parent = sub.id) "
-                                 "DELETE FROM units WHERE id IN sub");
+  return dlist::list::remove_row(enter(impl_.get()), dlist::list::kUnitRows, id);
 }
 
 // ---- unit references -----------------------------------------------------------------
@@ -172,15 +157,11 @@ long LISTCONTEXT::get(unitref& rec) {
 
 long LISTCONTEXT::create(long material, const unitref& rec) {
   ListStore* s = enter(impl_.get());
-  std::span<const unsigned char> abbrev;
-  if (!dlist::list::field_bytes(rec.abbrev, kUnitAbbrevSize, &abbrev) || abbrev.empty() ||
-      !std::isfinite(rec.factor))
-    return 0;
-  return dlist::list::insert_ref(s, material, abbrev, rec.factor,
-                                 "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)");
+  dlist::list::Columns columns;
+  if (!dlist::list::unit_ref_columns(rec, &columns)) return 0;
+  return dlist::list::create_row(s, dlist::list::kUnitRefRows, material, columns);
 }
 
 int LISTCONTEXT::remove_unit_ref(long id) {
-  return dlist::list::remove_row(enter(impl_.get()), id, dlist::list::kUnitRefExists,
-                                 "DELETE FROM unit_refs WHERE id = ?1");
+  return dlist::list::remove_row(enter(impl_.get()), dlist::list::kUnitRefRows, id);
 }

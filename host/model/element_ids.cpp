@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "foundation/fixed_text.h"
 #include "host/model/model_database.h"
 
 int ElemidToListId(long element, char* out) {
@@ -24,7 +25,7 @@ int ElemidToListId(long element, char* out) {
 
 long ListIdToElemid(const char* text) {
   if (text == nullptr || text[0] != '#') return 0;
-  const std::string_view digits(text + 1, strnlen(text + 1, kListIdSize));
+  const std::string_view digits = dlist::field_text(text + 1, kListIdSize);
   if (digits.empty() || digits.size() >= kListIdSize - 1 || digits[0] == '0') return 0;
   int64_t value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);

@@ -17,6 +17,7 @@
 #include <type_traits>
 
 #include "foundation/byte_order.h"
+#include "foundation/fixed_text.h"
 #include "foundation/geometry.h"
 #include "foundation/record_id.h"
 
@@ -161,20 +162,6 @@ class ImageReader {
   const unsigned char* end_;
   bool overrun_ = false;
 };
-
-// Length of a zero-terminated text held in a fixed field of n bytes: a field read
-// from a file need not hold its terminating zero.
-inline std::size_t field_length(const char* field, std::size_t n) {
-  std::size_t len = 0;
-  while (len < n && field[len] != 0) ++len;
-  return len;
-}
-
-// Copies text into a fixed field of n bytes, cut to n - 1 characters, zero-filled.
-inline void set_field(char* field, std::size_t n, const char* text) {
-  std::memset(field, 0, n);
-  if (text && n > 0) std::memcpy(field, text, field_length(text, n - 1));
-}
 
 }  // namespace dlist
 

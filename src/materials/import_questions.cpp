@@ -22,6 +22,7 @@
 #include "materials/list_dialog_layout.h"
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
+#include "materials/material_library_internal.h"
 
 using namespace dlist::listdlg;
 
@@ -45,27 +46,11 @@ std::string text_or_empty(const char* text) {
 }
 
 void copy_abbrev(char* out, const std::string& abbrev) {
-  const std::size_t n = std::min<std::size_t>(abbrev.size(), kUnitAbbrevSize - 1);
-  std::memcpy(out, abbrev.data(), n);
-  out[n] = '\0';
+  dlist::copy_cut(out, kUnitAbbrevSize, abbrev);
 }
 
 bool is_dimension_abbrev(const std::string& text) {
   return text.rfind("##", 0) == 0;
-}
-
-// The number n of a dimension abbreviation "##n" (0 to 31, as "%d" writes it); -1
-// for any other text.
-int dimension_number_of(const std::string& abbrev) {
-  if (!is_dimension_abbrev(abbrev) || abbrev.size() < 3 || abbrev.size() > 4) return -1;
-  const std::string digits = abbrev.substr(2);
-  if (digits.size() > 1 && digits[0] == '0') return -1;
-  int n = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-  }
-  return n < kMaxDimensions ? n : -1;
 }
 
 // ---- the dimension and unit questions: a list to choose from -----------------------------
@@ -143,8 +128,8 @@ struct PairState {
 PairState* g_pair = nullptr;
 
 std::string abbrev_of(const UnitConflict& entry) {
-  const std::string library = fixed_text(entry.library_abbrev, kUnitAbbrevSize);
-  return library.empty() ? fixed_text(entry.file_abbrev, kUnitAbbrevSize) : library;
+  const std::string library = field_string(entry.library_abbrev, kUnitAbbrevSize);
+  return library.empty() ? field_string(entry.file_abbrev, kUnitAbbrevSize) : library;
 }
 
 // The first pair of entries that share an abbreviation; false when none does.
@@ -325,7 +310,7 @@ void stored_codes(LISTCONTEXT* library, long stored, OverwriteState& state) {
   if (library->get_matidchain(stored, chain) != 0) {
     for (unsigned i = 0; i + 1 < chain.size(); ++i) {
       if (i > 0) parent += separator;
-      parent += fixed_text(chain[i].id, kMatIdSize);
+      parent += field_string(chain[i].id, kMatIdSize);
     }
   }
   state.parent_code = parent;
@@ -342,9 +327,9 @@ bool build_overwrite(void* window, const std::string& caption, OverwriteState& s
   if (!layout.ok()) return false;
   // The names, each with the button that shows the record.
   const std::string stored_name =
-      fixed_text(state.stored->data.name, sizeof state.stored->data.name);
+      field_string(state.stored->data.name);
   const std::string imported_name =
-      fixed_text(state.imported->material.name, sizeof state.imported->material.name);
+      field_string(state.imported->material.name);
   struct NameRow {
     int label;
     int control;
@@ -393,8 +378,8 @@ int AskDimension(void* window, LISTCONTEXT* library, const char* unit_text) {
     for (long id : ids) {
       dbunit unit{};
       if (library->get(id, unit) < 1) continue;
-      const int n = dimension_number_of(fixed_text(unit.abbrev, sizeof unit.abbrev));
-      if (n >= 0) state.choices.push_back({fixed_text(unit.name, sizeof unit.name), n});
+      const int n = dlist::dimension_number_of(dlist::field_text(unit.abbrev));
+      if (n >= 0) state.choices.push_back({field_string(unit.name), n});
     }
   }
   const std::string caption = dlist::format_message(kDimensionCaption, text_or_empty(unit_text));
@@ -419,7 +404,7 @@ int AskUnit(void* window, LISTCONTEXT* library, long dimension, const char* unit
       char name[kLinkedNameSize] = "";
       LinkedUnitName(library, id, name);
       state.choices.push_back({name, static_cast<long>(abbrevs.size())});
-      abbrevs.push_back(fixed_text(unit.abbrev, sizeof unit.abbrev));
+      abbrevs.push_back(field_string(unit.abbrev));
     }
   }
   if (abbrevs.empty()) return 0;
@@ -474,7 +459,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
     dbunit unit{};
     const std::string abbrev = "##" + std::to_string(dimension);
     if (library->find_unit(abbrev.c_str(), unit) > 0) {
-      dimension_name = fixed_text(unit.name, sizeof unit.name);
+      dimension_name = field_string(unit.name);
     }
     GetDimEtalon(library, static_cast<short>(dimension), state.abbrev);
   }
@@ -488,7 +473,7 @@ int AskLibraryAbbreviation(void* window, LISTCONTEXT* library, int dimension,
     return layout.ok() && SetIDC_OKProc(AbbrevSingle_IDC_OK_Proc);
   });
   if (result == 0) return 0;
-  copy_abbrev(out, fixed_text(state.abbrev, sizeof state.abbrev));
+  copy_abbrev(out, field_string(state.abbrev));
   return 1;
 }
 

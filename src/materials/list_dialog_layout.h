@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "dialogs/dialog_runner.h"
+#include "foundation/fixed_text.h"
 #include "host/dialog/framework.h"
 #include "host/report.h"
 
@@ -65,18 +66,8 @@ class Layout {
   int next_label_ = kFirstLabel;
 };
 
-// The text of a fixed field of a record, which may fill it without a terminator.
-inline std::string fixed_text(const char* field, std::size_t size) {
-  return std::string(field, strnlen(field, size));
-}
-
-// Copies text into a fixed field of a record, cut to fit, terminated.
-template <std::size_t N>
-void set_field(char (&field)[N], const std::string& text) {
-  const std::size_t n = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), n);
-  field[n] = '\0';
-}
+using dlist::field_string;
+using dlist::put_field;
 
 // Runs a library dialog through the runner (see dialogs/dialog_runner.h), with
 // state as its module state when given: the dialog's result, 0 (reported) when the

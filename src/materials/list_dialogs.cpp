@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/fixed_text.h"
 #include "host/database_task.h"
 #include "host/dialog/combo_box.h"
 #include "host/dialog/engine.h"
@@ -57,7 +58,7 @@ int DLIST_CALL EditMarket_IDC_OK_Proc(void* dialog) {
   MarketState& s = *g_market;
   LISTCONTEXT* library = s.market->task();
   dbmarket rec = s.market->data;
-  set_field(rec.name, dlist::control_text(dialog, kName));
+  put_field(rec.name, dlist::control_text(dialog, kName));
   dbmarket other{};
   const long same = library->find_market(rec.name, other);
   if (same > 0 && (s.mode == 3 || same != s.market->elemid())) {
@@ -124,7 +125,7 @@ bool formula_evaluates(LISTCONTEXT* library, long self, const std::string& formu
   for (long id : ids) {
     dbsubprice other{};
     if (id == self || library->get(id, other) < 1) continue;
-    constants.push_back({fixed_text(other.abbrev, sizeof other.abbrev), 1.0});
+    constants.push_back({field_string(other.abbrev), 1.0});
   }
   constants.push_back({dlist::load_string(kPriceName), 1.0});
   double value = 0.0;
@@ -140,7 +141,7 @@ int DLIST_CALL EditSubprice_IDC_OK_Proc(void* dialog) {
   if (kind < SUBPRICE_FORMULA || kind > SUBPRICE_INFO) return refuse(dialog, kKind, kChooseItem);
   dbsubprice rec = s.subprice->data;
   if (s.mode == 3) {
-    set_field(rec.abbrev, dlist::control_text(dialog, kAbbrev));
+    put_field(rec.abbrev, dlist::control_text(dialog, kAbbrev));
     dbsubprice other{};
     if (library->find_subprice(rec.abbrev, other) > 0) return refuse(dialog, kAbbrev, kAbbrevUsed);
   }
@@ -151,10 +152,10 @@ int DLIST_CALL EditSubprice_IDC_OK_Proc(void* dialog) {
     const std::string formula = dlist::control_text(dialog, kFormula);
     const long self = s.mode == 3 ? 0 : s.subprice->elemid();
     if (!formula_evaluates(library, self, formula)) return refuse(dialog, kFormula, kBadFormula);
-    set_field(rec.formula, formula);
+    put_field(rec.formula, formula);
     rec.value = 0.0;
   }
-  set_field(rec.name, dlist::control_text(dialog, kName));
+  put_field(rec.name, dlist::control_text(dialog, kName));
   rec.kind = static_cast<SUBPRICETYPE>(kind);
   const dbsubprice before = s.subprice->data;
   s.subprice->data = rec;
@@ -170,7 +171,7 @@ int DLIST_CALL ImportSubprice_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   SubpriceState& s = *g_subprice;
   dbsubprice rec = s.subprice->data;
-  set_field(rec.abbrev, dlist::control_text(dialog, kName));
+  put_field(rec.abbrev, dlist::control_text(dialog, kName));
   dbsubprice other{};
   if (s.subprice->task()->find_subprice(rec.abbrev, other) > 0) {
     return refuse(dialog, kName, kAbbrevUsed);
@@ -190,7 +191,7 @@ int DLIST_CALL RenameSubprice_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   Subprice* subprice = g_subprice->subprice;
   const dbsubprice before = subprice->data;
-  set_field(subprice->data.name, dlist::control_text(dialog, kName));
+  put_field(subprice->data.name, dlist::control_text(dialog, kName));
   if (subprice->update() == 0) {
     subprice->data = before;
     beep(__LINE__);
@@ -207,7 +208,7 @@ int DLIST_CALL LongTextNames_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   longtextname names{};
   for (int i = 0; i < kLongTextCount; ++i) {
-    set_field(names.name[i], dlist::control_text(dialog, kName + i));
+    put_field(names.name[i], dlist::control_text(dialog, kName + i));
   }
   if (g_library->modify(names) == 0) {
     beep(__LINE__);
@@ -225,7 +226,7 @@ int separator_in_codes(LISTCONTEXT* library, char separator) {
   for (long id : ids) {
     dbmaterial rec{};
     if (library->get(id, rec, nullptr) <= 0) return -1;
-    if (std::memchr(rec.id, separator, strnlen(rec.id, sizeof rec.id)) != nullptr) return 1;
+    if (dlist::field_text(rec.id).find(separator) != std::string_view::npos) return 1;
   }
   return 0;
 }
@@ -268,7 +269,7 @@ DLIST_API int DLIST_CALL CrtEditMarket(void* window, Market* market, short mode)
     return 0;
   }
   MarketState state{market, mode, {}};
-  set_field(state.name, fixed_text(market->data.name, sizeof market->data.name));
+  put_field(state.name, field_string(market->data.name));
   return run_dialog(window, kMarketContext, g_market, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 3 ? 50000 : 50001), "EditMarket", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kMarketNameSize - 1);
@@ -289,15 +290,15 @@ DLIST_API int DLIST_CALL CrtEditSubprice(void* window, Subprice* subprice, short
   }
   const dbsubprice& data = subprice->data;
   SubpriceState state{subprice, mode, SUBPRICE_MULTIPLY, {}, {}, 1.0, {}};
-  set_field(state.abbrev, fixed_text(data.abbrev, sizeof data.abbrev));
-  set_field(state.name, fixed_text(data.name, sizeof data.name));
+  put_field(state.abbrev, field_string(data.abbrev));
+  put_field(state.name, field_string(data.name));
   if (mode == 1) {
     state.kind =
         data.kind >= SUBPRICE_FORMULA && data.kind <= SUBPRICE_INFO ? data.kind : SUBPRICE_MULTIPLY;
     if (kind_has_value(state.kind)) {
       state.value = data.value;
     } else {
-      set_field(state.formula, fixed_text(data.formula, sizeof data.formula));
+      put_field(state.formula, field_string(data.formula));
     }
   }
   return run_dialog(window, kSubpriceContext, g_subprice, &state, [&] {
@@ -325,8 +326,8 @@ DLIST_API int DLIST_CALL CrtImportSubprice(void* window, Subprice* subprice) {
   }
   const dbsubprice& data = subprice->data;
   SubpriceState state{subprice, 3, data.kind, {}, {}, 1.0, {}};
-  set_field(state.abbrev, fixed_text(data.abbrev, sizeof data.abbrev));
-  const std::string name = fixed_text(data.name, sizeof data.name);
+  put_field(state.abbrev, field_string(data.abbrev));
+  const std::string name = field_string(data.name);
   return run_dialog(window, kImportSubpriceContext, g_subprice, &state, [&] {
     Layout layout(window, dlist::load_string(50004), "ImportSubprice", 3);
     layout.line(kFirstText, name);
@@ -343,7 +344,7 @@ DLIST_API int DLIST_CALL CrtRenameSubprice(void* window, Subprice* subprice) {
     return 0;
   }
   SubpriceState state{subprice, 1, subprice->data.kind, {}, {}, 0.0, {}};
-  set_field(state.name, fixed_text(subprice->data.name, sizeof subprice->data.name));
+  put_field(state.name, field_string(subprice->data.name));
   return run_dialog(window, kRenameSubpriceContext, g_subprice, &state, [&] {
     Layout layout(window, dlist::load_string(50005), "RenameSubprice", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kSubpriceNameSize - 1);
@@ -392,14 +393,13 @@ DLIST_API int DLIST_CALL CrtTextReader(void* window, char* text) {
   }
   // The caller's text is shown when it is one; anything else starts empty.
   char buffer[kTextSize] = "";
-  const std::size_t length = strnlen(text, kTextSize);
-  if (length < kTextSize) std::memcpy(buffer, text, length + 1);
+  if (dlist::field_length(text, kTextSize) < kTextSize) dlist::copy_cut(buffer, sizeof buffer, text);
   const int result = run_dialog(window, kTextReaderContext, [&] {
     Layout layout(window, dlist::load_string(50012), "TextReader", 1);
     layout.text_row(50012, kName, buffer, sizeof buffer, 1, kTextSize - 1);
     layout.buttons();
     return layout.ok();
   });
-  if (result != 0) std::memcpy(text, buffer, strnlen(buffer, kTextSize - 1) + 1);
+  if (result != 0) dlist::copy_cut(text, kTextSize, dlist::field_text(buffer, kTextSize - 1));
   return result;
 }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "foundation/arrays.h"
+#include "foundation/fixed_text.h"
 #include "foundation/material_records.h"
 #include "host/database_task.h"
 #include "host/dialog/file_chooser.h"
@@ -46,11 +47,7 @@ constexpr unsigned kFilterMessage = 21766;  // description of "*.lis" files
 constexpr unsigned kTitleWholeLibrary = 11720;
 constexpr unsigned kTitleSubtree = 11721;
 
-// A text field of a record: its bytes up to the terminator or the field's end.
-template <std::size_t N>
-std::string_view field(const char (&text)[N]) {
-  return std::string_view(text, strnlen(text, N));
-}
+using dlist::field_text;
 
 // ---- numbers --------------------------------------------------------------------------
 
@@ -243,30 +240,30 @@ class ListWriter {
         return std::fabs(u.factor - 1.0) < kBasicUnitTolerance;
       });
       if (basic == units.end()) continue;  // nothing at all of a dimension without one
-      const std::string dimension = "dimension \"" + std::string(field(dims[d].name)) + "\"";
-      if (!carries(field(dims[d].name), kItemStops, dimension, "name") ||
-          !carries(field(basic->abbrev), kAbbrevStops, dimension, "basic unit's abbreviation") ||
-          !carries(field(basic->name), {}, dimension, "basic unit's name")) {
+      const std::string dimension = "dimension \"" + std::string(field_text(dims[d].name)) + "\"";
+      if (!carries(field_text(dims[d].name), kItemStops, dimension, "name") ||
+          !carries(field_text(basic->abbrev), kAbbrevStops, dimension, "basic unit's abbreviation") ||
+          !carries(field_text(basic->name), {}, dimension, "basic unit's name")) {
         return false;
       }
       out_.put("dim:");
-      out_.put(field(dims[d].name));
+      out_.put(field_text(dims[d].name));
       out_.put(';');
-      out_.put(field(basic->abbrev));
+      out_.put(field_text(basic->abbrev));
       out_.put(';');
-      out_.put(field(basic->name));
+      out_.put(field_text(basic->name));
       out_.put(kLineEnd);
       for (const dbunit& u : units) {
         if (!(std::fabs(u.factor - 1.0) > kBasicUnitTolerance)) continue;
-        const std::string unit_name = "unit " + std::string(field(u.abbrev));
-        if (!carries(field(u.abbrev), kAbbrevStops, unit_name, "abbreviation") ||
-            !carries(field(u.name), kItemStops, unit_name, "name")) {
+        const std::string unit_name = "unit " + std::string(field_text(u.abbrev));
+        if (!carries(field_text(u.abbrev), kAbbrevStops, unit_name, "abbreviation") ||
+            !carries(field_text(u.name), kItemStops, unit_name, "name")) {
           return false;
         }
         out_.put("+unit:");
-        out_.put(field(u.abbrev));
+        out_.put(field_text(u.abbrev));
         out_.put(';');
-        out_.put(field(u.name));
+        out_.put(field_text(u.name));
         out_.put(';');
         if (!put_factor(u.factor)) return false;
         out_.put(kLineEnd);
@@ -282,12 +279,12 @@ class ListWriter {
     return walk(market, "markets",
                 [&](long) {
                   // Materials name their market in a field ended by "|".
-                  if (!carries(field(market.name), kFieldStops,
-                               "market \"" + std::string(field(market.name)) + "\"", "name")) {
+                  if (!carries(field_text(market.name), kFieldStops,
+                               "market \"" + std::string(field_text(market.name)) + "\"", "name")) {
                     return false;
                   }
                   out_.put("market:");
-                  out_.put(field(market.name));
+                  out_.put(field_text(market.name));
                   out_.put(kLineEnd);
                   return true;
                 }) &&
@@ -301,24 +298,24 @@ class ListWriter {
     return walk(sub, "subprices", [&](long) {
       const char kind = kind_character(sub.kind);
       if (kind == 0) {
-        return fail("subprice " + std::string(field(sub.abbrev)) + " has the unknown kind " +
+        return fail("subprice " + std::string(field_text(sub.abbrev)) + " has the unknown kind " +
                     std::to_string(static_cast<int>(sub.kind)));
       }
-      const std::string subprice = "subprice " + std::string(field(sub.abbrev));
-      if (!carries(field(sub.abbrev), kAbbrevStops, subprice, "abbreviation") ||
-          !carries(field(sub.name), kItemStops, subprice, "name") ||
+      const std::string subprice = "subprice " + std::string(field_text(sub.abbrev));
+      if (!carries(field_text(sub.abbrev), kAbbrevStops, subprice, "abbreviation") ||
+          !carries(field_text(sub.name), kItemStops, subprice, "name") ||
           ((sub.kind == SUBPRICE_FORMULA || sub.kind == SUBPRICE_INFO) &&
-           !carries(field(sub.formula), {}, subprice, "formula"))) {
+           !carries(field_text(sub.formula), {}, subprice, "formula"))) {
         return false;
       }
       out_.put("subprice:");
-      out_.put(field(sub.abbrev));
+      out_.put(field_text(sub.abbrev));
       out_.put(';');
-      out_.put(field(sub.name));
+      out_.put(field_text(sub.name));
       out_.put(kind);
       out_.put(';');
       if (sub.kind == SUBPRICE_FORMULA || sub.kind == SUBPRICE_INFO) {
-        out_.put(field(sub.formula));
+        out_.put(field_text(sub.formula));
       } else if (!put_factor(sub.value)) {
         return false;
       }
@@ -334,7 +331,7 @@ class ListWriter {
     static const char* const kWhich[kLongTextCount] = {"first long text name", "second long text name",
                                                        "third long text name", "fourth long text name"};
     for (int i = 0; i < kLongTextCount; ++i) {
-      if (!carries(field(names.name[i]), i + 1 < kLongTextCount ? kFieldStops : std::string_view(),
+      if (!carries(field_text(names.name[i]), i + 1 < kLongTextCount ? kFieldStops : std::string_view(),
                    "the library", kWhich[i])) {
         return false;
       }
@@ -342,7 +339,7 @@ class ListWriter {
     out_.put("long text names:");
     for (int i = 0; i < kLongTextCount; ++i) {
       if (i > 0) out_.put('|');
-      out_.put(field(names.name[i]));
+      out_.put(field_text(names.name[i]));
     }
     out_.put(kLineEnd);
     out_.put(kLineEnd);
@@ -366,11 +363,11 @@ class ListWriter {
           return fail("cannot read the code of material " + std::to_string(target));
         }
         for (unsigned k = 0; k < chain.size(); ++k) {
-          if (!carries(field(chain[k].id), kCodeStops, "target material " + std::to_string(target),
+          if (!carries(field_text(chain[k].id), kCodeStops, "target material " + std::to_string(target),
                        "code")) {
             return false;
           }
-          prefix += field(chain[k].id);
+          prefix += field_text(chain[k].id);
           prefix += '.';
         }
       }
@@ -392,12 +389,12 @@ class ListWriter {
       out_.put(prefix);
       for (unsigned k = static_cast<unsigned>(start); k < chain.size(); ++k) {
         if (k > start) out_.put('.');
-        out_.put(field(chain[k].id));
+        out_.put(field_text(chain[k].id));
       }
       out_.put('|');
-      out_.put(field(rec.name));
+      out_.put(field_text(rec.name));
       out_.put('|');
-      out_.put(field(rec.market));
+      out_.put(field_text(rec.market));
       out_.put('|');
       char room[kNumberRoom];
       const std::string_view price = price_number(rec.unit_price, room);
@@ -410,12 +407,12 @@ class ListWriter {
       unitref ref{};
       if (library_.rewind_unit_ref(id) < 0) return fail("cannot walk the unit references");
       if (!walk(ref, "unit references", [&](long) { refs.push_back(ref); })) return false;
-      const std::string_view native = field(rec.native_unit);
+      const std::string_view native = field_text(rec.native_unit);
       const auto first = std::find_if(refs.begin(), refs.end(),
-                                      [&](const unitref& r) { return field(r.abbrev) == native; });
+                                      [&](const unitref& r) { return field_text(r.abbrev) == native; });
       if (first != refs.end() && !put_reference(first->abbrev, first->factor)) return false;
       for (const unitref& r : refs) {
-        if (field(r.abbrev) != native && !put_reference(r.abbrev, r.factor)) return false;
+        if (field_text(r.abbrev) != native && !put_reference(r.abbrev, r.factor)) return false;
       }
       out_.put(';');
 
@@ -477,14 +474,14 @@ class ListWriter {
     std::string code;
     for (unsigned k = 0; k < chain.size(); ++k) {
       if (k > 0) code += '.';
-      code += field(chain[k].id);
+      code += field_text(chain[k].id);
     }
     const std::string material = "material " + code + " (" + std::to_string(id) + ")";
     for (unsigned k = static_cast<unsigned>(start); k < chain.size(); ++k) {
-      if (!carries(field(chain[k].id), kCodeStops, material, "code")) return false;
+      if (!carries(field_text(chain[k].id), kCodeStops, material, "code")) return false;
     }
-    if (!carries(field(rec.name), kFieldStops, material, "name") ||
-        !carries(field(rec.market), kFieldStops, material, "market")) {
+    if (!carries(field_text(rec.name), kFieldStops, material, "name") ||
+        !carries(field_text(rec.market), kFieldStops, material, "market")) {
       return false;
     }
     static const char* const kWhich[kLongTextCount] = {"first long text", "second long text",
@@ -508,11 +505,11 @@ class ListWriter {
   }
   // abbreviation "|" factor "|"
   bool put_reference(const char (&abbrev)[kUnitAbbrevSize], double value) {
-    if (!carries(field(abbrev), kAbbrevStops, "a reference to " + std::string(field(abbrev)),
+    if (!carries(field_text(abbrev), kAbbrevStops, "a reference to " + std::string(field_text(abbrev)),
                  "abbreviation")) {
       return false;
     }
-    out_.put(field(abbrev));
+    out_.put(field_text(abbrev));
     out_.put('|');
     if (!put_factor(value)) return false;
     out_.put('|');
@@ -580,7 +577,7 @@ bool extend_and_sort(LISTCONTEXT& library, TEXTBUFFERCHAIN& codes, std::string& 
     std::string ancestor;
     for (unsigned k = 0; k + 1 < chain.size(); ++k) {
       if (k > 0) ancestor += '.';
-      ancestor += field(chain[k].id);
+      ancestor += field_text(chain[k].id);
       if (!present.insert(ancestor).second) continue;
       const unsigned before = codes.size();
       codes.push(TEXTBUFFER(ancestor.c_str()));

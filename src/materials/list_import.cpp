@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/fixed_text.h"
 #include "host/database_task.h"
 #include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
@@ -35,26 +36,28 @@ struct FileCloser {
 // Offers the fields of a delimited text file: with_dimensions when units and
 // subprices are given by the names of their dimensions and subprices.
 void offer_text_fields(FileImport& fields, bool with_dimensions) {
-  fields.AddTemp(kOfferSingle, 0, 16600);
-  fields.AddTemp(kOfferSingle, 1, 16601);
-  fields.AddTemp(kOfferOptional, 2, 16602);
+  using namespace limport;
+  const auto offer = [&fields](int how, int type) { fields.AddTemp(how, type, field_type_name(type)); };
+  offer(kOfferSingle, kTypeCode);
+  offer(kOfferSingle, kTypeName);
+  offer(kOfferOptional, kTypeMarket);
   if (!with_dimensions) {
-    fields.AddTemp(kOfferSingle, 4, 16604);
-    fields.AddTemp(kOfferSingle, 16, 16616);
-    fields.AddTemp(kOfferSingle, 14, 16614);
-    fields.AddTemp(kOfferRepeated, 17, 16617);
-    fields.AddTemp(kOfferRepeated, 18, 16618);
-    fields.AddTemp(kOfferRepeated, 15, 16615);
+    offer(kOfferSingle, kTypeNativeUnit);
+    offer(kOfferSingle, kTypeConversion);
+    offer(kOfferSingle, kTypeUnitPrice);
+    offer(kOfferRepeated, kTypeUnitAbbrev);
+    offer(kOfferRepeated, kTypeUnitFactor);
+    offer(kOfferRepeated, kTypeSubpriceAbbrev);
   } else {
-    fields.AddTemp(kOfferSingle, 4, 16604);
-    fields.AddTemp(kOfferSingle, 3, 16603);
-    fields.AddTemp(kOfferSingle, 5, 16605);
-    fields.AddTemp(kOfferOptional, 6, 16606);
-    fields.AddTemp(kOfferOptional, 7, 16607);
-    fields.AddTemp(kOfferRepeated, 8, 16608);
+    offer(kOfferSingle, kTypeNativeUnit);
+    offer(kOfferSingle, kTypeNativeDimension);
+    offer(kOfferSingle, kTypeIgnored);
+    offer(kOfferOptional, kTypeSecondDimension);
+    offer(kOfferOptional, kTypeSecondFactor);
+    offer(kOfferRepeated, kTypeSubpriceName);
   }
-  fields.AddTemp(kOfferRepeated, 9, 16609);
-  for (int t = 10; t <= 13; ++t) fields.AddTemp(kOfferOptional, t, 16600 + t);
+  offer(kOfferRepeated, kTypeSubpriceValue);
+  for (int t = kTypeLongText1; t <= kTypeLongText4; ++t) offer(kOfferOptional, t);
 }
 
 // The fields of a delimited text file: from the column map when one is given
@@ -166,7 +169,7 @@ int ListInic(void* window, LISTCONTEXT* library, const char* path) {
     longtextname names{};
     for (int i = 0; i < kLongTextCount; ++i) {
       const std::string name = dlist::load_string(16662 + static_cast<unsigned>(i));
-      std::memcpy(names.name[i], name.data(), std::min<std::size_t>(name.size(), kLongTextNameSize - 1));
+      dlist::put_field(names.name[i], name);
     }
     library->modify(names);
   }

@@ -340,9 +340,7 @@ class HeaderReader {
         to = rest.find('|', from);
         if (to == std::string::npos) return fail(67);
       }
-      std::string name = rest.substr(from, to - from);
-      if (name.size() > kLongTextNameSize - 1) name.resize(kLongTextNameSize - 1);
-      std::memcpy(names.name[i], name.data(), name.size());
+      put_field(names.name[i], std::string_view(rest).substr(from, to - from));
       from = to + 1;
     }
     if (library_->modify(names) == 0) return fail(kErrorNamesRefused);
@@ -400,13 +398,13 @@ int field_line(const std::string& line, FileImport& fields, bool& group_open) {
   }
   const char* type_text = line.c_str() + gt + 1;
   const long type = std::strtol(type_text, &end, 10);
-  if (end == type_text || !((type >= 0 && type <= 18) || type == 100 || type == 101)) return 47;
+  if (end == type_text || !((type >= 0 && type <= kLastNumberedType) || type == kTypeSkipped || type == kTypeGroupEnd)) return 47;
   if (kind == kFieldOpensGroup) {
     if (group_open) return 49;
     group_open = true;
   }
   if (kind == kFieldClosesGroup || kind == kFieldGroupEnd) group_open = false;
-  const int name = kind == kFieldGroupEnd ? 21662 : 16600 + static_cast<int>(type);
+  const int name = kind == kFieldGroupEnd ? kGroupEndName : field_type_name(static_cast<int>(type));
   if (fields.AddField(static_cast<int>(kind), static_cast<int>(type), name, separator.c_str(),
                       count) == 0) {
     return 48;
@@ -564,19 +562,27 @@ double round_half_up(double value, int decimals) {
 int read_header_v3(void* window, LISTCONTEXT* library, std::FILE* file, ImportState& state,
                    FileImport& fields) {
   const struct {
-    int kind, type, name;
+    int kind, type;
     const char* separator;
   } layout[] = {
-      {kFieldSingle, 0, 16600, "|"},       {kFieldSingle, 1, 16601, "|"},
-      {kFieldSingle, 2, 16602, "|"},       {kFieldSingle, 14, 16614, "|"},
-      {kFieldOpensGroup, 17, 16617, "|"},  {kFieldClosesGroup, 18, 16618, "|"},
-      {kFieldGroupEnd, 101, 21662, ";"},   {kFieldOpensGroup, 15, 16615, "|"},
-      {kFieldClosesGroup, 9, 16609, "|"},  {kFieldGroupEnd, 101, 21662, ";"},
-      {kFieldSingle, 10, 16610, "|"},      {kFieldSingle, 11, 16611, "|"},
-      {kFieldSingle, 12, 16612, "|"},      {kFieldSingle, 13, 16613, kSeparatorCrLf},
+      {kFieldSingle, kTypeCode, "|"},
+      {kFieldSingle, kTypeName, "|"},
+      {kFieldSingle, kTypeMarket, "|"},
+      {kFieldSingle, kTypeUnitPrice, "|"},
+      {kFieldOpensGroup, kTypeUnitAbbrev, "|"},
+      {kFieldClosesGroup, kTypeUnitFactor, "|"},
+      {kFieldGroupEnd, kTypeGroupEnd, ";"},
+      {kFieldOpensGroup, kTypeSubpriceAbbrev, "|"},
+      {kFieldClosesGroup, kTypeSubpriceValue, "|"},
+      {kFieldGroupEnd, kTypeGroupEnd, ";"},
+      {kFieldSingle, kTypeLongText1, "|"},
+      {kFieldSingle, kTypeLongText1 + 1, "|"},
+      {kFieldSingle, kTypeLongText1 + 2, "|"},
+      {kFieldSingle, kTypeLongText4, kSeparatorCrLf},
   };
   for (const auto& f : layout) {
-    if (fields.AddField(f.kind, f.type, f.name, f.separator) == 0) {
+    const int name = f.kind == kFieldGroupEnd ? kGroupEndName : field_type_name(f.type);
+    if (fields.AddField(f.kind, f.type, name, f.separator) == 0) {
       SpecBeep(0, "LIMPORT", __LINE__);
       return 0;
     }

@@ -17,6 +17,37 @@ class LISTCONTEXT;
 
 namespace dlist::limport {
 
+// The field types of a list import: what a field of a record holds. A field's name
+// is the text kFieldTypeNames + its type; the end mark of a group is named
+// kGroupEndName.
+enum FieldType : int {
+  kTypeCode = 0,             // the material code, its components joined by "."
+  kTypeName = 1,             // the material's name
+  kTypeMarket = 2,           // the market's name
+  kTypeNativeDimension = 3,  // the dimension of the native unit
+  kTypeNativeUnit = 4,       // the native unit's abbreviation
+  kTypeIgnored = 5,          // read and not kept
+  kTypeSecondDimension = 6,  // the dimension of the second unit
+  kTypeSecondFactor = 7,     // the factor of the second unit
+  kTypeSubpriceName = 8,     // a subprice by its name (the first one of a record: the price)
+  kTypeSubpriceValue = 9,    // a subprice's value (after kTypeSubpriceName: the unit price)
+  kTypeLongText1 = 10,       // the four long texts, kTypeLongText1 + 0 .. 3
+  kTypeLongText4 = 13,
+  kTypeUnitPrice = 14,       // the unit price
+  kTypeSubpriceAbbrev = 15,  // a subprice reference's abbreviation
+  kTypeConversion = 16,      // the conversion factor of the native unit
+  kTypeUnitAbbrev = 17,      // a unit reference's abbreviation
+  kTypeUnitFactor = 18,      // a unit reference's factor
+  kTypeSkipped = 100,        // a field the file carries for other readers; not kept
+  kTypeGroupEnd = 101,       // the end mark of a repeated group
+};
+inline constexpr int kLastNumberedType = kTypeUnitFactor;
+inline constexpr int kFieldTypeNames = 16600;
+inline constexpr int kGroupEndName = 21662;
+
+// The name text of a field of type `type`.
+constexpr int field_type_name(int type) { return kFieldTypeNames + type; }
+
 // Conversion multipliers of new units, by dimension.
 enum Multiplier { kLength = 0, kArea = 1, kVolume = 2 };
 

@@ -106,7 +106,7 @@ void ListImporter::error_box(int error) {
 }
 
 int ListImporter::FieldReady(const FIELDPARS& field) {
-  const int error = FieldReadySpec(field);
+  const int error = take_field(field);
   if (error == 0) return 1;
   if (error < 0) {
     state_.cancelled = true;
@@ -153,25 +153,24 @@ int ListImporter::field_dimension(int& slot, int given_error, int text_error) {
   return 0;
 }
 
-int ListImporter::FieldReadySpec(const FIELDPARS& field) {
-  using dlist::limport::evaluate;
-  using dlist::limport::round_half_up;
+int ListImporter::take_field(const FIELDPARS& field) {
+  using namespace dlist::limport;
   const std::size_t length = static_cast<std::size_t>(Length());
   const std::string text(Data(), length);
   // Numbers longer than any expression worth reading are refused unread.
   if (length > kMaxExpressionField) {
     switch (field.type) {
-      case 7: return 8;
-      case 9: return 12;
-      case 14: return 15;
-      case 16: return 18;
-      case 18: return 21;
+      case kTypeSecondFactor: return 8;
+      case kTypeSubpriceValue: return 12;
+      case kTypeUnitPrice: return 15;
+      case kTypeConversion: return 18;
+      case kTypeUnitFactor: return 21;
       default: break;
     }
   }
   double value = 0;
   switch (field.type) {
-    case 0: {
+    case kTypeCode: {
       entry_.code.clear();
       std::size_t from = 0;
       for (;;) {
@@ -186,27 +185,27 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       }
       return 0;
     }
-    case 1:
+    case kTypeName:
       if (length < 1 || length >= kMatNameSize) return 1;
       put_field(entry_.material.name, text);
       return 0;
-    case 2:
+    case kTypeMarket:
       if (length >= kMarketNameSize) return 2;
       put_field(entry_.material.market, text);
       return 0;
-    case 3:
+    case kTypeNativeDimension:
       return field_dimension(native_dimension_, 4, 3);
-    case 4:
+    case kTypeNativeUnit:
       if (length < 1 || length >= kUnitAbbrevSize) return 5;
       native_read_ = text;
       return 0;
-    case 6:
+    case kTypeSecondDimension:
       return field_dimension(second_dimension_, 7, 6);
-    case 7:
+    case kTypeSecondFactor:
       if (!evaluate(text, value)) return 8;
       second_factor_ = value;
       return 0;
-    case 8: {
+    case kTypeSubpriceName: {
       if (price_state_ == 0) {
         price_state_ = 1;
         return 0;
@@ -227,7 +226,7 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       }
       return 11;
     }
-    case 9: {
+    case kTypeSubpriceValue: {
       if (!evaluate(text, value)) return 12;
       value = round_half_up(value, 6);
       if (price_state_ == 1) {
@@ -244,11 +243,11 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       }
       return 14;
     }
-    case 10:
-    case 11:
-    case 12:
-    case 13: {
-      const int t = field.type - 10;
+    case kTypeLongText1:
+    case kTypeLongText1 + 1:
+    case kTypeLongText1 + 2:
+    case kTypeLongText4: {
+      const int t = field.type - kTypeLongText1;
       if (length == 0) {
         entry_.texts[t].resize(0);
       } else {
@@ -262,31 +261,31 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       entry_.material.long_text_length[t] = static_cast<int32_t>(length);
       return 0;
     }
-    case 14:
+    case kTypeUnitPrice:
       if (!evaluate(text, value)) return 15;
       value = round_half_up(value, 2);
       if (value < 0 || value > kMaxUnitPrice) return dlist::limport::kErrorPriceRange;
       entry_.material.unit_price = value;
       return 0;
-    case 15: {
+    case kTypeSubpriceAbbrev: {
       if (length < 1 || length >= kUnitAbbrevSize) return 16;
       const int slot = first_free_subprice_slot();
       if (slot < 0) return 17;
       put_field(entry_.subprices[slot].abbrev, text);
       return 0;
     }
-    case 16:
+    case kTypeConversion:
       if (!evaluate(text, value)) return 18;
       conversion_ = value;
       return 0;
-    case 17: {
+    case kTypeUnitAbbrev: {
       if (length < 1 || length >= kUnitAbbrevSize) return 19;
       const int slot = first_free_unit_slot();
       if (slot < 0) return 20;
       put_field(entry_.units[slot].abbrev, text);
       return 0;
     }
-    case 18: {
+    case kTypeUnitFactor: {
       if (!evaluate(text, value)) return 21;
       if (!(value > 1e-6)) {
         DiagnosticOut("CONVERSION_FACTOR");
@@ -301,7 +300,7 @@ int ListImporter::FieldReadySpec(const FIELDPARS& field) {
       }
       return 23;
     }
-    default:  // 5, 100, 101 and anything else: not kept
+    default:  // kTypeIgnored, kTypeSkipped, kTypeGroupEnd and anything else: not kept
       return 0;
   }
 }

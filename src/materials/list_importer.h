@@ -32,8 +32,9 @@ class ListImporter : public Importer {
   bool ready() const { return ready_; }
 
  private:
-  // 0 when the field is taken, else its error number; -1 when the user cancelled.
-  int FieldReadySpec(const FIELDPARS& field);
+  // Checks one field and puts it into the current record: 0 when the field is
+  // taken, else its error number; -1 when the user cancelled.
+  int take_field(const FIELDPARS& field);
   int ItemPlacement();
   void ResetEntry();
 

@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "foundation/fixed_text.h"
 #include "host/list/list_context.h"
 #include "materials/material_library.h"
 
@@ -28,29 +29,6 @@ inline constexpr unsigned kMsgFirstDimensionName = 16621;
 
 // Room of a message text.
 inline constexpr int kMessageSize = 512;
-
-// The text of a fixed field: up to its terminator, never beyond its width.
-template <std::size_t N>
-std::string_view field_text(const char (&field)[N]) {
-  return std::string_view(field, strnlen(field, N));
-}
-
-// Copies text into out, which has room bytes, cut to fit and always terminated.
-// Nothing is written when out is null or room is 0.
-inline void copy_cut(char* out, std::size_t room, std::string_view text) {
-  if (out == nullptr || room == 0) return;
-  const std::size_t n = text.size() < room - 1 ? text.size() : room - 1;
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-}
-
-// Sets a fixed field of a record to text, cut to fit; the rest of the field is
-// zeroed, so that no bytes of an earlier text stay behind the terminator.
-template <std::size_t N>
-void put_field(char (&out)[N], std::string_view text) {
-  std::memset(out, 0, N);
-  copy_cut(out, N, text);
-}
 
 // A factor within the tolerance of 1 (strictly) makes the basic unit of a dimension.
 inline bool is_basic_factor(double factor) {
@@ -74,6 +52,10 @@ struct UnitChild {
   dbunit record;
 };
 bool unit_children(LISTCONTEXT* library, long parent, std::vector<UnitChild>& out);
+
+// The number n of a dimension's abbreviation "##n" as "%d" writes it (no sign, no
+// leading zero), or -1; numbers beyond the 32 dimensions are -1 too.
+int dimension_number_of(std::string_view abbrev);
 
 // The dimension above unit (unit itself when it is one); 0 when there is none.
 long dimension_above(LISTCONTEXT* library, long unit);

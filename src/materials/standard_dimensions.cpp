@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/fixed_text.h"
 #include "host/list/list_context.h"
 #include "host/resources.h"
 #include "host/settings.h"
@@ -91,9 +92,9 @@ long find_standard_dimension(LISTCONTEXT* library, const std::string& name) {
     dbunit rec{};
     if (library->get(id, rec) != id) return -1;
     if (std::strncmp(rec.abbrev, "##", 2) != 0) continue;
-    const std::string number(rec.abbrev + 2, strnlen(rec.abbrev + 2, kUnitAbbrevSize - 2));
+    const std::string number = dlist::field_string(rec.abbrev + 2, kUnitAbbrevSize - 2);
     if (number.empty() || number.size() > 2) continue;
-    if (same_text(std::string(rec.name, strnlen(rec.name, kUnitNameSize)), name)) return id;
+    if (same_text(dlist::field_string(rec.name), name)) return id;
   }
   return 0;
 }
@@ -137,7 +138,7 @@ bool standard_basic(const std::string& dimension, const std::string& unit, Stand
 
 namespace {
 
-std::string name_of(const dbunit& rec) { return std::string(rec.name, strnlen(rec.name, kUnitNameSize)); }
+std::string name_of(const dbunit& rec) { return dlist::field_string(rec.name); }
 
 // The dimension that holds the standard units of one dimension: the dimension above
 // the first of them that the library holds (the basic unit only when its factor is

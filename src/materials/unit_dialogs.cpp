@@ -73,7 +73,7 @@ int DLIST_CALL EditUnit_IDC_OK_Proc(void* dialog) {
     if (abbrev.rfind("##", 0) == 0) return refuse(dialog, kAbbrev, kHashRefused);
     dbunit other{};
     if (library->find_unit(abbrev.c_str(), other) > 0) return refuse(dialog, kAbbrev, kAbbrevUsed);
-    set_field(rec.abbrev, abbrev);
+    put_field(rec.abbrev, abbrev);
     rec.usage = 0;
   }
   if (s.basic != 0) {
@@ -89,7 +89,7 @@ int DLIST_CALL EditUnit_IDC_OK_Proc(void* dialog) {
     // The first unit of a dimension is its basic unit.
     rec.factor = 1.0;
   }
-  set_field(rec.name, dlist::control_text(dialog, kName));
+  put_field(rec.name, dlist::control_text(dialog, kName));
   if (!write_unit(s.unit, rec, create, s.parent)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
@@ -100,7 +100,7 @@ int DLIST_CALL EditUnit_IDC_OK_Proc(void* dialog) {
 int DLIST_CALL RenameUnit_IDC_OK_Proc(void* dialog) {
   if (!fields_pass(dialog)) return 0;
   dbunit rec = g_unit->unit->data;
-  set_field(rec.name, dlist::control_text(dialog, kName));
+  put_field(rec.name, dlist::control_text(dialog, kName));
   if (!write_unit(g_unit->unit, rec, false, 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
@@ -117,7 +117,7 @@ bool dimension_name_used(LISTCONTEXT* library, long self, const std::string& nam
   for (long id : ids) {
     dbunit other{};
     if (id == self || library->get(id, other) < 1) continue;
-    if (IsDimensionAbbrev(other.abbrev) && fixed_text(other.name, sizeof other.name) == name) {
+    if (IsDimensionAbbrev(other.abbrev) && field_string(other.name) == name) {
       return true;
     }
   }
@@ -142,7 +142,7 @@ int DLIST_CALL EditDimension_IDC_OK_Proc(void* dialog) {
     rec.factor = 1.0;
     rec.usage = 0;
   }
-  set_field(rec.name, name);
+  put_field(rec.name, name);
   if (!write_unit(s.unit, rec, create, 0)) {
     SpecBeep(0, dlist::units::kListdlgs, __LINE__);
     return 0;
@@ -175,14 +175,14 @@ DLIST_API int DLIST_CALL CrtEditUnit(void* window, Unit* unit, long parent, shor
   if (state.basic != 0) {
     dbunit basic{};
     if (library->get(state.basic, basic) > 0)
-      basic_abbrev = fixed_text(basic.abbrev, sizeof basic.abbrev);
+      basic_abbrev = field_string(basic.abbrev);
   }
   if (mode == 1) {
-    set_field(state.name, fixed_text(unit->data.name, sizeof unit->data.name));
+    put_field(state.name, field_string(unit->data.name));
     state.factor = unit->data.factor;
   } else {
-    set_field(state.name, fixed_text(unit->data.name, sizeof unit->data.name));
-    set_field(state.abbrev, fixed_text(unit->data.abbrev, sizeof unit->data.abbrev));
+    put_field(state.name, field_string(unit->data.name));
+    put_field(state.abbrev, field_string(unit->data.abbrev));
     if (unit->data.factor > 0.0) state.factor = unit->data.factor;
   }
   return run_dialog(window, kUnitContext, g_unit, &state, [&] {
@@ -208,7 +208,7 @@ DLIST_API int DLIST_CALL CrtRenameUnit(void* window, Unit* unit) {
   }
   const bool has_parent = unit->task()->get_parent(unit->elemid()) >= 1;
   UnitState state{unit, 0, 1, 0, {}, {}, 0.0};
-  set_field(state.name, fixed_text(unit->data.name, sizeof unit->data.name));
+  put_field(state.name, field_string(unit->data.name));
   return run_dialog(window, kRenameUnitContext, g_unit, &state, [&] {
     Layout layout(window, dlist::load_string(has_parent ? 50008 : 50009), "RenameUnit", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);
@@ -227,7 +227,7 @@ DLIST_API int DLIST_CALL CrtEditDimension(void* window, Unit* dimension, short m
     return 0;
   }
   UnitState state{dimension, 0, mode, 0, {}, {}, 1.0};
-  set_field(state.name, fixed_text(dimension->data.name, sizeof dimension->data.name));
+  put_field(state.name, field_string(dimension->data.name));
   return run_dialog(window, kDimensionContext, g_unit, &state, [&] {
     Layout layout(window, dlist::load_string(mode == 5 ? 50010 : 50011), "EditDimension", 1);
     layout.text_row(kNameLabel, kName, state.name, sizeof state.name, 1, kUnitNameSize - 1);

@@ -51,6 +51,18 @@ const char* dimension_name(int index) {
   return index >= 0 && index < 3 ? names[static_cast<unsigned>(index)].c_str() : "";
 }
 
+int dimension_number_of(std::string_view abbrev) {
+  if (!has_dimension_prefix(abbrev)) return -1;
+  const std::string_view digits = abbrev.substr(2);
+  if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return -1;
+  // Digits only: from_chars would take a sign, and "##-0" is no dimension.
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos) return -1;
+  int n = -1;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (error != std::errc() || end != digits.data() + digits.size()) return -1;
+  return n >= 0 && n < kMaxDimensions ? n : -1;
+}
+
 namespace {
 
 // The abbreviation of dimension n.
@@ -58,18 +70,6 @@ std::string dimension_abbrev(int n) {
   char text[16];
   std::snprintf(text, sizeof text, "##%d", n);
   return text;
-}
-
-// The number n of a dimension's abbreviation "##n" as that format writes it (no
-// sign, no leading zero), or -1; numbers beyond the 32 dimensions are -1 too.
-int dimension_number_of(std::string_view abbrev) {
-  if (!has_dimension_prefix(abbrev)) return -1;
-  const std::string_view digits = abbrev.substr(2);
-  if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return -1;
-  int n = -1;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-  if (error != std::errc() || end != digits.data() + digits.size()) return -1;
-  return n >= 0 && n < kMaxDimensions ? n : -1;
 }
 
 // The unit of an abbreviation; 0 when there is none.

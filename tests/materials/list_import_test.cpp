@@ -33,10 +33,7 @@ void* const kWindow = reinterpret_cast<void*>(0x1);
 const std::string kV3 = std::string("\x03") + kListBanner + "\r\n.\r\n";
 const std::string kNames = "long text names:Description|Technical data|Note|Other\r\n\r\n";
 
-template <std::size_t N>
-std::string text(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
+using dlist::field_string;
 
 class ListImportTest : public ::testing::Test {
  protected:
@@ -78,13 +75,13 @@ class ListImportTest : public ::testing::Test {
       TEXTBUFFER path;
       lib.get_idpath(id, path);
       std::ostringstream s;
-      s << path.get() << "|" << text(m.name) << "|" << m.unit_price << "|"
-        << text(m.native_unit) << "|" << text(m.market) << "|";
+      s << path.get() << "|" << field_string(m.name) << "|" << m.unit_price << "|"
+        << field_string(m.native_unit) << "|" << field_string(m.market) << "|";
       std::vector<std::string> refs;
       lib.rewind_unit_ref(id);
-      for (unitref u{}; lib.get(u) > 0;) refs.push_back(text(u.abbrev) + "=" + std::to_string(u.factor));
+      for (unitref u{}; lib.get(u) > 0;) refs.push_back(field_string(u.abbrev) + "=" + std::to_string(u.factor));
       lib.rewind_subprice_ref(id);
-      for (subpriceref r{}; lib.get(r) > 0;) refs.push_back("$" + text(r.abbrev) + "=" + std::to_string(r.value));
+      for (subpriceref r{}; lib.get(r) > 0;) refs.push_back("$" + field_string(r.abbrev) + "=" + std::to_string(r.value));
       std::sort(refs.begin(), refs.end());
       for (const auto& r : refs) s << r << ",";
       for (const auto& x : t) s << "|" << std::string(x.size() ? &x[0] : "", x.size());
@@ -94,7 +91,7 @@ class ListImportTest : public ::testing::Test {
     for (const long id : ids) {
       dbunit u{};
       lib.get(id, u);
-      lines.push_back("unit " + text(u.abbrev) + " " + text(u.name) + " " + std::to_string(u.usage));
+      lines.push_back("unit " + field_string(u.abbrev) + " " + field_string(u.name) + " " + std::to_string(u.usage));
     }
     std::sort(lines.begin(), lines.end());
     std::string all;
@@ -190,7 +187,7 @@ TEST_F(ListImportTest, HeaderLinesBuildUnitsAndSubprices) {
   for (const long d : dims) {
     dbunit u{};
     lib_.get(d, u);
-    lengths += text(u.name) == "Length";
+    lengths += field_string(u.name) == "Length";
   }
   EXPECT_EQ(lengths, 2);  // "mx" is a second basic unit: a dimension of its own
   dbunit g{};
@@ -519,7 +516,7 @@ TEST_F(ListImportTest, MoveListKeepsEveryValueAndIdentifier) {
   std::vector<std::string> refs;
   lib_.rewind_unit_ref(a1);
   for (unitref u{}; lib_.get(u) > 0;) {
-    refs.push_back(text(u.abbrev));
+    refs.push_back(field_string(u.abbrev));
     EXPECT_EQ(u.factor, 0.30480000617);
   }
   EXPECT_EQ(refs, std::vector<std::string>{"ft"});

@@ -144,6 +144,12 @@ TEST_F(MaterialLibraryTest, DimensionNumbersNamesAndFreeSlots) {
   ASSERT_EQ(GetDimensions(&lib_, &dims), 1);
   EXPECT_EQ(dims.size(), 32u);
   EXPECT_EQ(dims[31], seventh);  // walk order is creation order
+
+  // Only "##" and the digits as "%d" writes them name a dimension: no sign.
+  unit(0, "##-0", "Signed", 1.0);
+  unit(0, "##01", "Padded", 1.0);
+  EXPECT_EQ(DimensionNumber(&lib_, "##-0"), -1);
+  EXPECT_EQ(DimensionNumber(&lib_, "##01"), -1);
 }
 
 TEST_F(MaterialLibraryTest, BasicUnitLiesStrictlyWithinTheTolerance) {

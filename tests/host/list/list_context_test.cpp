@@ -10,27 +10,23 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "foundation/fixed_text.h"
 #include "host/model/model_database.h"
 #include "host/model/sqlite_connection.h"
 
 namespace dlist::testing {
 namespace {
 
-// Copies text into a field, cut to its width.
-template <std::size_t N>
-void put(char (&field)[N], const char* text) {
-  const std::size_t n = std::min(std::strlen(text), N - 1);
-  std::memcpy(field, text, n);
-  field[n] = 0;
-}
+using dlist::put_field;
 
 dbmaterial material(const char* code, double price = 1.0) {
   dbmaterial m{};
-  put(m.id, code);
-  put(m.name, (std::string("name of ") + code).c_str());
+  put_field(m.id, code);
+  put_field(m.name, (std::string("name of ") + code).c_str());
   m.unit_price = price;
   std::strcpy(m.native_unit, "m");
   std::strcpy(m.market, "Local");
@@ -39,7 +35,7 @@ dbmaterial material(const char* code, double price = 1.0) {
 
 dbunit unit(const char* abbrev, double factor = 1.0) {
   dbunit u{};
-  put(u.abbrev, abbrev);
+  put_field(u.abbrev, abbrev);
   std::strcpy(u.name, "unit");
   u.factor = factor;
   return u;
@@ -357,6 +353,78 @@ TEST_F(ListContextTest, LocksNestAbandonRollsBackAndWritesWorkInsideReads) {
   EXPECT_EQ(lib_.read_unlock(), 1);
   EXPECT_EQ(lib_.read_unlock(), 0);
   EXPECT_EQ(rows("materials"), 2);
+}
+
+// Units, references, markets and subprices are created, changed and removed by one
+// path: for each kind a missing owner or row is refused, a call that fails at any of
+// its statements changes nothing, and a removed row is gone.
+TEST_F(ListContextTest, EveryRowKindKeepsOneContract) {
+  const long mat = lib_.create(0, material("A"), nullptr);
+  const long dim = lib_.create(0, unit("##0"));
+  ASSERT_GT(mat, 0);
+  ASSERT_GT(dim, 0);
+  unitref ur{};
+  put_field(ur.abbrev, "m");
+  subpriceref sr{};
+  put_field(sr.abbrev, "T");
+  dbmarket mk{};
+  put_field(mk.name, "North");
+  dbsubprice sp{};
+  put_field(sp.abbrev, "T");
+  struct Kind {
+    const char* table;
+    long owner;  // 0: rows of this kind have none
+    std::function<long(long owner)> create;
+    std::function<int(long id)> modify;  // null: never changed
+    std::function<int(long id)> remove;
+  };
+  const Kind kinds[] = {
+      {"units", dim, [&](long o) { return lib_.create(o, unit("cm", 100)); },
+       [&](long id) { return lib_.modify(id, unit("mm", 1000)); },
+       [&](long id) { return lib_.remove_unit(id); }},
+      {"unit_refs", mat, [&](long o) { return lib_.create(o, ur); }, nullptr,
+       [&](long id) { return lib_.remove_unit_ref(id); }},
+      {"subprice_refs", mat, [&](long o) { return lib_.create(o, sr); },
+       [&](long id) { return lib_.modify(id, sr); },
+       [&](long id) { return lib_.remove_subprice_ref(id); }},
+      {"markets", 0, [&](long) { return lib_.create(mk); },
+       [&](long id) { return lib_.modify(id, mk); }, [&](long id) { return lib_.remove_market(id); }},
+      {"subprices", 0, [&](long) { return lib_.create(sp); },
+       [&](long id) { return lib_.modify(id, sp); },
+       [&](long id) { return lib_.remove_subprice(id); }},
+  };
+  // Runs call with its n-th statement failing, n = 1, 2, ... until it succeeds; each
+  // failed run must leave the table as it was. The successful result.
+  const auto through_failures = [&](const char* table, const std::function<long()>& call) {
+    const int64_t before = rows(table);
+    for (unsigned n = 1; n < 20; ++n) {
+      lib_.connection().fail_statements_after(n);
+      const long result = call();
+      lib_.connection().fail_statements_after(0);
+      if (result > 0) return result;
+      EXPECT_EQ(rows(table), before) << "statement " << n;
+    }
+    ADD_FAILURE() << "never succeeded";
+    return 0L;
+  };
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.table);
+    const int64_t before = rows(k.table);
+    if (k.owner != 0) {
+      EXPECT_EQ(k.create(999), 0);
+    }
+    const long id = through_failures(k.table, [&] { return k.create(k.owner); });
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(rows(k.table), before + 1);
+    if (k.modify) {
+      EXPECT_EQ(k.modify(id + 999), 0);
+      EXPECT_EQ(through_failures(k.table, [&] { return static_cast<long>(k.modify(id)); }), 1);
+    }
+    EXPECT_EQ(k.remove(id + 999), 0);
+    EXPECT_EQ(through_failures(k.table, [&] { return static_cast<long>(k.remove(id)); }), 1);
+    EXPECT_EQ(k.remove(id), 0);
+    EXPECT_EQ(rows(k.table), before);
+  }
 }
 
 TEST_F(ListContextTest, AFailedCallChangesNothing) {
