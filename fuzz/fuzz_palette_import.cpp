@@ -1,4 +1,4 @@
-// Fuzz target: PaletteImport of arbitrary bytes into a fresh project's palette root;
+// Fuzz target: PaletteImport of arbitrary bytes into a new project's palette root;
 // when that reads through, the same file again into the kind folder that the input's
 // length picks, with "overwrite all" as the clash choice, so that the second pass
 // meets the folders and palettes of the first.
@@ -15,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   dlist::fuzz::keep_settings_in_memory();
   static dlist::fuzz::ScratchFile file("fuzz_palette_import");
   if (!file.write(data, size)) return 0;
-  dlist::fuzz::FreshProject project;
-  if (!project.ok()) return 0;
+  dlist::ModelDatabase* project = dlist::fuzz::EmptyProject::fresh();
+  if (!project) return 0;
   dlist::set_clash_choice(dlist::kClashOverwriteAsk);
   if (PaletteImport(nullptr, 0L, file.path()) == 1) {
     const int kind = static_cast<int>(size % 13) + 1;
-    const long target = static_cast<long>(project.db().kind_folder(dlist::ModelTree::kPalettes, kind));
+    const long target = static_cast<long>(project->kind_folder(dlist::ModelTree::kPalettes, kind));
     dlist::set_clash_choice(dlist::kClashOverwriteAll);
     PaletteImport(nullptr, target, file.path());
   }
