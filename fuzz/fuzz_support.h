@@ -81,11 +81,15 @@ class EmptyRows {
       ok_ = list.ok() && !tables.empty();
     }
     for (const std::string& table : tables) {
-      const std::string kept = "\"fuzz_empty_" + table + "\"";
+      const std::string kept = "temp.\"fuzz_empty_" + table + "\"";
       const std::string live = "main.\"" + table + "\"";
-      ok_ = ok_ && db_.exec(("CREATE TEMP TABLE " + kept + " AS SELECT * FROM " + live).c_str());
+      ok_ = ok_ && db_.exec(("CREATE TABLE " + kept + " AS SELECT * FROM " + live).c_str());
       statements_.push_back("DELETE FROM " + live);
-      statements_.push_back("INSERT INTO " + live + " SELECT * FROM temp." + kept);
+      // A table that a new store leaves empty only needs emptying.
+      Statement rows(db_, ("SELECT count(*) FROM " + kept).c_str());
+      if (!rows.row() || rows.integer(0) > 0)
+        statements_.push_back("INSERT INTO " + live + " SELECT * FROM " + kept);
+      ok_ = ok_ && rows.ok();
     }
   }
   EmptyRows(const EmptyRows&) = delete;
@@ -93,16 +97,21 @@ class EmptyRows {
 
   bool ok() const { return ok_; }
 
-  // Puts the kept rows back, in one transaction; the connection forgets its last
-  // failure, as a new one has none. Aborts when that fails (a lock that the input
-  // left taken, a transaction it left open): the next input would not start from
-  // an empty store.
+  // Puts the kept rows back, in one transaction, unless no row changed since they
+  // were last put back (most inputs are refused before they change anything); the
+  // connection forgets its last failure, as a new one has none. Aborts when that
+  // fails (a lock that the input left taken, a transaction it left open): the next
+  // input would not start from an empty store.
   void restore() {
-    bool done = ok_ && db_.lock_depth() == 0 && db_.write_lock();
-    if (done) {
-      for (const std::string& sql : statements_) done = done && Statement(db_, sql.c_str()).run();
-      if (!done) db_.abandon();
-      done = db_.write_unlock() && done;
+    bool done = ok_ && db_.lock_depth() == 0;
+    if (done && (changes_ < 0 || changes() != changes_)) {
+      done = db_.write_lock();
+      if (done) {
+        for (const std::string& sql : statements_) done = done && Statement(db_, sql.c_str()).run();
+        if (!done) db_.abandon();
+        done = db_.write_unlock() && done;
+      }
+      changes_ = changes();
     }
     if (!done) {
       std::fprintf(stderr, "fuzz: cannot empty the store (lock depth %d): %s\n", db_.lock_depth(),
@@ -113,8 +122,16 @@ class EmptyRows {
   }
 
  private:
+  // The rows that the connection's statements have inserted, changed or removed since
+  // it opened (those of rolled-back transactions included); -1 on failure.
+  int64_t changes() {
+    Statement total(db_, "SELECT total_changes()");
+    return total.row() ? total.integer(0) : -1;
+  }
+
   SqliteConnection& db_;
   std::vector<std::string> statements_;
+  int64_t changes_ = -1;  // changes() when the rows were last put back
   bool ok_ = false;
 };
 
