@@ -1,4 +1,4 @@
-// Fuzz target: ListImport of arbitrary bytes into a fresh material library in
+// Fuzz target: ListImport of arbitrary bytes into a new material library in
 // memory. Every question is declined (no user answers: message boxes give No,
 // dialogs are cancelled); a delimited text file is read with a column map that the
 // input's length picks. When the first pass reads through, the same file is read
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   dlist::fuzz::keep_settings_in_memory();
   static dlist::fuzz::ScratchFile file("fuzz_list_import");
   if (!file.write(data, size)) return 0;
-  LISTCONTEXT library;
-  if (!library.open(":memory:")) return 0;
+  LISTCONTEXT* library = dlist::fuzz::EmptyLibrary::fresh();
+  if (!library) return 0;
   static const char* const kMaps[] = {
       "delim=;,cols=code,name,unit_price,ref_unit,ref_factor,subprice,subprice_value",
       "delim=tab,skip=1,cols=code,name,market,unit,conversion,text1,text2,text3,text4",
@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   };
   dlist::ListImportOptions options;
   options.column_map = kMaps[size % 3];
-  if (dlist::list_import(nullptr, &library, 0, file.path(), 1, options) != 0) {
+  if (dlist::list_import(nullptr, library, 0, file.path(), 1, options) != 0) {
     std::vector<long> ids;
-    if (library.material_ids(ids) > 0) {
+    if (library->material_ids(ids) > 0) {
       options.overwrite = dlist::kOverwriteAll;
-      dlist::list_import(nullptr, &library, ids[0], file.path(), 0, options);
+      dlist::list_import(nullptr, library, ids[0], file.path(), 0, options);
     }
   }
   dlist::report_log().clear();

@@ -32,5 +32,9 @@ for name in "${names[@]}"; do
     tail -n 40 "$findings/log" >&2
     status=1
   fi
+  # libFuzzer's final statistics: inputs run, and inputs a second.
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$findings/log")
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$findings/log")
+  echo "fuzz: $name ran ${runs:-?} inputs, ${speed:-?} a second"
 done
 exit "$status"

@@ -4,7 +4,7 @@
 # `scripts/setup.sh fuzz` adds the clang-14 tool chain of the fuzz targets.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev)
+packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev)
 case "${1:-}" in
   "") ;;
   fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
