@@ -3,14 +3,15 @@
 // It is built as a user builds one, through the dialogs of the `materials` commands.
 #include "cli/demo_materials.h"
 
-#include "cli/material_edit_commands.h"
-
 #include <array>
-#include <iterator>
-#include <string>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <vector>
+
+#include "cli/material_edit_commands.h"
+#include "cli/material_library_file.h"
 
 namespace dlist::cli {
 namespace {
@@ -104,12 +105,6 @@ const std::vector<DemoMaterial>& demo_materials() {
   return materials;
 }
 
-// A number as typed into a dialog: every bit kept.
-std::string exact(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
 
 bool done(const std::string& refusal, const std::string& what, std::string* error) {
   if (refusal.empty()) return true;
@@ -139,20 +134,6 @@ bool fill_units(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* e
   return true;
 }
 
-const char* kind_word(SUBPRICETYPE kind) {
-  switch (kind) {
-    case SUBPRICE_FORMULA:
-      return "formula";
-    case SUBPRICE_MULTIPLY:
-      return "multiplier";
-    case SUBPRICE_ADD:
-      return "addition";
-    case SUBPRICE_INFO:
-      break;
-  }
-  return "information";
-}
-
 bool has_value(SUBPRICETYPE kind) { return kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD; }
 
 bool fill_prices(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* error) {
@@ -165,7 +146,7 @@ bool fill_prices(LISTCONTEXT& library, MaterialDemoCounts& counts, std::string* 
     SubpriceRequest request;
     request.abbrev = s.abbrev;
     request.name = s.name;
-    request.kind = kind_word(s.kind);
+    request.kind = kSubpriceKindWords[s.kind];
     if (has_value(s.kind))
       request.value = s.value;
     else
@@ -195,7 +176,7 @@ bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::strin
     if (*m.market != '\0') request.market = m.market;
     request.price = m.price;
     for (std::size_t i = 0; i < m.units.size(); ++i) {
-      const std::string ref = std::string(m.units[i].abbrev) + "=" + exact(m.units[i].value);
+      const std::string ref = std::string(m.units[i].abbrev) + "=" + exact_number(m.units[i].value);
       // The native unit's reference comes first.
       if (i == 0 && std::strcmp(m.units[i].abbrev, m.native_unit) == 0)
         request.unit = ref;
@@ -204,7 +185,7 @@ bool fill_materials(LISTCONTEXT& library, MaterialDemoCounts& counts, std::strin
     }
     for (const DemoRef& s : m.subprices)
       request.subprices.push_back(has_value(kind_of(s.abbrev))
-                                      ? std::string(s.abbrev) + "=" + exact(s.value)
+                                      ? std::string(s.abbrev) + "=" + exact_number(s.value)
                                       : std::string(s.abbrev));
     for (int i = 0; i < kLongTextCount; ++i)
       if (*m.texts[i] != '\0') request.long_texts.push_back(std::to_string(i + 1) + "=" + m.texts[i]);

@@ -55,10 +55,6 @@ std::string factor_text(double value) {
   return s;
 }
 
-std::string in_quotes(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
 std::string unknown_code(const std::string& code) {
   return "no material has the code " + in_quotes(code);
 }
@@ -553,16 +549,6 @@ void add_material_commands(CLI::App& app, Context& context) {
       app.add_subcommand("materials", "The material library: materials, units, list export files");
   group->require_subcommand(1);
 
-  auto reading = [&context](const std::string& command, LibraryBody body) {
-    return [&context, command, body] {
-      context.status = run_in_library(context, command, false, body);
-    };
-  };
-  auto changing = [&context](const std::string& command, LibraryBody body) {
-    return [&context, command, body] {
-      context.status = run_in_library(context, command, true, body);
-    };
-  };
 
   CLI::App* tree = group->add_subcommand("tree", "Show the material tree");
   auto tree_json = std::make_shared<bool>(false);
@@ -571,7 +557,7 @@ void add_material_commands(CLI::App& app, Context& context) {
                  "unit_price, native_unit, unit_refs, subprice_refs, long_texts and children. "
                  "Texts are converted from the code page of the stored texts (--code-page), "
                  "so nothing is lost");
-  tree->callback(reading("materials tree", [tree_json](LISTCONTEXT& library, Output& out) {
+  tree->callback(reading_library(context, "materials tree", [tree_json](LISTCONTEXT& library, Output& out) {
     return materials_tree_command(library, *tree_json, out);
   }));
 
@@ -580,7 +566,7 @@ void add_material_commands(CLI::App& app, Context& context) {
   units->add_flag("--json", *units_json,
                   "As JSON: dimensions with number, abbrev, name, basic_unit and units; units "
                   "with abbrev, name, factor, usage and units (texts as for tree --json)");
-  units->callback(reading("materials units", [units_json](LISTCONTEXT& library, Output& out) {
+  units->callback(reading_library(context, "materials units", [units_json](LISTCONTEXT& library, Output& out) {
     return materials_units_command(library, *units_json, out);
   }));
 
@@ -604,7 +590,7 @@ void add_material_commands(CLI::App& app, Context& context) {
                 "Write over FILE also when it holds something other than a list export file "
                 "(never over the open library)");
   exp->add_option("FILE", request->file, "The file to write")->required();
-  exp->callback(reading("materials export", [request](LISTCONTEXT& library, Output& out) {
+  exp->callback(reading_library(context, "materials export", [request](LISTCONTEXT& library, Output& out) {
     return materials_export_command(library, *request, out);
   }));
 
@@ -613,13 +599,13 @@ void add_material_commands(CLI::App& app, Context& context) {
   auto code = std::make_shared<std::string>();
   remove->add_option("CODE", *code, "Code of the material, components joined by \".\"")->required();
   remove->callback(
-      changing("materials remove", [code, &context](LISTCONTEXT& library, Output& out) {
+      changing_library(context, "materials remove", [code, &context](LISTCONTEXT& library, Output& out) {
         return materials_remove_command(library, *code, can_answer_questions(context), out);
       }));
 
   CLI::App* purge = group->add_subcommand(
       "purge", "Remove every material, dimension, subprice and market (asks first; --yes, --no)");
-  purge->callback(changing("materials purge", [&context](LISTCONTEXT& library, Output& out) {
+  purge->callback(changing_library(context, "materials purge", [&context](LISTCONTEXT& library, Output& out) {
     return materials_purge_command(library, can_answer_questions(context), out);
   }));
 
@@ -631,7 +617,7 @@ void add_material_commands(CLI::App& app, Context& context) {
   copy->add_option("SRC", *source, "Code of the material to copy from")->required();
   copy->add_option("DST", *destination, "Code of the material to copy onto")->required();
   copy->callback(
-      changing("materials copy-prices", [source, destination](LISTCONTEXT& library, Output& out) {
+      changing_library(context, "materials copy-prices", [source, destination](LISTCONTEXT& library, Output& out) {
         return materials_copy_prices_command(library, *source, *destination, out);
       }));
 

@@ -34,15 +34,6 @@
 namespace dlist::cli {
 namespace {
 
-constexpr const char* kKindWords[] = {"formula", "multiplier", "addition", "information"};
-
-std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
-
-std::string number_text(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
 
 // A number as a listing shows it: ten significant digits.
 std::string shown_number(double value) {
@@ -182,7 +173,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
              " in the library (materials market new creates one)";
     s.choose_combo_text(kMatMarket, *market);
   }
-  if (r.price) s.type(kMatUnitPrice, number_text(*r.price));
+  if (r.price) s.type(kMatUnitPrice, exact_number(*r.price));
 
   // The native unit and further units of the material, as stored bytes.
   std::string native;
@@ -216,7 +207,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
     if (unit == 0) return "--unit: no unit " + in_quotes(abbrev) + " in the library";
     for (long parent : ancestors(library, unit)) s.expand(kMatNativeTree, parent);
     s.select_item(kMatNativeTree, unit);
-    if (factor) s.type(kMatNativeFactor, number_text(*factor));
+    if (factor) s.type(kMatNativeFactor, exact_number(*factor));
     // The native unit is no further unit of the material: the dialog drops it.
     native = *stored;
     further.erase(std::remove(further.begin(), further.end(), native), further.end());
@@ -253,7 +244,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
       s.double_click(kMatFurtherTree, unit);
       further.push_back(*stored);
     }
-    s.type(kMatUnitFactor, number_text(*factor));
+    s.type(kMatUnitFactor, exact_number(*factor));
   }
 
   const std::vector<LibrarySubprice> rows = library_subprices(library);
@@ -302,7 +293,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
     const SUBPRICETYPE kind = rows[static_cast<std::size_t>(row)].data.kind;
     const bool numeric = kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD;
     if (c.value && !numeric)
-      return "--subprice " + option + ": the subprice " + abbrev + " is a " + kKindWords[kind] +
+      return "--subprice " + option + ": the subprice " + abbrev + " is a " + kSubpriceKindWords[kind] +
              "; it takes no value";
     if (c.operation != kOperationPlain && create)
       return "--subprice " + option +
@@ -319,7 +310,7 @@ std::string build_script(LISTCONTEXT& library, const MaterialRequest& r, bool cr
     if (!c.unlink) {
       s.select_row(kMatSubprices, row);
       if (status == kRowCombined) s.choose_combo(kMatOperation, c.operation);
-      if (c.value) s.type(kMatRowValue, number_text(*c.value));
+      if (c.value) s.type(kMatRowValue, exact_number(*c.value));
     }
     plan->subprices.push_back(c);
   }
@@ -497,7 +488,7 @@ int material_show(LISTCONTEXT& library, const std::string& code, bool json, Outp
       const bool known = s.abbrev[0] != '\0';
       subprices.push_back({{"abbrev", utf8_text(field_string(ref.abbrev))},
                            {"name", known ? J(utf8_text(field_string(s.name))) : J()},
-                           {"kind", known && s.kind >= 0 && s.kind <= 3 ? J(kKindWords[s.kind]) : J()},
+                           {"kind", known && s.kind >= 0 && s.kind <= 3 ? J(kSubpriceKindWords[s.kind]) : J()},
                            {"formula", known && s.kind != SUBPRICE_MULTIPLY && s.kind != SUBPRICE_ADD
                                            ? J(utf8_text(field_string(s.formula)))
                                            : J()},
@@ -647,16 +638,6 @@ std::string set_separator(LISTCONTEXT& library, const std::string& text) {
 }
 
 void add_material_edit_commands(CLI::App& group, Context& context) {
-  auto reading = [&context](const std::string& command, LibraryBody body) {
-    return [&context, command, body] {
-      context.status = run_in_library(context, command, false, body);
-    };
-  };
-  auto changing = [&context](const std::string& command, LibraryBody body) {
-    return [&context, command, body] {
-      context.status = run_in_library(context, command, true, body);
-    };
-  };
   {
     CLI::App* cmd = group.add_subcommand("new", "Create a material through its editing dialog");
     auto r = std::make_shared<MaterialRequest>();
@@ -666,7 +647,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     cmd->add_option("--under", r->under, "Code of the material to create it below (default: a root)");
     cmd->add_option("--name", r->name, "Its name, 1 to 255 characters")->required();
     material_options(cmd, *r);
-    cmd->callback(changing("materials new", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials new", [r](LISTCONTEXT& l, Output& o) {
       return material_new(l, *r, o);
     }));
   }
@@ -676,7 +657,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     auto r = std::make_shared<MaterialRequest>();
     cmd->add_option("CODE", r->code, "Code of the material, components joined by \".\"")->required();
     material_options(cmd, *r);
-    cmd->callback(changing("materials edit", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials edit", [r](LISTCONTEXT& l, Output& o) {
       return material_edit(l, *r, o);
     }));
   }
@@ -686,7 +667,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     auto name = std::make_shared<std::string>();
     cmd->add_option("CODE", *code, "Code of the material")->required();
     cmd->add_option("NAME", *name, "The new name, 1 to 255 characters")->required();
-    cmd->callback(changing("materials rename", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials rename", [=](LISTCONTEXT& l, Output& o) {
       return material_rename(l, *code, *name, o);
     }));
   }
@@ -699,7 +680,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     cmd->add_flag("--json", *json,
                   "As JSON: code, name, market, unit_price, native_unit, total_price (null with "
                   "total_fault when a formula fails), subprices, units and long_texts (UTF-8)");
-    cmd->callback(reading("materials show", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(reading_library(context, "materials show", [=](LISTCONTEXT& l, Output& o) {
       return material_show(l, *code, *json, o);
     }));
   }
@@ -709,7 +690,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     cmd->add_option("N1 N2 N3 N4", *names, "The four names, 0 to 24 characters each")
         ->required()
         ->expected(kLongTextCount);
-    cmd->callback(changing("materials long-text-names", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials long-text-names", [=](LISTCONTEXT& l, Output& o) {
       return long_text_names(l, *names, o);
     }));
   }
@@ -720,7 +701,7 @@ void add_material_edit_commands(CLI::App& group, Context& context) {
     cmd->add_option("CHAR", *text,
                     "One character, held by no stored code (\"p\" stands for \".\")")
         ->required();
-    cmd->callback(changing("materials separator", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials separator", [=](LISTCONTEXT& l, Output& o) {
       return separator(l, *text, o);
     }));
   }

@@ -1,6 +1,7 @@
 // Opening the material library file and running a command on it.
 #include "cli/material_library_file.h"
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <ostream>
@@ -79,6 +80,22 @@ int run_in_library(Context& context, const std::string& command, bool create_mis
   // A library that this command made and then failed to fill is not left behind.
   if (status != 0 && !existed) std::filesystem::remove(path, ec);
   return status;
+}
+
+std::function<void()> reading_library(Context& context, const std::string& command,
+                                      LibraryBody body) {
+  return [&context, command, body] { context.status = run_in_library(context, command, false, body); };
+}
+
+std::function<void()> changing_library(Context& context, const std::string& command,
+                                       LibraryBody body) {
+  return [&context, command, body] { context.status = run_in_library(context, command, true, body); };
+}
+
+std::string exact_number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
 }
 
 }  // namespace dlist::cli

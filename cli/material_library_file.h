@@ -57,4 +57,21 @@ using LibraryBody = std::function<int(LISTCONTEXT& library, Output& out)>;
 int run_in_library(Context& context, const std::string& command, bool create_missing,
                    const LibraryBody& body);
 
+// The callback of a library command that runs body as run_in_library does: reading
+// commands need the library to exist, changing commands create it when missing.
+std::function<void()> reading_library(Context& context, const std::string& command,
+                                      LibraryBody body);
+std::function<void()> changing_library(Context& context, const std::string& command,
+                                       LibraryBody body);
+
+// The subprice kinds by the words of the command line, in kind order.
+inline constexpr const char* kSubpriceKindWords[] = {"formula", "multiplier", "addition",
+                                                     "information"};
+
+// text between double quotes, for messages.
+inline std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
+
+// A number as the dialogs' number fields take it: every bit kept.
+std::string exact_number(double value);
+
 }  // namespace dlist::cli

@@ -33,17 +33,6 @@ using namespace dlist::listdlg;
 
 constexpr int kUnitOfAnotherDimension = 50033;
 
-// The subprice kinds by the words of the command line, in kind order.
-constexpr const char* kKindWords[] = {"formula", "multiplier", "addition", "information"};
-
-std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
-
-// A number as the dialog's number fields take it.
-std::string number_text(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
 
 // Runs call with the scripts of filler; empty when the dialog did its work, else
 // the refusal line.
@@ -199,7 +188,7 @@ std::string unit_new_change(LISTCONTEXT& library, const UnitRequest& r) {
   if (!type_text(script, kName, "--name", r.name.value_or(""), &error) ||
       !type_text(script, kAbbrev, "ABBR", r.abbrev, &error))
     return error;
-  if (r.factor) script.type(kValue, number_text(*r.factor));
+  if (r.factor) script.type(kValue, exact_number(*r.factor));
   script.press(kIdAccept);
   Unit unit(&library, 0);
   return through_dialog(
@@ -228,7 +217,7 @@ int unit_edit(LISTCONTEXT& library, const UnitRequest& r, Output& out) {
         std::string error;
         Script& script = filler.on(kUnitContext);
         if (r.name && !type_text(script, kName, "--name", *r.name, &error)) return error;
-        if (r.factor) script.type(kValue, number_text(*r.factor));
+        if (r.factor) script.type(kValue, exact_number(*r.factor));
         script.press(kIdAccept);
         Unit unit(&library, id);
         return through_dialog(
@@ -307,7 +296,7 @@ int market_remove(LISTCONTEXT& library, const std::string& name, bool can_answer
 
 int kind_of(const std::string& word) {
   for (int kind = 0; kind < 4; ++kind)
-    if (word == kKindWords[kind]) return kind;
+    if (word == kSubpriceKindWords[kind]) return kind;
   return -1;
 }
 
@@ -324,10 +313,10 @@ std::string subprice_change(LISTCONTEXT& library, const SubpriceRequest& r, bool
                                 " (formula, multiplier, addition or information)";
   const bool has_value = kind == SUBPRICE_MULTIPLY || kind == SUBPRICE_ADD;
   if (r.value && !has_value)
-    return "--value: a subprice of the kind " + std::string(kKindWords[kind]) +
+    return "--value: a subprice of the kind " + std::string(kSubpriceKindWords[kind]) +
                     " takes a --formula";
   if (r.formula && has_value)
-    return "--formula: a subprice of the kind " + std::string(kKindWords[kind]) +
+    return "--formula: a subprice of the kind " + std::string(kSubpriceKindWords[kind]) +
                     " takes a --value";
   if (create && !r.value && !r.formula)
     return has_value ? "--value is needed for this kind" : "--formula is needed for this kind";
@@ -343,7 +332,7 @@ std::string subprice_change(LISTCONTEXT& library, const SubpriceRequest& r, bool
   if ((create || r.name) && !type_text(script, kName, "--name", r.name.value_or(""), &error))
     return error;
   if (!r.kind.empty()) script.choose_combo(kKind, kind);
-  if (r.value) script.type(kValue, number_text(*r.value));
+  if (r.value) script.type(kValue, exact_number(*r.value));
   if (r.formula && !type_text(script, kFormula, "--formula", *r.formula, &error))
     return error;
   script.press(kIdAccept);
@@ -415,11 +404,6 @@ std::string create_subprice(LISTCONTEXT& library, const SubpriceRequest& request
 }
 
 void add_material_record_commands(CLI::App& group, Context& context) {
-  auto changing = [&context](const std::string& command, LibraryBody body) {
-    return [&context, command, body] {
-      context.status = run_in_library(context, command, true, body);
-    };
-  };
   auto answerable = [&context] { return can_answer_questions(context); };
 
   // dimension
@@ -431,7 +415,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     auto name = std::make_shared<std::string>();
     cmd->add_option("NAME", *name, "Its name, 1 to 24 characters, not that of another one")
         ->required();
-    cmd->callback(changing("materials dimension new", [name](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials dimension new", [name](LISTCONTEXT& l, Output& o) {
       return dimension_new(l, *name, o);
     }));
   }
@@ -442,7 +426,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     cmd->add_option("NAME", *name, "Its name")->required();
     cmd->add_option("NEW_NAME", *new_name, "The new name, not that of another dimension")
         ->required();
-    cmd->callback(changing("materials dimension rename", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials dimension rename", [=](LISTCONTEXT& l, Output& o) {
       return dimension_rename(l, *name, *new_name, o);
     }));
   }
@@ -451,7 +435,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
         "remove", "Remove a dimension with its units (asks first; --yes, --no)");
     auto name = std::make_shared<std::string>();
     cmd->add_option("NAME", *name, "Its name")->required();
-    cmd->callback(changing("materials dimension remove", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials dimension remove", [=](LISTCONTEXT& l, Output& o) {
       const long id = find_dimension(l, *name);
       if (id == 0) return o.fail(no_such("dimension", *name));
       return unit_remove(l, id, "the dimension " + in_quotes(*name), answerable(), o);
@@ -477,7 +461,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     cmd->add_option("--under", r->under,
                     "Abbreviation of the unit of the dimension to place it below "
                     "(default: directly below the dimension)");
-    cmd->callback(changing("materials unit new", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials unit new", [r](LISTCONTEXT& l, Output& o) {
       return unit_new(l, *r, o);
     }));
   }
@@ -487,7 +471,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     cmd->add_option("ABBR", r->abbrev, "Its abbreviation")->required();
     cmd->add_option("--name", r->name, "The new name, 1 to 24 characters");
     cmd->add_option("--factor", r->factor, "The new factor (above 0; 1 only for the basic unit)");
-    cmd->callback(changing("materials unit edit", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials unit edit", [r](LISTCONTEXT& l, Output& o) {
       return unit_edit(l, *r, o);
     }));
   }
@@ -497,7 +481,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     auto name = std::make_shared<std::string>();
     cmd->add_option("ABBR", *abbrev, "Its abbreviation")->required();
     cmd->add_option("NAME", *name, "The new name, 1 to 24 characters")->required();
-    cmd->callback(changing("materials unit rename", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials unit rename", [=](LISTCONTEXT& l, Output& o) {
       return unit_rename(l, *abbrev, *name, o);
     }));
   }
@@ -506,7 +490,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
         "remove", "Remove a unit with the units below it (asks first; --yes, --no)");
     auto abbrev = std::make_shared<std::string>();
     cmd->add_option("ABBR", *abbrev, "Its abbreviation")->required();
-    cmd->callback(changing("materials unit remove", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials unit remove", [=](LISTCONTEXT& l, Output& o) {
       const long id = find_unit(l, *abbrev);
       if (id == 0) return o.fail(no_such("unit", *abbrev));
       return unit_remove(l, id, "the unit " + in_quotes(*abbrev), answerable(), o);
@@ -520,7 +504,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     CLI::App* cmd = market->add_subcommand("new", "Create a market");
     auto name = std::make_shared<std::string>();
     cmd->add_option("NAME", *name, "Its name, 1 to 26 characters, not taken")->required();
-    cmd->callback(changing("materials market new", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials market new", [=](LISTCONTEXT& l, Output& o) {
       return market_edit(l, *name, nullptr, o);
     }));
   }
@@ -531,7 +515,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     cmd->add_option("NAME", *name, "Its name")->required();
     cmd->add_option("NEW_NAME", *new_name, "The new name, 1 to 26 characters, not taken")
         ->required();
-    cmd->callback(changing("materials market rename", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials market rename", [=](LISTCONTEXT& l, Output& o) {
       return market_edit(l, *name, new_name.get(), o);
     }));
   }
@@ -539,7 +523,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     CLI::App* cmd = market->add_subcommand("remove", "Remove a market (asks first; --yes, --no)");
     auto name = std::make_shared<std::string>();
     cmd->add_option("NAME", *name, "Its name")->required();
-    cmd->callback(changing("materials market remove", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials market remove", [=](LISTCONTEXT& l, Output& o) {
       return market_remove(l, *name, answerable(), o);
     }));
   }
@@ -573,7 +557,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     CLI::App* cmd = subprice->add_subcommand("new", "Create a subprice");
     auto r = std::make_shared<SubpriceRequest>();
     subprice_options(cmd, *r, true);
-    cmd->callback(changing("materials subprice new", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials subprice new", [r](LISTCONTEXT& l, Output& o) {
       return subprice_edit(l, *r, true, o);
     }));
   }
@@ -582,7 +566,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
         "edit", "Change the name, kind, value or formula of a subprice");
     auto r = std::make_shared<SubpriceRequest>();
     subprice_options(cmd, *r, false);
-    cmd->callback(changing("materials subprice edit", [r](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials subprice edit", [r](LISTCONTEXT& l, Output& o) {
       return subprice_edit(l, *r, false, o);
     }));
   }
@@ -592,7 +576,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
     auto name = std::make_shared<std::string>();
     cmd->add_option("ABBR", *abbrev, "Its abbreviation")->required();
     cmd->add_option("NAME", *name, "The new name, 1 to 44 characters")->required();
-    cmd->callback(changing("materials subprice rename", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials subprice rename", [=](LISTCONTEXT& l, Output& o) {
       return subprice_rename(l, *abbrev, *name, o);
     }));
   }
@@ -601,7 +585,7 @@ void add_material_record_commands(CLI::App& group, Context& context) {
         subprice->add_subcommand("remove", "Remove a subprice (asks first; --yes, --no)");
     auto abbrev = std::make_shared<std::string>();
     cmd->add_option("ABBR", *abbrev, "Its abbreviation")->required();
-    cmd->callback(changing("materials subprice remove", [=](LISTCONTEXT& l, Output& o) {
+    cmd->callback(changing_library(context, "materials subprice remove", [=](LISTCONTEXT& l, Output& o) {
       return subprice_remove(l, *abbrev, answerable(), o);
     }));
   }
