@@ -5,44 +5,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
 #include "tests/cli/command_line_support.h"
-#include "host/dialog/engine.h"
-#include "host/report.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class AppTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_cli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
-  }
-
-  // Runs dlist with args; the status, with what it wrote in out_ and err_.
-  int run(const std::vector<std::string>& args) {
-    return dlist::testing::run_command_line(args, out_, err_);
-  }
-
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
-};
+class AppTest : public dlist::testing::ScratchFolderTest {};
 
 TEST_F(AppTest, ExitStatusTellsSuccessRefusalAndWrongUsage) {
   const std::string project = path("p.dlist");

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,14 +15,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using dlist::testing::read_file;
 
 // The checkout's root, given by the build.
 fs::path source_root() { return fs::path(DLIST_SOURCE_DIR); }
-
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Replaces every occurrence of from in text by to.
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -59,11 +53,11 @@ TEST(DumpGoldenTest, CorpusFilesDumpAsKept) {
       args.push_back((corpus / c.file).string());
       std::ostringstream out, err;
       EXPECT_EQ(dlist::testing::run_command_line(args, out, err), c.status);
-      const std::string kept = read_text(golden / (std::string(c.file) + (json ? ".json" : ".txt")));
+      const std::string kept = read_file(golden / (std::string(c.file) + (json ? ".json" : ".txt")));
       ASSERT_FALSE(kept.empty());
       EXPECT_EQ(replaced(out.str(), absolute, relative), kept);
       const std::string kept_err =
-          c.status ? read_text(golden / (std::string(c.file) + ".err")) : std::string();
+          c.status ? read_file(golden / (std::string(c.file) + ".err")) : std::string();
       EXPECT_EQ(replaced(err.str(), absolute, relative), kept_err);
     }
   }

@@ -6,35 +6,27 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "tests/cli/command_line_support.h"
-#include "host/dialog/engine.h"
-#include "host/report.h"
 #include "palettes/clash_dialog.h"
+#include "tests/cli/command_line_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-class ExchangeCommandsTest : public ::testing::Test {
+using dlist::testing::has;
+using dlist::testing::one_line;
+
+class ExchangeCommandsTest : public dlist::testing::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_xcli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
   void TearDown() override {
-    dlist::reset_dialog_engine();
     dlist::set_clash_choice(dlist::kClashOverwriteAsk);
-    fs::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
 
   // Runs dlist with args on project (when not empty); the status, with what it
@@ -42,7 +34,7 @@ class ExchangeCommandsTest : public ::testing::Test {
   int run(const std::string& project, Args args, bool terminal = false,
           const std::string& input = "") {
     if (!project.empty()) args.insert(args.begin(), {"--project", path(project)});
-    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
+    return ScratchFolderTest::run(args, terminal, input);
   }
   // Runs and expects success.
   void ok(const std::string& project, const Args& args) {
@@ -68,13 +60,6 @@ class ExchangeCommandsTest : public ::testing::Test {
     }
     return out;
   }
-  static bool has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-  }
-  static bool one_line(const std::string& text) {
-    return !text.empty() && text.find('\n') == text.size() - 1;
-  }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   // p1.dlist: a wall palette W1 and a door prototype P1 in folders F, and a wall
   // palette X at the kind folder.
@@ -86,10 +71,6 @@ class ExchangeCommandsTest : public ::testing::Test {
     ok("p1.dlist", {"prototypes", "new", "--kind", "door", "--name", "P1", "--in", "Doors/F"});
   }
 
-  fs::path dir_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
 };
 
 TEST_F(ExchangeCommandsTest, ExportAndImportCarryTheChosenNodesWhereAsked) {
@@ -222,9 +203,7 @@ TEST_F(ExchangeCommandsTest, DumpShowsEveryBlockAsTextOrJson) {
   EXPECT_EQ(j["blocks"].back()["name"], "BLOCK_END");
 
   // Damaged: cut inside the first palette block.
-  std::ifstream in(path("w.pal"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  std::ofstream(path("cut.pal"), std::ios::binary) << bytes.substr(0, 60);
+  std::ofstream(path("cut.pal"), std::ios::binary) << bytes("w.pal").substr(0, 60);
   for (const bool json : {false, true}) {
     Args args = {"dump", path("cut.pal")};
     if (json) args.push_back("--json");

@@ -15,69 +15,38 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/demo_materials.h"
-#include "cli/material_library_file.h"
-#include "host/dialog/engine.h"
 #include "host/model/sqlite_connection.h"
-#include "host/report.h"
-#include "materials/list_exporter.h"
 #include "tests/cli/command_line_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
-
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
+using dlist::testing::has;
+using dlist::testing::read_file;
 
 // Runs the test in a scratch folder that is also the working directory, with a
 // project p.dlist holding a wall palette and a library lib.dlist with the
 // demonstration's materials, exported to demo.lis.
-class FileChecksTest : public ::testing::Test {
+class FileChecksTest : public dlist::testing::ScratchFolderTest {
  protected:
   void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_fcli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
+    ScratchFolderTest::SetUp();
     previous_ = fs::current_path();
     fs::current_path(dir_);
     ASSERT_EQ(run({"--project", "p.dlist", "init"}), 0) << err_.str();
     ASSERT_EQ(run({"--project", "p.dlist", "palettes", "new", "--kind", "wall", "--name", "W"}), 0)
         << err_.str();
-    LISTCONTEXT library;
-    ASSERT_TRUE(library.open(path("lib.dlist"))) << library.last_error();
-    {
-      dlist::cli::LibraryTransaction change(library);
-      std::string error;
-      ASSERT_TRUE(dlist::cli::fill_demo_library(library, &error)) << error;
-      ASSERT_TRUE(change.commit());
-    }
-    std::string file = path("demo.lis");
-    ASSERT_EQ(ListExporter(nullptr, &library, 0, file.data(), -1), 1);
+    make_demo_library("lib.dlist", "demo.lis");
   }
   void TearDown() override {
     fs::current_path(previous_);
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
-
-  int run(const Args& args) { return dlist::testing::run_command_line(args, out_, err_); }
-  std::string path(const char* name) const { return (dir_ / name).string(); }
 
   // Runs args and expects a refusal in one line that says `why`, with file left as
   // it was.
@@ -89,11 +58,7 @@ class FileChecksTest : public ::testing::Test {
     EXPECT_EQ(read_file(file), before) << file;
   }
 
-  fs::path dir_;
   fs::path previous_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
 };
 
 TEST_F(FileChecksTest, NoExportWritesOverTheDatabaseItHasOpenByAnyName) {

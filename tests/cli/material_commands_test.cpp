@@ -9,67 +9,36 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "host/list/list_context.h"
 #include "tests/cli/command_line_support.h"
-#include "cli/demo_materials.h"
-#include "cli/material_library_file.h"
-#include "host/dialog/engine.h"
-#include "host/report.h"
-#include "materials/list_exporter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
+using dlist::testing::has;
+using dlist::testing::one_line;
+using dlist::testing::read_file;
 using nlohmann::json;
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-bool one_line(const std::string& text) {
-  return !text.empty() && text.find('\n') == text.size() - 1;
-}
-
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-class MaterialCommandsTest : public ::testing::Test {
+class MaterialCommandsTest : public dlist::testing::ScratchFolderTest {
  protected:
   void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_mcli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
+    ScratchFolderTest::SetUp();
     library_ = path("lib.dlist");
-  }
-  void TearDown() override {
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
   }
 
   // The library file filled with the demonstration's content.
-  void make_library() {
-    LISTCONTEXT library;
-    ASSERT_TRUE(library.open(library_)) << library.last_error();
-    dlist::cli::LibraryTransaction change(library);
-    std::string error;
-    ASSERT_TRUE(dlist::cli::fill_demo_library(library, &error)) << error;
-    ASSERT_TRUE(change.commit());
-  }
+  void make_library() { make_demo_library(library_); }
 
   // Runs dlist on the library; the status, with what it wrote in out_ and err_.
   int run(Args args, bool terminal = false, const std::string& input = "") {
     args.insert(args.begin(), {"--materials", library_});
-    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
+    return ScratchFolderTest::run(args, terminal, input);
   }
   json tree() {
     EXPECT_EQ(run({"materials", "tree", "--json"}), 0) << err_.str();
@@ -80,13 +49,7 @@ class MaterialCommandsTest : public ::testing::Test {
     return json::parse(out_.str());
   }
 
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
   std::string library_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
 };
 
 TEST_F(MaterialCommandsTest, TreeGivesEveryMaterialWithItsKeysNestedByCode) {

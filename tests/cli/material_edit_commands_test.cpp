@@ -7,19 +7,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "cli/commands.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/scripted_user.h"
 #include "host/list/list_context.h"
-#include "host/report.h"
 #include "materials/material_dialog_ids.h"
 #include "materials/material_dialogs.h"
 #include "materials/subprice_rows.h"
@@ -30,26 +25,11 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-class MaterialEditCommandsTest : public ::testing::Test {
+class MaterialEditCommandsTest : public dlist::testing::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_mecli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
-  }
-
   int run(const std::string& library, Args args, bool terminal = false) {
     args.insert(args.begin(), {"--materials", path(library)});
-    return dlist::testing::run_command_line(args, out_, err_, terminal);
-  }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string bytes(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ScratchFolderTest::run(args, terminal);
   }
   std::string listing(const std::string& library, Args args) {
     args.push_back("--json");
@@ -139,11 +119,6 @@ class MaterialEditCommandsTest : public ::testing::Test {
       ASSERT_EQ(run(library, args), 0) << c[1] << ": " << err_.str();
     }
   }
-
-  fs::path dir_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
 };
 
 TEST_F(MaterialEditCommandsTest, ALibraryOfTheCommandsReadsBackEqualThroughItsListFile) {

@@ -7,63 +7,35 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "tests/cli/command_line_support.h"
-#include "cli/demo_materials.h"
-#include "cli/material_library_file.h"
-#include "host/dialog/engine.h"
-#include "host/report.h"
 #include "materials/list_exporter.h"
+#include "tests/cli/command_line_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-class MaterialImportCommandsTest : public ::testing::Test {
+class MaterialImportCommandsTest : public dlist::testing::ScratchFolderTest {
  protected:
   void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_micli_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-    // The demonstration's library, exported whole.
-    LISTCONTEXT library;
-    ASSERT_TRUE(library.open(path("demo.dlist"))) << library.last_error();
-    {
-      dlist::cli::LibraryTransaction change(library);
-      std::string error;
-      ASSERT_TRUE(dlist::cli::fill_demo_library(library, &error)) << error;
-      ASSERT_TRUE(change.commit());
-    }
-    std::string file = path("demo.lis");
-    ASSERT_EQ(ListExporter(nullptr, &library, 0, file.data(), -1), 1);
-  }
-  void TearDown() override {
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
+    ScratchFolderTest::SetUp();
+    make_demo_library("demo.dlist", "demo.lis");
   }
 
-  // Runs dlist; with a terminal, input is what the user types at the prompts.
+  // Runs dlist on lib.dlist; with a terminal, input is what the user types at the
+  // prompts.
   int run(Args args, bool terminal = false, const std::string& input = "") {
     args.insert(args.begin(), {"--materials", path("lib.dlist")});
-    return dlist::testing::run_command_line(args, out_, err_, terminal, input);
+    return ScratchFolderTest::run(args, terminal, input);
   }
   std::string tree() {
     EXPECT_EQ(run({"materials", "tree"}), 0) << err_.str();
     return out_.str();
   }
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-  std::ostringstream out_;
-  std::ostringstream err_;
-  dlist::ReportLogScope reports_;
 };
 
 TEST_F(MaterialImportCommandsTest, InitImportAndMove) {
@@ -95,14 +67,13 @@ TEST_F(MaterialImportCommandsTest, InitImportAndMove) {
 
 TEST_F(MaterialImportCommandsTest, TheOverwriteQuestionIsAskedAtATerminalOnly) {
   ASSERT_EQ(run({"materials", "init", path("demo.lis")}), 0) << err_.str();
-  std::ifstream demo(path("demo.lis"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(demo)), std::istreambuf_iterator<char>());
+  std::string changed = bytes("demo.lis");
   for (const char* name : {"|Solid brick|", "|Concrete block|"}) {
-    const std::size_t at = bytes.find(name);
+    const std::size_t at = changed.find(name);
     ASSERT_NE(at, std::string::npos) << name;
-    bytes[at + 1] = 'Z';
+    changed[at + 1] = 'Z';
   }
-  std::ofstream(path("changed.lis"), std::ios::binary) << bytes;
+  std::ofstream(path("changed.lis"), std::ios::binary) << changed;
   const std::string before = tree();
 
   // Without a terminal the question is not answered: both are kept.
@@ -184,7 +155,7 @@ std::string records_of(const std::string& file) {
 TEST_F(MaterialImportCommandsTest, TheDemoLibraryReadsItsOwnFileAndMovesWithoutBending) {
   const auto in_demo = [this](Args args) {
     args.insert(args.begin(), {"--materials", path("demo.dlist")});
-    return dlist::testing::run_command_line(args, out_, err_, false, "");
+    return ScratchFolderTest::run(args);
   };
   ASSERT_EQ(in_demo({"materials", "import", path("demo.lis"), "--on-conflict", "keep-all"}), 0)
       << err_.str();

@@ -7,14 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/dialog/engine.h"
 #include "tests/cli/command_line_support.h"
 
 namespace {
@@ -23,23 +19,12 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 using nlohmann::json;
 
-class TextEncodingTest : public ::testing::Test {
+class TextEncodingTest : public dlist::testing::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dlist::reset_dialog_engine();
-    dir_ = fs::temp_directory_path() / ("dlist_text_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    dlist::reset_dialog_engine();
-    fs::remove_all(dir_);
-  }
-
   int run(const std::string& project, Args args) {
     args.insert(args.begin(), {"--project", path(project)});
-    return dlist::testing::run_command_line(args, out_, err_);
+    return ScratchFolderTest::run(args);
   }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   // The names of the user nodes in the wall kind folder of a project's tree.
   std::vector<std::string> wall_names(const std::string& project,
@@ -51,15 +36,6 @@ class TextEncodingTest : public ::testing::Test {
       names.push_back(n["name"]);
     return names;
   }
-
-  std::string bytes_of(const std::string& file) {
-    std::ifstream in(path(file), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  fs::path dir_;
-  std::ostringstream out_;
-  std::ostringstream err_;
 };
 
 TEST_F(TextEncodingTest, NamesRoundTripThroughTypingJsonExportAndImport) {
@@ -80,7 +56,7 @@ TEST_F(TextEncodingTest, NamesRoundTripThroughTypingJsonExportAndImport) {
   // The file holds one byte a character.
   ASSERT_EQ(run("p1.dlist", {"prototypes", "export", "--node", "Walls", path("w.prt")}), 0)
       << err_.str();
-  const std::string file = bytes_of("w.prt");
+  const std::string file = bytes("w.prt");
   EXPECT_NE(file.find(std::string("Caf\xE9 na\xEFve\0", 12)), std::string::npos);
   EXPECT_NE(file.find(std::string("\x80 5 \x89 \x8Cuvre\0", 12)), std::string::npos);
 
@@ -126,7 +102,7 @@ TEST_F(TextEncodingTest, CraftedNamesInAFileAreRefusedAndNeverPrintedRaw) {
   ASSERT_EQ(run("p1.dlist", {"init"}), 0);
   ASSERT_EQ(run("p1.dlist", {"palettes", "new", "--kind", "wall", "--name", "Plain1"}), 0);
   ASSERT_EQ(run("p1.dlist", {"palettes", "export", "--node", "Walls/Plain1", path("w.pal")}), 0);
-  const std::string good = bytes_of("w.pal");
+  const std::string good = bytes("w.pal");
   const std::size_t at = good.find("Plain1");
   ASSERT_NE(at, std::string::npos);
   ASSERT_EQ(run("p2.dlist", {"init"}), 0);
