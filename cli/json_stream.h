@@ -45,4 +45,37 @@ class JsonStream {
   bool after_key_ = false;
 };
 
+// The nodes of a walk in pre-order as nested objects: a node's object stays open,
+// with its "children" array, until a node at its depth or above comes.
+class JsonTree {
+ public:
+  explicit JsonTree(JsonStream& json) : json_(json) {}
+
+  // Closes the nodes at depth and below, then writes the node's object up to its
+  // open "children" array; members(json_) writes the members before it.
+  template <class Members>
+  void add(int depth, Members&& members) {
+    close_to(depth);
+    json_.begin_object();
+    members(json_);
+    json_.key("children");
+    json_.begin_array();
+    ++open_;
+  }
+
+  // Closes the nodes at depth and below (0: every one).
+  void close_to(int depth) {
+    for (; open_ > depth; --open_) {
+      json_.end_array();
+      json_.end_object();
+    }
+  }
+
+  bool empty() const { return open_ == 0; }
+
+ private:
+  JsonStream& json_;
+  int open_ = 0;
+};
+
 }  // namespace dlist::cli

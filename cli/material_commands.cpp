@@ -133,31 +133,21 @@ class MaterialsJson {
   explicit MaterialsJson(std::ostream& out) : json_(out) { json_.begin_array(); }
 
   void add(const ListedMaterial& m) {
-    close_to(m.depth);
-    json_.begin_object();
-    const nlohmann::ordered_json object = material_object(m);
-    for (auto it = object.begin(); it != object.end(); ++it) json_.member(it.key(), it.value());
-    json_.key("children");
-    json_.begin_array();
-    ++open_;
+    tree_.add(m.depth, [&](JsonStream& json) {
+      const nlohmann::ordered_json object = material_object(m);
+      for (auto it = object.begin(); it != object.end(); ++it) json.member(it.key(), it.value());
+    });
   }
 
   void finish() {
-    close_to(0);
+    tree_.close_to(0);
     json_.end_array();
     json_.finish();
   }
 
  private:
-  void close_to(int depth) {
-    for (; open_ > depth; --open_) {
-      json_.end_array();
-      json_.end_object();
-    }
-  }
-
   JsonStream json_;
-  int open_ = 0;
+  JsonTree tree_{json_};
 };
 
 // The units below a dimension, a unit before the ones below it.

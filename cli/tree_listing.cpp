@@ -17,35 +17,25 @@ class TreeJson {
   explicit TreeJson(std::ostream& out) : json_(out) {}
 
   void add(const ListedNode& entry) {
-    close_to(entry.depth);
-    json_.begin_object();
-    json_.member("id", entry.node.id);
-    json_.member("level", entry.node.level);
-    json_.member("kind", entry.node.kind);
-    json_.member("name", entry.node.name);
-    json_.member("description", entry.node.description);
-    json_.key("children");
-    json_.begin_array();
-    ++open_;
+    tree_.add(entry.depth, [&](JsonStream& json) {
+      json.member("id", entry.node.id);
+      json.member("level", entry.node.level);
+      json.member("kind", entry.node.kind);
+      json.member("name", entry.node.name);
+      json.member("description", entry.node.description);
+    });
   }
 
   // Closes what is open; writes nothing when no node came (an unreadable root).
   void finish() {
-    if (open_ == 0) return;
-    close_to(0);
+    if (tree_.empty()) return;
+    tree_.close_to(0);
     json_.finish();
   }
 
  private:
-  void close_to(int depth) {
-    for (; open_ > depth; --open_) {
-      json_.end_array();
-      json_.end_object();
-    }
-  }
-
   JsonStream json_;
-  int open_ = 0;
+  JsonTree tree_{json_};
 };
 
 }  // namespace
