@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "foundation/record_image.h"
+#include "bench/bench_library.h"
 #include "bench/bench_support.h"
 #include "host/list/list_context.h"
 #include "materials/list_exporter.h"
@@ -39,35 +40,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using dlist::bench::Clock;
+using dlist::bench::reset_peak;
 using dlist::bench::seconds_since;
+using dlist::bench::status_kb;
 using dlist::set_field;
-
-constexpr int kRoots = 10;
-constexpr int kGroupsPerRoot = 10;
 
 const fs::path& folder() {
   static dlist::bench::RunFolder f("dlist_bench_list_");
   return f.path();
-}
-
-// A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when unknown.
-long status_kb(std::string_view key) {
-  std::ifstream in("/proc/self/status");
-  for (std::string line; std::getline(in, line);) {
-    if (line.compare(0, key.size(), key) == 0 && line.size() > key.size() &&
-        line[key.size()] == ':') {
-      return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    }
-  }
-  return -1;
-}
-
-// Resets the peak resident memory to the current one; false when not possible.
-bool reset_peak() {
-  std::ofstream out("/proc/self/clear_refs");
-  out << "5";
-  out.flush();
-  return static_cast<bool>(out);
 }
 
 // ---- the source libraries ------------------------------------------------------------
@@ -84,19 +64,6 @@ long create_unit(LISTCONTEXT& lib, long parent, const char* abbrev, const char* 
   set_field(u.name, sizeof u.name, name);
   u.factor = f;
   return lib.create(parent, u);
-}
-
-long create_material(LISTCONTEXT& lib, long parent, const std::string& code,
-                     const std::string& name, double price, const std::string& text) {
-  dbmaterial m{};
-  set_field(m.id, sizeof m.id, code.c_str());
-  set_field(m.name, sizeof m.name, name.c_str());
-  m.unit_price = price;
-  set_field(m.native_unit, sizeof m.native_unit, "m");
-  set_field(m.market, sizeof m.market, "Local");
-  LONGTEXT texts[kLongTextCount];
-  if (!text.empty()) text.copy(texts[0].resize(static_cast<unsigned>(text.size())), text.size());
-  return lib.create(parent, m, texts);
 }
 
 void build(LISTCONTEXT& lib, int n) {
@@ -116,30 +83,8 @@ void build(LISTCONTEXT& lib, int n) {
     s.value = k == 0 ? 1.05 : 2.5;
     lib.create(s);
   }
-  std::vector<long> groups;
-  for (int r = 0; r < kRoots; ++r) {
-    const long root = create_material(lib, 0, "G" + std::to_string(r), "Group", 0, "");
-    for (int g = 0; g < kGroupsPerRoot; ++g) {
-      groups.push_back(create_material(lib, root, "S" + std::to_string(g), "Set", 0, ""));
-    }
-  }
-  for (int i = 0; i < n; ++i) {
-    const long m = create_material(lib, groups[static_cast<std::size_t>(i) % groups.size()],
-                                   "M" + std::to_string(i), "Material " + std::to_string(i),
-                                   10 + (i % 100) * 0.25, "Laid in mortar");
-    for (const auto& [abbrev, f] : {std::pair{"m", 1.0}, {"cm", 100.0}, {"mm", 1000.0}}) {
-      unitref u{};
-      set_field(u.abbrev, sizeof u.abbrev, abbrev);
-      u.factor = f;
-      lib.create(m, u);
-    }
-    for (const auto& [abbrev, v] : {std::pair{"W", 1.05}, {"F", 2.5}}) {
-      subpriceref s{};
-      set_field(s.abbrev, sizeof s.abbrev, abbrev);
-      s.value = v;
-      lib.create(m, s);
-    }
-  }
+  dlist::bench::add_material_groups(lib, n, 0, "Material ",
+                                    [](int i) { return 10 + (i % 100) * 0.25; });
   lib.write_unlock();
 }
 

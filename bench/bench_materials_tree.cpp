@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_library.h"
 #include "bench/bench_support.h"
 #include "cli/material_commands.h"
 #include "foundation/record_image.h"
@@ -37,30 +38,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using dlist::bench::Clock;
+using dlist::bench::reset_peak;
 using dlist::bench::seconds_since;
-using dlist::set_field;
+using dlist::bench::status_kb;
 
 const fs::path& folder() {
   static dlist::bench::RunFolder f("dlist_bench_tree_");
   return f.path();
-}
-
-long status_kb(std::string_view key) {
-  std::ifstream in("/proc/self/status");
-  for (std::string line; std::getline(in, line);) {
-    if (line.compare(0, key.size(), key) == 0 && line.size() > key.size() &&
-        line[key.size()] == ':') {
-      return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    }
-  }
-  return -1;
-}
-
-bool reset_peak() {
-  std::ofstream out("/proc/self/clear_refs");
-  out << "5";
-  out.flush();
-  return static_cast<bool>(out);
 }
 
 // A stream buffer that counts what is written and keeps nothing.
@@ -82,44 +66,9 @@ class CountingBuffer : public std::streambuf {
   std::size_t count_ = 0;
 };
 
-long create_material(LISTCONTEXT& lib, long parent, const std::string& code,
-                     const std::string& name, const std::string& text) {
-  dbmaterial m{};
-  set_field(m.id, sizeof m.id, code.c_str());
-  set_field(m.name, sizeof m.name, name.c_str());
-  m.unit_price = 12.5;
-  set_field(m.native_unit, sizeof m.native_unit, "m");
-  set_field(m.market, sizeof m.market, "Local");
-  LONGTEXT texts[kLongTextCount];
-  if (!text.empty()) text.copy(texts[0].resize(static_cast<unsigned>(text.size())), text.size());
-  return lib.create(parent, m, texts);
-}
-
 void build(LISTCONTEXT& lib, int n) {
   lib.write_lock();
-  std::vector<long> groups;
-  for (int r = 0; r < 10; ++r) {
-    const long root = create_material(lib, 0, "G" + std::to_string(r), "Group", "");
-    for (int g = 0; g < 10; ++g)
-      groups.push_back(create_material(lib, root, "S" + std::to_string(g), "Set", ""));
-  }
-  for (int i = 0; i < n; ++i) {
-    const long m = create_material(lib, groups[static_cast<std::size_t>(i) % groups.size()],
-                                   "M" + std::to_string(i), "Caf\xE9 " + std::to_string(i),
-                                   "Laid in mortar");
-    for (const auto& [abbrev, f] : {std::pair{"m", 1.0}, {"cm", 100.0}, {"mm", 1000.0}}) {
-      unitref u{};
-      set_field(u.abbrev, sizeof u.abbrev, abbrev);
-      u.factor = f;
-      lib.create(m, u);
-    }
-    for (const auto& [abbrev, v] : {std::pair{"W", 1.05}, {"F", 2.5}}) {
-      subpriceref s{};
-      set_field(s.abbrev, sizeof s.abbrev, abbrev);
-      s.value = v;
-      lib.create(m, s);
-    }
-  }
+  dlist::bench::add_material_groups(lib, n, 12.5, "Caf\xE9 ", [](int) { return 12.5; });
   lib.write_unlock();
 }
 

@@ -1,12 +1,15 @@
-// What the benchmark programs share: the clock of their timed regions and a
-// temporary folder of the run, removed at exit.
+// What the benchmark programs share: the clock of their timed regions, a temporary
+// folder of the run, removed at exit, and the process's resident memory.
 #pragma once
 
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace dlist::bench {
@@ -37,5 +40,25 @@ class RunFolder {
  private:
   std::filesystem::path path_;
 };
+
+// A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when unknown.
+inline long status_kb(std::string_view key) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, key.size(), key) == 0 && line.size() > key.size() &&
+        line[key.size()] == ':') {
+      return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
+    }
+  }
+  return -1;
+}
+
+// Resets the peak resident memory to the current one; false when not possible.
+inline bool reset_peak() {
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+  out.flush();
+  return static_cast<bool>(out);
+}
 
 }  // namespace dlist::bench
