@@ -13,6 +13,7 @@
 
 #include "materials/list_exporter.h"
 #include "tests/cli/command_line_support.h"
+#include "tests/materials/library_test_support.h"
 
 namespace {
 
@@ -127,20 +128,15 @@ std::string records_of(const std::string& file) {
   EXPECT_TRUE(library.open(file)) << library.last_error();
   std::ostringstream s;
   s.precision(17);
-  std::vector<long> ids;
-  library.material_ids(ids);
-  for (const long id : ids) {
-    dbmaterial m{};
-    LONGTEXT texts[kLongTextCount];
-    library.get(id, m, texts);
-    s << id << "|" << m.name << "|" << m.unit_price << "|" << m.native_unit << "|" << m.market;
-    for (const LONGTEXT& t : texts) s << "|" << std::string(t.size() ? &t[0] : "", t.size());
-    library.rewind_unit_ref(id);
-    for (unitref u{}; library.get(u) > 0;) s << "|" << u.abbrev << "=" << u.factor;
-    library.rewind_subprice_ref(id);
-    for (subpriceref r{}; library.get(r) > 0;) s << "|$" << r.abbrev << "=" << r.value;
+  for (const dlist::testing::StoredMaterial& m : dlist::testing::stored_materials(library)) {
+    s << m.id << "|" << m.data.name << "|" << m.data.unit_price << "|" << m.data.native_unit << "|"
+      << m.data.market;
+    for (const std::string& t : m.texts) s << "|" << t;
+    for (const unitref& u : m.units) s << "|" << u.abbrev << "=" << u.factor;
+    for (const subpriceref& r : m.subprices) s << "|$" << r.abbrev << "=" << r.value;
     s << "\n";
   }
+  std::vector<long> ids;
   library.unit_ids(ids);
   for (const long id : ids) {
     dbunit u{};

@@ -66,27 +66,21 @@ class ListImportTest : public ::testing::Test {
   // usage, one line each, in a stable order.
   static std::string snapshot(LISTCONTEXT& lib) {
     std::vector<std::string> lines;
-    std::vector<long> ids;
-    lib.material_ids(ids);
-    for (const long id : ids) {
-      dbmaterial m{};
-      LONGTEXT t[kLongTextCount];
-      lib.get(id, m, t);
+    for (const dlist::testing::StoredMaterial& m : dlist::testing::stored_materials(lib)) {
       TEXTBUFFER path;
-      lib.get_idpath(id, path);
+      lib.get_idpath(m.id, path);
       std::ostringstream s;
-      s << path.get() << "|" << field_string(m.name) << "|" << m.unit_price << "|"
-        << field_string(m.native_unit) << "|" << field_string(m.market) << "|";
+      s << path.get() << "|" << field_string(m.data.name) << "|" << m.data.unit_price << "|"
+        << field_string(m.data.native_unit) << "|" << field_string(m.data.market) << "|";
       std::vector<std::string> refs;
-      lib.rewind_unit_ref(id);
-      for (unitref u{}; lib.get(u) > 0;) refs.push_back(field_string(u.abbrev) + "=" + std::to_string(u.factor));
-      lib.rewind_subprice_ref(id);
-      for (subpriceref r{}; lib.get(r) > 0;) refs.push_back("$" + field_string(r.abbrev) + "=" + std::to_string(r.value));
+      for (const unitref& u : m.units) refs.push_back(field_string(u.abbrev) + "=" + std::to_string(u.factor));
+      for (const subpriceref& r : m.subprices) refs.push_back("$" + field_string(r.abbrev) + "=" + std::to_string(r.value));
       std::sort(refs.begin(), refs.end());
       for (const auto& r : refs) s << r << ",";
-      for (const auto& x : t) s << "|" << std::string(x.size() ? &x[0] : "", x.size());
+      for (const auto& x : m.texts) s << "|" << x;
       lines.push_back(s.str());
     }
+    std::vector<long> ids;
     lib.unit_ids(ids);
     for (const long id : ids) {
       dbunit u{};
