@@ -3,6 +3,9 @@
 // short long text, three unit references and two subprice references.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +58,17 @@ void add_material_groups(LISTCONTEXT& lib, int n, double group_price, const std:
       lib.create(m, s);
     }
   }
+}
+
+// The library file library_<n>.db in folder, opened and filled by build(library, n);
+// the program ends when it cannot be opened.
+template <class Build>
+std::unique_ptr<LISTCONTEXT> built_library(const std::filesystem::path& folder, int n,
+                                           Build build) {
+  auto library = std::make_unique<LISTCONTEXT>();
+  if (!library->open((folder / ("library_" + std::to_string(n) + ".db")).string())) std::abort();
+  build(*library, n);
+  return library;
 }
 
 }  // namespace dlist::bench

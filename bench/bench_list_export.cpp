@@ -105,10 +105,7 @@ Source& source(int n) {
   static std::map<int, Source> sources;
   Source& s = sources[n];
   if (s.library) return s;
-  s.library = std::make_unique<LISTCONTEXT>();
-  if (!s.library->open((folder() / ("library_" + std::to_string(n) + ".db")).string()))
-    std::abort();
-  build(*s.library, n);
+  s.library = dlist::bench::built_library(folder(), n, build);
   // The first export after the build, measured before anything of an export has
   // been allocated (and freed, so that a later one could reuse it unseen).
   std::string path = (folder() / "first.lis").string();

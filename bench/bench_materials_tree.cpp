@@ -90,10 +90,7 @@ Source& source(int n) {
   static std::map<int, Source> sources;
   Source& s = sources[n];
   if (s.library) return s;
-  s.library = std::make_unique<LISTCONTEXT>();
-  if (!s.library->open((folder() / ("library_" + std::to_string(n) + ".db")).string()))
-    std::abort();
-  build(*s.library, n);
+  s.library = dlist::bench::built_library(folder(), n, build);
   const long rss_before = reset_peak() ? status_kb("VmRSS") : -1;
   list(*s.library);
   if (rss_before >= 0) s.rss_growth_kb = status_kb("VmHWM") - rss_before;
