@@ -232,16 +232,9 @@ TEST_F(ExchangeDumpTest, RefusesWhatTheImportersRefuseAtTheFaultsOffset) {
 }
 
 TEST_F(ExchangeDumpTest, AgreesWithTheImportersOnMutatedFiles) {
-  const long walls = folder(ModelTree::kPrototypes, 1);
-  make_prototype<1>(make_folder<PROTOTYPES>(walls, "F"), "W", 1);
-  make_prototype<9>(folder(ModelTree::kPrototypes, 9), "T", 2);
-  make_prototype<6>(folder(ModelTree::kPrototypes, 6), "C", 3);
-  const long pals = make_folder<PALETTES>(folder(ModelTree::kPalettes, 2), "F");
-  make_palette<2>(make_folder<PALETTES>(pals, "G"), "D", 3, surfaces({"Oak"}));
-  std::string prt = path("good.prt"), pal = path("good.pal");
-  ASSERT_EQ(PrototypeExport(nullptr, db_.root(ModelTree::kPrototypes), prt.data(), nullptr, 1), 1);
-  ASSERT_EQ(PaletteExport(nullptr, 0L, pal.data(), nullptr, 1), 1);
-  const Bytes good[2] = {read_file(pal), read_file(prt)};
+  Bytes good[2];
+  const auto kind_6 = [&] { make_prototype<6>(folder(ModelTree::kPrototypes, 6), "C", 3); };
+  ASSERT_NO_FATAL_FAILURE(export_samples(good, kind_6));
   std::mt19937 random(20240611);
   int refused = 0;
   for (int round = 0; round < 300; ++round) {

@@ -441,15 +441,8 @@ TEST_F(ExchangeReaderTest, ADamagedAppendixRefusesTheFile) {
 }
 
 TEST_F(ExchangeReaderTest, RandomAndMutatedFilesAreRefusedCleanly) {
-  const long walls = folder(ModelTree::kPrototypes, 1);
-  make_prototype<1>(make_folder<PROTOTYPES>(walls, "F"), "W", 1);
-  make_prototype<9>(folder(ModelTree::kPrototypes, 9), "T", 2);
-  const long pals = make_folder<PALETTES>(folder(ModelTree::kPalettes, 2), "F");
-  make_palette<2>(make_folder<PALETTES>(pals, "G"), "D", 3, surfaces({"Oak"}));
-  std::string prt = path("good.prt"), pal = path("good.pal");
-  ASSERT_EQ(PrototypeExport(nullptr, db_.root(ModelTree::kPrototypes), prt.data(), nullptr, 1), 1);
-  ASSERT_EQ(PaletteExport(nullptr, 0L, pal.data(), nullptr, 1), 1);
-  const Bytes good[2] = {read_file(pal), read_file(prt)};
+  Bytes good[2];
+  ASSERT_NO_FATAL_FAILURE(export_samples(good, [] {}));
   std::mt19937 random(20240601);
   int refused = 0;
   for (int round = 0; round < 200; ++round) {

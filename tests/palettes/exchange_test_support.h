@@ -20,6 +20,7 @@
 #include "host/dialog/engine.h"
 #include "host/report.h"
 #include "palettes/exchange_format.h"
+#include "palettes/exchange_writer.h"
 #include "palettes/host_calls.h"
 #include "stream/streamers.h"
 #include "tests/host/model/model_test_support.h"
@@ -216,6 +217,25 @@ class ExchangeTest : public dlist::testing::ModelTest {
     const long rid = dlist::HostCalls<K>::cre_record(&rec, &s, &mat, &attr);
     auto n = dlist::testing::node_named<DBPROTOTYPENODE>(name);
     return PROTOTYPES().cre_node(parent, n, rid);
+  }
+
+  // Sample files to take apart: a wall prototype in a folder F, a prototype of kind
+  // 9, what more() adds, and a palette of kind 2 in folders F/G, exported whole to
+  // good.pal and good.prt; their bytes, the palettes first.
+  template <class More>
+  void export_samples(Bytes (&files)[2], More more) {
+    const long walls = folder(ModelTree::kPrototypes, 1);
+    make_prototype<1>(make_folder<PROTOTYPES>(walls, "F"), "W", 1);
+    make_prototype<9>(folder(ModelTree::kPrototypes, 9), "T", 2);
+    more();
+    const long pals = make_folder<PALETTES>(folder(ModelTree::kPalettes, 2), "F");
+    make_palette<2>(make_folder<PALETTES>(pals, "G"), "D", 3, surfaces({"Oak"}));
+    std::string prt = path("good.prt"), pal = path("good.pal");
+    const long prototypes = db_.root(ModelTree::kPrototypes);
+    ASSERT_EQ(PrototypeExport(nullptr, prototypes, prt.data(), nullptr, 1), 1);
+    ASSERT_EQ(PaletteExport(nullptr, 0L, pal.data(), nullptr, 1), 1);
+    files[0] = read_file(pal);
+    files[1] = read_file(prt);
   }
 
   dlist::ReportLogScope reports_;
