@@ -121,72 +121,80 @@ struct Source {
   Bytes bytes;    // its content
 };
 
-// A project with n palettes and their export; built once per n.
-Source& palette_source(int n) {
-  static std::map<int, Source> sources;
+// The source of n among sources, built once: fill(db, n) fills a project in memory
+// under its write lock, then export_to(db, path) writes the file name.
+template <class Fill, class Export>
+Source& built_source(std::map<int, Source>& sources, int n, const std::string& name, Fill fill,
+                     Export export_to) {
   Source& s = sources[n];
   if (s.db) return s;
   s.db = std::make_unique<ModelDatabase>();
   s.db->open(":memory:");
   dlist::ActiveModel active(*s.db);
   s.db->write_lock();
-  const std::vector<long> folders = leaf_folders<PALETTES, DBPALETTENODETYPE>(*s.db, ModelTree::kPalettes);
-  for (int i = 0; i < n; ++i) {
-    DBSURFREFTYPE surf = two_surfaces(i);
-    int existed = 0;
-    const long pal = dlist::HostCalls<1>::cre_palette(wall_palette(i), &surf, &existed);
-    DBPALETTENODETYPE node;
-    node.set_name(("Wall " + std::to_string(i)).c_str());
-    PALETTES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, pal);
-  }
+  fill(*s.db, n);
   s.db->write_unlock();
-  s.file = scratch("source_" + std::to_string(n) + ".pal");
+  s.file = scratch(name);
   std::string path = s.file.string();
-  if (PaletteExport(nullptr, 0L, path.data(), nullptr, 0) != 1) std::abort();
+  if (export_to(*s.db, path.data()) != 1) std::abort();
   s.bytes = read_whole(s.file);
   return s;
+}
+
+// A project with n palettes and their export; built once per n.
+Source& palette_source(int n) {
+  static std::map<int, Source> sources;
+  const auto fill = [](ModelDatabase& db, int count) {
+    const std::vector<long> folders =
+        leaf_folders<PALETTES, DBPALETTENODETYPE>(db, ModelTree::kPalettes);
+    for (int i = 0; i < count; ++i) {
+      DBSURFREFTYPE surf = two_surfaces(i);
+      int existed = 0;
+      const long pal = dlist::HostCalls<1>::cre_palette(wall_palette(i), &surf, &existed);
+      DBPALETTENODETYPE node;
+      node.set_name(("Wall " + std::to_string(i)).c_str());
+      PALETTES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, pal);
+    }
+  };
+  const auto export_to = [](ModelDatabase&, char* path) {
+    return PaletteExport(nullptr, 0L, path, nullptr, 0);
+  };
+  return built_source(sources, n, "source_" + std::to_string(n) + ".pal", fill, export_to);
 }
 
 // A project with n prototypes and their export; built once per n.
 Source& prototype_source(int n) {
   static std::map<int, Source> sources;
-  Source& s = sources[n];
-  if (s.db) return s;
-  s.db = std::make_unique<ModelDatabase>();
-  s.db->open(":memory:");
-  dlist::ActiveModel active(*s.db);
-  s.db->write_lock();
-  const std::vector<long> folders = leaf_folders<PROTOTYPES, DBPROTOTYPENODE>(*s.db, ModelTree::kPrototypes);
-  for (int i = 0; i < n; ++i) {
-    DBWALLTYPE wall;
-    wall.end = COORD2D(1.0 + i, 0.0);
-    wall.height = 2.7;
-    wall.palette = wall_palette(i);
-    DBSURFREFTYPE surf = two_surfaces(i);
-    DBMATREFCHAIN mat;
-    DBMATREF m;
-    m.code.put("01.02.003");
-    m.quantity = 1.5;
-    mat.push(m);
-    DBATTREFCHAIN attr;
-    DBATTREFTYPE a;
-    a.set_name("fire rating");
-    a.value.put("REI 60");
-    attr.push(a);
-    const long rec = dlist::HostCalls<1>::cre_record(&wall, &surf, &mat, &attr);
-    DBPROTOTYPENODE node;
-    node.set_name(("Wall " + std::to_string(i)).c_str());
-    PROTOTYPES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, rec);
-  }
-  s.db->write_unlock();
-  s.file = scratch("source_" + std::to_string(n) + ".prt");
-  std::string path = s.file.string();
-  if (PrototypeExport(nullptr, static_cast<long>(s.db->root(ModelTree::kPrototypes)), path.data(),
-                      nullptr, 0) != 1) {
-    std::abort();
-  }
-  s.bytes = read_whole(s.file);
-  return s;
+  const auto fill = [](ModelDatabase& db, int count) {
+    const std::vector<long> folders =
+        leaf_folders<PROTOTYPES, DBPROTOTYPENODE>(db, ModelTree::kPrototypes);
+    for (int i = 0; i < count; ++i) {
+      DBWALLTYPE wall;
+      wall.end = COORD2D(1.0 + i, 0.0);
+      wall.height = 2.7;
+      wall.palette = wall_palette(i);
+      DBSURFREFTYPE surf = two_surfaces(i);
+      DBMATREFCHAIN mat;
+      DBMATREF m;
+      m.code.put("01.02.003");
+      m.quantity = 1.5;
+      mat.push(m);
+      DBATTREFCHAIN attr;
+      DBATTREFTYPE a;
+      a.set_name("fire rating");
+      a.value.put("REI 60");
+      attr.push(a);
+      const long rec = dlist::HostCalls<1>::cre_record(&wall, &surf, &mat, &attr);
+      DBPROTOTYPENODE node;
+      node.set_name(("Wall " + std::to_string(i)).c_str());
+      PROTOTYPES().cre_node(folders[static_cast<std::size_t>(i) % folders.size()], node, rec);
+    }
+  };
+  const auto export_to = [](ModelDatabase& db, char* path) {
+    return PrototypeExport(nullptr, static_cast<long>(db.root(ModelTree::kPrototypes)), path,
+                           nullptr, 0);
+  };
+  return built_source(sources, n, "source_" + std::to_string(n) + ".prt", fill, export_to);
 }
 
 // ---- baselines ---------------------------------------------------------------------------
