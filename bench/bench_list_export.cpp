@@ -40,9 +40,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using dlist::bench::Clock;
-using dlist::bench::reset_peak;
 using dlist::bench::seconds_since;
-using dlist::bench::status_kb;
 using dlist::set_field;
 
 const fs::path& folder() {
@@ -109,9 +107,9 @@ Source& source(int n) {
   // The first export after the build, measured before anything of an export has
   // been allocated (and freed, so that a later one could reuse it unseen).
   std::string path = (folder() / "first.lis").string();
-  const long rss_before = reset_peak() ? status_kb("VmRSS") : -1;
+  const long rss_before = dlist::bench::reset_peak() ? dlist::bench::status_kb("VmRSS") : -1;
   if (ListExporter(nullptr, s.library.get(), 0, path.data(), -1) != 1) std::abort();
-  if (rss_before >= 0) s.rss_growth_kb = status_kb("VmHWM") - rss_before;
+  if (rss_before >= 0) s.rss_growth_kb = dlist::bench::status_kb("VmHWM") - rss_before;
   s.lines = lines_of(path);
   fs::remove(path);
   return s;

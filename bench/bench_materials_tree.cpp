@@ -38,9 +38,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using dlist::bench::Clock;
-using dlist::bench::reset_peak;
 using dlist::bench::seconds_since;
-using dlist::bench::status_kb;
 
 const fs::path& folder() {
   static dlist::bench::RunFolder f("dlist_bench_tree_");
@@ -91,9 +89,9 @@ Source& source(int n) {
   Source& s = sources[n];
   if (s.library) return s;
   s.library = dlist::bench::built_library(folder(), n, build);
-  const long rss_before = reset_peak() ? status_kb("VmRSS") : -1;
+  const long rss_before = dlist::bench::reset_peak() ? dlist::bench::status_kb("VmRSS") : -1;
   list(*s.library);
-  if (rss_before >= 0) s.rss_growth_kb = status_kb("VmHWM") - rss_before;
+  if (rss_before >= 0) s.rss_growth_kb = dlist::bench::status_kb("VmHWM") - rss_before;
   return s;
 }
 
