@@ -19,6 +19,7 @@
 #include "host/resource_appendix.h"
 #include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
+#include "stream/record_fields.h"
 #include "stream/streamers.h"
 
 namespace dlist {
@@ -79,8 +80,9 @@ class FieldWriter {
     });
   }
 
-  void kind(int k) {
-    integer("kind", k);
+  // An element kind code and, when it is known, the kind's name.
+  void kind(const char* name, int k) {
+    integer(name, k);
     if (const KindFacts* f = kind_facts(k)) text("kind_name", f->cli_name, std::strlen(f->cli_name));
   }
   void coord(const char* name, COORD2D p) {
@@ -123,6 +125,44 @@ class FieldWriter {
 
   std::vector<DumpField>& out_;
 };
+
+// Shows the fields that a record declares (record_fields.h) under their names.
+class FieldListing {
+ public:
+  explicit FieldListing(FieldWriter& w) : w_(w) {}
+
+  template <class T>
+  void value(const char* name, const T& v) {
+    if constexpr (std::is_floating_point_v<T>) {
+      w_.real(name, v);
+    } else {
+      w_.integer(name, v);
+    }
+  }
+  template <std::size_t N>
+  void chars(const char* name, const char (&field)[N]) {
+    w_.field(name, field, N);
+  }
+  void buffer(const char* name, const TEXTBUFFER& text) { w_.buffer(name, text); }
+  template <class T>
+  void kind(const char* name, const T& k) {
+    w_.kind(name, k);
+  }
+  template <class Get>
+  void shown(const char* name, Get&& get) {
+    value(name, get());
+  }
+
+ private:
+  FieldWriter& w_;
+};
+
+// The fields that record declares, listed.
+template <class R>
+void declared_fields(FieldWriter& w, const R& record) {
+  FieldListing v(w);
+  fields(v, record);
+}
 
 // ---- palettes -----------------------------------------------------------------------
 
@@ -479,7 +519,7 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
 }
 
-// ---- references, surfaces, nodes ----------------------------------------------------
+// ---- records declared in record_fields.h, surfaces ----------------------------------------------------
 
 void surface_fields(FieldWriter& w, const DBSURFHATCH& s) {
   w.field("name", s.name, sizeof s.name);
@@ -492,32 +532,6 @@ void surface_fields(FieldWriter& w, const DBSURFHATCH& s) {
   std::memcpy(hatch, s.hatch2, sizeof hatch);
   w.reals("hatch2", hatch, 5);
   w.integer("last_flags", s.last_flags);
-}
-
-void matref_fields(FieldWriter& w, const DBMATREF& m) {
-  w.buffer("code", m.code);
-  w.real("quantity", m.quantity);
-  w.integer("automatic", m.is_auto_quantity() ? 1 : 0);
-  w.integer("location", m.location);
-  w.field("parameter", m.parameter, sizeof m.parameter);
-  w.integer("reserved", m.reserved);
-}
-
-void attref_fields(FieldWriter& w, const DBATTREFTYPE& a) {
-  w.field("name", a.name, sizeof a.name);
-  w.integer("flags", a.flags);
-  w.field("abbrev", a.abbrev, sizeof a.abbrev);
-  w.integer("reference", a.reference);
-  w.buffer("value", a.value);
-  w.integer("reserved", a.reserved);
-}
-
-void node_fields(FieldWriter& w, const TreeNode& n) {
-  w.integer("level", n.level);
-  w.kind(n.kind);
-  w.field("name", n.name, sizeof n.name);
-  w.buffer("description", n.description);
-  w.integer("last", n.last);
 }
 
 // ---- the resource appendix ----------------------------------------------------------
@@ -608,7 +622,7 @@ class Decoder : public ExchangeBlockHandler {
     dump_.kind = reader_.kind();
     FieldWriter w(fields());
     w.integer("level", h.size);
-    w.kind(h.a);
+    w.kind("kind", h.a);
     dump_.blocks.back().kind = kind_facts(h.a) ? h.a : 0;
   }
 
@@ -627,12 +641,12 @@ class Decoder : public ExchangeBlockHandler {
 
   void material(DBMATREF& ref, uint64_t) override {
     FieldWriter w(fields());
-    matref_fields(w, ref);
+    declared_fields(w, ref);
   }
 
   void attribute(DBATTREFTYPE& ref, uint64_t) override {
     FieldWriter w(fields());
-    attref_fields(w, ref);
+    declared_fields(w, ref);
   }
 
   void text(std::span<const unsigned char> bytes, uint64_t) override {
@@ -642,7 +656,7 @@ class Decoder : public ExchangeBlockHandler {
 
   void node_read(const TreeNode& node, uint64_t) override {
     FieldWriter w(fields());
-    node_fields(w, node);
+    declared_fields(w, node);
     dump_.blocks.back().kind = kind_facts(node.kind) ? node.kind : 0;
   }
 
@@ -653,7 +667,7 @@ class Decoder : public ExchangeBlockHandler {
       constexpr int K = decltype(k)::kind;
       std::vector<DumpField> fields;
       FieldWriter w(fields);
-      w.kind(K);
+      w.kind("kind", K);
       if (palettes) {
         palette_image_fields<typename Kind<K>::palette>(w, bytes, K);
       } else {

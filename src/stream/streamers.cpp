@@ -10,6 +10,7 @@
 #include <string>
 
 #include "foundation/record_image.h"
+#include "stream/record_fields.h"
 
 using dlist::StreamError;
 
@@ -138,14 +139,6 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
   Streamer<Palette>(&palette).io(s);
 }
 
-void io_node(Stream& s, dlist::TreeNode& node) {
-  s.io(node.level);
-  s.io(node.kind);
-  s.io(node.name, sizeof node.name);
-  Streamer<TEXTBUFFER>(&node.description).io(s);
-  s.io(node.last);
-}
-
 }  // namespace
 
 // ---- plain records ------------------------------------------------------------------
@@ -222,35 +215,29 @@ void Streamer<TEXTBUFFER>::io(Stream& s) {
   if (n > 0) s.io(text.data(), static_cast<int>(n));
 }
 
+// The records whose fields are declared in record_fields.h.
 template <>
 void Streamer<DBPALETTENODETYPE>::io(Stream& s) {
-  io_node(s, *object_);
+  dlist::StreamFields v(s);
+  dlist::fields(v, static_cast<dlist::TreeNode&>(*object_));
 }
 
 template <>
 void Streamer<DBPROTOTYPENODE>::io(Stream& s) {
-  io_node(s, *object_);
+  dlist::StreamFields v(s);
+  dlist::fields(v, static_cast<dlist::TreeNode&>(*object_));
 }
 
 template <>
 void Streamer<DBMATREF>::io(Stream& s) {
-  DBMATREF& m = *object_;
-  Streamer<TEXTBUFFER>(&m.code).io(s);
-  s.io(m.quantity);
-  s.io(m.location);
-  s.io(m.parameter, sizeof m.parameter);
-  s.io(m.reserved);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void Streamer<DBATTREFTYPE>::io(Stream& s) {
-  DBATTREFTYPE& a = *object_;
-  s.io(a.name, sizeof a.name);
-  s.io(a.flags);
-  s.io(a.abbrev, sizeof a.abbrev);
-  s.io(a.reference);
-  Streamer<TEXTBUFFER>(&a.value).io(s);
-  s.io(a.reserved);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
