@@ -126,44 +126,6 @@ class FieldWriter {
   std::vector<DumpField>& out_;
 };
 
-// Shows the fields that a record declares (record_fields.h) under their names.
-class FieldListing {
- public:
-  explicit FieldListing(FieldWriter& w) : w_(w) {}
-
-  template <class T>
-  void value(const char* name, const T& v) {
-    if constexpr (std::is_floating_point_v<T>) {
-      w_.real(name, v);
-    } else {
-      w_.integer(name, v);
-    }
-  }
-  template <std::size_t N>
-  void chars(const char* name, const char (&field)[N]) {
-    w_.field(name, field, N);
-  }
-  void buffer(const char* name, const TEXTBUFFER& text) { w_.buffer(name, text); }
-  template <class T>
-  void kind(const char* name, const T& k) {
-    w_.kind(name, k);
-  }
-  template <class Get>
-  void shown(const char* name, Get&& get) {
-    value(name, get());
-  }
-
- private:
-  FieldWriter& w_;
-};
-
-// The fields that record declares, listed.
-template <class R>
-void declared_fields(FieldWriter& w, const R& record) {
-  FieldListing v(w);
-  fields(v, record);
-}
-
 // ---- palettes -----------------------------------------------------------------------
 
 // Names of the common parameter slots by kind; kind 0 (not known yet) names none.
@@ -309,8 +271,8 @@ void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
   });
 }
 
-void outline_fields(FieldWriter& w, const DBMULTIPOLYGON& o) {
-  w.group("outline", [&](FieldWriter& g) {
+void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
     g.integer("clip_count", o.clipszam());
     g.integer("point_count", o.pontszam());
     g.integers("clips", o.clips(), static_cast<std::size_t>(o.clip_index_count()));
@@ -319,8 +281,8 @@ void outline_fields(FieldWriter& w, const DBMULTIPOLYGON& o) {
   });
 }
 
-void outline_fields(FieldWriter& w, const DBPOLYGON& o) {
-  w.group("outline", [&](FieldWriter& g) {
+void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
     g.integer("point_count", o.pontszam());
     g.integer("attr", o.attr());
     points_fields(g, o.points(), o.pontszam());
@@ -334,6 +296,61 @@ void hotspot_fields(FieldWriter& w, const HOTSPOTCHAIN& h) {
     e.real("y", p.y);
     e.real("z", p.z);
   });
+}
+
+// Shows the fields that a record declares (record_fields.h) under their names.
+class FieldListing {
+ public:
+  explicit FieldListing(FieldWriter& w) : w_(w) {}
+
+  template <class T>
+  void value(const char* name, const T& v) {
+    if constexpr (std::is_floating_point_v<T>) {
+      w_.real(name, v);
+    } else {
+      w_.integer(name, v);
+    }
+  }
+  template <std::size_t N>
+  void chars(const char* name, const char (&field)[N]) {
+    w_.field(name, field, N);
+  }
+  void buffer(const char* name, const TEXTBUFFER& text) { w_.buffer(name, text); }
+  template <class T>
+  void kind(const char* name, const T& k) {
+    w_.kind(name, k);
+  }
+  template <class Get>
+  void shown(const char* name, Get&& get) {
+    value(name, get());
+  }
+  template <class T>
+  void hidden(const T&) {}
+  template <class T>
+  void group(const char* name, const T& record) {
+    w_.group(name, [&](FieldWriter& g) {
+      FieldListing v(g);
+      fields(v, record);
+    });
+  }
+  template <class Outline>
+  void outline(const char* name, const Outline& o) {
+    outline_fields(w_, name, o);
+  }
+
+ private:
+  FieldWriter& w_;
+};
+
+// A record whose fields are declared in record_fields.h.
+template <class R>
+concept DeclaresFields = requires(FieldListing& v, const R& r) { fields(v, r); };
+
+// The fields that record declares, listed.
+template <class R>
+void declared_fields(FieldWriter& w, const R& record) {
+  FieldListing v(w);
+  fields(v, record);
 }
 
 template <class Placed>
@@ -372,19 +389,13 @@ void opening_fields(FieldWriter& w, const Opening& r) {
   });
 }
 
-template <class E>
-void frame_fields(FieldWriter& w, const E& r) {
-  w.integer("frame_color", r.frame_color);
-  w.integer("frame_pen", r.frame_pen);
-  w.integer("frame_line_type", r.frame_line_type);
-  w.integer("show_frame", r.show_frame);
-}
-
 // The members of an element record of kind K that have a name, then its palette.
 template <int K>
 void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   using E = typename Kind<K>::element;
-  if constexpr (std::is_same_v<E, DBWALLTYPE>) {
+  if constexpr (DeclaresFields<E>) {
+    declared_fields(w, r);
+  } else if constexpr (std::is_same_v<E, DBWALLTYPE>) {
     w.integer("status", r.status);
     w.integer("flags", r.flags);
     w.recid(r.recid);
@@ -446,61 +457,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.coord("tegla0", r.tegla(0));
     w.coord("tegla1", r.tegla(1));
     w.coord("klikk", r.klikk());
-  } else if constexpr (std::is_same_v<E, DBCEILTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.real("elevation", r.elevation);
-    w.coord("hatch_origin", r.hatch_origin);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.integer("show_2d", r.show_2d);
-    w.integer("show_3d", r.show_3d);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBROOFTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.coord("pivot_beg", r.pivot_beg);
-    w.coord("pivot_end", r.pivot_end);
-    w.real("slope", r.slope);
-    w.real("pivot_height", r.pivot_height);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.integer("show_3d", r.show_3d);
-    w.real("overhang", r.overhang);
-    w.integer("eaves_pen", r.eaves_pen);
-    w.integer("ridge_pen", r.ridge_pen);
-    w.integer("cut_pen", r.cut_pen);
-    w.integer("cut_line_type", r.cut_line_type);
-    w.integer("gutter", r.gutter);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBRASTTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.coord("origin", r.origin);
-    w.integer("origin_mode", r.origin_mode);
-    w.coord("box_min", r.box_min);
-    w.coord("box_max", r.box_max);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBPARCTYPE>) {
-    w.integer("status", r.status);
-    w.integer("number", r.number);
-    w.coord("origin", r.origin);
-    w.coord("axis", r.axis);
-    w.real("area", r.area);
-    w.real("perimeter", r.perimeter);
-    w.coord("label_pos", r.label_pos);
-    w.integer("label_flags", r.label_flags);
-    w.integer("label_style", r.label_style);
-    outline_fields(w, r.outline);
-    w.integer("frame_color", r.frame_color);
-    w.integer("frame_pen", r.frame_pen);
-    w.real("elevation", r.elevation);
-    w.integer("frame_line_type", r.frame_line_type);
-    w.integer("show_frame", r.show_frame);
-    w.integer("show_label", r.show_label);
-    w.recid(r.recid);
   } else if constexpr (std::is_same_v<E, DBSTAITYPE>) {
     placement_fields(w, r);
     w.list("corners", 4, [&](FieldWriter& e, std::size_t i) {

@@ -12,11 +12,18 @@
 //   kind(name, k)         an element kind code (a listing also names the kind)
 //   shown(name, get)      a value that only a listing sees, computed by get(); nothing
 //                         travels for it
+//   hidden(v)             a value that travels but is not listed (a number, a record
+//                         with declared fields, or an array of either)
+//   group(name, record)   a record with declared fields of its own, nested
+//   outline(name, o)      an element's outline where its header stands: the header
+//                         travels there (its content follows the leading members),
+//                         and a listing shows the whole outline there
 // The declarations take the record const or not: a listing visits a const record.
 #pragma once
 
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
 
 #include "foundation/references.h"
@@ -28,6 +35,107 @@ namespace dlist {
 // R is T, const or not.
 template <class R, class T>
 concept RecordOf = std::same_as<std::remove_const_t<R>, T>;
+
+template <class V, RecordOf<COORD2D> R>
+void fields(V& v, R& p) {
+  v.value("x", p.x);
+  v.value("y", p.y);
+}
+
+template <class V, RecordOf<COORD3D> R>
+void fields(V& v, R& p) {
+  v.value("x", p.x);
+  v.value("y", p.y);
+  v.value("z", p.z);
+}
+
+template <class V, RecordOf<RECIDTYPE> R>
+void fields(V& v, R& r) {
+  v.value("id", r.id);
+  v.value("type", r.type);
+}
+
+// The leading members of the element records with an outline: those in front of the
+// outline's content and the palette, which travel after them.
+template <class V, RecordOf<DBCEILTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.outline("outline", r.outline);
+  v.value("elevation", r.elevation);
+  v.group("hatch_origin", r.hatch_origin);
+  v.value("frame_color", r.frame_color);
+  v.value("frame_pen", r.frame_pen);
+  v.value("frame_line_type", r.frame_line_type);
+  v.value("show_frame", r.show_frame);
+  v.value("hatch_kind", r.hatch_kind);
+  v.value("show_2d", r.show_2d);
+  v.value("show_3d", r.show_3d);
+  v.hidden(r.reserved);
+  v.group("recid", r.recid);
+}
+
+template <class V, RecordOf<DBROOFTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.outline("outline", r.outline);
+  v.group("pivot_beg", r.pivot_beg);
+  v.group("pivot_end", r.pivot_end);
+  v.value("slope", r.slope);
+  v.value("pivot_height", r.pivot_height);
+  v.value("frame_color", r.frame_color);
+  v.value("frame_pen", r.frame_pen);
+  v.value("frame_line_type", r.frame_line_type);
+  v.value("show_frame", r.show_frame);
+  v.value("hatch_kind", r.hatch_kind);
+  v.value("show_3d", r.show_3d);
+  v.value("overhang", r.overhang);
+  v.value("eaves_pen", r.eaves_pen);
+  v.value("ridge_pen", r.ridge_pen);
+  v.value("cut_pen", r.cut_pen);
+  v.value("cut_line_type", r.cut_line_type);
+  v.value("gutter", r.gutter);
+  v.hidden(r.reserved);
+  v.group("recid", r.recid);
+}
+
+template <class V, RecordOf<DBRASTTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.outline("outline", r.outline);
+  v.group("origin", r.origin);
+  v.value("origin_mode", r.origin_mode);
+  v.group("box_min", r.box_min);
+  v.group("box_max", r.box_max);
+  v.value("frame_color", r.frame_color);
+  v.value("frame_pen", r.frame_pen);
+  v.value("frame_line_type", r.frame_line_type);
+  v.value("show_frame", r.show_frame);
+  v.value("hatch_kind", r.hatch_kind);
+  v.hidden(r.reserved);
+  v.group("recid", r.recid);
+}
+
+template <class V, RecordOf<DBPARCTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.value("number", r.number);
+  v.group("origin", r.origin);
+  v.group("axis", r.axis);
+  v.value("area", r.area);
+  v.value("perimeter", r.perimeter);
+  v.group("label_pos", r.label_pos);
+  v.value("label_flags", r.label_flags);
+  v.hidden(r.box);  // computed by the host
+  v.value("label_style", r.label_style);
+  v.outline("outline", r.outline);
+  v.value("frame_color", r.frame_color);
+  v.value("frame_pen", r.frame_pen);
+  v.value("elevation", r.elevation);
+  v.value("frame_line_type", r.frame_line_type);
+  v.value("show_frame", r.show_frame);
+  v.value("show_label", r.show_label);
+  v.group("recid", r.recid);
+}
 
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
@@ -81,6 +189,44 @@ class StreamFields {
   }
   template <class Get>
   void shown(const char*, Get&&) {}
+  template <class T>
+  void hidden(T& v) {
+    if constexpr (std::is_arithmetic_v<T>) {
+      s_.io(v);
+    } else if constexpr (std::is_array_v<T>) {
+      for (auto& e : v) hidden(e);
+    } else {
+      fields(*this, v);
+    }
+  }
+  template <class T>
+  void group(const char*, T& record) {
+    fields(*this, record);
+  }
+
+  // The header that stands for an embedded polygon with holes: the two pointer slots
+  // and the trailing member as zeros, the clip and point counts as they stand. What
+  // is read for it is discarded; the outline's own streamer, which follows the
+  // leading members, brings the counts that size it.
+  void outline(const char*, const DBMULTIPOLYGON& o) {
+    int32_t clips_slot = 0, points_slot = 0, trailing = 0;
+    short clips = static_cast<short>(o.clipszam());
+    short points = static_cast<short>(o.pontszam());
+    s_.io(clips_slot);
+    s_.io(points_slot);
+    s_.io(clips);
+    s_.io(points);
+    s_.io(trailing);
+  }
+  // The same for a simple polygon: its point count, then its 32-bit member and its
+  // pointer slot as zeros.
+  void outline(const char*, const DBPOLYGON& o) {
+    short points = static_cast<short>(o.pontszam());
+    int32_t trailing = 0, points_slot = 0;
+    s_.io(points);
+    s_.io(trailing);
+    s_.io(points_slot);
+  }
 
  private:
   Stream& s_;

@@ -48,15 +48,10 @@ void require_count(Stream& s, uint64_t count, uint64_t item_size, uint64_t cap, 
   throw StreamError(std::string(what) + ": no memory for " + std::to_string(n) + " items");
 }
 
-void io_coord(Stream& s, COORD2D& v) {
-  s.io(v.x);
-  s.io(v.y);
-}
-
-void io_coord(Stream& s, COORD3D& v) {
-  s.io(v.x);
-  s.io(v.y);
-  s.io(v.z);
+template <class Coord>
+void io_coord(Stream& s, Coord& v) {
+  dlist::StreamFields f(s);
+  dlist::fields(f, v);
 }
 
 // A value that the record holds behind accessors: streamed through a copy, which the
@@ -75,30 +70,6 @@ COORD3D streamed(Stream& s, COORD3D value) {
 void io_points(Stream& s, DBPOLYPOINT* points, int n) {
   static_assert(dlist::is_plain_image_v<DBPOLYPOINT, 20>);
   if (n > 0) s.io(static_cast<void*>(points), n * static_cast<int>(sizeof(DBPOLYPOINT)));
-}
-
-// The header that stands for an embedded polygon with holes in the leading members:
-// the two pointer slots and the trailing member as zeros, the clip and point counts as
-// they stand. What is read for it is discarded.
-void io_outline_header(Stream& s, const DBMULTIPOLYGON& outline) {
-  int32_t clips_slot = 0, points_slot = 0, trailing = 0;
-  short clips = static_cast<short>(outline.clipszam());
-  short points = static_cast<short>(outline.pontszam());
-  s.io(clips_slot);
-  s.io(points_slot);
-  s.io(clips);
-  s.io(points);
-  s.io(trailing);
-}
-
-// The same for a simple polygon: its point count, then its 32-bit member and its
-// pointer slot as zeros.
-void io_outline_header(Stream& s, const DBPOLYGON& outline) {
-  short points = static_cast<short>(outline.pontszam());
-  int32_t trailing = 0, points_slot = 0;
-  s.io(points);
-  s.io(trailing);
-  s.io(points_slot);
 }
 
 // The 16-bit hotspot count of stairs and symbols: written from the chain (saturated
@@ -178,7 +149,8 @@ void Streamer<DBPOLYPOINT>::io(Stream& s) {
 
 template <>
 void Streamer<RECIDTYPE>::io(Stream& s) {
-  io_image<RECIDTYPE, 6>(s, *object_);
+  dlist::StreamFields f(s);
+  dlist::fields(f, *object_);
 }
 
 template <>
@@ -295,89 +267,30 @@ void Streamer<HOTSPOTCHAIN>::io(Stream& s) {
 }
 
 // ---- leading members of the element records with owned parts ------------------------
+// Those of the records with an outline are declared in record_fields.h.
 
 template <>
 void PalStreamer<DBCEILTYPE>::io(Stream& s) {
-  DBCEILTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  s.io(r.elevation);
-  io_coord(s, r.hatch_origin);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.show_2d);
-  s.io(r.show_3d);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBROOFTYPE>::io(Stream& s) {
-  DBROOFTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  io_coord(s, r.pivot_beg);
-  io_coord(s, r.pivot_end);
-  s.io(r.slope);
-  s.io(r.pivot_height);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.show_3d);
-  s.io(r.overhang);
-  s.io(r.eaves_pen);
-  s.io(r.ridge_pen);
-  s.io(r.cut_pen);
-  s.io(r.cut_line_type);
-  s.io(r.gutter);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBRASTTYPE>::io(Stream& s) {
-  DBRASTTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  io_coord(s, r.origin);
-  s.io(r.origin_mode);
-  io_coord(s, r.box_min);
-  io_coord(s, r.box_max);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBPARCTYPE>::io(Stream& s) {
-  DBPARCTYPE& r = *object_;
-  s.io(r.status);
-  s.io(r.number);
-  io_coord(s, r.origin);
-  io_coord(s, r.axis);
-  s.io(r.area);
-  s.io(r.perimeter);
-  io_coord(s, r.label_pos);
-  s.io(r.label_flags);
-  for (COORD2D& corner : r.box) io_coord(s, corner);
-  s.io(r.label_style);
-  io_outline_header(s, r.outline);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.elevation);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.show_label);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
