@@ -289,15 +289,6 @@ void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
   });
 }
 
-void hotspot_fields(FieldWriter& w, const HOTSPOTCHAIN& h) {
-  w.list("hotspots", h.count(), [&](FieldWriter& e, std::size_t i) {
-    const COORD3D p = h[static_cast<unsigned>(i)];
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.real("z", p.z);
-  });
-}
-
 // Shows the fields that a record declares (record_fields.h) under their names.
 class FieldListing {
  public:
@@ -307,9 +298,23 @@ class FieldListing {
   void value(const char* name, const T& v) {
     if constexpr (std::is_floating_point_v<T>) {
       w_.real(name, v);
-    } else {
+    } else if constexpr (std::is_arithmetic_v<T>) {
       w_.integer(name, v);
+    } else if constexpr (std::is_array_v<T>) {
+      w_.group(name, [&](FieldWriter& g) {
+        FieldListing e(g);
+        for (const auto& x : v) e.value("", x);
+      });
+    } else {
+      group(name, v);
     }
+  }
+  // A hotspot chain: a list of points.
+  void value(const char* name, const HOTSPOTCHAIN& h) {
+    w_.list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e);
+      fields(v, h[static_cast<unsigned>(i)]);
+    });
   }
   template <std::size_t N>
   void chars(const char* name, const char (&field)[N]) {
@@ -326,6 +331,19 @@ class FieldListing {
   }
   template <class T>
   void hidden(const T&) {}
+  template <class Get>
+  void carried(Get&&) {}
+  template <class Get, class Set>
+  void property(const char* name, Get&& get, Set&&) {
+    value(name, get());
+  }
+  template <std::size_t N>
+  void transposed(const char* name, const COORD2D (&points)[N]) {
+    w_.list(name, N, [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e);
+      fields(v, points[i]);
+    });
+  }
   template <class T>
   void group(const char* name, const T& record) {
     w_.group(name, [&](FieldWriter& g) {
@@ -351,21 +369,6 @@ template <class R>
 void declared_fields(FieldWriter& w, const R& record) {
   FieldListing v(w);
   fields(v, record);
-}
-
-template <class Placed>
-void placement_fields(FieldWriter& w, const Placed& r) {
-  w.integer("status", r.status);
-  w.coord("pos", r.pos());
-  w.integer("mirror_x", r.mirror_x);
-  w.integer("mirror_y", r.mirror_y);
-  w.integer("show_2d", r.show_2d);
-  w.integer("show_3d", r.show_3d);
-  w.coord("eltol", r.eltol());
-  w.real("xangle", r.xangle());
-  w.real("yangle", r.yangle());
-  w.real("zangle", r.zangle());
-  w.integers("settings", r.settings, std::size(r.settings));
 }
 
 template <class Opening>
@@ -437,7 +440,8 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.recid(r.recid);
     w.coord("pos", r.pos);
     w.integer("group", r.group);
-  } else if constexpr (std::is_same_v<E, DBTEXTTYPE>) {
+  } else {
+    static_assert(std::is_same_v<E, DBTEXTTYPE>);
     w.integer("status", r.status);
     w.real("angle", r.angle);
     w.real("width", r.width);
@@ -457,20 +461,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.coord("tegla0", r.tegla(0));
     w.coord("tegla1", r.tegla(1));
     w.coord("klikk", r.klikk());
-  } else if constexpr (std::is_same_v<E, DBSTAITYPE>) {
-    placement_fields(w, r);
-    w.list("corners", 4, [&](FieldWriter& e, std::size_t i) {
-      e.real("x", r.corner[i].x);
-      e.real("y", r.corner[i].y);
-    });
-    w.recid(r.recid);
-    hotspot_fields(w, r.hotspots);
-  } else {
-    static_assert(std::is_same_v<E, DBSYMBTYPE>);
-    placement_fields(w, r);
-    w.recid(r.recid);
-    w.integer("recid_tail", r.recid_tail);
-    hotspot_fields(w, r.hotspots);
   }
   w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
 }

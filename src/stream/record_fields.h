@@ -6,7 +6,7 @@
 //   a listing     (the exchange dump's) shows each value under its name.
 //
 // A visitor provides
-//   value(name, v)        a number (integral or floating)
+//   value(name, v)        a number (integral or floating), or an array of numbers
 //   chars(name, field)    a fixed zero-terminated text field of N bytes
 //   buffer(name, text)    a text buffer with its length
 //   kind(name, k)         an element kind code (a listing also names the kind)
@@ -15,15 +15,26 @@
 //   hidden(v)             a value that travels but is not listed (a number, a record
 //                         with declared fields, or an array of either)
 //   group(name, record)   a record with declared fields of its own, nested
+//   property(name, get, set)
+//                         a value held behind accessors: streamed through a copy,
+//                         which set() stores on input
+//   carried(get)          a value that travels, computed by get() on output and
+//                         discarded on input; not listed
+//   transposed(name, c)   an array of 2D points that travels as all its x values,
+//                         then all its y values, and is listed as points
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
 // The declarations take the record const or not: a listing visits a const record.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <type_traits>
 
 #include "foundation/references.h"
@@ -137,6 +148,55 @@ void fields(V& v, R& r) {
   v.group("recid", r.recid);
 }
 
+// The placement that stairs and symbols share, up to their own fields. On input each
+// value held behind an accessor goes back through its setter, which recalculates the
+// geometry.
+template <class V, class R>
+void placement_fields(V& v, R& e) {
+  v.value("status", e.status);
+  // The 16-bit hotspot count: written from the chain (saturated at 16 bits),
+  // discarded on input, where the chain's own count follows the leading members.
+  v.carried([&] { return static_cast<unsigned short>(std::min(e.hotspots.count(), 0xFFFFu)); });
+  v.property("pos", [&] { return e.pos(); }, [&](const auto& p) { e.set_pos(p); });
+  v.value("mirror_x", e.mirror_x);
+  v.value("mirror_y", e.mirror_y);
+  v.value("show_2d", e.show_2d);
+  v.value("show_3d", e.show_3d);
+  v.property("eltol", [&] { return e.eltol(); }, [&](const auto& p) { e.set_eltol(p); });
+  v.property("xangle", [&] { return e.xangle(); }, [&](auto a) { e.set_xangle(a); });
+  v.property("yangle", [&] { return e.yangle(); }, [&](auto a) { e.set_yangle(a); });
+  v.property("zangle", [&] { return e.zangle(); }, [&](auto a) { e.set_zangle(a); });
+  v.value("settings", e.settings);
+}
+
+// The leading members of a stair; its hotspots and palette travel after them.
+template <class V, RecordOf<DBSTAITYPE> R>
+void fields(V& v, R& r) {
+  placement_fields(v, r);
+  v.transposed("corners", r.corner);
+  v.group("recid", r.recid);
+  v.shown("hotspots", [&]() -> const HOTSPOTCHAIN& { return r.hotspots; });
+}
+
+// The leading members of a symbol; its hotspots and palette travel after them.
+template <class V, RecordOf<DBSYMBTYPE> R>
+void fields(V& v, R& r) {
+  placement_fields(v, r);
+  // In place of the plan extent, which is recomputed and never stored: four copies of
+  // the 8 bytes that begin at the record identifier. The identifier that follows
+  // supersedes them on input, and recid_tail keeps what the receiving record held.
+  v.carried([&] {
+    constexpr std::size_t kCopy = DBSYMBTYPE::kIdBlockSize;
+    std::array<unsigned char, 4 * kCopy> block{};
+    r.id_block(std::span<unsigned char, kCopy>(block.data(), kCopy));
+    for (std::size_t i = 1; i < 4; ++i) std::memcpy(block.data() + i * kCopy, block.data(), kCopy);
+    return block;
+  });
+  v.group("recid", r.recid);
+  v.shown("recid_tail", [&] { return r.recid_tail; });
+  v.shown("hotspots", [&]() -> const HOTSPOTCHAIN& { return r.hotspots; });
+}
+
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
 void fields(V& v, R& n) {
@@ -176,7 +236,7 @@ class StreamFields {
 
   template <class T>
   void value(const char*, T& v) {
-    s_.io(v);
+    hidden(v);
   }
   template <std::size_t N>
   void chars(const char*, char (&field)[N]) {
@@ -195,6 +255,8 @@ class StreamFields {
       s_.io(v);
     } else if constexpr (std::is_array_v<T>) {
       for (auto& e : v) hidden(e);
+    } else if constexpr (requires { v.size(); v.data(); }) {  // std::array of bytes
+      s_.io(v.data(), static_cast<int>(v.size()));
     } else {
       fields(*this, v);
     }
@@ -202,6 +264,22 @@ class StreamFields {
   template <class T>
   void group(const char*, T& record) {
     fields(*this, record);
+  }
+  template <class Get, class Set>
+  void property(const char*, Get&& get, Set&& set) {
+    auto v = get();
+    hidden(v);
+    if (s_.isInput()) set(v);
+  }
+  template <class Get>
+  void carried(Get&& get) {
+    auto v = get();
+    hidden(v);
+  }
+  template <std::size_t N>
+  void transposed(const char*, COORD2D (&points)[N]) {
+    for (COORD2D& p : points) s_.io(p.x);
+    for (COORD2D& p : points) s_.io(p.y);
   }
 
   // The header that stands for an embedded polygon with holes: the two pointer slots

@@ -5,8 +5,6 @@
 // their limits and the bytes left before anything is sized from them.
 #include "stream/streamers.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "foundation/record_image.h"
@@ -54,52 +52,10 @@ void io_coord(Stream& s, Coord& v) {
   dlist::fields(f, v);
 }
 
-// A value that the record holds behind accessors: streamed through a copy, which the
-// caller writes back on input.
-template <class V>
-V streamed(Stream& s, V value) {
-  s.io(value);
-  return value;
-}
-COORD3D streamed(Stream& s, COORD3D value) {
-  io_coord(s, value);
-  return value;
-}
-
 // n points of an outline, one block of packed 20-byte images.
 void io_points(Stream& s, DBPOLYPOINT* points, int n) {
   static_assert(dlist::is_plain_image_v<DBPOLYPOINT, 20>);
   if (n > 0) s.io(static_cast<void*>(points), n * static_cast<int>(sizeof(DBPOLYPOINT)));
-}
-
-// The 16-bit hotspot count of stairs and symbols: written from the chain (saturated
-// at 16 bits), discarded on input, where the chain's own count follows.
-void io_hotspot_count(Stream& s, const HOTSPOTCHAIN& hotspots) {
-  unsigned short count = static_cast<unsigned short>(std::min(hotspots.count(), 0xFFFFu));
-  s.io(count);
-}
-
-// The placement that stairs and symbols share, up to their own one-byte fields:
-// state, hotspot count, position, four one-byte fields, offset and three angles. On
-// input each value goes back through its setter, which recalculates the geometry.
-void io_placement(Stream& s, dlist::PlacedElement& e, const HOTSPOTCHAIN& hotspots) {
-  const bool in = s.isInput();
-  s.io(e.status);
-  io_hotspot_count(s, hotspots);
-  const COORD3D pos = streamed(s, e.pos());
-  if (in) e.set_pos(pos);
-  s.io(e.mirror_x);
-  s.io(e.mirror_y);
-  s.io(e.show_2d);
-  s.io(e.show_3d);
-  const COORD3D eltol = streamed(s, e.eltol());
-  if (in) e.set_eltol(eltol);
-  const double xangle = streamed(s, e.xangle());
-  if (in) e.set_xangle(xangle);
-  const double yangle = streamed(s, e.yangle());
-  if (in) e.set_yangle(yangle);
-  const double zangle = streamed(s, e.zangle());
-  if (in) e.set_zangle(zangle);
 }
 
 // The element records with owned parts: leading members, owned part, palette.
@@ -267,7 +223,7 @@ void Streamer<HOTSPOTCHAIN>::io(Stream& s) {
 }
 
 // ---- leading members of the element records with owned parts ------------------------
-// Those of the records with an outline are declared in record_fields.h.
+// They are declared in record_fields.h.
 
 template <>
 void PalStreamer<DBCEILTYPE>::io(Stream& s) {
@@ -295,32 +251,14 @@ void PalStreamer<DBPARCTYPE>::io(Stream& s) {
 
 template <>
 void PalStreamer<DBSTAITYPE>::io(Stream& s) {
-  DBSTAITYPE& r = *object_;
-  io_placement(s, r, r.hotspots);
-  s.io(r.settings, sizeof r.settings);
-  // The four corners travel as their four x values, then their four y values.
-  for (COORD2D& corner : r.corner) s.io(corner.x);
-  for (COORD2D& corner : r.corner) s.io(corner.y);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBSYMBTYPE>::io(Stream& s) {
-  DBSYMBTYPE& r = *object_;
-  io_placement(s, r, r.hotspots);
-  s.io(r.settings, sizeof r.settings);
-  // In place of the plan extent, which is recomputed and never stored: four copies of
-  // the 8 bytes that begin at the record identifier. On input the block is read and
-  // discarded: the identifier that follows supersedes it, and the 16-bit field behind
-  // the identifier keeps what the receiving record held.
-  constexpr std::size_t kCopy = DBSYMBTYPE::kIdBlockSize;
-  unsigned char block[4 * kCopy] = {};
-  if (!s.isInput()) {
-    r.id_block(std::span<unsigned char, kCopy>(block, kCopy));
-    for (std::size_t i = 1; i < 4; ++i) std::memcpy(block + i * kCopy, block, kCopy);
-  }
-  s.io(block, static_cast<int>(sizeof block));
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 // ---- element records with owned parts -----------------------------------------------
