@@ -126,168 +126,8 @@ class FieldWriter {
   std::vector<DumpField>& out_;
 };
 
-// ---- palettes -----------------------------------------------------------------------
-
-// Names of the common parameter slots by kind; kind 0 (not known yet) names none.
-const char* common_name(int kind, int slot) {
-  static constexpr const char* kDoor[] = {"width",       "height",      "sill",
-                                          "reveal_depth", "frame_width", "frame_depth",
-                                          "leaf_thickness", "opening_angle"};
-  static constexpr const char* kWindow[] = {"width",       "height",      "sill",
-                                            "reveal_depth", "frame_width", "frame_depth",
-                                            "sash_thickness", "head_height"};
-  static constexpr const char* kSymbol[] = {"xsize", "ysize",    "zsize", "elevation",
-                                            "scale", "rotation", "slot6", "slot7"};
-  static constexpr const char* kStair[] = {"width",      "height", "length", "tread",
-                                           "riser",      "step_count", "nosing",
-                                           "slab_thickness"};
-  switch (kind) {
-    case 2: return kDoor[slot];
-    case 3: return kWindow[slot];
-    case 4: return kSymbol[slot];
-    case 5: return kStair[slot];
-    default: return "";
-  }
-}
-
-void head_fields(FieldWriter& w, const DBPALETTEHEAD& p) {
-  w.integer("layer", p.layer);
-  w.integer("contour_pen", p.contour_pen);
-  w.integer("line_type", p.line_type);
-  w.integer("fill_pen", p.fill_pen);
-  w.integer("fill_bg_pen", p.fill_bg_pen);
-  w.integer("fill", p.fill);
-  w.integer("section_pen", p.section_pen);
-  w.integer("view_pen", p.view_pen);
-  w.integer("flags", p.flags);
-}
-
-void layer_structure_fields(FieldWriter& w, const RETEGEZESTYPE& r) {
-  w.group("retegezes", [&](FieldWriter& g) {
-    g.integer("count", r.count);
-    const int used = r.used();
-    g.list("layers", static_cast<std::size_t>(used), [&](FieldWriter& e, std::size_t i) {
-      e.real("thickness", r.layer[i].thickness);
-      e.integer("fill", r.layer[i].fill);
-      e.integer("fill_pen", r.layer[i].fill_pen);
-    });
-    g.list("boundaries", static_cast<std::size_t>(used > 0 ? used - 1 : 0),
-           [&](FieldWriter& e, std::size_t i) {
-             e.integer("pen", r.boundary[i].pen);
-             e.integer("line_type", r.boundary[i].line_type);
-             e.integer("flags", r.boundary[i].flags);
-           });
-  });
-}
-
-template <class P>
-void palette_fields(FieldWriter& w, const P& p, int kind) {
-  if constexpr (std::is_base_of_v<DBPALETTEHEAD, P>) {
-    head_fields(w, p);
-    if constexpr (requires { p.retegezes; }) layer_structure_fields(w, p.retegezes);
-    if constexpr (requires { p.origname; }) {
-      w.field("origname", p.origname.name, sizeof p.origname.name);
-      w.group("common", [&](FieldWriter& g) {
-        for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
-      });
-      w.integer("param_count", p.params.count);
-      w.group("params", [&](FieldWriter& g) {
-        for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
-      });
-    }
-  } else if constexpr (std::is_same_v<P, DBTEXTPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("style", p.style);
-    w.integer("frame", p.frame);
-    w.field("font", p.font, sizeof p.font);
-    w.integer("justify", p.justify);
-    w.real("height", p.height);
-    w.real("width_factor", p.width_factor);
-    w.real("spacing", p.spacing);
-    w.integer("codepage", p.codepage);
-  } else if constexpr (std::is_same_v<P, DBLINEPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("line_type", p.line_type);
-    w.integer("arrow_kind", p.arrow_kind);
-    w.integer("arrow_pen", p.arrow_pen);
-    w.real("width", p.width);
-    w.real("arrow_length", p.arrow_length);
-    w.real("arrow_width", p.arrow_width);
-    w.real("dash_scale", p.dash_scale);
-    w.real("elevation", p.elevation);
-  } else if constexpr (std::is_same_v<P, DBCIRCPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("line_type", p.line_type);
-    w.integer("fill_pen", p.fill_pen);
-    w.integer("fill_bg_pen", p.fill_bg_pen);
-    w.integer("fill", p.fill);
-    w.real("width", p.width);
-    w.real("dash_scale", p.dash_scale);
-    w.real("elevation", p.elevation);
-    w.real("fill_angle", p.fill_angle);
-    w.real("fill_scale", p.fill_scale);
-  } else {
-    static_assert(std::is_same_v<P, DBHOTSPALETTE>);
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("kind", p.kind);
-    w.real("size", p.size);
-  }
-}
-
-template <class P>
-void palette_image_fields(FieldWriter& w, std::span<const unsigned char> image, int kind) {
-  P p;
-  from_plain_image(p, image.data());
-  palette_fields(w, p, kind);
-}
-
-// A palette image shown by its size alone, before its node names the kind: the kinds
-// that share an image size share its layout.
-void palette_image_by_size(FieldWriter& w, std::span<const unsigned char> image) {
-  switch (image.size()) {
-    case DBWALLPALETTE::kImageSize: return palette_image_fields<DBWALLPALETTE>(w, image, 0);
-    case DBDOORPALETTE::kImageSize: return palette_image_fields<DBDOORPALETTE>(w, image, 0);
-    case DBPARCPALETTE::kImageSize: return palette_image_fields<DBPARCPALETTE>(w, image, 0);
-    case DBTEXTPALETTE::kImageSize: return palette_image_fields<DBTEXTPALETTE>(w, image, 0);
-    case DBLINEPALETTE::kImageSize: return palette_image_fields<DBLINEPALETTE>(w, image, 0);
-    case DBCIRCPALETTE::kImageSize: return palette_image_fields<DBCIRCPALETTE>(w, image, 0);
-    case DBHOTSPALETTE::kImageSize: return palette_image_fields<DBHOTSPALETTE>(w, image, 0);
-    default: return;  // no palette has this size; its node will say so
-  }
-}
-
-// ---- element records ----------------------------------------------------------------
-
-void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
-  w.list("points", static_cast<std::size_t>(n > 0 ? n : 0), [&](FieldWriter& e, std::size_t i) {
-    const DBPOLYPOINT p = points[i];
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.integer("flags", p.flags);
-  });
-}
-
-void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o) {
-  w.group(name, [&](FieldWriter& g) {
-    g.integer("clip_count", o.clipszam());
-    g.integer("point_count", o.pontszam());
-    g.integers("clips", o.clips(), static_cast<std::size_t>(o.clip_index_count()));
-    points_fields(g, o.points(), o.pontszam());
-    g.integer("attr", o.attr());
-  });
-}
-
-void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
-  w.group(name, [&](FieldWriter& g) {
-    g.integer("point_count", o.pontszam());
-    g.integer("attr", o.attr());
-    points_fields(g, o.points(), o.pontszam());
-  });
-}
+void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o);
+void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o);
 
 // Shows the fields that a record declares (record_fields.h) under their names.
 class FieldListing {
@@ -370,6 +210,133 @@ void declared_fields(FieldWriter& w, const R& record) {
   FieldListing v(w);
   fields(v, record);
 }
+
+// ---- palettes -----------------------------------------------------------------------
+
+// Names of the common parameter slots by kind; kind 0 (not known yet) names none.
+const char* common_name(int kind, int slot) {
+  static constexpr const char* kDoor[] = {"width",       "height",      "sill",
+                                          "reveal_depth", "frame_width", "frame_depth",
+                                          "leaf_thickness", "opening_angle"};
+  static constexpr const char* kWindow[] = {"width",       "height",      "sill",
+                                            "reveal_depth", "frame_width", "frame_depth",
+                                            "sash_thickness", "head_height"};
+  static constexpr const char* kSymbol[] = {"xsize", "ysize",    "zsize", "elevation",
+                                            "scale", "rotation", "slot6", "slot7"};
+  static constexpr const char* kStair[] = {"width",      "height", "length", "tread",
+                                           "riser",      "step_count", "nosing",
+                                           "slab_thickness"};
+  switch (kind) {
+    case 2: return kDoor[slot];
+    case 3: return kWindow[slot];
+    case 4: return kSymbol[slot];
+    case 5: return kStair[slot];
+    default: return "";
+  }
+}
+
+void head_fields(FieldWriter& w, const DBPALETTEHEAD& p) {
+  w.integer("layer", p.layer);
+  w.integer("contour_pen", p.contour_pen);
+  w.integer("line_type", p.line_type);
+  w.integer("fill_pen", p.fill_pen);
+  w.integer("fill_bg_pen", p.fill_bg_pen);
+  w.integer("fill", p.fill);
+  w.integer("section_pen", p.section_pen);
+  w.integer("view_pen", p.view_pen);
+  w.integer("flags", p.flags);
+}
+
+void layer_structure_fields(FieldWriter& w, const RETEGEZESTYPE& r) {
+  w.group("retegezes", [&](FieldWriter& g) {
+    g.integer("count", r.count);
+    const int used = r.used();
+    g.list("layers", static_cast<std::size_t>(used), [&](FieldWriter& e, std::size_t i) {
+      e.real("thickness", r.layer[i].thickness);
+      e.integer("fill", r.layer[i].fill);
+      e.integer("fill_pen", r.layer[i].fill_pen);
+    });
+    g.list("boundaries", static_cast<std::size_t>(used > 0 ? used - 1 : 0),
+           [&](FieldWriter& e, std::size_t i) {
+             e.integer("pen", r.boundary[i].pen);
+             e.integer("line_type", r.boundary[i].line_type);
+             e.integer("flags", r.boundary[i].flags);
+           });
+  });
+}
+
+template <class P>
+void palette_fields(FieldWriter& w, const P& p, int kind) {
+  if constexpr (std::is_base_of_v<DBPALETTEHEAD, P>) {
+    head_fields(w, p);
+    if constexpr (requires { p.retegezes; }) layer_structure_fields(w, p.retegezes);
+    if constexpr (requires { p.origname; }) {
+      w.field("origname", p.origname.name, sizeof p.origname.name);
+      w.group("common", [&](FieldWriter& g) {
+        for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
+      });
+      w.integer("param_count", p.params.count);
+      w.group("params", [&](FieldWriter& g) {
+        for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
+      });
+    }
+  } else {
+    static_assert(DeclaresFields<P>);
+    declared_fields(w, p);
+  }
+}
+
+template <class P>
+void palette_image_fields(FieldWriter& w, std::span<const unsigned char> image, int kind) {
+  P p;
+  from_plain_image(p, image.data());
+  palette_fields(w, p, kind);
+}
+
+// A palette image shown by its size alone, before its node names the kind: the kinds
+// that share an image size share its layout.
+void palette_image_by_size(FieldWriter& w, std::span<const unsigned char> image) {
+  switch (image.size()) {
+    case DBWALLPALETTE::kImageSize: return palette_image_fields<DBWALLPALETTE>(w, image, 0);
+    case DBDOORPALETTE::kImageSize: return palette_image_fields<DBDOORPALETTE>(w, image, 0);
+    case DBPARCPALETTE::kImageSize: return palette_image_fields<DBPARCPALETTE>(w, image, 0);
+    case DBTEXTPALETTE::kImageSize: return palette_image_fields<DBTEXTPALETTE>(w, image, 0);
+    case DBLINEPALETTE::kImageSize: return palette_image_fields<DBLINEPALETTE>(w, image, 0);
+    case DBCIRCPALETTE::kImageSize: return palette_image_fields<DBCIRCPALETTE>(w, image, 0);
+    case DBHOTSPALETTE::kImageSize: return palette_image_fields<DBHOTSPALETTE>(w, image, 0);
+    default: return;  // no palette has this size; its node will say so
+  }
+}
+
+// ---- element records ----------------------------------------------------------------
+
+void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
+  w.list("points", static_cast<std::size_t>(n > 0 ? n : 0), [&](FieldWriter& e, std::size_t i) {
+    const DBPOLYPOINT p = points[i];
+    e.real("x", p.x);
+    e.real("y", p.y);
+    e.integer("flags", p.flags);
+  });
+}
+
+void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
+    g.integer("clip_count", o.clipszam());
+    g.integer("point_count", o.pontszam());
+    g.integers("clips", o.clips(), static_cast<std::size_t>(o.clip_index_count()));
+    points_fields(g, o.points(), o.pontszam());
+    g.integer("attr", o.attr());
+  });
+}
+
+void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
+    g.integer("point_count", o.pontszam());
+    g.integer("attr", o.attr());
+    points_fields(g, o.points(), o.pontszam());
+  });
+}
+
 
 template <class Opening>
 void opening_fields(FieldWriter& w, const Opening& r) {

@@ -197,6 +197,66 @@ void fields(V& v, R& r) {
   v.shown("hotspots", [&]() -> const HOTSPOTCHAIN& { return r.hotspots; });
 }
 
+// A member of a packed record (the plain records travel as packed images), which
+// cannot be bound to a reference: visited through a copy that goes back into the
+// record on input.
+#define DLIST_PACKED_FIELD(v, r, member) \
+  (v).property(#member, [&] { return (r).member; }, [&](const auto& x_) { (r).member = x_; })
+
+// The palettes of texts, lines, circles and hotspots, member by member in the order
+// of their images.
+template <class V, RecordOf<DBTEXTPALETTE> R>
+void fields(V& v, R& p) {
+  v.value("layer", p.layer);
+  v.value("pen", p.pen);
+  v.value("style", p.style);
+  v.value("frame", p.frame);
+  v.chars("font", p.font);
+  DLIST_PACKED_FIELD(v, p, justify);
+  DLIST_PACKED_FIELD(v, p, height);
+  DLIST_PACKED_FIELD(v, p, width_factor);
+  DLIST_PACKED_FIELD(v, p, spacing);
+  DLIST_PACKED_FIELD(v, p, codepage);
+  v.hidden(p.reserved);
+}
+
+template <class V, RecordOf<DBLINEPALETTE> R>
+void fields(V& v, R& p) {
+  v.value("layer", p.layer);
+  v.value("pen", p.pen);
+  v.value("line_type", p.line_type);
+  v.value("arrow_kind", p.arrow_kind);
+  v.value("arrow_pen", p.arrow_pen);
+  DLIST_PACKED_FIELD(v, p, width);
+  DLIST_PACKED_FIELD(v, p, arrow_length);
+  DLIST_PACKED_FIELD(v, p, arrow_width);
+  DLIST_PACKED_FIELD(v, p, dash_scale);
+  DLIST_PACKED_FIELD(v, p, elevation);
+}
+
+template <class V, RecordOf<DBCIRCPALETTE> R>
+void fields(V& v, R& p) {
+  v.value("layer", p.layer);
+  v.value("pen", p.pen);
+  v.value("line_type", p.line_type);
+  v.value("fill_pen", p.fill_pen);
+  v.value("fill_bg_pen", p.fill_bg_pen);
+  DLIST_PACKED_FIELD(v, p, fill);
+  DLIST_PACKED_FIELD(v, p, width);
+  DLIST_PACKED_FIELD(v, p, dash_scale);
+  DLIST_PACKED_FIELD(v, p, elevation);
+  DLIST_PACKED_FIELD(v, p, fill_angle);
+  DLIST_PACKED_FIELD(v, p, fill_scale);
+}
+
+template <class V, RecordOf<DBHOTSPALETTE> R>
+void fields(V& v, R& p) {
+  v.value("layer", p.layer);
+  v.value("pen", p.pen);
+  v.value("kind", p.kind);
+  DLIST_PACKED_FIELD(v, p, size);
+}
+
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
 void fields(V& v, R& n) {
