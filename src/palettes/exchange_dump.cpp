@@ -383,13 +383,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.integer("storey", r.storey);
   } else if constexpr (std::is_same_v<E, DBDOORTYPE> || std::is_same_v<E, DBWINDTYPE>) {
     opening_fields(w, r);
-  } else if constexpr (std::is_same_v<E, DBLINETYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.coord("beg", r.beg);
-    w.coord("end", r.end);
-    w.integer("flags", r.flags);
-    w.integer("group", r.group);
   } else if constexpr (std::is_same_v<E, DBCIRCTYPE>) {
     w.integer("status", r.status);
     w.recid(r.recid);
@@ -402,11 +395,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.real("end_angle", r.end_angle);
     w.coord("arc_beg", r.arc_beg);
     w.coord("arc_end", r.arc_end);
-  } else if constexpr (std::is_same_v<E, DBHOTSTYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.coord("pos", r.pos);
-    w.integer("group", r.group);
   } else {
     static_assert(std::is_same_v<E, DBTEXTTYPE>);
     w.integer("status", r.status);
@@ -429,7 +417,9 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.coord("tegla1", r.tegla(1));
     w.coord("klikk", r.klikk());
   }
-  w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
+  if constexpr (!kDeclaresPalette<E>) {
+    w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
+  }
 }
 
 // ---- records declared in record_fields.h, surfaces ----------------------------------------------------

@@ -257,6 +257,36 @@ void fields(V& v, R& p) {
   DLIST_PACKED_FIELD(v, p, size);
 }
 
+// The element records that travel as one image, their palette included.
+template <class V, RecordOf<DBLINETYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.group("recid", r.recid);
+  DLIST_PACKED_FIELD(v, r, beg);
+  DLIST_PACKED_FIELD(v, r, end);
+  v.value("flags", r.flags);
+  DLIST_PACKED_FIELD(v, r, group);
+  v.group("palette", r.palette);
+}
+
+template <class V, RecordOf<DBHOTSTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.group("recid", r.recid);
+  DLIST_PACKED_FIELD(v, r, pos);
+  DLIST_PACKED_FIELD(v, r, group);
+  v.group("palette", r.palette);
+}
+
+// True for the element records whose declaration lists their palette; the others'
+// palette travels after their declared members.
+template <class R>
+inline constexpr bool kDeclaresPalette = false;
+template <>
+inline constexpr bool kDeclaresPalette<DBLINETYPE> = true;
+template <>
+inline constexpr bool kDeclaresPalette<DBHOTSTYPE> = true;
+
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
 void fields(V& v, R& n) {

@@ -265,6 +265,8 @@ void expect_declared_image(unsigned seed) {
 }
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
+  expect_declared_image<DBLINETYPE>(5);
+  expect_declared_image<DBHOTSTYPE>(6);
   expect_declared_image<DBTEXTPALETTE>(1);
   expect_declared_image<DBLINEPALETTE>(2);
   expect_declared_image<DBCIRCPALETTE>(3);
