@@ -171,6 +171,8 @@ class FieldListing {
   }
   template <class T>
   void hidden(const T&) {}
+  template <class Get, class Set>
+  void hidden(Get&&, Set&&) {}
   template <class Get>
   void carried(Get&&) {}
   template <class Get, class Set>
@@ -383,18 +385,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
     w.integer("storey", r.storey);
   } else if constexpr (std::is_same_v<E, DBDOORTYPE> || std::is_same_v<E, DBWINDTYPE>) {
     opening_fields(w, r);
-  } else if constexpr (std::is_same_v<E, DBCIRCTYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.integer("fajta", r.fajta());
-    w.coord("center", r.center);
-    w.real("radius", r.radius);
-    w.real("ratio", r.ratio);
-    w.real("rotation", r.rotation);
-    w.real("beg_angle", r.beg_angle);
-    w.real("end_angle", r.end_angle);
-    w.coord("arc_beg", r.arc_beg);
-    w.coord("arc_end", r.arc_end);
   } else {
     static_assert(std::is_same_v<E, DBTEXTTYPE>);
     w.integer("status", r.status);

@@ -22,6 +22,8 @@
 //                         discarded on input; not listed
 //   transposed(name, c)   an array of 2D points that travels as all its x values,
 //                         then all its y values, and is listed as points
+//   hidden(get, set)      a value that travels but is not listed, held behind
+//                         accessors like a property
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
@@ -34,6 +36,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <span>
 #include <type_traits>
 
@@ -269,6 +272,35 @@ void fields(V& v, R& r) {
   v.group("palette", r.palette);
 }
 
+// Stores the circle's kind as it was read (a template, so that a listing of a const
+// circle never instantiates it).
+template <class R, class K>
+void set_circle_kind(R& r, K k) {
+  r.set_fajta(static_cast<CIRCLE_TYPE>(k));
+}
+
+template <class V, RecordOf<DBCIRCTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.group("recid", r.recid);
+  v.property(
+      "fajta", [&] { return static_cast<uint8_t>(r.fajta()); },
+      [&](auto k) { set_circle_kind(r, k); });
+  DLIST_PACKED_FIELD(v, r, center);
+  DLIST_PACKED_FIELD(v, r, radius);
+  DLIST_PACKED_FIELD(v, r, ratio);
+  DLIST_PACKED_FIELD(v, r, rotation);
+  DLIST_PACKED_FIELD(v, r, beg_angle);
+  DLIST_PACKED_FIELD(v, r, end_angle);
+  DLIST_PACKED_FIELD(v, r, arc_beg);
+  DLIST_PACKED_FIELD(v, r, arc_end);
+  for (std::size_t i = 0; i < std::size(r.box); ++i) {  // computed by the host
+    v.hidden([&] { return r.box[i]; }, [&](const auto& x) { r.box[i] = x; });
+  }
+  v.hidden(r.reserved);
+  v.group("palette", r.palette);
+}
+
 template <class V, RecordOf<DBHOTSTYPE> R>
 void fields(V& v, R& r) {
   v.value("status", r.status);
@@ -286,6 +318,8 @@ template <>
 inline constexpr bool kDeclaresPalette<DBLINETYPE> = true;
 template <>
 inline constexpr bool kDeclaresPalette<DBHOTSTYPE> = true;
+template <>
+inline constexpr bool kDeclaresPalette<DBCIRCTYPE> = true;
 
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
@@ -360,6 +394,10 @@ class StreamFields {
     auto v = get();
     hidden(v);
     if (s_.isInput()) set(v);
+  }
+  template <class Get, class Set>
+  void hidden(Get&& get, Set&& set) {
+    property(nullptr, get, set);
   }
   template <class Get>
   void carried(Get&& get) {

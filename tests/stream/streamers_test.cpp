@@ -266,6 +266,7 @@ void expect_declared_image(unsigned seed) {
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBLINETYPE>(5);
+  expect_declared_image<DBCIRCTYPE>(7);
   expect_declared_image<DBHOTSTYPE>(6);
   expect_declared_image<DBTEXTPALETTE>(1);
   expect_declared_image<DBLINEPALETTE>(2);
