@@ -179,6 +179,13 @@ class FieldListing {
   void property(const char* name, Get&& get, Set&&) {
     value(name, get());
   }
+  template <class T, std::size_t N>
+  void list(const char* name, const T (&entries)[N], int shown) {
+    w_.list(name, static_cast<std::size_t>(shown), [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e);
+      fields(v, entries[i]);
+    });
+  }
   template <std::size_t N>
   void transposed(const char* name, const COORD2D (&points)[N]) {
     w_.list(name, N, [&](FieldWriter& e, std::size_t i) {
@@ -237,54 +244,23 @@ const char* common_name(int kind, int slot) {
   }
 }
 
-void head_fields(FieldWriter& w, const DBPALETTEHEAD& p) {
-  w.integer("layer", p.layer);
-  w.integer("contour_pen", p.contour_pen);
-  w.integer("line_type", p.line_type);
-  w.integer("fill_pen", p.fill_pen);
-  w.integer("fill_bg_pen", p.fill_bg_pen);
-  w.integer("fill", p.fill);
-  w.integer("section_pen", p.section_pen);
-  w.integer("view_pen", p.view_pen);
-  w.integer("flags", p.flags);
-}
-
-void layer_structure_fields(FieldWriter& w, const RETEGEZESTYPE& r) {
-  w.group("retegezes", [&](FieldWriter& g) {
-    g.integer("count", r.count);
-    const int used = r.used();
-    g.list("layers", static_cast<std::size_t>(used), [&](FieldWriter& e, std::size_t i) {
-      e.real("thickness", r.layer[i].thickness);
-      e.integer("fill", r.layer[i].fill);
-      e.integer("fill_pen", r.layer[i].fill_pen);
-    });
-    g.list("boundaries", static_cast<std::size_t>(used > 0 ? used - 1 : 0),
-           [&](FieldWriter& e, std::size_t i) {
-             e.integer("pen", r.boundary[i].pen);
-             e.integer("line_type", r.boundary[i].line_type);
-             e.integer("flags", r.boundary[i].flags);
-           });
-  });
-}
-
+// A palette's fields; the library parts name their common parameters by kind.
 template <class P>
 void palette_fields(FieldWriter& w, const P& p, int kind) {
-  if constexpr (std::is_base_of_v<DBPALETTEHEAD, P>) {
-    head_fields(w, p);
-    if constexpr (requires { p.retegezes; }) layer_structure_fields(w, p.retegezes);
-    if constexpr (requires { p.origname; }) {
-      w.field("origname", p.origname.name, sizeof p.origname.name);
-      w.group("common", [&](FieldWriter& g) {
-        for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
-      });
-      w.integer("param_count", p.params.count);
-      w.group("params", [&](FieldWriter& g) {
-        for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
-      });
-    }
-  } else {
-    static_assert(DeclaresFields<P>);
+  if constexpr (DeclaresFields<P>) {
     declared_fields(w, p);
+  } else {
+    static_assert(requires { p.origname; });
+    FieldListing head(w);
+    palette_head_fields(head, p);
+    w.field("origname", p.origname.name, sizeof p.origname.name);
+    w.group("common", [&](FieldWriter& g) {
+      for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
+    });
+    w.integer("param_count", p.params.count);
+    w.group("params", [&](FieldWriter& g) {
+      for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
+    });
   }
 }
 

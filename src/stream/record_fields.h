@@ -24,6 +24,8 @@
 //                         then all its y values, and is listed as points
 //   hidden(get, set)      a value that travels but is not listed, held behind
 //                         accessors like a property
+//   list(name, a, n)      an array whose every entry travels, of which a listing
+//                         shows the first n (the ones in use)
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
@@ -205,6 +207,62 @@ void fields(V& v, R& r) {
 // record on input.
 #define DLIST_PACKED_FIELD(v, r, member) \
   (v).property(#member, [&] { return (r).member; }, [&](const auto& x_) { (r).member = x_; })
+
+// The head that the palettes of walls, slabs, roofs, parcels, hatched areas and
+// library parts begin with.
+template <class V, class R>
+  requires std::is_base_of_v<DBPALETTEHEAD, std::remove_const_t<R>>
+void palette_head_fields(V& v, R& p) {
+  v.value("layer", p.layer);
+  v.value("contour_pen", p.contour_pen);
+  v.value("line_type", p.line_type);
+  v.value("fill_pen", p.fill_pen);
+  v.value("fill_bg_pen", p.fill_bg_pen);
+  DLIST_PACKED_FIELD(v, p, fill);
+  v.value("section_pen", p.section_pen);
+  v.value("view_pen", p.view_pen);
+  v.value("flags", p.flags);
+  v.hidden(p.reserved);
+}
+
+template <class V, RecordOf<RETEGEZESLAYER> R>
+void fields(V& v, R& l) {
+  DLIST_PACKED_FIELD(v, l, thickness);
+  v.value("fill", l.fill);
+  v.value("fill_pen", l.fill_pen);
+}
+
+template <class V, RecordOf<RETEGEZESBOUNDARY> R>
+void fields(V& v, R& b) {
+  v.value("pen", b.pen);
+  v.value("line_type", b.line_type);
+  v.value("flags", b.flags);
+}
+
+// A layer structure: every slot travels; a listing shows the layers in use and the
+// boundaries between them.
+template <class V, RecordOf<RETEGEZESTYPE> R>
+void fields(V& v, R& r) {
+  DLIST_PACKED_FIELD(v, r, count);
+  const int used = r.used();
+  v.list("layers", r.layer, used);
+  v.list("boundaries", r.boundary, used > 0 ? used - 1 : 0);
+}
+
+// The palettes that hold a layer structure.
+template <class V, class R>
+  requires RecordOf<R, DBWALLPALETTE> || RecordOf<R, DBCEILPALETTE> || RecordOf<R, DBROOFPALETTE>
+void fields(V& v, R& p) {
+  palette_head_fields(v, p);
+  v.group("retegezes", p.retegezes);
+}
+
+// The palettes that are their head alone.
+template <class V, class R>
+  requires RecordOf<R, DBPARCPALETTE> || RecordOf<R, DBRASTPALETTE>
+void fields(V& v, R& p) {
+  palette_head_fields(v, p);
+}
 
 // The palettes of texts, lines, circles and hotspots, member by member in the order
 // of their images.
@@ -403,6 +461,10 @@ class StreamFields {
   void carried(Get&& get) {
     auto v = get();
     hidden(v);
+  }
+  template <class T, std::size_t N>
+  void list(const char*, T (&entries)[N], int) {
+    for (T& e : entries) fields(*this, e);
   }
   template <std::size_t N>
   void transposed(const char*, COORD2D (&points)[N]) {

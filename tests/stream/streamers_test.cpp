@@ -268,6 +268,11 @@ TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBLINETYPE>(5);
   expect_declared_image<DBCIRCTYPE>(7);
   expect_declared_image<DBHOTSTYPE>(6);
+  expect_declared_image<DBWALLPALETTE>(8);
+  expect_declared_image<DBCEILPALETTE>(9);
+  expect_declared_image<DBROOFPALETTE>(10);
+  expect_declared_image<DBPARCPALETTE>(11);
+  expect_declared_image<DBRASTPALETTE>(12);
   expect_declared_image<DBTEXTPALETTE>(1);
   expect_declared_image<DBLINEPALETTE>(2);
   expect_declared_image<DBCIRCPALETTE>(3);
