@@ -186,6 +186,14 @@ class FieldListing {
       fields(v, entries[i]);
     });
   }
+  template <class Get, class Set>
+  void list(const char* name, std::size_t n, Get&& get, Set&&) {
+    w_.list(name, n, [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e);
+      const auto entry = get(i);
+      fields(v, entry);
+    });
+  }
   template <std::size_t N>
   void transposed(const char* name, const COORD2D (&points)[N]) {
     w_.list(name, N, [&](FieldWriter& e, std::size_t i) {
@@ -343,22 +351,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   using E = typename Kind<K>::element;
   if constexpr (DeclaresFields<E>) {
     declared_fields(w, r);
-  } else if constexpr (std::is_same_v<E, DBWALLTYPE>) {
-    w.integer("status", r.status);
-    w.integer("flags", r.flags);
-    w.recid(r.recid);
-    w.coord("beg", r.beg);
-    w.coord("end", r.end);
-    w.real("height", r.height);
-    w.real("base", r.base);
-    w.real("ref_offset", r.ref_offset);
-    w.real("arc_angle", r.arc_angle);
-    w.list("corners", 4, [&](FieldWriter& e, std::size_t i) {
-      const COORD2D c = r.corner[i];
-      e.real("x", c.x);
-      e.real("y", c.y);
-    });
-    w.integer("storey", r.storey);
   } else if constexpr (std::is_same_v<E, DBDOORTYPE> || std::is_same_v<E, DBWINDTYPE>) {
     opening_fields(w, r);
   } else {

@@ -26,6 +26,9 @@
 //                         accessors like a property
 //   list(name, a, n)      an array whose every entry travels, of which a listing
 //                         shows the first n (the ones in use)
+//   list(name, n, get, set)
+//                         n entries of a packed array, entry i visited through a
+//                         copy get(i) that set(i, x) stores on input
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
@@ -319,6 +322,25 @@ void fields(V& v, R& p) {
 }
 
 // The element records that travel as one image, their palette included.
+template <class V, RecordOf<DBWALLTYPE> R>
+void fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.value("flags", r.flags);
+  v.group("recid", r.recid);
+  DLIST_PACKED_FIELD(v, r, beg);
+  DLIST_PACKED_FIELD(v, r, end);
+  DLIST_PACKED_FIELD(v, r, height);
+  DLIST_PACKED_FIELD(v, r, base);
+  DLIST_PACKED_FIELD(v, r, ref_offset);
+  DLIST_PACKED_FIELD(v, r, arc_angle);
+  v.list(
+      "corners", std::size(r.corner), [&](std::size_t i) { return r.corner[i]; },
+      [&](std::size_t i, const auto& c) { r.corner[i] = c; });
+  DLIST_PACKED_FIELD(v, r, storey);
+  v.hidden(r.reserved);
+  v.group("palette", r.palette);
+}
+
 template <class V, RecordOf<DBLINETYPE> R>
 void fields(V& v, R& r) {
   v.value("status", r.status);
@@ -372,6 +394,8 @@ void fields(V& v, R& r) {
 // palette travels after their declared members.
 template <class R>
 inline constexpr bool kDeclaresPalette = false;
+template <>
+inline constexpr bool kDeclaresPalette<DBWALLTYPE> = true;
 template <>
 inline constexpr bool kDeclaresPalette<DBLINETYPE> = true;
 template <>
@@ -465,6 +489,14 @@ class StreamFields {
   template <class T, std::size_t N>
   void list(const char*, T (&entries)[N], int) {
     for (T& e : entries) fields(*this, e);
+  }
+  template <class Get, class Set>
+  void list(const char*, std::size_t n, Get&& get, Set&& set) {
+    for (std::size_t i = 0; i < n; ++i) {
+      auto e = get(i);
+      hidden(e);
+      if (s_.isInput()) set(i, e);
+    }
   }
   template <std::size_t N>
   void transposed(const char*, COORD2D (&points)[N]) {

@@ -265,6 +265,7 @@ void expect_declared_image(unsigned seed) {
 }
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
+  expect_declared_image<DBWALLTYPE>(13);
   expect_declared_image<DBLINETYPE>(5);
   expect_declared_image<DBCIRCTYPE>(7);
   expect_declared_image<DBHOTSTYPE>(6);
