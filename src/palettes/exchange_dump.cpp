@@ -132,7 +132,8 @@ void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o);
 // Shows the fields that a record declares (record_fields.h) under their names.
 class FieldListing {
  public:
-  explicit FieldListing(FieldWriter& w) : w_(w) {}
+  // Slots named by kind are left unnamed unless kind_known.
+  explicit FieldListing(FieldWriter& w, bool kind_known = true) : w_(w), kind_known_(kind_known) {}
 
   template <class T>
   void value(const char* name, const T& v) {
@@ -142,7 +143,7 @@ class FieldListing {
       w_.integer(name, v);
     } else if constexpr (std::is_array_v<T>) {
       w_.group(name, [&](FieldWriter& g) {
-        FieldListing e(g);
+        FieldListing e(g, kind_known_);
         for (const auto& x : v) e.value("", x);
       });
     } else {
@@ -152,7 +153,7 @@ class FieldListing {
   // A hotspot chain: a list of points.
   void value(const char* name, const HOTSPOTCHAIN& h) {
     w_.list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
-      FieldListing v(e);
+      FieldListing v(e, kind_known_);
       fields(v, h[static_cast<unsigned>(i)]);
     });
   }
@@ -182,29 +183,35 @@ class FieldListing {
   template <class T, std::size_t N>
   void list(const char* name, const T (&entries)[N], int shown) {
     w_.list(name, static_cast<std::size_t>(shown), [&](FieldWriter& e, std::size_t i) {
-      FieldListing v(e);
+      FieldListing v(e, kind_known_);
       fields(v, entries[i]);
     });
   }
   template <class Get, class Set>
   void list(const char* name, std::size_t n, Get&& get, Set&&) {
     w_.list(name, n, [&](FieldWriter& e, std::size_t i) {
-      FieldListing v(e);
+      FieldListing v(e, kind_known_);
       const auto entry = get(i);
       fields(v, entry);
+    });
+  }
+  template <class Get, class Set>
+  void values(const char* name, int, int shown, const char* const* names, Get&& get, Set&&) {
+    w_.group(name, [&](FieldWriter& g) {
+      for (int i = 0; i < shown; ++i) g.real(names && kind_known_ ? names[i] : "", get(i));
     });
   }
   template <std::size_t N>
   void transposed(const char* name, const COORD2D (&points)[N]) {
     w_.list(name, N, [&](FieldWriter& e, std::size_t i) {
-      FieldListing v(e);
+      FieldListing v(e, kind_known_);
       fields(v, points[i]);
     });
   }
   template <class T>
   void group(const char* name, const T& record) {
     w_.group(name, [&](FieldWriter& g) {
-      FieldListing v(g);
+      FieldListing v(g, kind_known_);
       fields(v, record);
     });
   }
@@ -215,6 +222,7 @@ class FieldListing {
 
  private:
   FieldWriter& w_;
+  bool kind_known_;
 };
 
 // A record whose fields are declared in record_fields.h.
@@ -230,46 +238,11 @@ void declared_fields(FieldWriter& w, const R& record) {
 
 // ---- palettes -----------------------------------------------------------------------
 
-// Names of the common parameter slots by kind; kind 0 (not known yet) names none.
-const char* common_name(int kind, int slot) {
-  static constexpr const char* kDoor[] = {"width",       "height",      "sill",
-                                          "reveal_depth", "frame_width", "frame_depth",
-                                          "leaf_thickness", "opening_angle"};
-  static constexpr const char* kWindow[] = {"width",       "height",      "sill",
-                                            "reveal_depth", "frame_width", "frame_depth",
-                                            "sash_thickness", "head_height"};
-  static constexpr const char* kSymbol[] = {"xsize", "ysize",    "zsize", "elevation",
-                                            "scale", "rotation", "slot6", "slot7"};
-  static constexpr const char* kStair[] = {"width",      "height", "length", "tread",
-                                           "riser",      "step_count", "nosing",
-                                           "slab_thickness"};
-  switch (kind) {
-    case 2: return kDoor[slot];
-    case 3: return kWindow[slot];
-    case 4: return kSymbol[slot];
-    case 5: return kStair[slot];
-    default: return "";
-  }
-}
-
-// A palette's fields; the library parts name their common parameters by kind.
+// A palette's fields; kind 0 (not known yet) leaves the common parameters unnamed.
 template <class P>
 void palette_fields(FieldWriter& w, const P& p, int kind) {
-  if constexpr (DeclaresFields<P>) {
-    declared_fields(w, p);
-  } else {
-    static_assert(requires { p.origname; });
-    FieldListing head(w);
-    palette_head_fields(head, p);
-    w.field("origname", p.origname.name, sizeof p.origname.name);
-    w.group("common", [&](FieldWriter& g) {
-      for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
-    });
-    w.integer("param_count", p.params.count);
-    w.group("params", [&](FieldWriter& g) {
-      for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
-    });
-  }
+  FieldListing v(w, kind != 0);
+  fields(v, p);
 }
 
 template <class P>

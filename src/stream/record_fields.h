@@ -29,6 +29,11 @@
 //   list(name, n, get, set)
 //                         n entries of a packed array, entry i visited through a
 //                         copy get(i) that set(i, x) stores on input
+//   values(name, n, shown, names, get, set)
+//                         n numbers of a packed array, entry i visited through a copy
+//                         get(i) that set(i, x) stores on input; a listing shows the
+//                         first `shown` under names[i] (unnamed when names is null or
+//                         the listing does not know the record's kind yet)
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
@@ -267,6 +272,43 @@ void fields(V& v, R& p) {
   palette_head_fields(v, p);
 }
 
+// The names of the common parameter slots of each library part's palette.
+template <class R>
+inline constexpr const char* kCommonNames[kCommonParams] = {};
+template <>
+inline constexpr const char* kCommonNames<DBDOORPALETTE>[kCommonParams] = {
+    "width",       "height",      "sill",           "reveal_depth",
+    "frame_width", "frame_depth", "leaf_thickness", "opening_angle"};
+template <>
+inline constexpr const char* kCommonNames<DBWINDPALETTE>[kCommonParams] = {
+    "width",       "height",      "sill",           "reveal_depth",
+    "frame_width", "frame_depth", "sash_thickness", "head_height"};
+template <>
+inline constexpr const char* kCommonNames<DBSYMBPALETTE>[kCommonParams] = {
+    "xsize", "ysize", "zsize", "elevation", "scale", "rotation", "slot6", "slot7"};
+template <>
+inline constexpr const char* kCommonNames<DBSTAIPALETTE>[kCommonParams] = {
+    "width", "height", "length", "tread", "riser", "step_count", "nosing", "slab_thickness"};
+
+// The palettes of doors, windows, symbols and stairs: the library part, its common
+// parameters by slot and its own parameters, of which the ones in use are listed.
+template <class V, class R>
+  requires RecordOf<R, DBDOORPALETTE> || RecordOf<R, DBWINDPALETTE> ||
+           RecordOf<R, DBSYMBPALETTE> || RecordOf<R, DBSTAIPALETTE>
+void fields(V& v, R& p) {
+  palette_head_fields(v, p);
+  v.chars("origname", p.origname.name);
+  v.values(
+      "common", kCommonParams, kCommonParams, kCommonNames<std::remove_const_t<R>>,
+      [&](int i) { return p.common[i]; }, [&](int i, auto x) { p.common[i] = x; });
+  v.property(
+      "param_count", [&] { return p.params.count; }, [&](auto n) { p.params.count = n; });
+  v.values(
+      "params", LIBPARAMS::kCapacity, p.params.used(), nullptr,
+      [&](int i) { return p.params.value[i]; }, [&](int i, auto x) { p.params.value[i] = x; });
+  v.hidden(p.reserved_tail);
+}
+
 // The palettes of texts, lines, circles and hotspots, member by member in the order
 // of their images.
 template <class V, RecordOf<DBTEXTPALETTE> R>
@@ -495,6 +537,14 @@ class StreamFields {
     for (std::size_t i = 0; i < n; ++i) {
       auto e = get(i);
       hidden(e);
+      if (s_.isInput()) set(i, e);
+    }
+  }
+  template <class Get, class Set>
+  void values(const char*, int n, int, const char* const*, Get&& get, Set&& set) {
+    for (int i = 0; i < n; ++i) {
+      auto e = get(i);
+      s_.io(e);
       if (s_.isInput()) set(i, e);
     }
   }

@@ -274,6 +274,10 @@ TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBROOFPALETTE>(10);
   expect_declared_image<DBPARCPALETTE>(11);
   expect_declared_image<DBRASTPALETTE>(12);
+  expect_declared_image<DBDOORPALETTE>(14);
+  expect_declared_image<DBWINDPALETTE>(15);
+  expect_declared_image<DBSYMBPALETTE>(16);
+  expect_declared_image<DBSTAIPALETTE>(17);
   expect_declared_image<DBTEXTPALETTE>(1);
   expect_declared_image<DBLINEPALETTE>(2);
   expect_declared_image<DBCIRCPALETTE>(3);
