@@ -188,8 +188,8 @@ class FieldListing {
     });
   }
   template <class Get, class Set>
-  void list(const char* name, std::size_t n, Get&& get, Set&&) {
-    w_.list(name, n, [&](FieldWriter& e, std::size_t i) {
+  void list(const char* name, std::size_t, std::size_t shown, Get&& get, Set&&) {
+    w_.list(name, shown, [&](FieldWriter& e, std::size_t i) {
       FieldListing v(e, kind_known_);
       const auto entry = get(i);
       fields(v, entry);
@@ -297,35 +297,12 @@ void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
 }
 
 
-template <class Opening>
-void opening_fields(FieldWriter& w, const Opening& r) {
-  w.integer("status", r.status);
-  w.integer("flags", r.flags);
-  w.recid(r.recid);
-  w.integer("wall", r.wall);
-  w.real("wall_pos", r.wall_pos);
-  w.coord("eltol", r.eltol());
-  w.real("xangle", r.xangle());
-  w.real("yangle", r.yangle());
-  w.real("zangle", r.zangle());
-  w.integer("dim_mode", r.DimOwnMode());
-  w.real("ref_circle", r.refcirc_stored());
-  w.list("hotspots", static_cast<std::size_t>(r.nhotspot()), [&](FieldWriter& e, std::size_t i) {
-    const COORD3D p = r.hotspot(static_cast<int>(i));
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.real("z", p.z);
-  });
-}
-
 // The members of an element record of kind K that have a name, then its palette.
 template <int K>
 void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   using E = typename Kind<K>::element;
   if constexpr (DeclaresFields<E>) {
     declared_fields(w, r);
-  } else if constexpr (std::is_same_v<E, DBDOORTYPE> || std::is_same_v<E, DBWINDTYPE>) {
-    opening_fields(w, r);
   } else {
     static_assert(std::is_same_v<E, DBTEXTTYPE>);
     w.integer("status", r.status);

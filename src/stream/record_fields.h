@@ -26,9 +26,10 @@
 //                         accessors like a property
 //   list(name, a, n)      an array whose every entry travels, of which a listing
 //                         shows the first n (the ones in use)
-//   list(name, n, get, set)
+//   list(name, n, shown, get, set)
 //                         n entries of a packed array, entry i visited through a
-//                         copy get(i) that set(i, x) stores on input
+//                         copy get(i) that set(i, x) stores on input; a listing
+//                         shows the first `shown`
 //   values(name, n, shown, names, get, set)
 //                         n numbers of a packed array, entry i visited through a copy
 //                         get(i) that set(i, x) stores on input; a listing shows the
@@ -376,11 +377,42 @@ void fields(V& v, R& r) {
   DLIST_PACKED_FIELD(v, r, ref_offset);
   DLIST_PACKED_FIELD(v, r, arc_angle);
   v.list(
-      "corners", std::size(r.corner), [&](std::size_t i) { return r.corner[i]; },
+      "corners", std::size(r.corner), std::size(r.corner), [&](std::size_t i) { return r.corner[i]; },
       [&](std::size_t i, const auto& c) { r.corner[i] = c; });
   DLIST_PACKED_FIELD(v, r, storey);
   v.hidden(r.reserved);
   v.group("palette", r.palette);
+}
+
+// Doors and windows: their members as they stand (the dimension mode stored as mode
+// + 3, all hotspot slots), listed with the dimension mode, the hotspots in use and
+// the palette.
+template <class V, class R>
+void opening_fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.value("flags", r.flags);
+  v.group("recid", r.recid);
+  DLIST_PACKED_FIELD(v, r, wall);
+  DLIST_PACKED_FIELD(v, r, wall_pos);
+  v.property("eltol", [&] { return r.eltol_; }, [&](const auto& x) { r.eltol_ = x; });
+  v.property("xangle", [&] { return r.xangle_; }, [&](auto x) { r.xangle_ = x; });
+  v.property("yangle", [&] { return r.yangle_; }, [&](auto x) { r.yangle_ = x; });
+  v.property("zangle", [&] { return r.zangle_; }, [&](auto x) { r.zangle_ = x; });
+  v.hidden(r.dim_mode_);
+  v.shown("dim_mode", [&] { return r.DimOwnMode(); });
+  v.property("ref_circle", [&] { return r.refcirc_; }, [&](auto x) { r.refcirc_ = x; });
+  v.hidden([&] { return r.nhotspot_; }, [&](auto n) { r.nhotspot_ = n; });
+  v.list(
+      "hotspots", std::size(r.hotspot_), static_cast<std::size_t>(r.nhotspot()),
+      [&](std::size_t i) { return r.hotspot_[i]; },
+      [&](std::size_t i, const auto& p) { r.hotspot_[i] = p; });
+  v.group("palette", r.palette);
+}
+
+template <class V, class R>
+  requires RecordOf<R, DBDOORTYPE> || RecordOf<R, DBWINDTYPE>
+void fields(V& v, R& r) {
+  opening_fields(v, r);
 }
 
 template <class V, RecordOf<DBLINETYPE> R>
@@ -438,6 +470,10 @@ template <class R>
 inline constexpr bool kDeclaresPalette = false;
 template <>
 inline constexpr bool kDeclaresPalette<DBWALLTYPE> = true;
+template <>
+inline constexpr bool kDeclaresPalette<DBDOORTYPE> = true;
+template <>
+inline constexpr bool kDeclaresPalette<DBWINDTYPE> = true;
 template <>
 inline constexpr bool kDeclaresPalette<DBLINETYPE> = true;
 template <>
@@ -533,7 +569,7 @@ class StreamFields {
     for (T& e : entries) fields(*this, e);
   }
   template <class Get, class Set>
-  void list(const char*, std::size_t n, Get&& get, Set&& set) {
+  void list(const char*, std::size_t n, std::size_t, Get&& get, Set&& set) {
     for (std::size_t i = 0; i < n; ++i) {
       auto e = get(i);
       hidden(e);

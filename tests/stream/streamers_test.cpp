@@ -266,6 +266,8 @@ void expect_declared_image(unsigned seed) {
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBWALLTYPE>(13);
+  expect_declared_image<DBDOORTYPE>(18);
+  expect_declared_image<DBWINDTYPE>(19);
   expect_declared_image<DBLINETYPE>(5);
   expect_declared_image<DBCIRCTYPE>(7);
   expect_declared_image<DBHOTSTYPE>(6);
