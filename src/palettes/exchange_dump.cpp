@@ -332,19 +332,6 @@ void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
 
 // ---- records declared in record_fields.h, surfaces ----------------------------------------------------
 
-void surface_fields(FieldWriter& w, const DBSURFHATCH& s) {
-  w.field("name", s.name, sizeof s.name);
-  w.integer("name_flags", s.name_flags);
-  double hatch[5];
-  std::memcpy(hatch, s.hatch1, sizeof hatch);  // the packed entry's doubles, copied out
-  w.reals("hatch1", hatch, 5);
-  w.integer("name_index", s.name_index);
-  w.integer("type", s.type);
-  std::memcpy(hatch, s.hatch2, sizeof hatch);
-  w.reals("hatch2", hatch, 5);
-  w.integer("last_flags", s.last_flags);
-}
-
 // ---- the resource appendix ----------------------------------------------------------
 
 const char* section_name(uint32_t kind) {
@@ -447,7 +434,7 @@ class Decoder : public ExchangeBlockHandler {
 
   void surface(const DBSURFHATCH& entry, uint64_t) override {
     FieldWriter w(fields());
-    surface_fields(w, entry);
+    declared_fields(w, entry);
   }
 
   void material(DBMATREF& ref, uint64_t) override {

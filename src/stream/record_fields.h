@@ -52,6 +52,7 @@
 #include <type_traits>
 
 #include "foundation/references.h"
+#include "foundation/surfaces.h"
 #include "foundation/tree_nodes.h"
 #include "stream/streamers.h"
 
@@ -480,6 +481,22 @@ template <>
 inline constexpr bool kDeclaresPalette<DBHOTSTYPE> = true;
 template <>
 inline constexpr bool kDeclaresPalette<DBCIRCTYPE> = true;
+
+// A surface entry: its name and two hatch blocks.
+template <class V, RecordOf<DBSURFHATCH> R>
+void fields(V& v, R& e) {
+  v.chars("name", e.name);
+  v.value("name_flags", e.name_flags);
+  v.values(
+      "hatch1", 5, 5, nullptr, [&](int i) { return e.hatch1[i]; },
+      [&](int i, auto x) { e.hatch1[i] = x; });
+  DLIST_PACKED_FIELD(v, e, name_index);
+  v.value("type", e.type);
+  v.values(
+      "hatch2", 5, 5, nullptr, [&](int i) { return e.hatch2[i]; },
+      [&](int i, auto x) { e.hatch2[i] = x; });
+  v.value("last_flags", e.last_flags);
+}
 
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>

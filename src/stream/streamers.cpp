@@ -88,6 +88,7 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
     dlist::fields(v, *object_);    \
   }
 
+DLIST_DECLARED_STREAMER(DBSURFHATCH)
 DLIST_DECLARED_STREAMER(DBWALLTYPE)
 DLIST_DECLARED_STREAMER(DBDOORTYPE)
 DLIST_DECLARED_STREAMER(DBWINDTYPE)

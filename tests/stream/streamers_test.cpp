@@ -265,6 +265,7 @@ void expect_declared_image(unsigned seed) {
 }
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
+  expect_declared_image<DBSURFHATCH>(20);
   expect_declared_image<DBWALLTYPE>(13);
   expect_declared_image<DBDOORTYPE>(18);
   expect_declared_image<DBWINDTYPE>(19);
