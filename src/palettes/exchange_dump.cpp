@@ -50,6 +50,7 @@ class FieldWriter {
   void field(const char* name, const char* data, std::size_t n) {
     text(name, data, field_length(data, n));
   }
+  void append(DumpField&& f) { out_.push_back(std::move(f)); }
   // A group filled by fill(FieldWriter&); built apart, then appended whole.
   template <class Fill>
   void group(const char* name, Fill&& fill) {
@@ -133,16 +134,16 @@ void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o);
 class FieldListing {
  public:
   // Slots named by kind are left unnamed unless kind_known.
-  explicit FieldListing(FieldWriter& w, bool kind_known = true) : w_(w), kind_known_(kind_known) {}
+  explicit FieldListing(FieldWriter& w, bool kind_known = true) : w_(&w), kind_known_(kind_known) {}
 
   template <class T>
   void value(const char* name, const T& v) {
     if constexpr (std::is_floating_point_v<T>) {
-      w_.real(name, v);
+      w_->real(name, v);
     } else if constexpr (std::is_arithmetic_v<T>) {
-      w_.integer(name, v);
+      w_->integer(name, v);
     } else if constexpr (std::is_array_v<T>) {
-      w_.group(name, [&](FieldWriter& g) {
+      w_->group(name, [&](FieldWriter& g) {
         FieldListing e(g, kind_known_);
         for (const auto& x : v) e.value("", x);
       });
@@ -152,19 +153,19 @@ class FieldListing {
   }
   // A hotspot chain: a list of points.
   void value(const char* name, const HOTSPOTCHAIN& h) {
-    w_.list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
+    w_->list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
       FieldListing v(e, kind_known_);
       fields(v, h[static_cast<unsigned>(i)]);
     });
   }
   template <std::size_t N>
   void chars(const char* name, const char (&field)[N]) {
-    w_.field(name, field, N);
+    w_->field(name, field, N);
   }
-  void buffer(const char* name, const TEXTBUFFER& text) { w_.buffer(name, text); }
+  void buffer(const char* name, const TEXTBUFFER& text) { w_->buffer(name, text); }
   template <class T>
   void kind(const char* name, const T& k) {
-    w_.kind(name, k);
+    w_->kind(name, k);
   }
   template <class Get>
   void shown(const char* name, Get&& get) {
@@ -182,14 +183,14 @@ class FieldListing {
   }
   template <class T, std::size_t N>
   void list(const char* name, const T (&entries)[N], int shown) {
-    w_.list(name, static_cast<std::size_t>(shown), [&](FieldWriter& e, std::size_t i) {
+    w_->list(name, static_cast<std::size_t>(shown), [&](FieldWriter& e, std::size_t i) {
       FieldListing v(e, kind_known_);
       fields(v, entries[i]);
     });
   }
   template <class Get, class Set>
   void list(const char* name, std::size_t, std::size_t shown, Get&& get, Set&&) {
-    w_.list(name, shown, [&](FieldWriter& e, std::size_t i) {
+    w_->list(name, shown, [&](FieldWriter& e, std::size_t i) {
       FieldListing v(e, kind_known_);
       const auto entry = get(i);
       fields(v, entry);
@@ -197,31 +198,45 @@ class FieldListing {
   }
   template <class Get, class Set>
   void values(const char* name, int, int shown, const char* const* names, Get&& get, Set&&) {
-    w_.group(name, [&](FieldWriter& g) {
+    w_->group(name, [&](FieldWriter& g) {
       for (int i = 0; i < shown; ++i) g.real(names && kind_known_ ? names[i] : "", get(i));
     });
   }
+  // Lists the block's fields apart, to be placed by place_deferred().
+  template <class Block>
+  void deferred(Block&& block) {
+    FieldWriter* const saved = w_;
+    FieldWriter apart(deferred_);
+    w_ = &apart;
+    block();
+    w_ = saved;
+  }
+  void place_deferred() {
+    for (DumpField& f : deferred_) w_->append(std::move(f));
+    deferred_.clear();
+  }
   template <std::size_t N>
   void transposed(const char* name, const COORD2D (&points)[N]) {
-    w_.list(name, N, [&](FieldWriter& e, std::size_t i) {
+    w_->list(name, N, [&](FieldWriter& e, std::size_t i) {
       FieldListing v(e, kind_known_);
       fields(v, points[i]);
     });
   }
   template <class T>
   void group(const char* name, const T& record) {
-    w_.group(name, [&](FieldWriter& g) {
+    w_->group(name, [&](FieldWriter& g) {
       FieldListing v(g, kind_known_);
       fields(v, record);
     });
   }
   template <class Outline>
   void outline(const char* name, const Outline& o) {
-    outline_fields(w_, name, o);
+    outline_fields(*w_, name, o);
   }
 
  private:
-  FieldWriter& w_;
+  FieldWriter* w_;
+  std::vector<DumpField> deferred_;  // listed by place_deferred()
   bool kind_known_;
 };
 
@@ -301,30 +316,8 @@ void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
 template <int K>
 void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   using E = typename Kind<K>::element;
-  if constexpr (DeclaresFields<E>) {
-    declared_fields(w, r);
-  } else {
-    static_assert(std::is_same_v<E, DBTEXTTYPE>);
-    w.integer("status", r.status);
-    w.real("angle", r.angle);
-    w.real("width", r.width);
-    w.real("height", r.height);
-    w.recid(r.recid);
-    w.integer("line_count", r.line_count);
-    w.integer("tipus", r.get_tipus());
-    w.integer("xalign", r.get_xalign());
-    w.integer("yalign", r.get_yalign());
-    w.integer("alignment", r.get_alignment());
-    w.integer("pontszam", r.pontszam());
-    w.list("locations", DBTEXTTYPE::kLocations, [&](FieldWriter& e, std::size_t i) {
-      const COORD2D p = r.get_loc(static_cast<int>(i));
-      e.real("x", p.x);
-      e.real("y", p.y);
-    });
-    w.coord("tegla0", r.tegla(0));
-    w.coord("tegla1", r.tegla(1));
-    w.coord("klikk", r.klikk());
-  }
+  static_assert(DeclaresFields<E>, "every element record declares its fields");
+  declared_fields(w, r);
   if constexpr (!kDeclaresPalette<E>) {
     w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
   }

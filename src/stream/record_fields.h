@@ -35,6 +35,8 @@
 //                         get(i) that set(i, x) stores on input; a listing shows the
 //                         first `shown` under names[i] (unnamed when names is null or
 //                         the listing does not know the record's kind yet)
+//   deferred(block)       fields that travel here and are listed where
+//                         place_deferred() stands
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
@@ -416,6 +418,38 @@ void fields(V& v, R& r) {
   opening_fields(v, r);
 }
 
+// The text record's image; its string travels apart. The text's placement travels in
+// front of its box and is listed after it.
+template <class V, class R>
+void text_fields(V& v, R& r) {
+  v.value("status", r.status);
+  v.carried([] { return int32_t{0}; });  // the string pointer: zeros, skipped on input
+  v.deferred([&] {
+    v.value("tipus", r.tipus_);
+    v.value("xalign", r.xalign_);
+    v.value("yalign", r.yalign_);
+    v.value("alignment", r.alignment_);
+    v.value("pontszam", r.pontszam_);
+    v.list("locations", r.loc_, DBTEXTTYPE::kLocations);
+    v.group("tegla0", r.tegla_[0]);
+    v.group("tegla1", r.tegla_[1]);
+    v.group("klikk", r.klikk_);
+  });
+  v.value("angle", r.angle);
+  v.value("width", r.width);
+  v.value("height", r.height);
+  v.group("recid", r.recid);
+  v.value("line_count", r.line_count);
+  v.place_deferred();
+  v.hidden(r.reserved);
+  v.group("palette", r.palette);
+}
+
+template <class V, RecordOf<DBTEXTTYPE> R>
+void fields(V& v, R& r) {
+  text_fields(v, r);
+}
+
 template <class V, RecordOf<DBLINETYPE> R>
 void fields(V& v, R& r) {
   v.value("status", r.status);
@@ -471,6 +505,8 @@ template <class R>
 inline constexpr bool kDeclaresPalette = false;
 template <>
 inline constexpr bool kDeclaresPalette<DBWALLTYPE> = true;
+template <>
+inline constexpr bool kDeclaresPalette<DBTEXTTYPE> = true;
 template <>
 inline constexpr bool kDeclaresPalette<DBDOORTYPE> = true;
 template <>
@@ -601,6 +637,11 @@ class StreamFields {
       if (s_.isInput()) set(i, e);
     }
   }
+  template <class Block>
+  void deferred(Block&& block) {
+    block();
+  }
+  void place_deferred() {}
   template <std::size_t N>
   void transposed(const char*, COORD2D (&points)[N]) {
     for (COORD2D& p : points) s_.io(p.x);

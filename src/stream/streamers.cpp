@@ -1,7 +1,7 @@
-// The io() of every record streamer. Plain packed records travel as their images
-// (defined little-endian, which record_image.h checks the target to be); everything
-// else goes field by field through the stream's typed io(), values held behind
-// accessors through a local copy. Counts read from a stream are checked against
+// The io() of every record streamer. A record whose fields are declared in
+// record_fields.h travels member by member through that declaration, which gives a
+// plain packed record exactly its little-endian image; the outline points travel as
+// their packed images. Counts read from a stream are checked against
 // their limits and the bytes left before anything is sized from them.
 #include "stream/streamers.h"
 
@@ -68,18 +68,7 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
 
 }  // namespace
 
-// ---- plain records ------------------------------------------------------------------
-
-#define DLIST_IMAGE_STREAMER(T)              \
-  template <>                                \
-  void Streamer<T>::io(Stream& s) {          \
-    io_image<T, T::kImageSize>(s, *object_); \
-  }
-
-
-#undef DLIST_IMAGE_STREAMER
-
-// ---- plain records whose fields are declared in record_fields.h ------------------------
+// ---- plain records, member by member as declared in record_fields.h ------------------
 
 #define DLIST_DECLARED_STREAMER(T) \
   template <>                      \
@@ -132,13 +121,12 @@ void Streamer<COORD3D>::io(Stream& s) {
   io_coord(s, *object_);
 }
 
-// The text record owns its string, so its image comes from its codec.
+// The text record owns its string, which travels apart; reading a record clears it.
 template <>
 void Streamer<DBTEXTTYPE>::io(Stream& s) {
-  unsigned char image[DBTEXTTYPE::kImageSize] = {};
-  if (!s.isInput()) object_->to_image(image);
-  s.io(image, static_cast<int>(sizeof image));
-  if (s.isInput()) object_->from_image(image);
+  if (s.isInput()) object_->zero_length();
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 // ---- structured records -----------------------------------------------------------
