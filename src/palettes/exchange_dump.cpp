@@ -286,10 +286,8 @@ void palette_image_by_size(FieldWriter& w, std::span<const unsigned char> image)
 
 void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
   w.list("points", static_cast<std::size_t>(n > 0 ? n : 0), [&](FieldWriter& e, std::size_t i) {
-    const DBPOLYPOINT p = points[i];
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.integer("flags", p.flags);
+    FieldListing v(e);
+    fields(v, points[i]);
   });
 }
 

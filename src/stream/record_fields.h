@@ -534,6 +534,14 @@ void fields(V& v, R& e) {
   v.value("last_flags", e.last_flags);
 }
 
+// One point of an outline (outlines stream their points as one block of these images).
+template <class V, RecordOf<DBPOLYPOINT> R>
+void fields(V& v, R& p) {
+  DLIST_PACKED_FIELD(v, p, x);
+  DLIST_PACKED_FIELD(v, p, y);
+  DLIST_PACKED_FIELD(v, p, flags);
+}
+
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
 void fields(V& v, R& n) {

@@ -16,13 +16,6 @@ namespace {
 
 // ---- helpers ----------------------------------------------------------------------
 
-// Streams a plain record as its image of N bytes.
-template <class T, std::size_t N = sizeof(T)>
-void io_image(Stream& s, T& record) {
-  static_assert(dlist::is_plain_image_v<T, N>, "only plain records travel as their image");
-  s.io(static_cast<void*>(&record), static_cast<int>(N));
-}
-
 // Refuses a length above cap in either direction (a writer must not make what no
 // reader accepts) and, on input, one beyond the bytes left.
 void require_length(Stream& s, uint64_t n, uint64_t cap, const char* what) {
@@ -77,6 +70,7 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
     dlist::fields(v, *object_);    \
   }
 
+DLIST_DECLARED_STREAMER(DBPOLYPOINT)
 DLIST_DECLARED_STREAMER(DBSURFHATCH)
 DLIST_DECLARED_STREAMER(DBWALLTYPE)
 DLIST_DECLARED_STREAMER(DBDOORTYPE)
@@ -99,11 +93,6 @@ DLIST_DECLARED_STREAMER(DBCIRCPALETTE)
 DLIST_DECLARED_STREAMER(DBHOTSPALETTE)
 
 #undef DLIST_DECLARED_STREAMER
-
-template <>
-void Streamer<DBPOLYPOINT>::io(Stream& s) {
-  io_image<DBPOLYPOINT, 20>(s, *object_);
-}
 
 template <>
 void Streamer<RECIDTYPE>::io(Stream& s) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <functional>
 #include <span>
 #include <string>
@@ -266,6 +267,10 @@ void expect_declared_image(unsigned seed) {
 
 TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBSURFHATCH>(20);
+  DBPOLYPOINT point{1.5, -2.25, 7};
+  Bytes point_image(sizeof point);
+  std::memcpy(point_image.data(), &point, sizeof point);
+  EXPECT_EQ(dlist::stream_out(point), point_image);
   expect_declared_image<DBWALLTYPE>(13);
   expect_declared_image<DBDOORTYPE>(18);
   expect_declared_image<DBWINDTYPE>(19);
