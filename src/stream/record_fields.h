@@ -64,6 +64,12 @@ namespace dlist {
 template <class R, class T>
 concept RecordOf = std::same_as<std::remove_const_t<R>, T>;
 
+// A member of a packed record (the plain records travel as packed images), which
+// cannot be bound to a reference: visited through a copy that goes back into the
+// record on input.
+#define DLIST_PACKED_FIELD(v, r, member) \
+  (v).property(#member, [&] { return (r).member; }, [&](const auto& x_) { (r).member = x_; })
+
 template <class V, RecordOf<COORD2D> R>
 void fields(V& v, R& p) {
   v.value("x", p.x);
@@ -79,8 +85,8 @@ void fields(V& v, R& p) {
 
 template <class V, RecordOf<RECIDTYPE> R>
 void fields(V& v, R& r) {
-  v.value("id", r.id);
-  v.value("type", r.type);
+  DLIST_PACKED_FIELD(v, r, id);
+  DLIST_PACKED_FIELD(v, r, type);
 }
 
 // The leading members of the element records with an outline: those in front of the
@@ -213,12 +219,6 @@ void fields(V& v, R& r) {
   v.shown("recid_tail", [&] { return r.recid_tail; });
   v.shown("hotspots", [&]() -> const HOTSPOTCHAIN& { return r.hotspots; });
 }
-
-// A member of a packed record (the plain records travel as packed images), which
-// cannot be bound to a reference: visited through a copy that goes back into the
-// record on input.
-#define DLIST_PACKED_FIELD(v, r, member) \
-  (v).property(#member, [&] { return (r).member; }, [&](const auto& x_) { (r).member = x_; })
 
 // The head that the palettes of walls, slabs, roofs, parcels, hatched areas and
 // library parts begin with.
@@ -379,8 +379,10 @@ void fields(V& v, R& r) {
   DLIST_PACKED_FIELD(v, r, base);
   DLIST_PACKED_FIELD(v, r, ref_offset);
   DLIST_PACKED_FIELD(v, r, arc_angle);
+  // Sized from the type: std::size() would bind a reference to the packed member.
+  constexpr std::size_t kCorners = std::extent_v<decltype(std::remove_const_t<R>::corner)>;
   v.list(
-      "corners", std::size(r.corner), std::size(r.corner), [&](std::size_t i) { return r.corner[i]; },
+      "corners", kCorners, kCorners, [&](std::size_t i) { return r.corner[i]; },
       [&](std::size_t i, const auto& c) { r.corner[i] = c; });
   DLIST_PACKED_FIELD(v, r, storey);
   v.hidden(r.reserved);
@@ -406,7 +408,7 @@ void opening_fields(V& v, R& r) {
   v.property("ref_circle", [&] { return r.refcirc_; }, [&](auto x) { r.refcirc_ = x; });
   v.hidden([&] { return r.nhotspot_; }, [&](auto n) { r.nhotspot_ = n; });
   v.list(
-      "hotspots", std::size(r.hotspot_), static_cast<std::size_t>(r.nhotspot()),
+      "hotspots", std::extent_v<decltype(std::remove_const_t<R>::hotspot_)>, static_cast<std::size_t>(r.nhotspot()),
       [&](std::size_t i) { return r.hotspot_[i]; },
       [&](std::size_t i, const auto& p) { r.hotspot_[i] = p; });
   v.group("palette", r.palette);
@@ -483,7 +485,8 @@ void fields(V& v, R& r) {
   DLIST_PACKED_FIELD(v, r, end_angle);
   DLIST_PACKED_FIELD(v, r, arc_beg);
   DLIST_PACKED_FIELD(v, r, arc_end);
-  for (std::size_t i = 0; i < std::size(r.box); ++i) {  // computed by the host
+  constexpr std::size_t kBox = std::extent_v<decltype(std::remove_const_t<R>::box)>;
+  for (std::size_t i = 0; i < kBox; ++i) {  // computed by the host
     v.hidden([&] { return r.box[i]; }, [&](const auto& x) { r.box[i] = x; });
   }
   v.hidden(r.reserved);
