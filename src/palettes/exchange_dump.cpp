@@ -69,12 +69,6 @@ class FieldWriter {
     });
   }
   template <class T>
-  void reals(const char* name, const T* values, std::size_t n) {
-    group(name, [&](FieldWriter& w) {
-      for (std::size_t i = 0; i < n; ++i) w.real("", values[i]);
-    });
-  }
-  template <class T>
   void integers(const char* name, const T* values, std::size_t n) {
     group(name, [&](FieldWriter& w) {
       for (std::size_t i = 0; i < n; ++i) w.integer("", values[i]);
@@ -85,25 +79,6 @@ class FieldWriter {
   void kind(const char* name, int k) {
     integer(name, k);
     if (const KindFacts* f = kind_facts(k)) text("kind_name", f->cli_name, std::strlen(f->cli_name));
-  }
-  void coord(const char* name, COORD2D p) {
-    group(name, [&](FieldWriter& w) {
-      w.real("x", p.x);
-      w.real("y", p.y);
-    });
-  }
-  void coord(const char* name, COORD3D p) {
-    group(name, [&](FieldWriter& w) {
-      w.real("x", p.x);
-      w.real("y", p.y);
-      w.real("z", p.z);
-    });
-  }
-  void recid(RECIDTYPE r) {
-    group("recid", [&](FieldWriter& w) {
-      w.integer("id", r.id);
-      w.integer("type", r.type);
-    });
   }
   // A text buffer: its length and its text (without a closing zero), cut when long.
   void buffer(const char* name, const TEXTBUFFER& b) {
