@@ -105,6 +105,10 @@ struct OpeningRecord {
   int16_t nhotspot_ = 0;           // hotspots in use, at most kMaxHotspots
   COORD3D hotspot_[kMaxHotspots];  // 3D hotspots of the opening
 
+  // The declaration of the record's fields, which streams every member as it stands.
+  template <class V, class R>
+  friend void opening_fields(V& v, R& r);
+
  public:
   Palette palette;  // the opening's presets
 

@@ -16,6 +16,11 @@
 #include "foundation/record_id.h"
 #include "foundation/type_codes.h"
 
+namespace dlist {
+template <class V, class R>
+void text_fields(V& v, R& r);
+}  // namespace dlist
+
 class DLIST_API DBTEXTTYPE {
  public:
   static constexpr std::size_t kImageSize = 310;
@@ -91,6 +96,10 @@ class DLIST_API DBTEXTTYPE {
   DBTEXTPALETTE palette;     // the text's presets
 
  private:
+  // The declaration of the record's fields, which streams every member as it stands.
+  template <class V, class R>
+  friend void dlist::text_fields(V& v, R& r);
+
   static bool valid_loc(int i) { return i >= 0 && i < kLocations; }
 
   char* text_ = nullptr;     // owned, zero-terminated, or null

@@ -211,7 +211,7 @@ void ExchangeBlockReader::block(ExchangeBlockHandler& handler, const BlockHeader
       }
       const auto bytes = content(h, at, kSurfaceBlockSize);
       DBSURFHATCH entry;
-      from_plain_image(entry, bytes.data());
+      restore(entry, bytes, "BLOCK_SURFREF", at);
       handler.surface(entry, at);
       break;
     }

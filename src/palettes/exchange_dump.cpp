@@ -19,6 +19,7 @@
 #include "host/resource_appendix.h"
 #include "palettes/exchange_blocks.h"
 #include "palettes/exchange_format.h"
+#include "stream/record_fields.h"
 #include "stream/streamers.h"
 
 namespace dlist {
@@ -49,6 +50,7 @@ class FieldWriter {
   void field(const char* name, const char* data, std::size_t n) {
     text(name, data, field_length(data, n));
   }
+  void append(DumpField&& f) { out_.push_back(std::move(f)); }
   // A group filled by fill(FieldWriter&); built apart, then appended whole.
   template <class Fill>
   void group(const char* name, Fill&& fill) {
@@ -67,40 +69,16 @@ class FieldWriter {
     });
   }
   template <class T>
-  void reals(const char* name, const T* values, std::size_t n) {
-    group(name, [&](FieldWriter& w) {
-      for (std::size_t i = 0; i < n; ++i) w.real("", values[i]);
-    });
-  }
-  template <class T>
   void integers(const char* name, const T* values, std::size_t n) {
     group(name, [&](FieldWriter& w) {
       for (std::size_t i = 0; i < n; ++i) w.integer("", values[i]);
     });
   }
 
-  void kind(int k) {
-    integer("kind", k);
+  // An element kind code and, when it is known, the kind's name.
+  void kind(const char* name, int k) {
+    integer(name, k);
     if (const KindFacts* f = kind_facts(k)) text("kind_name", f->cli_name, std::strlen(f->cli_name));
-  }
-  void coord(const char* name, COORD2D p) {
-    group(name, [&](FieldWriter& w) {
-      w.real("x", p.x);
-      w.real("y", p.y);
-    });
-  }
-  void coord(const char* name, COORD3D p) {
-    group(name, [&](FieldWriter& w) {
-      w.real("x", p.x);
-      w.real("y", p.y);
-      w.real("z", p.z);
-    });
-  }
-  void recid(RECIDTYPE r) {
-    group("recid", [&](FieldWriter& w) {
-      w.integer("id", r.id);
-      w.integer("type", r.type);
-    });
   }
   // A text buffer: its length and its text (without a closing zero), cut when long.
   void buffer(const char* name, const TEXTBUFFER& b) {
@@ -124,116 +102,137 @@ class FieldWriter {
   std::vector<DumpField>& out_;
 };
 
+void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o);
+void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o);
+
+// Shows the fields that a record declares (record_fields.h) under their names.
+class FieldListing {
+ public:
+  // Slots named by kind are left unnamed unless kind_known.
+  explicit FieldListing(FieldWriter& w, bool kind_known = true) : w_(&w), kind_known_(kind_known) {}
+
+  template <class T>
+  void value(const char* name, const T& v) {
+    if constexpr (std::is_floating_point_v<T>) {
+      w_->real(name, v);
+    } else if constexpr (std::is_arithmetic_v<T>) {
+      w_->integer(name, v);
+    } else if constexpr (std::is_array_v<T>) {
+      w_->group(name, [&](FieldWriter& g) {
+        FieldListing e(g, kind_known_);
+        for (const auto& x : v) e.value("", x);
+      });
+    } else {
+      group(name, v);
+    }
+  }
+  // A hotspot chain: a list of points.
+  void value(const char* name, const HOTSPOTCHAIN& h) {
+    w_->list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e, kind_known_);
+      fields(v, h[static_cast<unsigned>(i)]);
+    });
+  }
+  template <std::size_t N>
+  void chars(const char* name, const char (&field)[N]) {
+    w_->field(name, field, N);
+  }
+  void buffer(const char* name, const TEXTBUFFER& text) { w_->buffer(name, text); }
+  template <class T>
+  void kind(const char* name, const T& k) {
+    w_->kind(name, k);
+  }
+  template <class Get>
+  void shown(const char* name, Get&& get) {
+    value(name, get());
+  }
+  template <class T>
+  void hidden(const T&) {}
+  template <class Get, class Set>
+  void hidden(Get&&, Set&&) {}
+  template <class Get>
+  void carried(Get&&) {}
+  template <class Get, class Set>
+  void property(const char* name, Get&& get, Set&&) {
+    value(name, get());
+  }
+  template <class T, std::size_t N>
+  void list(const char* name, const T (&entries)[N], int shown) {
+    w_->list(name, static_cast<std::size_t>(shown), [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e, kind_known_);
+      fields(v, entries[i]);
+    });
+  }
+  template <class Get, class Set>
+  void list(const char* name, std::size_t, std::size_t shown, Get&& get, Set&&) {
+    w_->list(name, shown, [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e, kind_known_);
+      const auto entry = get(i);
+      fields(v, entry);
+    });
+  }
+  template <class Get, class Set>
+  void values(const char* name, int, int shown, const char* const* names, Get&& get, Set&&) {
+    w_->group(name, [&](FieldWriter& g) {
+      for (int i = 0; i < shown; ++i) g.real(names && kind_known_ ? names[i] : "", get(i));
+    });
+  }
+  // Lists the block's fields apart, to be placed by place_deferred().
+  template <class Block>
+  void deferred(Block&& block) {
+    FieldWriter* const saved = w_;
+    FieldWriter apart(deferred_);
+    w_ = &apart;
+    block();
+    w_ = saved;
+  }
+  void place_deferred() {
+    for (DumpField& f : deferred_) w_->append(std::move(f));
+    deferred_.clear();
+  }
+  template <std::size_t N>
+  void transposed(const char* name, const COORD2D (&points)[N]) {
+    w_->list(name, N, [&](FieldWriter& e, std::size_t i) {
+      FieldListing v(e, kind_known_);
+      fields(v, points[i]);
+    });
+  }
+  template <class T>
+  void group(const char* name, const T& record) {
+    w_->group(name, [&](FieldWriter& g) {
+      FieldListing v(g, kind_known_);
+      fields(v, record);
+    });
+  }
+  template <class Outline>
+  void outline(const char* name, const Outline& o) {
+    outline_fields(*w_, name, o);
+  }
+
+ private:
+  FieldWriter* w_;
+  std::vector<DumpField> deferred_;  // listed by place_deferred()
+  bool kind_known_;
+};
+
+// A record whose fields are declared in record_fields.h.
+template <class R>
+concept DeclaresFields = requires(FieldListing& v, const R& r) { fields(v, r); };
+
+// The fields that record declares, listed.
+template <class R>
+void declared_fields(FieldWriter& w, const R& record) {
+  FieldListing v(w);
+  fields(v, record);
+}
+
 // ---- palettes -----------------------------------------------------------------------
 
-// Names of the common parameter slots by kind; kind 0 (not known yet) names none.
-const char* common_name(int kind, int slot) {
-  static constexpr const char* kDoor[] = {"width",       "height",      "sill",
-                                          "reveal_depth", "frame_width", "frame_depth",
-                                          "leaf_thickness", "opening_angle"};
-  static constexpr const char* kWindow[] = {"width",       "height",      "sill",
-                                            "reveal_depth", "frame_width", "frame_depth",
-                                            "sash_thickness", "head_height"};
-  static constexpr const char* kSymbol[] = {"xsize", "ysize",    "zsize", "elevation",
-                                            "scale", "rotation", "slot6", "slot7"};
-  static constexpr const char* kStair[] = {"width",      "height", "length", "tread",
-                                           "riser",      "step_count", "nosing",
-                                           "slab_thickness"};
-  switch (kind) {
-    case 2: return kDoor[slot];
-    case 3: return kWindow[slot];
-    case 4: return kSymbol[slot];
-    case 5: return kStair[slot];
-    default: return "";
-  }
-}
-
-void head_fields(FieldWriter& w, const DBPALETTEHEAD& p) {
-  w.integer("layer", p.layer);
-  w.integer("contour_pen", p.contour_pen);
-  w.integer("line_type", p.line_type);
-  w.integer("fill_pen", p.fill_pen);
-  w.integer("fill_bg_pen", p.fill_bg_pen);
-  w.integer("fill", p.fill);
-  w.integer("section_pen", p.section_pen);
-  w.integer("view_pen", p.view_pen);
-  w.integer("flags", p.flags);
-}
-
-void layer_structure_fields(FieldWriter& w, const RETEGEZESTYPE& r) {
-  w.group("retegezes", [&](FieldWriter& g) {
-    g.integer("count", r.count);
-    const int used = r.used();
-    g.list("layers", static_cast<std::size_t>(used), [&](FieldWriter& e, std::size_t i) {
-      e.real("thickness", r.layer[i].thickness);
-      e.integer("fill", r.layer[i].fill);
-      e.integer("fill_pen", r.layer[i].fill_pen);
-    });
-    g.list("boundaries", static_cast<std::size_t>(used > 0 ? used - 1 : 0),
-           [&](FieldWriter& e, std::size_t i) {
-             e.integer("pen", r.boundary[i].pen);
-             e.integer("line_type", r.boundary[i].line_type);
-             e.integer("flags", r.boundary[i].flags);
-           });
-  });
-}
-
+// A palette's fields; kind 0 (not known yet) leaves the common parameters unnamed.
 template <class P>
 void palette_fields(FieldWriter& w, const P& p, int kind) {
-  if constexpr (std::is_base_of_v<DBPALETTEHEAD, P>) {
-    head_fields(w, p);
-    if constexpr (requires { p.retegezes; }) layer_structure_fields(w, p.retegezes);
-    if constexpr (requires { p.origname; }) {
-      w.field("origname", p.origname.name, sizeof p.origname.name);
-      w.group("common", [&](FieldWriter& g) {
-        for (int i = 0; i < kCommonParams; ++i) g.real(common_name(kind, i), p.common[i]);
-      });
-      w.integer("param_count", p.params.count);
-      w.group("params", [&](FieldWriter& g) {
-        for (int i = 0; i < p.params.used(); ++i) g.real("", p.params.value[i]);
-      });
-    }
-  } else if constexpr (std::is_same_v<P, DBTEXTPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("style", p.style);
-    w.integer("frame", p.frame);
-    w.field("font", p.font, sizeof p.font);
-    w.integer("justify", p.justify);
-    w.real("height", p.height);
-    w.real("width_factor", p.width_factor);
-    w.real("spacing", p.spacing);
-    w.integer("codepage", p.codepage);
-  } else if constexpr (std::is_same_v<P, DBLINEPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("line_type", p.line_type);
-    w.integer("arrow_kind", p.arrow_kind);
-    w.integer("arrow_pen", p.arrow_pen);
-    w.real("width", p.width);
-    w.real("arrow_length", p.arrow_length);
-    w.real("arrow_width", p.arrow_width);
-    w.real("dash_scale", p.dash_scale);
-    w.real("elevation", p.elevation);
-  } else if constexpr (std::is_same_v<P, DBCIRCPALETTE>) {
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("line_type", p.line_type);
-    w.integer("fill_pen", p.fill_pen);
-    w.integer("fill_bg_pen", p.fill_bg_pen);
-    w.integer("fill", p.fill);
-    w.real("width", p.width);
-    w.real("dash_scale", p.dash_scale);
-    w.real("elevation", p.elevation);
-    w.real("fill_angle", p.fill_angle);
-    w.real("fill_scale", p.fill_scale);
-  } else {
-    static_assert(std::is_same_v<P, DBHOTSPALETTE>);
-    w.integer("layer", p.layer);
-    w.integer("pen", p.pen);
-    w.integer("kind", p.kind);
-    w.real("size", p.size);
-  }
+  FieldListing v(w, kind != 0);
+  fields(v, p);
 }
 
 template <class P>
@@ -262,15 +261,13 @@ void palette_image_by_size(FieldWriter& w, std::span<const unsigned char> image)
 
 void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
   w.list("points", static_cast<std::size_t>(n > 0 ? n : 0), [&](FieldWriter& e, std::size_t i) {
-    const DBPOLYPOINT p = points[i];
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.integer("flags", p.flags);
+    FieldListing v(e);
+    fields(v, points[i]);
   });
 }
 
-void outline_fields(FieldWriter& w, const DBMULTIPOLYGON& o) {
-  w.group("outline", [&](FieldWriter& g) {
+void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
     g.integer("clip_count", o.clipszam());
     g.integer("point_count", o.pontszam());
     g.integers("clips", o.clips(), static_cast<std::size_t>(o.clip_index_count()));
@@ -279,246 +276,27 @@ void outline_fields(FieldWriter& w, const DBMULTIPOLYGON& o) {
   });
 }
 
-void outline_fields(FieldWriter& w, const DBPOLYGON& o) {
-  w.group("outline", [&](FieldWriter& g) {
+void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
+  w.group(name, [&](FieldWriter& g) {
     g.integer("point_count", o.pontszam());
     g.integer("attr", o.attr());
     points_fields(g, o.points(), o.pontszam());
   });
 }
 
-void hotspot_fields(FieldWriter& w, const HOTSPOTCHAIN& h) {
-  w.list("hotspots", h.count(), [&](FieldWriter& e, std::size_t i) {
-    const COORD3D p = h[static_cast<unsigned>(i)];
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.real("z", p.z);
-  });
-}
-
-template <class Placed>
-void placement_fields(FieldWriter& w, const Placed& r) {
-  w.integer("status", r.status);
-  w.coord("pos", r.pos());
-  w.integer("mirror_x", r.mirror_x);
-  w.integer("mirror_y", r.mirror_y);
-  w.integer("show_2d", r.show_2d);
-  w.integer("show_3d", r.show_3d);
-  w.coord("eltol", r.eltol());
-  w.real("xangle", r.xangle());
-  w.real("yangle", r.yangle());
-  w.real("zangle", r.zangle());
-  w.integers("settings", r.settings, std::size(r.settings));
-}
-
-template <class Opening>
-void opening_fields(FieldWriter& w, const Opening& r) {
-  w.integer("status", r.status);
-  w.integer("flags", r.flags);
-  w.recid(r.recid);
-  w.integer("wall", r.wall);
-  w.real("wall_pos", r.wall_pos);
-  w.coord("eltol", r.eltol());
-  w.real("xangle", r.xangle());
-  w.real("yangle", r.yangle());
-  w.real("zangle", r.zangle());
-  w.integer("dim_mode", r.DimOwnMode());
-  w.real("ref_circle", r.refcirc_stored());
-  w.list("hotspots", static_cast<std::size_t>(r.nhotspot()), [&](FieldWriter& e, std::size_t i) {
-    const COORD3D p = r.hotspot(static_cast<int>(i));
-    e.real("x", p.x);
-    e.real("y", p.y);
-    e.real("z", p.z);
-  });
-}
-
-template <class E>
-void frame_fields(FieldWriter& w, const E& r) {
-  w.integer("frame_color", r.frame_color);
-  w.integer("frame_pen", r.frame_pen);
-  w.integer("frame_line_type", r.frame_line_type);
-  w.integer("show_frame", r.show_frame);
-}
 
 // The members of an element record of kind K that have a name, then its palette.
 template <int K>
 void record_fields(FieldWriter& w, const typename Kind<K>::element& r) {
   using E = typename Kind<K>::element;
-  if constexpr (std::is_same_v<E, DBWALLTYPE>) {
-    w.integer("status", r.status);
-    w.integer("flags", r.flags);
-    w.recid(r.recid);
-    w.coord("beg", r.beg);
-    w.coord("end", r.end);
-    w.real("height", r.height);
-    w.real("base", r.base);
-    w.real("ref_offset", r.ref_offset);
-    w.real("arc_angle", r.arc_angle);
-    w.list("corners", 4, [&](FieldWriter& e, std::size_t i) {
-      const COORD2D c = r.corner[i];
-      e.real("x", c.x);
-      e.real("y", c.y);
-    });
-    w.integer("storey", r.storey);
-  } else if constexpr (std::is_same_v<E, DBDOORTYPE> || std::is_same_v<E, DBWINDTYPE>) {
-    opening_fields(w, r);
-  } else if constexpr (std::is_same_v<E, DBLINETYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.coord("beg", r.beg);
-    w.coord("end", r.end);
-    w.integer("flags", r.flags);
-    w.integer("group", r.group);
-  } else if constexpr (std::is_same_v<E, DBCIRCTYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.integer("fajta", r.fajta());
-    w.coord("center", r.center);
-    w.real("radius", r.radius);
-    w.real("ratio", r.ratio);
-    w.real("rotation", r.rotation);
-    w.real("beg_angle", r.beg_angle);
-    w.real("end_angle", r.end_angle);
-    w.coord("arc_beg", r.arc_beg);
-    w.coord("arc_end", r.arc_end);
-  } else if constexpr (std::is_same_v<E, DBHOTSTYPE>) {
-    w.integer("status", r.status);
-    w.recid(r.recid);
-    w.coord("pos", r.pos);
-    w.integer("group", r.group);
-  } else if constexpr (std::is_same_v<E, DBTEXTTYPE>) {
-    w.integer("status", r.status);
-    w.real("angle", r.angle);
-    w.real("width", r.width);
-    w.real("height", r.height);
-    w.recid(r.recid);
-    w.integer("line_count", r.line_count);
-    w.integer("tipus", r.get_tipus());
-    w.integer("xalign", r.get_xalign());
-    w.integer("yalign", r.get_yalign());
-    w.integer("alignment", r.get_alignment());
-    w.integer("pontszam", r.pontszam());
-    w.list("locations", DBTEXTTYPE::kLocations, [&](FieldWriter& e, std::size_t i) {
-      const COORD2D p = r.get_loc(static_cast<int>(i));
-      e.real("x", p.x);
-      e.real("y", p.y);
-    });
-    w.coord("tegla0", r.tegla(0));
-    w.coord("tegla1", r.tegla(1));
-    w.coord("klikk", r.klikk());
-  } else if constexpr (std::is_same_v<E, DBCEILTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.real("elevation", r.elevation);
-    w.coord("hatch_origin", r.hatch_origin);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.integer("show_2d", r.show_2d);
-    w.integer("show_3d", r.show_3d);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBROOFTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.coord("pivot_beg", r.pivot_beg);
-    w.coord("pivot_end", r.pivot_end);
-    w.real("slope", r.slope);
-    w.real("pivot_height", r.pivot_height);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.integer("show_3d", r.show_3d);
-    w.real("overhang", r.overhang);
-    w.integer("eaves_pen", r.eaves_pen);
-    w.integer("ridge_pen", r.ridge_pen);
-    w.integer("cut_pen", r.cut_pen);
-    w.integer("cut_line_type", r.cut_line_type);
-    w.integer("gutter", r.gutter);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBRASTTYPE>) {
-    w.integer("status", r.status);
-    outline_fields(w, r.outline);
-    w.coord("origin", r.origin);
-    w.integer("origin_mode", r.origin_mode);
-    w.coord("box_min", r.box_min);
-    w.coord("box_max", r.box_max);
-    frame_fields(w, r);
-    w.integer("hatch_kind", r.hatch_kind);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBPARCTYPE>) {
-    w.integer("status", r.status);
-    w.integer("number", r.number);
-    w.coord("origin", r.origin);
-    w.coord("axis", r.axis);
-    w.real("area", r.area);
-    w.real("perimeter", r.perimeter);
-    w.coord("label_pos", r.label_pos);
-    w.integer("label_flags", r.label_flags);
-    w.integer("label_style", r.label_style);
-    outline_fields(w, r.outline);
-    w.integer("frame_color", r.frame_color);
-    w.integer("frame_pen", r.frame_pen);
-    w.real("elevation", r.elevation);
-    w.integer("frame_line_type", r.frame_line_type);
-    w.integer("show_frame", r.show_frame);
-    w.integer("show_label", r.show_label);
-    w.recid(r.recid);
-  } else if constexpr (std::is_same_v<E, DBSTAITYPE>) {
-    placement_fields(w, r);
-    w.list("corners", 4, [&](FieldWriter& e, std::size_t i) {
-      e.real("x", r.corner[i].x);
-      e.real("y", r.corner[i].y);
-    });
-    w.recid(r.recid);
-    hotspot_fields(w, r.hotspots);
-  } else {
-    static_assert(std::is_same_v<E, DBSYMBTYPE>);
-    placement_fields(w, r);
-    w.recid(r.recid);
-    w.integer("recid_tail", r.recid_tail);
-    hotspot_fields(w, r.hotspots);
+  static_assert(DeclaresFields<E>, "every element record declares its fields");
+  declared_fields(w, r);
+  if constexpr (!kDeclaresPalette<E>) {
+    w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
   }
-  w.group("palette", [&](FieldWriter& g) { palette_fields(g, r.palette, K); });
 }
 
-// ---- references, surfaces, nodes ----------------------------------------------------
-
-void surface_fields(FieldWriter& w, const DBSURFHATCH& s) {
-  w.field("name", s.name, sizeof s.name);
-  w.integer("name_flags", s.name_flags);
-  double hatch[5];
-  std::memcpy(hatch, s.hatch1, sizeof hatch);  // the packed entry's doubles, copied out
-  w.reals("hatch1", hatch, 5);
-  w.integer("name_index", s.name_index);
-  w.integer("type", s.type);
-  std::memcpy(hatch, s.hatch2, sizeof hatch);
-  w.reals("hatch2", hatch, 5);
-  w.integer("last_flags", s.last_flags);
-}
-
-void matref_fields(FieldWriter& w, const DBMATREF& m) {
-  w.buffer("code", m.code);
-  w.real("quantity", m.quantity);
-  w.integer("automatic", m.is_auto_quantity() ? 1 : 0);
-  w.integer("location", m.location);
-  w.field("parameter", m.parameter, sizeof m.parameter);
-  w.integer("reserved", m.reserved);
-}
-
-void attref_fields(FieldWriter& w, const DBATTREFTYPE& a) {
-  w.field("name", a.name, sizeof a.name);
-  w.integer("flags", a.flags);
-  w.field("abbrev", a.abbrev, sizeof a.abbrev);
-  w.integer("reference", a.reference);
-  w.buffer("value", a.value);
-  w.integer("reserved", a.reserved);
-}
-
-void node_fields(FieldWriter& w, const TreeNode& n) {
-  w.integer("level", n.level);
-  w.kind(n.kind);
-  w.field("name", n.name, sizeof n.name);
-  w.buffer("description", n.description);
-  w.integer("last", n.last);
-}
+// ---- records declared in record_fields.h, surfaces ----------------------------------------------------
 
 // ---- the resource appendix ----------------------------------------------------------
 
@@ -608,7 +386,7 @@ class Decoder : public ExchangeBlockHandler {
     dump_.kind = reader_.kind();
     FieldWriter w(fields());
     w.integer("level", h.size);
-    w.kind(h.a);
+    w.kind("kind", h.a);
     dump_.blocks.back().kind = kind_facts(h.a) ? h.a : 0;
   }
 
@@ -622,17 +400,17 @@ class Decoder : public ExchangeBlockHandler {
 
   void surface(const DBSURFHATCH& entry, uint64_t) override {
     FieldWriter w(fields());
-    surface_fields(w, entry);
+    declared_fields(w, entry);
   }
 
   void material(DBMATREF& ref, uint64_t) override {
     FieldWriter w(fields());
-    matref_fields(w, ref);
+    declared_fields(w, ref);
   }
 
   void attribute(DBATTREFTYPE& ref, uint64_t) override {
     FieldWriter w(fields());
-    attref_fields(w, ref);
+    declared_fields(w, ref);
   }
 
   void text(std::span<const unsigned char> bytes, uint64_t) override {
@@ -642,7 +420,7 @@ class Decoder : public ExchangeBlockHandler {
 
   void node_read(const TreeNode& node, uint64_t) override {
     FieldWriter w(fields());
-    node_fields(w, node);
+    declared_fields(w, node);
     dump_.blocks.back().kind = kind_facts(node.kind) ? node.kind : 0;
   }
 
@@ -653,7 +431,7 @@ class Decoder : public ExchangeBlockHandler {
       constexpr int K = decltype(k)::kind;
       std::vector<DumpField> fields;
       FieldWriter w(fields);
-      w.kind(K);
+      w.kind("kind", K);
       if (palettes) {
         palette_image_fields<typename Kind<K>::palette>(w, bytes, K);
       } else {

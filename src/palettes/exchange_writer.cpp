@@ -89,9 +89,9 @@ class BlockWriter {
   // One BLOCK_SURFREF per entry of surf, in order.
   void surfaces(const DBSURFREFTYPE& surf) {
     for (unsigned i = 0; i < surf.size(); ++i) {
-      unsigned char image[kSurfaceBlockSize];
-      to_plain_image(surf[i], image);
-      block(BLOCK_SURFREF, 0, 0, image, sizeof image);
+      DBSURFHATCH entry = surf[i];
+      const std::vector<unsigned char> image = stream_out(entry);
+      block(BLOCK_SURFREF, 0, 0, image.data(), image.size());
     }
   }
 

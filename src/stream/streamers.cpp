@@ -1,28 +1,20 @@
-// The io() of every record streamer. Plain packed records travel as their images
-// (defined little-endian, which record_image.h checks the target to be); everything
-// else goes field by field through the stream's typed io(), values held behind
-// accessors through a local copy. Counts read from a stream are checked against
+// The io() of every record streamer. A record whose fields are declared in
+// record_fields.h travels member by member through that declaration, which gives a
+// plain packed record exactly its little-endian image; the outline points travel as
+// their packed images. Counts read from a stream are checked against
 // their limits and the bytes left before anything is sized from them.
 #include "stream/streamers.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "foundation/record_image.h"
+#include "stream/record_fields.h"
 
 using dlist::StreamError;
 
 namespace {
 
 // ---- helpers ----------------------------------------------------------------------
-
-// Streams a plain record as its image of N bytes.
-template <class T, std::size_t N = sizeof(T)>
-void io_image(Stream& s, T& record) {
-  static_assert(dlist::is_plain_image_v<T, N>, "only plain records travel as their image");
-  s.io(static_cast<void*>(&record), static_cast<int>(N));
-}
 
 // Refuses a length above cap in either direction (a writer must not make what no
 // reader accepts) and, on input, one beyond the bytes left.
@@ -47,87 +39,16 @@ void require_count(Stream& s, uint64_t count, uint64_t item_size, uint64_t cap, 
   throw StreamError(std::string(what) + ": no memory for " + std::to_string(n) + " items");
 }
 
-void io_coord(Stream& s, COORD2D& v) {
-  s.io(v.x);
-  s.io(v.y);
-}
-
-void io_coord(Stream& s, COORD3D& v) {
-  s.io(v.x);
-  s.io(v.y);
-  s.io(v.z);
-}
-
-// A value that the record holds behind accessors: streamed through a copy, which the
-// caller writes back on input.
-template <class V>
-V streamed(Stream& s, V value) {
-  s.io(value);
-  return value;
-}
-COORD3D streamed(Stream& s, COORD3D value) {
-  io_coord(s, value);
-  return value;
+template <class Coord>
+void io_coord(Stream& s, Coord& v) {
+  dlist::StreamFields f(s);
+  dlist::fields(f, v);
 }
 
 // n points of an outline, one block of packed 20-byte images.
 void io_points(Stream& s, DBPOLYPOINT* points, int n) {
   static_assert(dlist::is_plain_image_v<DBPOLYPOINT, 20>);
   if (n > 0) s.io(static_cast<void*>(points), n * static_cast<int>(sizeof(DBPOLYPOINT)));
-}
-
-// The header that stands for an embedded polygon with holes in the leading members:
-// the two pointer slots and the trailing member as zeros, the clip and point counts as
-// they stand. What is read for it is discarded.
-void io_outline_header(Stream& s, const DBMULTIPOLYGON& outline) {
-  int32_t clips_slot = 0, points_slot = 0, trailing = 0;
-  short clips = static_cast<short>(outline.clipszam());
-  short points = static_cast<short>(outline.pontszam());
-  s.io(clips_slot);
-  s.io(points_slot);
-  s.io(clips);
-  s.io(points);
-  s.io(trailing);
-}
-
-// The same for a simple polygon: its point count, then its 32-bit member and its
-// pointer slot as zeros.
-void io_outline_header(Stream& s, const DBPOLYGON& outline) {
-  short points = static_cast<short>(outline.pontszam());
-  int32_t trailing = 0, points_slot = 0;
-  s.io(points);
-  s.io(trailing);
-  s.io(points_slot);
-}
-
-// The 16-bit hotspot count of stairs and symbols: written from the chain (saturated
-// at 16 bits), discarded on input, where the chain's own count follows.
-void io_hotspot_count(Stream& s, const HOTSPOTCHAIN& hotspots) {
-  unsigned short count = static_cast<unsigned short>(std::min(hotspots.count(), 0xFFFFu));
-  s.io(count);
-}
-
-// The placement that stairs and symbols share, up to their own one-byte fields:
-// state, hotspot count, position, four one-byte fields, offset and three angles. On
-// input each value goes back through its setter, which recalculates the geometry.
-void io_placement(Stream& s, dlist::PlacedElement& e, const HOTSPOTCHAIN& hotspots) {
-  const bool in = s.isInput();
-  s.io(e.status);
-  io_hotspot_count(s, hotspots);
-  const COORD3D pos = streamed(s, e.pos());
-  if (in) e.set_pos(pos);
-  s.io(e.mirror_x);
-  s.io(e.mirror_y);
-  s.io(e.show_2d);
-  s.io(e.show_3d);
-  const COORD3D eltol = streamed(s, e.eltol());
-  if (in) e.set_eltol(eltol);
-  const double xangle = streamed(s, e.xangle());
-  if (in) e.set_xangle(xangle);
-  const double yangle = streamed(s, e.yangle());
-  if (in) e.set_yangle(yangle);
-  const double zangle = streamed(s, e.zangle());
-  if (in) e.set_zangle(zangle);
 }
 
 // The element records with owned parts: leading members, owned part, palette.
@@ -138,54 +59,45 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
   Streamer<Palette>(&palette).io(s);
 }
 
-void io_node(Stream& s, dlist::TreeNode& node) {
-  s.io(node.level);
-  s.io(node.kind);
-  s.io(node.name, sizeof node.name);
-  Streamer<TEXTBUFFER>(&node.description).io(s);
-  s.io(node.last);
-}
-
 }  // namespace
 
-// ---- plain records ------------------------------------------------------------------
+// ---- plain records, member by member as declared in record_fields.h ------------------
 
-#define DLIST_IMAGE_STREAMER(T)              \
-  template <>                                \
-  void Streamer<T>::io(Stream& s) {          \
-    io_image<T, T::kImageSize>(s, *object_); \
+#define DLIST_DECLARED_STREAMER(T) \
+  template <>                      \
+  void Streamer<T>::io(Stream& s) { \
+    dlist::StreamFields v(s);      \
+    dlist::fields(v, *object_);    \
   }
 
-DLIST_IMAGE_STREAMER(DBWALLTYPE)
-DLIST_IMAGE_STREAMER(DBDOORTYPE)
-DLIST_IMAGE_STREAMER(DBWINDTYPE)
-DLIST_IMAGE_STREAMER(DBLINETYPE)
-DLIST_IMAGE_STREAMER(DBCIRCTYPE)
-DLIST_IMAGE_STREAMER(DBHOTSTYPE)
-DLIST_IMAGE_STREAMER(DBWALLPALETTE)
-DLIST_IMAGE_STREAMER(DBDOORPALETTE)
-DLIST_IMAGE_STREAMER(DBWINDPALETTE)
-DLIST_IMAGE_STREAMER(DBSYMBPALETTE)
-DLIST_IMAGE_STREAMER(DBSTAIPALETTE)
-DLIST_IMAGE_STREAMER(DBCEILPALETTE)
-DLIST_IMAGE_STREAMER(DBROOFPALETTE)
-DLIST_IMAGE_STREAMER(DBPARCPALETTE)
-DLIST_IMAGE_STREAMER(DBRASTPALETTE)
-DLIST_IMAGE_STREAMER(DBTEXTPALETTE)
-DLIST_IMAGE_STREAMER(DBLINEPALETTE)
-DLIST_IMAGE_STREAMER(DBCIRCPALETTE)
-DLIST_IMAGE_STREAMER(DBHOTSPALETTE)
+DLIST_DECLARED_STREAMER(DBPOLYPOINT)
+DLIST_DECLARED_STREAMER(DBSURFHATCH)
+DLIST_DECLARED_STREAMER(DBWALLTYPE)
+DLIST_DECLARED_STREAMER(DBDOORTYPE)
+DLIST_DECLARED_STREAMER(DBWINDTYPE)
+DLIST_DECLARED_STREAMER(DBLINETYPE)
+DLIST_DECLARED_STREAMER(DBCIRCTYPE)
+DLIST_DECLARED_STREAMER(DBHOTSTYPE)
+DLIST_DECLARED_STREAMER(DBWALLPALETTE)
+DLIST_DECLARED_STREAMER(DBCEILPALETTE)
+DLIST_DECLARED_STREAMER(DBROOFPALETTE)
+DLIST_DECLARED_STREAMER(DBPARCPALETTE)
+DLIST_DECLARED_STREAMER(DBRASTPALETTE)
+DLIST_DECLARED_STREAMER(DBDOORPALETTE)
+DLIST_DECLARED_STREAMER(DBWINDPALETTE)
+DLIST_DECLARED_STREAMER(DBSYMBPALETTE)
+DLIST_DECLARED_STREAMER(DBSTAIPALETTE)
+DLIST_DECLARED_STREAMER(DBTEXTPALETTE)
+DLIST_DECLARED_STREAMER(DBLINEPALETTE)
+DLIST_DECLARED_STREAMER(DBCIRCPALETTE)
+DLIST_DECLARED_STREAMER(DBHOTSPALETTE)
 
-#undef DLIST_IMAGE_STREAMER
-
-template <>
-void Streamer<DBPOLYPOINT>::io(Stream& s) {
-  io_image<DBPOLYPOINT, 20>(s, *object_);
-}
+#undef DLIST_DECLARED_STREAMER
 
 template <>
 void Streamer<RECIDTYPE>::io(Stream& s) {
-  io_image<RECIDTYPE, 6>(s, *object_);
+  dlist::StreamFields f(s);
+  dlist::fields(f, *object_);
 }
 
 template <>
@@ -198,13 +110,12 @@ void Streamer<COORD3D>::io(Stream& s) {
   io_coord(s, *object_);
 }
 
-// The text record owns its string, so its image comes from its codec.
+// The text record owns its string, which travels apart; reading a record clears it.
 template <>
 void Streamer<DBTEXTTYPE>::io(Stream& s) {
-  unsigned char image[DBTEXTTYPE::kImageSize] = {};
-  if (!s.isInput()) object_->to_image(image);
-  s.io(image, static_cast<int>(sizeof image));
-  if (s.isInput()) object_->from_image(image);
+  if (s.isInput()) object_->zero_length();
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 // ---- structured records -----------------------------------------------------------
@@ -222,35 +133,29 @@ void Streamer<TEXTBUFFER>::io(Stream& s) {
   if (n > 0) s.io(text.data(), static_cast<int>(n));
 }
 
+// The records whose fields are declared in record_fields.h.
 template <>
 void Streamer<DBPALETTENODETYPE>::io(Stream& s) {
-  io_node(s, *object_);
+  dlist::StreamFields v(s);
+  dlist::fields(v, static_cast<dlist::TreeNode&>(*object_));
 }
 
 template <>
 void Streamer<DBPROTOTYPENODE>::io(Stream& s) {
-  io_node(s, *object_);
+  dlist::StreamFields v(s);
+  dlist::fields(v, static_cast<dlist::TreeNode&>(*object_));
 }
 
 template <>
 void Streamer<DBMATREF>::io(Stream& s) {
-  DBMATREF& m = *object_;
-  Streamer<TEXTBUFFER>(&m.code).io(s);
-  s.io(m.quantity);
-  s.io(m.location);
-  s.io(m.parameter, sizeof m.parameter);
-  s.io(m.reserved);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void Streamer<DBATTREFTYPE>::io(Stream& s) {
-  DBATTREFTYPE& a = *object_;
-  s.io(a.name, sizeof a.name);
-  s.io(a.flags);
-  s.io(a.abbrev, sizeof a.abbrev);
-  s.io(a.reference);
-  Streamer<TEXTBUFFER>(&a.value).io(s);
-  s.io(a.reserved);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
@@ -308,119 +213,42 @@ void Streamer<HOTSPOTCHAIN>::io(Stream& s) {
 }
 
 // ---- leading members of the element records with owned parts ------------------------
+// They are declared in record_fields.h.
 
 template <>
 void PalStreamer<DBCEILTYPE>::io(Stream& s) {
-  DBCEILTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  s.io(r.elevation);
-  io_coord(s, r.hatch_origin);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.show_2d);
-  s.io(r.show_3d);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBROOFTYPE>::io(Stream& s) {
-  DBROOFTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  io_coord(s, r.pivot_beg);
-  io_coord(s, r.pivot_end);
-  s.io(r.slope);
-  s.io(r.pivot_height);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.show_3d);
-  s.io(r.overhang);
-  s.io(r.eaves_pen);
-  s.io(r.ridge_pen);
-  s.io(r.cut_pen);
-  s.io(r.cut_line_type);
-  s.io(r.gutter);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBRASTTYPE>::io(Stream& s) {
-  DBRASTTYPE& r = *object_;
-  s.io(r.status);
-  io_outline_header(s, r.outline);
-  io_coord(s, r.origin);
-  s.io(r.origin_mode);
-  io_coord(s, r.box_min);
-  io_coord(s, r.box_max);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.hatch_kind);
-  s.io(r.reserved);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBPARCTYPE>::io(Stream& s) {
-  DBPARCTYPE& r = *object_;
-  s.io(r.status);
-  s.io(r.number);
-  io_coord(s, r.origin);
-  io_coord(s, r.axis);
-  s.io(r.area);
-  s.io(r.perimeter);
-  io_coord(s, r.label_pos);
-  s.io(r.label_flags);
-  for (COORD2D& corner : r.box) io_coord(s, corner);
-  s.io(r.label_style);
-  io_outline_header(s, r.outline);
-  s.io(r.frame_color);
-  s.io(r.frame_pen);
-  s.io(r.elevation);
-  s.io(r.frame_line_type);
-  s.io(r.show_frame);
-  s.io(r.show_label);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBSTAITYPE>::io(Stream& s) {
-  DBSTAITYPE& r = *object_;
-  io_placement(s, r, r.hotspots);
-  s.io(r.settings, sizeof r.settings);
-  // The four corners travel as their four x values, then their four y values.
-  for (COORD2D& corner : r.corner) s.io(corner.x);
-  for (COORD2D& corner : r.corner) s.io(corner.y);
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void PalStreamer<DBSYMBTYPE>::io(Stream& s) {
-  DBSYMBTYPE& r = *object_;
-  io_placement(s, r, r.hotspots);
-  s.io(r.settings, sizeof r.settings);
-  // In place of the plan extent, which is recomputed and never stored: four copies of
-  // the 8 bytes that begin at the record identifier. On input the block is read and
-  // discarded: the identifier that follows supersedes it, and the 16-bit field behind
-  // the identifier keeps what the receiving record held.
-  constexpr std::size_t kCopy = DBSYMBTYPE::kIdBlockSize;
-  unsigned char block[4 * kCopy] = {};
-  if (!s.isInput()) {
-    r.id_block(std::span<unsigned char, kCopy>(block, kCopy));
-    for (std::size_t i = 1; i < 4; ++i) std::memcpy(block + i * kCopy, block, kCopy);
-  }
-  s.io(block, static_cast<int>(sizeof block));
-  Streamer<RECIDTYPE>(&r.recid).io(s);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 // ---- element records with owned parts -----------------------------------------------

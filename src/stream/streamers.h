@@ -5,8 +5,9 @@
 // of the palette). Palette and prototype exchange files are made of these encodings;
 // per-type orders and widths are in docs/formats.md, "Record streams".
 //
-// Plain records travel as their record images (little-endian, no padding); every
-// other multi-byte value goes through the stream's typed io(). On input the owned
+// Each record's fields are declared once, in record_fields.h: plain records travel
+// member by member in the order of their images (little-endian, no padding), which
+// is the same bytes as the image, and the exchange dump lists the same declaration. On input the owned
 // blocks (text buffers, outlines, hotspot chains) are sized from the counts just
 // read, after each count has been checked against its limit and the bytes left in
 // the stream. Every failure - a short read, a failed write, a count that does not fit,
@@ -93,6 +94,7 @@ inline constexpr uint32_t kMaxHotspots = 1u << 20;          // hotspots of one e
   X(COORD2D)                                                                   \
   X(DBPOLYPOINT)                                                               \
   X(RECIDTYPE)                                                                 \
+  X(DBSURFHATCH)                                                               \
   /* the text record's 310-byte image (its string travels apart) */            \
   X(DBTEXTTYPE)                                                                \
   /* structured records */                                                     \
