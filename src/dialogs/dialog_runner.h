@@ -6,7 +6,6 @@
 #pragma once
 
 #include <optional>
-#include <source_location>
 #include <vector>
 
 #include "host/dialog/framework.h"
@@ -99,11 +98,11 @@ class ImagesPurge {
 };
 
 template <typename Build>
-std::optional<int> run(const DialogRun& how, Build& build, std::source_location where) {
+std::optional<int> run(const DialogRun& how, Build& build, int line) {
   ImagesPurge images(how.images);
   DialogBuffers buffers(how.buffers);
   if (!buffers || !build()) {
-    SpecBeep(0, how.unit, static_cast<int>(where.line()));
+    SpecBeep(0, how.unit, line);
     return std::nullopt;
   }
   return RunModalDialog(how.window, 0, how.context, 0);
@@ -116,16 +115,16 @@ std::optional<int> run(const DialogRun& how, Build& build, std::source_location 
 // with the caller's line, when the buffers cannot be had or a building call fails.
 template <typename T, typename Build>
 std::optional<int> run_dialog(const DialogRun& how, T*& slot, T* state, Build build,
-                              std::source_location where = std::source_location::current()) {
+                              int line = __builtin_LINE()) {
   StateScope<T> scope(slot, state);
-  return dialog_runner::run(how, build, where);
+  return dialog_runner::run(how, build, line);
 }
 
 // The same for a dialog without module state of its own.
 template <typename Build>
 std::optional<int> run_dialog(const DialogRun& how, Build build,
-                              std::source_location where = std::source_location::current()) {
-  return dialog_runner::run(how, build, where);
+                              int line = __builtin_LINE()) {
+  return dialog_runner::run(how, build, line);
 }
 
 }  // namespace dlist

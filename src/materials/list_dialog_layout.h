@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <source_location>
 #include <string>
 #include <utility>
 
@@ -74,15 +73,15 @@ using dlist::put_field;
 // buffers cannot be had or a building call fails.
 template <typename T, typename Build>
 int run_dialog(void* window, int context, T*& slot, T* state, Build build,
-               std::source_location where = std::source_location::current()) {
+               int line = __builtin_LINE()) {
   return dlist::run_dialog(DialogRun{window, context, units::kListdlgs}, slot, state,
-                           std::move(build), where)
+                           std::move(build), line)
       .value_or(0);
 }
 template <typename Build>
 int run_dialog(void* window, int context, Build build,
-               std::source_location where = std::source_location::current()) {
-  return dlist::run_dialog(DialogRun{window, context, units::kListdlgs}, std::move(build), where)
+               int line = __builtin_LINE()) {
+  return dlist::run_dialog(DialogRun{window, context, units::kListdlgs}, std::move(build), line)
       .value_or(0);
 }
 
