@@ -71,15 +71,6 @@ std::string unknown_code(const std::string& code) {
   return "no material has the code " + in_quotes(code);
 }
 
-// A unit (not a dimension) by its abbreviation as typed; 0 when none.
-long find_unit(LISTCONTEXT& library, const std::string& abbrev) {
-  std::string ignored;
-  const std::optional<std::string> stored = stored_text(abbrev, &ignored);
-  dbunit rec{};
-  const long id = stored && !stored->empty() ? library.find_unit(stored->c_str(), rec) : 0;
-  return id > 0 && !IsDimensionAbbrev(rec.abbrev) ? id : 0;
-}
-
 // The units from the dimension down to the parent of unit, outermost first: the
 // items to expand before unit shows in a unit tree.
 std::vector<long> ancestors(LISTCONTEXT& library, long unit) {

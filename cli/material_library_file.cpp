@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "cli/file_checks.h"
+#include "foundation/code_page.h"
+#include "host/list/list_context.h"
+#include "materials/material_library.h"
 #include "host/model/sqlite_connection.h"
 
 namespace dlist::cli {
@@ -90,6 +94,14 @@ std::function<void()> reading_library(Context& context, const std::string& comma
 std::function<void()> changing_library(Context& context, const std::string& command,
                                        LibraryBody body) {
   return [&context, command, body] { context.status = run_in_library(context, command, true, body); };
+}
+
+long find_unit(LISTCONTEXT& library, const std::string& abbrev) {
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(abbrev, &ignored);
+  dbunit rec{};
+  const long id = stored && !stored->empty() ? library.find_unit(stored->c_str(), rec) : 0;
+  return id > 0 && !IsDimensionAbbrev(rec.abbrev) ? id : 0;
 }
 
 std::string exact_number(double value) {

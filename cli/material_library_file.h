@@ -71,6 +71,9 @@ inline constexpr const char* kSubpriceKindWords[] = {"formula", "multiplier", "a
 // text between double quotes, for messages.
 inline std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
 
+// A unit (not a dimension) by its abbreviation as typed (UTF-8); 0 when none.
+long find_unit(LISTCONTEXT& library, const std::string& abbrev);
+
 // A number as the dialogs' number fields take it: every bit kept.
 std::string exact_number(double value);
 

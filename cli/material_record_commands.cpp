@@ -65,13 +65,6 @@ std::string removed(const std::function<int()>& remove, const std::string& what,
 }
 
 // The identifiers of records by their names as typed (UTF-8); 0 when none.
-long find_unit(LISTCONTEXT& library, const std::string& abbrev) {
-  std::string ignored;
-  const std::optional<std::string> stored = stored_text(abbrev, &ignored);
-  dbunit rec{};
-  const long id = stored && !stored->empty() ? library.find_unit(stored->c_str(), rec) : 0;
-  return id > 0 && !IsDimensionAbbrev(rec.abbrev) ? id : 0;
-}
 
 long find_dimension(LISTCONTEXT& library, const std::string& name) {
   std::string ignored;
