@@ -102,9 +102,6 @@ class FieldWriter {
   std::vector<DumpField>& out_;
 };
 
-void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o);
-void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o);
-
 // Shows the fields that a record declares (record_fields.h) under their names.
 class FieldListing {
  public:
@@ -117,6 +114,8 @@ class FieldListing {
       w_->real(name, v);
     } else if constexpr (std::is_arithmetic_v<T>) {
       w_->integer(name, v);
+    } else if constexpr (kListedInPlace<T>) {
+      fields(*this, v);
     } else if constexpr (std::is_array_v<T>) {
       w_->group(name, [&](FieldWriter& g) {
         FieldListing e(g, kind_known_);
@@ -125,13 +124,6 @@ class FieldListing {
     } else {
       group(name, v);
     }
-  }
-  // A hotspot chain: a list of points.
-  void value(const char* name, const HOTSPOTCHAIN& h) {
-    w_->list(name, h.count(), [&](FieldWriter& e, std::size_t i) {
-      FieldListing v(e, kind_known_);
-      fields(v, h[static_cast<unsigned>(i)]);
-    });
   }
   template <std::size_t N>
   void chars(const char* name, const char (&field)[N]) {
@@ -206,7 +198,23 @@ class FieldListing {
   }
   template <class Outline>
   void outline(const char* name, const Outline& o) {
-    outline_fields(*w_, name, o);
+    group(name, o);
+  }
+  template <class Step>
+  void input(Step&&) {}
+  template <class Step>
+  void output(Step&&) {}
+  template <class T>
+  void counted(const char* name, const T* entries, int n) {
+    const std::size_t shown = static_cast<std::size_t>(n > 0 ? n : 0);
+    if constexpr (std::is_arithmetic_v<T>) {
+      w_->integers(name, entries, shown);
+    } else {
+      w_->list(name, shown, [&](FieldWriter& e, std::size_t i) {
+        FieldListing v(e, kind_known_);
+        fields(v, entries[i]);
+      });
+    }
   }
 
  private:
@@ -258,32 +266,6 @@ void palette_image_by_size(FieldWriter& w, std::span<const unsigned char> image)
 }
 
 // ---- element records ----------------------------------------------------------------
-
-void points_fields(FieldWriter& w, const DBPOLYPOINT* points, int n) {
-  w.list("points", static_cast<std::size_t>(n > 0 ? n : 0), [&](FieldWriter& e, std::size_t i) {
-    FieldListing v(e);
-    fields(v, points[i]);
-  });
-}
-
-void outline_fields(FieldWriter& w, const char* name, const DBMULTIPOLYGON& o) {
-  w.group(name, [&](FieldWriter& g) {
-    g.integer("clip_count", o.clipszam());
-    g.integer("point_count", o.pontszam());
-    g.integers("clips", o.clips(), static_cast<std::size_t>(o.clip_index_count()));
-    points_fields(g, o.points(), o.pontszam());
-    g.integer("attr", o.attr());
-  });
-}
-
-void outline_fields(FieldWriter& w, const char* name, const DBPOLYGON& o) {
-  w.group(name, [&](FieldWriter& g) {
-    g.integer("point_count", o.pontszam());
-    g.integer("attr", o.attr());
-    points_fields(g, o.points(), o.pontszam());
-  });
-}
-
 
 // The members of an element record of kind K that have a name, then its palette.
 template <int K>

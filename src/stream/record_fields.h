@@ -40,6 +40,15 @@
 //   outline(name, o)      an element's outline where its header stands: the header
 //                         travels there (its content follows the leading members),
 //                         and a listing shows the whole outline there
+//   counted(name, p, n)   the n entries at p of an array the record owns, sized
+//                         before from counts that travelled in front of it: numbers
+//                         one by one, records as one block of their packed images
+//   input(step)           step(stream), run where it stands by a stream reading the
+//                         record only: checks the counts just read against their caps
+//                         and the bytes left, then sizes the record
+//   output(step)          the same for a stream writing the record
+// A record marked kListedInPlace (the hotspot chain) is listed as its own fields where
+// it stands, not as a group of them.
 // The declarations take the record const or not: a listing visits a const record.
 #pragma once
 
@@ -51,14 +60,37 @@
 #include <cstring>
 #include <iterator>
 #include <span>
+#include <string>
 #include <type_traits>
 
+#include "foundation/hotspot_chain.h"
+#include "foundation/polygon.h"
+#include "foundation/record_image.h"
 #include "foundation/references.h"
 #include "foundation/surfaces.h"
 #include "foundation/tree_nodes.h"
 #include "stream/streamers.h"
 
 namespace dlist {
+
+// Refuses a count of items of item_size bytes above cap, on output as well; on input
+// also a count whose items exceed the bytes left. Called before anything is allocated.
+inline void require_count(Stream& s, uint64_t count, uint64_t item_size, uint64_t cap,
+                          const char* what) {
+  if (!s.isInput() && count > cap) {
+    throw StreamError(std::string(what) + ": count " + std::to_string(count) +
+                      " exceeds the limit " + std::to_string(cap));
+  }
+  require_items(s, count, item_size, cap, what);
+}
+
+[[noreturn]] inline void out_of_memory(const char* what, uint64_t n) {
+  throw StreamError(std::string(what) + ": no memory for " + std::to_string(n) + " items");
+}
+
+// A record listed as its own fields in place, not as a group of them.
+template <class T>
+inline constexpr bool kListedInPlace = false;
 
 // R is T, const or not.
 template <class R, class T>
@@ -545,6 +577,73 @@ void fields(V& v, R& p) {
   DLIST_PACKED_FIELD(v, p, flags);
 }
 
+// A simple polygon: its point count and attribute, then its points.
+template <class V, RecordOf<DBPOLYGON> R>
+void fields(V& v, R& p) {
+  short count = static_cast<short>(p.pontszam());
+  int32_t attr = p.attr();
+  v.value("point_count", count);
+  v.value("attr", attr);
+  v.input([&](auto& s) {
+    // A negative count reads as its unsigned 16 bits, above the limit.
+    const uint16_t n = static_cast<uint16_t>(count);
+    require_count(s, n, sizeof(DBPOLYPOINT), kMaxPolygonCount, "polygon point count");
+    if constexpr (!std::is_const_v<R>) {  // a listing never reads
+      if (!p.set_size(n)) out_of_memory("polygon points", n);
+      p.set_attr(attr);
+    }
+  });
+  v.counted("points", p.points(), p.pontszam());
+}
+
+// A polygon with holes: its clip and point counts and its attribute, then the clip
+// indices (one more than the clips) and the points. The attribute is listed last.
+template <class V, RecordOf<DBMULTIPOLYGON> R>
+void fields(V& v, R& m) {
+  short clips = static_cast<short>(m.clipszam());
+  short points = static_cast<short>(m.pontszam());
+  int32_t attr = m.attr();
+  v.value("clip_count", clips);
+  v.value("point_count", points);
+  v.deferred([&] { v.value("attr", attr); });
+  v.input([&](auto& s) {
+    const uint16_t nclips = static_cast<uint16_t>(clips);
+    const uint16_t npoints = static_cast<uint16_t>(points);
+    require_count(s, nclips, 2, kMaxPolygonCount, "outline clip count");
+    require_count(s, npoints, sizeof(DBPOLYPOINT), kMaxPolygonCount, "outline point count");
+    const uint64_t indices = nclips > 0 ? nclips + 1u : 0u;
+    require_bytes(s, indices * 2 + uint64_t{npoints} * sizeof(DBPOLYPOINT), UINT64_MAX,
+                  "outline clip indices and points");
+    if constexpr (!std::is_const_v<R>) {
+      if (!m.set_sizes(nclips, npoints)) out_of_memory("outline points", npoints);
+      m.set_attr(attr);
+    }
+  });
+  v.counted("clips", m.clips(), m.clip_index_count());
+  v.counted("points", m.points(), m.pontszam());
+  v.place_deferred();
+}
+
+// A hotspot chain: its count, then its points; listed as the points alone.
+template <>
+inline constexpr bool kListedInPlace<HOTSPOTCHAIN> = true;
+
+template <class V, RecordOf<HOTSPOTCHAIN> R>
+void fields(V& v, R& chain) {
+  uint32_t n = chain.count();
+  v.output([&](auto& s) { require_count(s, n, 3 * sizeof(double), kMaxHotspots, "hotspot count"); });
+  v.hidden(n);
+  v.input([&](auto& s) {
+    require_count(s, n, 3 * sizeof(double), kMaxHotspots, "hotspot count");
+    if constexpr (!std::is_const_v<R>) {
+      if (!chain.set_count(n)) out_of_memory("hotspots", n);
+    }
+  });
+  v.list(
+      "hotspots", n, n, [&](std::size_t i) { return chain[static_cast<unsigned>(i)]; },
+      [&](std::size_t i, const auto& x) { chain[static_cast<unsigned>(i)] = x; });
+}
+
 // The tree nodes of both trees: level, kind, name, description, last.
 template <class V, RecordOf<TreeNode> R>
 void fields(V& v, R& n) {
@@ -653,6 +752,24 @@ class StreamFields {
     block();
   }
   void place_deferred() {}
+  template <class Step>
+  void input(Step&& step) {
+    if (s_.isInput()) step(s_);
+  }
+  template <class Step>
+  void output(Step&& step) {
+    if (!s_.isInput()) step(s_);
+  }
+  template <class T>
+  void counted(const char*, T* entries, int n) {
+    if (n <= 0) return;
+    if constexpr (std::is_arithmetic_v<T>) {
+      for (int i = 0; i < n; ++i) s_.io(entries[i]);
+    } else {
+      static_assert(is_plain_image_v<T, sizeof(T)>);
+      s_.io(static_cast<void*>(entries), n * static_cast<int>(sizeof(T)));
+    }
+  }
   template <std::size_t N>
   void transposed(const char*, COORD2D (&points)[N]) {
     for (COORD2D& p : points) s_.io(p.x);

@@ -26,29 +26,14 @@ void require_length(Stream& s, uint64_t n, uint64_t cap, const char* what) {
   dlist::require_bytes(s, n, cap, what);
 }
 
-// The same for count items of item_size bytes each.
-void require_count(Stream& s, uint64_t count, uint64_t item_size, uint64_t cap, const char* what) {
-  if (!s.isInput() && count > cap) {
-    throw StreamError(std::string(what) + ": count " + std::to_string(count) +
-                      " exceeds the limit " + std::to_string(cap));
-  }
-  dlist::require_items(s, count, item_size, cap, what);
-}
-
-[[noreturn]] void out_of_memory(const char* what, uint64_t n) {
-  throw StreamError(std::string(what) + ": no memory for " + std::to_string(n) + " items");
-}
+// Counts are refused by the helper that the declarations use too.
+using dlist::out_of_memory;
+using dlist::require_count;
 
 template <class Coord>
 void io_coord(Stream& s, Coord& v) {
   dlist::StreamFields f(s);
   dlist::fields(f, v);
-}
-
-// n points of an outline, one block of packed 20-byte images.
-void io_points(Stream& s, DBPOLYPOINT* points, int n) {
-  static_assert(dlist::is_plain_image_v<DBPOLYPOINT, 20>);
-  if (n > 0) s.io(static_cast<void*>(points), n * static_cast<int>(sizeof(DBPOLYPOINT)));
 }
 
 // The element records with owned parts: leading members, owned part, palette.
@@ -158,58 +143,24 @@ void Streamer<DBATTREFTYPE>::io(Stream& s) {
   dlist::fields(v, *object_);
 }
 
+// The outlines and the hotspot chain are declared in record_fields.h, with the checks
+// on their counts.
 template <>
 void Streamer<DBPOLYGON>::io(Stream& s) {
-  DBPOLYGON& p = *object_;
-  short count = static_cast<short>(p.pontszam());
-  int32_t attr = p.attr();
-  s.io(count);
-  s.io(attr);
-  if (s.isInput()) {
-    // A negative count reads as its unsigned 16 bits, above the limit.
-    const uint16_t n = static_cast<uint16_t>(count);
-    require_count(s, n, sizeof(DBPOLYPOINT), kMaxPolygonCount, "polygon point count");
-    if (!p.set_size(n)) out_of_memory("polygon points", n);
-    p.set_attr(attr);
-  }
-  io_points(s, p.points(), count);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void Streamer<DBMULTIPOLYGON>::io(Stream& s) {
-  DBMULTIPOLYGON& m = *object_;
-  short clips = static_cast<short>(m.clipszam());
-  short points = static_cast<short>(m.pontszam());
-  int32_t attr = m.attr();
-  s.io(clips);
-  s.io(points);
-  s.io(attr);
-  if (s.isInput()) {
-    const uint16_t nclips = static_cast<uint16_t>(clips);
-    const uint16_t npoints = static_cast<uint16_t>(points);
-    require_count(s, nclips, 2, kMaxPolygonCount, "outline clip count");
-    require_count(s, npoints, sizeof(DBPOLYPOINT), kMaxPolygonCount, "outline point count");
-    const uint64_t indices = nclips > 0 ? nclips + 1u : 0u;
-    dlist::require_bytes(s, indices * 2 + uint64_t{npoints} * sizeof(DBPOLYPOINT), UINT64_MAX,
-                         "outline clip indices and points");
-    if (!m.set_sizes(nclips, npoints)) out_of_memory("outline points", npoints);
-    m.set_attr(attr);
-  }
-  for (int i = 0; i < m.clip_index_count(); ++i) s.io(m.clip(i));
-  io_points(s, m.points(), m.pontszam());
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 template <>
 void Streamer<HOTSPOTCHAIN>::io(Stream& s) {
-  HOTSPOTCHAIN& chain = *object_;
-  uint32_t n = chain.count();
-  if (!s.isInput()) require_count(s, n, 3 * sizeof(double), dlist::kMaxHotspots, "hotspot count");
-  s.io(n);
-  if (s.isInput()) {
-    require_count(s, n, 3 * sizeof(double), dlist::kMaxHotspots, "hotspot count");
-    if (!chain.set_count(n)) out_of_memory("hotspots", n);
-  }
-  for (uint32_t i = 0; i < n; ++i) io_coord(s, chain[i]);
+  dlist::StreamFields v(s);
+  dlist::fields(v, *object_);
 }
 
 // ---- leading members of the element records with owned parts ------------------------

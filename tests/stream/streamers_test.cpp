@@ -323,3 +323,28 @@ TEST(Streamers, DamagedInputIsRefusedWithoutLargeAllocations) {
   one_hotspot[0] = 1;
   EXPECT_THROW(dlist::stream_in(h, one_hotspot), StreamError);
 }
+
+// The outlines and the hotspot chain check their counts in their declarations: each
+// refusal names the count it refuses.
+TEST(Streamers, OutlineAndHotspotRefusalsNameTheirCount) {
+  const auto message = [](auto& record, const Bytes& bytes) {
+    try {
+      dlist::stream_in(record, bytes);
+    } catch (const StreamError& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+  DBPOLYGON p;
+  EXPECT_THAT(message(p, Bytes{0xFF, 0xFF, 0, 0, 0, 0}), ::testing::HasSubstr("polygon point count"));
+  DBMULTIPOLYGON m;
+  EXPECT_THAT(message(m, Bytes{0xFF, 0xFF, 0, 0, 0, 0, 0, 0}),
+              ::testing::HasSubstr("outline clip count"));
+  EXPECT_THAT(message(m, Bytes{0, 0, 0xFF, 0xFF, 0, 0, 0, 0}),
+              ::testing::HasSubstr("outline point count"));
+  Bytes clips_short{1, 0, 1, 0, 7, 0, 0, 0};  // one clip, one point: 24 bytes due, 20 there
+  clips_short.resize(8 + 20);
+  EXPECT_THAT(message(m, clips_short), ::testing::HasSubstr("outline clip indices and points"));
+  HOTSPOTCHAIN h;
+  EXPECT_THAT(message(h, Bytes{2, 0, 0, 0, 1, 2, 3}), ::testing::HasSubstr("hotspot count"));
+}
