@@ -55,20 +55,6 @@ std::string factor_text(double value) {
   return s;
 }
 
-std::string unknown_code(const std::string& code) {
-  return "no material has the code " + in_quotes(code);
-}
-
-// The material of a code (components joined by "."); 0 when none has it.
-long find_material(LISTCONTEXT& library, const std::string& code) {
-  std::string ignored;
-  const std::optional<std::string> stored = stored_text(code, &ignored);
-  if (code.empty() || !stored) return 0;  // no stored code can equal it
-  dbmaterial rec{};
-  const long id = library.get(TEXTBUFFER(stored->c_str()), rec, nullptr);
-  return id > 0 ? id : 0;
-}
-
 // A material the walk is still to visit.
 struct PendingMaterial {
   long id = 0;

@@ -16,8 +16,8 @@
 #include "cli/commands.h"
 #include "cli/console_window.h"
 #include "cli/dialog_filler.h"
-#include "cli/material_edit_commands.h"
 #include "cli/json_stream.h"
+#include "cli/material_edit_commands.h"
 #include "cli/material_library_file.h"
 #include "foundation/code_page.h"
 #include "foundation/fixed_text.h"
@@ -55,20 +55,6 @@ std::optional<double> parse_number(const std::string& text) {
   const double value = std::strtod(text.c_str(), &end);
   if (end == nullptr || *end != '\0') return std::nullopt;
   return value;
-}
-
-// The material of a code (components joined by "."); 0 when none has it.
-long find_material(LISTCONTEXT& library, const std::string& code) {
-  std::string ignored;
-  const std::optional<std::string> stored = stored_text(code, &ignored);
-  if (code.empty() || !stored) return 0;
-  dbmaterial rec{};
-  const long id = library.get(TEXTBUFFER(stored->c_str()), rec, nullptr);
-  return id > 0 ? id : 0;
-}
-
-std::string unknown_code(const std::string& code) {
-  return "no material has the code " + in_quotes(code);
 }
 
 // The units from the dimension down to the parent of unit, outermost first: the

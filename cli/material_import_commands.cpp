@@ -26,16 +26,6 @@
 namespace dlist::cli {
 namespace {
 
-long find_code(LISTCONTEXT& library, const std::string& code) {
-  std::string ignored;
-  const std::optional<std::string> stored = stored_text(code, &ignored);
-  if (!stored) return 0;  // no stored code can equal it
-  dbmaterial m{};
-  TEXTBUFFER text(stored->c_str());
-  const long id = library.get(text, m, nullptr);
-  return id > 0 ? id : 0;
-}
-
 long material_count(LISTCONTEXT& library) {
   std::vector<long> ids;
   return library.material_ids(ids);
@@ -97,7 +87,7 @@ int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init
                    const Console& console, Output& out) {
   long parent = 0;
   if (!request.under.empty()) {
-    parent = find_code(library, request.under);
+    parent = find_material(library, request.under);
     if (parent == 0) return out.fail("no material has the code \"" + request.under + "\"");
   }
   ListImportOptions options;
@@ -145,11 +135,11 @@ int import_command(LISTCONTEXT& library, const ImportRequest& request, bool init
 
 int move_command(LISTCONTEXT& library, const std::string& source, const std::string& destination,
                  Output& out) {
-  const long from = find_code(library, source);
+  const long from = find_material(library, source);
   if (from == 0) return out.fail("no material has the code \"" + source + "\"");
   long to = 0;
   if (destination != ".") {
-    to = find_code(library, destination);
+    to = find_material(library, destination);
     if (to == 0) return out.fail("no material has the code \"" + destination + "\"");
   }
   // The two refusals of a move, said in words before the library is asked.

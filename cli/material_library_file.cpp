@@ -104,6 +104,20 @@ long find_unit(LISTCONTEXT& library, const std::string& abbrev) {
   return id > 0 && !IsDimensionAbbrev(rec.abbrev) ? id : 0;
 }
 
+// The material of a code (components joined by "."); 0 when none has it.
+long find_material(LISTCONTEXT& library, const std::string& code) {
+  std::string ignored;
+  const std::optional<std::string> stored = stored_text(code, &ignored);
+  if (code.empty() || !stored) return 0;  // no stored code can equal it
+  dbmaterial rec{};
+  const long id = library.get(TEXTBUFFER(stored->c_str()), rec, nullptr);
+  return id > 0 ? id : 0;
+}
+
+std::string unknown_code(const std::string& code) {
+  return "no material has the code " + in_quotes(code);
+}
+
 std::string exact_number(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "%.17g", value);

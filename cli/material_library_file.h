@@ -71,6 +71,12 @@ inline constexpr const char* kSubpriceKindWords[] = {"formula", "multiplier", "a
 // text between double quotes, for messages.
 inline std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
 
+// The material of a code as typed (UTF-8, components joined by the separator); 0
+// when none has it.
+long find_material(LISTCONTEXT& library, const std::string& code);
+// The message for a code that names no material.
+std::string unknown_code(const std::string& code);
+
 // A unit (not a dimension) by its abbreviation as typed (UTF-8); 0 when none.
 long find_unit(LISTCONTEXT& library, const std::string& abbrev);
 
