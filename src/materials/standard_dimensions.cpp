@@ -152,7 +152,8 @@ long holding_dimension(LISTCONTEXT* library, const StandardUnit* first, const St
     if (id == 0) continue;
     if (u->factor == 1.0 && !(std::fabs(found.factor - 1.0) < kBasicUnitTolerance)) continue;
     const long dimension = GetUnitDimension(library, id);
-    if (dimension > 0) return dimension;
+    if (dimension <= 0) return -1;  // a found unit stands in a dimension
+    return dimension;
   }
   return find_standard_dimension(library, text(first->dimension, kUnitNameSize - 1));
 }
@@ -188,6 +189,7 @@ StandardOutcome make_standard_dimensions(LISTCONTEXT* library, StandardProblem* 
         // The library's own unit of that abbreviation serves, whatever its name, when
         // it stands in the same dimension as the others.
         const long holder = GetUnitDimension(library, id);
+        if (holder <= 0) return StandardOutcome::kFailed;  // a failed read, no conflict
         if (holder == dimension) continue;
         if (problem != nullptr) {
           dbunit other{};
