@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/fixed_text.h"
+
 namespace dlist {
 namespace {
 
@@ -35,12 +37,7 @@ std::string node_name_fault(std::string_view name) {
 std::string node_field_fault(const char* field, std::size_t n) {
   if (std::memchr(field, 0, n) == nullptr)
     return "has no terminator within its " + std::to_string(n) + " bytes";
-  return node_name_fault(field_name(field, n));
-}
-
-std::string_view field_name(const char* field, std::size_t n) {
-  const void* zero = std::memchr(field, 0, n);
-  return std::string_view(field, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : n);
+  return node_name_fault(field_text(field, n));
 }
 
 std::string escaped_name(std::string_view name) {

@@ -22,9 +22,6 @@ std::string node_name_fault(std::string_view name);
 // terminator.
 std::string node_field_fault(const char* field, std::size_t n);
 
-// The name in a field of n bytes: up to its terminator, the whole field without one.
-std::string_view field_name(const char* field, std::size_t n);
-
 // The name with every control character written as \xNN, for messages.
 std::string escaped_name(std::string_view name);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "foundation/byte_order.h"
+#include "foundation/fixed_text.h"
 #include "foundation/node_name.h"
 #include "host/file_description.h"
 
@@ -259,7 +260,7 @@ void ExchangeBlockReader::node(ExchangeBlockHandler& handler, TreeNode& node,
   // taken.
   const std::string name_fault = node_field_fault(node.name, sizeof node.name);
   if (!name_fault.empty()) {
-    const std::string_view name = field_name(node.name, sizeof node.name);
+    const std::string_view name = field_text(node.name, sizeof node.name);
     fail(at, "BLOCK_NODE",
          ": the name '" +
              (place_ == FaultPlace::kInText ? escaped_name(name) : printable(name.data(), name.size())) +
