@@ -421,7 +421,8 @@ void save_held_file(void* dialog) {
     return;
   std::error_code ec;
   if (std::filesystem::exists(std::filesystem::path(folder) / *name, ec) &&
-      message_box(dialog, load_string(20899).c_str(), load_string(20900).c_str(), kMbYesNo) != kIdYes)
+      message_box(dialog, (load_string(20899) + "\n" + load_string(20900)).c_str(),
+                  load_string(20901).c_str(), kMbYesNo) != kIdYes)
     return;
   std::string error;
   if (!write_held_file(row.value, folder, &error)) {
