@@ -318,6 +318,7 @@ int DLIST_CALL RenameRef_IDC_OK_Proc(void* dialog) {
       DiagnosticOut(load_string(11856).c_str());
     SpecBeep(1, units::kDattredi, __LINE__);
     SetErrorId(kValueName);
+    WarningProc(dialog, 0);
     select_control_text(dialog, kValueName);
     return 0;
   }

@@ -200,6 +200,7 @@ int DLIST_CALL Value_ExtAction_Proc(void* dialog, int control, int code) {
 int refuse_name(void* dialog, int line) {
   SpecBeep(1, units::kDattredi, line);
   SetErrorId(kValueName);
+  WarningProc(dialog, 0);
   set_focus(dialog, kValueName);
   select_control_text(dialog, kValueName);
   return 0;
