@@ -278,7 +278,8 @@ void change_reference(void* dialog) {
   if (i < 0) return;
   ReferenceRow& row = g_editor->refs.at(static_cast<std::size_t>(i));
   ValueRequest r = value_request(i, true);
-  r.title = load_string(static_cast<unsigned>(change_title())) + "  -  " + load_string(20882);
+  r.title = load_string(static_cast<unsigned>(change_title()));
+  if (g_editor->kind != 2) r.title += "  -  " + load_string(20882);
   r.name = row.name;
   r.flags = row.flags & kRefHeld;
   if ((row.flags & kRefHeld) != 0) {

@@ -61,7 +61,8 @@ struct ValueState {
 
 ValueState* g_value = nullptr;
 
-std::string title_of(const ValueRequest& r) {
+// The file dialog's title when changing a reference names the reference.
+std::string file_title_of(const ValueRequest& r) {
   return r.changing && !r.name.empty() ? r.title + kTitleSeparator + r.name : r.title;
 }
 
@@ -235,7 +236,7 @@ bool build_value(void* parent, const ValueRequest& r, bool formula) {
   const int text_height = formula ? 60 : 90;
   const int keypad = formula ? 4 * (kLine + 4) : 0;
   const int height = 8 * kMargin + 2 * kLine + text_height + keypad + list_rows + refs + 16;
-  if (!MakeMainUnit(parent, title_of(r).c_str(), formula ? "FormulaValue" : "TextValue", kWidth,
+  if (!MakeMainUnit(parent, r.title.c_str(), formula ? "FormulaValue" : "TextValue", kWidth,
                     height))
     return false;
   int next = kFirstLabel;
@@ -339,7 +340,7 @@ bool run_file_dialog(void* parent, ValueRequest* request) {
     start = last;
   }
   if (file_exists(start)) copy_cut(path, sizeof path, start);
-  const std::string title = title_of(*request);
+  const std::string title = file_title_of(*request);
   if (OpenFileTemplate(parent, "*.*", path, sizeof path, title.c_str(), &extras) == 0)
     return false;
   if (extras.chosen_row >= 0) {

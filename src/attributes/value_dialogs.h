@@ -18,7 +18,7 @@ struct ValueRequest {
   // In: how the dialog opens.
   bool changing = false;  // change a reference (its name is kept), else add one
   bool link_mode = false;  // from the link panel: no name; the references to pick from
-  std::string title;       // the title; a change appends "  -  " and the reference's name
+  std::string title;       // the title; the file dialog of a change appends "  -  " and the name
   uint32_t kinds = 0;      // the attribute's element kinds: the parameters offered
   std::string own_abbrev;  // the attribute's abbreviation: not offered as a parameter
   // Link mode: the attribute's references (name, value as shown).

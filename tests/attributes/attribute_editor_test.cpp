@@ -285,6 +285,34 @@ TEST_F(AttributeEditorTest, ViewsAHeldFileFromAFolderRemovedAfterwards) {
   EXPECT_FALSE(fs::exists(fs::path(viewed).parent_path()));
 }
 
+TEST_F(AttributeEditorTest, AnEditKeepsUnchangedHeldFiles) {
+  DBATTRIBUTETYPE d;
+  d.set_name("Manual");
+  d.set_abbrev("MAN");
+  d.flags = DBATTRIBUTETYPE::kFile | 0x1;
+  const long id = ATTRIBUTES().cre_attribute(root_, &d);
+  const long list = ATTRIBUTES().get_id_attribute(id, &d);
+  const std::string held = make_held_file("m.pdf", "pdf bytes");
+  TEXTBUFFER value;
+  value.assign(held.data(), static_cast<uint32_t>(held.size()));
+  const long kept = ATTR_REF().filepred_import(list, "manual", value);
+  ASSERT_GT(kept, 0);
+  const std::string other = write_file("b.txt", "b");
+  ScriptedUser user;
+  user.on(kAttributeEditContext).press(kAttrAdd).press(kIdAccept);
+  user.choose_file(other, FileExtrasAnswer{std::string("extra"), 0, -1});
+  EXPECT_EQ(edit(user, id), id) << user.leftovers();
+  char name[17] = {};
+  TEXTBUFFER read;
+  char flags = 0;
+  EXPECT_EQ(ATTR_REF().get_id(kept, name, &read, &flags), kept);  // the same reference
+  EXPECT_EQ(std::string(read.data(), read.size()), held);
+  const auto refs = refs_of(id);
+  ASSERT_EQ(refs.size(), 2u);
+  EXPECT_EQ(refs[0].name, "extra");
+  EXPECT_EQ(refs[0].value, other);
+}
+
 TEST_F(AttributeEditorTest, ShowsADefinitionReadOnly) {
   DBATTRIBUTETYPE d;
   d.set_name("Shown");
