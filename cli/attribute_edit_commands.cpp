@@ -52,7 +52,8 @@ class AttributeFiller : public DialogFiller {
   using DialogFiller::DialogFiller;
   using ScriptedUser::choose_file;
   std::optional<FileAnswer> choose_file(const FileRequest& request) override {
-    if (request.chooser == FileChooser::kOpenFileTemplate) return ScriptedUser::choose_file(request);
+    if (request.chooser == FileChooser::kOpenFileTemplate)
+      return ScriptedUser::choose_file(request);
     return DialogFiller::choose_file(request);
   }
   std::optional<FileExtrasAnswer> file_extras(const FileRequest& request) override {
@@ -61,10 +62,14 @@ class AttributeFiller : public DialogFiller {
 };
 
 FieldNames attribute_fields() {
-  return {{kAttrName, "--name"},         {kAttrAbbrev, "--abbrev"},
-          {kAttrDescription, "--description"}, {kAttrKind, "--kind"},
-          {kAttrPrecision, "--precision"}, {kAttrKinds, "--for"},
-          {kAttrUnits, "--unit"},         {kAttrChoiceOnly, "--choice-only"},
+  return {{kAttrName, "--name"},
+          {kAttrAbbrev, "--abbrev"},
+          {kAttrDescription, "--description"},
+          {kAttrKind, "--kind"},
+          {kAttrPrecision, "--precision"},
+          {kAttrKinds, "--for"},
+          {kAttrUnits, "--unit"},
+          {kAttrChoiceOnly, "--choice-only"},
           {kAttrSummarizable, "--summarizable"}};
 }
 
@@ -80,7 +85,8 @@ std::string split_pair(const std::string& option, const std::string& text, std::
 // The dimension and units above unit, outermost first: the items to expand.
 std::vector<long> unit_ancestors(LISTCONTEXT& library, long unit) {
   std::vector<long> chain;
-  for (long id = library.get_parent(unit); id >= 1 && chain.size() < 64; id = library.get_parent(id))
+  for (long id = library.get_parent(unit); id >= 1 && chain.size() < 64;
+       id = library.get_parent(id))
     chain.insert(chain.begin(), id);
   return chain;
 }
@@ -117,7 +123,8 @@ std::string build_script(const AttributeRequest& r, int kind, uint32_t filter, L
     if (kind != 0) return "--summarizable: only a formula attribute can be summed up";
     s.check(kAttrSummarizable);
   }
-  if (!r.refs.empty() && kind == 2) return "--ref: a file attribute takes --file-ref or --held-file";
+  if (!r.refs.empty() && kind == 2)
+    return "--ref: a file attribute takes --file-ref or --held-file";
   if ((!r.file_refs.empty() || !r.held_files.empty()) && kind != 2)
     return "--file-ref: only a file attribute takes files";
   for (const std::string& option : r.refs) {
@@ -126,7 +133,8 @@ std::string build_script(const AttributeRequest& r, int kind, uint32_t filter, L
     std::string bad = split_pair("--ref", option, &ref, &value);
     if (!bad.empty()) return bad;
     const auto stored_name = stored_field("--ref", ref, &error);
-    const auto stored_value = stored_name ? stored_field("--ref " + ref, value, &error) : std::nullopt;
+    const auto stored_value =
+        stored_name ? stored_field("--ref " + ref, value, &error) : std::nullopt;
     if (!stored_value) return error;
     s.press(kAttrAdd);
     filler.on(kind == 0 ? kFormulaContext : kTextValueContext)
@@ -188,17 +196,20 @@ int new_attribute_command(ModelDatabase& project, const AttributeRequest& r, LIS
 
   Transaction change(project);
   if (!change) return out.fail("cannot change the project " + std::string(project.fullpath()));
-  const long id = filler.run([&] { return CallAttributeEdit(console_window(), group->id, dlist::kAttributeCreate); });
+  const long id = filler.run(
+      [&] { return CallAttributeEdit(console_window(), group->id, dlist::kAttributeCreate); });
   if (filler.refused_action() || filler.warned() || id <= 0) {
     const std::string why = filler.refusal();
-    return out.fail(why.empty() ? "the attribute could not be created; the project is unchanged" : why);
+    return out.fail(why.empty() ? "the attribute could not be created; the project is unchanged"
+                                : why);
   }
   if (reference_count(id) != references) {
     const std::string why = filler.last_diagnostic();
     return out.fail("a reference was refused" + (why.empty() ? std::string() : ": " + why) +
                     "; the project is unchanged");
   }
-  if (!change.commit()) return out.fail("cannot save the project " + std::string(project.fullpath()));
+  if (!change.commit())
+    return out.fail("cannot save the project " + std::string(project.fullpath()));
   out.note("created attribute " + std::to_string(id) + " " + attribute_path(id));
   return 0;
 }
@@ -210,7 +221,8 @@ void add_attribute_edit_commands(CLI::App& app, Context& context) {
   CLI::App* cmd = group->add_subcommand(
       "new", "Create an attribute through the attribute editor, filled as a user would");
   auto r = std::make_shared<AttributeRequest>();
-  cmd->add_option("--in", r->in, "Group: identifier or path of names such as Doors/Fire")->required();
+  cmd->add_option("--in", r->in, "Group: identifier or path of names such as Doors/Fire")
+      ->required();
   cmd->add_option("--name", r->name, "Its name, 1 to 31 characters")->required();
   cmd->add_option("--abbrev", r->abbrev,
                   "Its abbreviation, 1 to 6 characters, used by no other attribute and no "
@@ -218,7 +230,8 @@ void add_attribute_edit_commands(CLI::App& app, Context& context) {
       ->required();
   cmd->add_option("--kind", r->kind, "formula, text or file")->required();
   cmd->add_option("--for", r->kinds, "KIND[,KIND...]: the element kinds it applies to")->required();
-  cmd->add_option("--unit", r->unit, "Abbreviation of a unit of the material library (--materials)");
+  cmd->add_option("--unit", r->unit,
+                  "Abbreviation of a unit of the material library (--materials)");
   cmd->add_option("--precision", r->precision, "Decimals of a formula attribute, -9 to 9");
   cmd->add_option("--description", r->description, "Free text, at most 99 characters");
   cmd->add_flag("--summarizable", r->summarizable, "A formula attribute whose values add up");
@@ -230,19 +243,21 @@ void add_attribute_edit_commands(CLI::App& app, Context& context) {
                   "NAME=PATH: a reference whose file's content the project holds; repeatable")
       ->allow_extra_args(false);
   cmd->callback([&context, r] {
-    context.status = run_in_project(context, "attributes new", false, [&](ModelDatabase& project, Output& out) {
-      // The unit tree of the editor shows the material library when there is one.
-      LISTCONTEXT library;
-      std::string error;
-      const std::string path = materials_path(context.options);
-      std::error_code ec;
-      const bool have = std::filesystem::exists(path, ec) && open_library(library, path, false, &error);
-      if (!have && !r->unit.empty())
-        return out.fail("--unit: " + (error.empty() ? "no material library " + path : error));
-      std::optional<ActiveLibrary> active;
-      if (have) active.emplace(library);
-      return new_attribute_command(project, *r, have ? &library : nullptr, out);
-    });
+    context.status =
+        run_in_project(context, "attributes new", false, [&](ModelDatabase& project, Output& out) {
+          // The unit tree of the editor shows the material library when there is one.
+          LISTCONTEXT library;
+          std::string error;
+          const std::string path = materials_path(context.options);
+          std::error_code ec;
+          const bool have =
+              std::filesystem::exists(path, ec) && open_library(library, path, false, &error);
+          if (!have && !r->unit.empty())
+            return out.fail("--unit: " + (error.empty() ? "no material library " + path : error));
+          std::optional<ActiveLibrary> active;
+          if (have) active.emplace(library);
+          return new_attribute_command(project, *r, have ? &library : nullptr, out);
+        });
   });
 }
 

@@ -13,7 +13,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const int kind = size > 0 && data[0] >= '0' && data[0] <= '2' ? data[0] - '0' : static_cast<int>(size % 3);
+  const int kind =
+      size > 0 && data[0] >= '0' && data[0] <= '2' ? data[0] - '0' : static_cast<int>(size % 3);
   const dlist::ReferenceListRead read = dlist::read_reference_list(bytes, kind);
   if (!read.ok()) {
     if (read.offset > size || !read.entries.empty()) std::abort();

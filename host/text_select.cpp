@@ -52,7 +52,8 @@ int DLIST_CALL TextSelect_ExtAction_Proc(void* dialog, int control, int code) {
   if (control != kTextSelectList) return 0;
   const int row = selected_row(dialog);
   if (row >= 0 && static_cast<size_t>(row) < g_select->texts.size()) {
-    set_control_text(dialog, kTextSelectPreview, g_select->texts[static_cast<size_t>(row)].text.c_str());
+    set_control_text(dialog, kTextSelectPreview,
+                     g_select->texts[static_cast<size_t>(row)].text.c_str());
     if (code == kNmDblClk) post_command(dialog, kIdAccept);
   }
   return 0;

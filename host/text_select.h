@@ -10,7 +10,7 @@ namespace dlist {
 
 // The chooser's context identifier and its controls.
 inline constexpr int kTextSelectContext = 22308;
-inline constexpr int kTextSelectList = 10750;  // report list: name, text
+inline constexpr int kTextSelectList = 10750;     // report list: name, text
 inline constexpr int kTextSelectPreview = 10437;  // the chosen text, read-only
 
 }  // namespace dlist

@@ -5,9 +5,11 @@
 // references follow the renamed references they point at.
 #include "attributes/attribute_editor.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
@@ -79,20 +81,34 @@ constexpr uint32_t kKindBits[] = {DBATTRIBUTETYPE::kFormula, DBATTRIBUTETYPE::kT
 // The element-kind bits 0 to 21 with the names of the kinds that have them.
 int kind_bit_text(int bit) {
   switch (1u << bit) {
-    case 0x1: return 21440;
-    case 0x2: return 21441;
-    case 0x4: return 21442;
-    case 0x8: return 21444;
-    case 0x10: return 21443;
-    case 0x20: return 21445;
-    case 0x40: return 21446;
-    case 0x80: return 21448;
-    case 0x100: return 21449;
-    case 0x200: return 21450;
-    case 0x400: return 21447;
-    case 0x80000: return 21451;
-    case 0x100000: return 21452;
-    default: return 0;
+    case 0x1:
+      return 21440;
+    case 0x2:
+      return 21441;
+    case 0x4:
+      return 21442;
+    case 0x8:
+      return 21444;
+    case 0x10:
+      return 21443;
+    case 0x20:
+      return 21445;
+    case 0x40:
+      return 21446;
+    case 0x80:
+      return 21448;
+    case 0x100:
+      return 21449;
+    case 0x200:
+      return 21450;
+    case 0x400:
+      return 21447;
+    case 0x80000:
+      return 21451;
+    case 0x100000:
+      return 21452;
+    default:
+      return 0;
   }
 }
 
@@ -142,7 +158,9 @@ struct EditorState {
 
 EditorState* g_editor = nullptr;
 
-bool showing() { return g_editor->mode == kAttributeShow; }
+bool showing() {
+  return g_editor->mode == kAttributeShow;
+}
 
 std::string text_of(const TEXTBUFFER& value) {
   return std::string(value.get());
@@ -150,7 +168,8 @@ std::string text_of(const TEXTBUFFER& value) {
 
 // The bytes of a stored value: a held file as it stands, a text without its zero.
 std::string value_of(const TEXTBUFFER& value, char flags) {
-  if ((flags & kRefHeld) != 0 && value.data() != nullptr) return std::string(value.data(), value.size());
+  if ((flags & kRefHeld) != 0 && value.data() != nullptr)
+    return std::string(value.data(), value.size());
   return text_of(value);
 }
 
@@ -191,7 +210,8 @@ void show_ref_buttons(void* dialog) {
   const bool edit = !showing() && !g_editor->definition_only;
   const int row = selected_ref(dialog);
   const bool file = g_editor->kind == 2;
-  const bool held = row >= 0 && (g_editor->refs.at(static_cast<std::size_t>(row)).flags & kRefHeld) != 0;
+  const bool held =
+      row >= 0 && (g_editor->refs.at(static_cast<std::size_t>(row)).flags & kRefHeld) != 0;
   SetInputActivitet(dialog, kAttrAdd, edit);
   SetInputActivitet(dialog, kAttrChange, edit && row >= 0);
   SetInputActivitet(dialog, kAttrRename, edit && row >= 0);
@@ -199,7 +219,9 @@ void show_ref_buttons(void* dialog) {
   SetInputActivitet(dialog, kAttrLoad, edit);
   SetInputActivitet(dialog, kAttrSave, edit && !g_editor->refs.empty());
   SetInputActivitet(dialog, kAttrTextMode, edit);
-  SetInputActivitet(dialog, kAttrView, edit && file && row >= 0 && (held || !g_editor->refs.at(static_cast<std::size_t>(row)).value.empty()));
+  SetInputActivitet(dialog, kAttrView,
+                    edit && file && row >= 0 &&
+                        (held || !g_editor->refs.at(static_cast<std::size_t>(row)).value.empty()));
 }
 
 void fill_refs(void* dialog, int select = -1) {
@@ -207,7 +229,8 @@ void fill_refs(void* dialog, int select = -1) {
   list_delete_all(list);
   const auto& rows = g_editor->refs.rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const int at = list_insert_row(list, static_cast<int>(i), rows[i].name.c_str(), static_cast<intptr_t>(i));
+    const int at =
+        list_insert_row(list, static_cast<int>(i), rows[i].name.c_str(), static_cast<intptr_t>(i));
     if (at >= 0) list_set_text(list, at, 1, shown_value(rows[i]).c_str());
   }
   if (select >= 0 && static_cast<std::size_t>(select) < rows.size())
@@ -221,7 +244,9 @@ ValueRequest value_request(int except, bool changing) {
   r.changing = changing;
   r.kinds = g_editor->kinds;
   r.own_abbrev = std::string(field_text(g_editor->abbrev));
-  r.name_taken = [except](const std::string& name) { return g_editor->refs.name_taken(name, except); };
+  r.name_taken = [except](const std::string& name) {
+    return g_editor->refs.name_taken(name, except);
+  };
   return r;
 }
 
@@ -236,8 +261,12 @@ bool run_kind_dialog(void* dialog, ValueRequest* r) {
   }
 }
 
-int add_title() { return g_editor->kind == 0 ? 20889 : g_editor->kind == 1 ? 20887 : 20885; }
-int change_title() { return g_editor->kind == 0 ? 20890 : g_editor->kind == 1 ? 20888 : 20885; }
+int add_title() {
+  return g_editor->kind == 0 ? 20889 : g_editor->kind == 1 ? 20887 : 20885;
+}
+int change_title() {
+  return g_editor->kind == 0 ? 20890 : g_editor->kind == 1 ? 20888 : 20885;
+}
 
 // The value a file dialog gives: the path, or the held content of the file.
 bool take_file_value(ValueRequest& r, ReferenceRow* row) {
@@ -334,19 +363,22 @@ void rename_reference(void* dialog) {
   state.name = g_editor->refs.at(static_cast<std::size_t>(i)).name;
   state.except = i;
   const int ok =
-      run_dialog(DialogRun{dialog, kRenameRefContext, units::kDattredi, 2, nullptr}, g_rename, &state,
-                 [&] {
-                   return MakeMainUnit(dialog, load_string(20425).c_str(), "RenameReference", 240, 60) &&
-                          StaticText(kFirstLabel, load_string(20969).c_str(), kMargin, kMargin, 60, kLine) &&
-                          TextEditInput(kValueName, 70, kMargin, 160, kLine) &&
-                          SetInpCont_MinMaxN(kValueName, 1, kMaxReferenceName) &&
-                          CommandButton(kIdAccept, 36, 100, 36, kButton, 16) &&
-                          CommandButton(kIdReject, 20995, 170, 36, kButton, 16) &&
-                          SetDlgInitProc(RenameRef_Init_Proc) && SetIDC_OKProc(RenameRef_IDC_OK_Proc);
-                 })
+      run_dialog(
+          DialogRun{dialog, kRenameRefContext, units::kDattredi, 2, nullptr}, g_rename, &state,
+          [&] {
+            return MakeMainUnit(dialog, load_string(20425).c_str(), "RenameReference", 240, 60) &&
+                   StaticText(kFirstLabel, load_string(20969).c_str(), kMargin, kMargin, 60,
+                              kLine) &&
+                   TextEditInput(kValueName, 70, kMargin, 160, kLine) &&
+                   SetInpCont_MinMaxN(kValueName, 1, kMaxReferenceName) &&
+                   CommandButton(kIdAccept, 36, 100, 36, kButton, 16) &&
+                   CommandButton(kIdReject, 20995, 170, 36, kButton, 16) &&
+                   SetDlgInitProc(RenameRef_Init_Proc) && SetIDC_OKProc(RenameRef_IDC_OK_Proc);
+          })
           .value_or(0);
   if (ok == 0) return;
-  fill_refs(dialog, static_cast<int>(g_editor->refs.rename(static_cast<std::size_t>(i), state.name)));
+  fill_refs(dialog,
+            static_cast<int>(g_editor->refs.rename(static_cast<std::size_t>(i), state.name)));
 }
 
 void delete_reference(void* dialog) {
@@ -359,7 +391,8 @@ void delete_reference(void* dialog) {
 void load_references(void* dialog) {
   char path[4096] = {};
   const std::string filter = load_string(21764) + "|*.txt|" + load_string(kTextAll) + "|*.*";
-  if (SelectFileR(dialog, filter.c_str(), path, sizeof path, load_string(21069).c_str()) == 0) return;
+  if (SelectFileR(dialog, filter.c_str(), path, sizeof path, load_string(21069).c_str()) == 0)
+    return;
   std::FILE* probe = std::fopen(path, "rb");
   if (probe == nullptr) return;  // a file that cannot be opened changes nothing
   std::fclose(probe);
@@ -419,7 +452,8 @@ void save_held_file(void* dialog) {
   if ((row.flags & kRefHeld) == 0 || !held) return;
   const std::optional<std::string> name = plain_file_name(held->name);
   char folder[4096] = {};
-  if (!name || SurePathDialog(dialog, folder, sizeof folder, "*.*", load_string(20901).c_str()) == 0)
+  if (!name ||
+      SurePathDialog(dialog, folder, sizeof folder, "*.*", load_string(20901).c_str()) == 0)
     return;
   std::error_code ec;
   if (std::filesystem::exists(std::filesystem::path(folder) / *name, ec) &&
@@ -446,7 +480,8 @@ void view_file(void* dialog) {
     const std::filesystem::path folder = g_editor->views.make();
     if (folder.empty()) {
       error = "no temporary folder";
-    } else if (std::optional<std::filesystem::path> written = write_held_file(row.value, folder, &error)) {
+    } else if (std::optional<std::filesystem::path> written =
+                   write_held_file(row.value, folder, &error)) {
       file = *written;
     }
   } else {
@@ -506,17 +541,30 @@ void context_menu(void* dialog) {
   const int command = menu_track(menu, dialog);
   menu_destroy(menu);
   switch (command) {
-    case kAttrChange: change_reference(dialog); break;
-    case kAttrRename: rename_reference(dialog); break;
-    case kAttrDelete: delete_reference(dialog); break;
+    case kAttrChange:
+      change_reference(dialog);
+      break;
+    case kAttrRename:
+      rename_reference(dialog);
+      break;
+    case kAttrDelete:
+      delete_reference(dialog);
+      break;
     case kDeleteAll:
       g_editor->refs.clear();
       fill_refs(dialog);
       break;
-    case kAttrSaveFile: save_held_file(dialog); break;
-    case kHoldFile: hold_reference(dialog); break;
-    case kAttrViewFile: view_file(dialog); break;
-    default: break;
+    case kAttrSaveFile:
+      save_held_file(dialog);
+      break;
+    case kHoldFile:
+      hold_reference(dialog);
+      break;
+    case kAttrViewFile:
+      view_file(dialog);
+      break;
+    default:
+      break;
   }
 }
 
@@ -527,7 +575,8 @@ void show_kind_controls(void* dialog) {
   const bool formula = g_editor->kind == 0;
   SetInputActivitet(dialog, kAttrSummarizable, edit && formula);
   SetInputActivitet(dialog, kAttrPrecision, edit && formula);
-  SetInputActivitet(dialog, kAttrKind, g_editor->mode == kAttributeCreate && !g_editor->definition_only);
+  SetInputActivitet(dialog, kAttrKind,
+                    g_editor->mode == kAttributeCreate && !g_editor->definition_only);
 }
 
 void switch_kind(void* dialog, int kind) {
@@ -574,7 +623,8 @@ bool add_units(void* tree, LISTCONTEXT* library, long parent, _TREEITEM* item, l
   for (long id : ids) {
     dbunit unit{};
     if (library->get(id, unit) <= 0) continue;
-    const std::string label = std::string(field_text(unit.abbrev)) + " - " + std::string(field_text(unit.name));
+    const std::string label =
+        std::string(field_text(unit.abbrev)) + " - " + std::string(field_text(unit.name));
     _TREEITEM* child = tree_insert(tree, item, kTviLast, label.c_str(), kIconUnit, kIconUnit, id);
     if (child == nullptr) return false;
     if (id == want) tree_select(tree, child);
@@ -598,8 +648,9 @@ bool fill_units(void* dialog) {
     dbunit dimension{};
     if (library->get(id, dimension) <= 0) continue;
     g_editor->dimensions.insert(id);
-    _TREEITEM* item = tree_insert(tree, kTviRoot, kTviLast, std::string(field_text(dimension.name)).c_str(),
-                                  kIconDimension, kIconDimension, id);
+    _TREEITEM* item =
+        tree_insert(tree, kTviRoot, kTviLast, std::string(field_text(dimension.name)).c_str(),
+                    kIconDimension, kIconDimension, id);
     if (item == nullptr || !add_units(tree, library, id, item, want, 0)) return false;
   }
   g_editor->unit = want > 0 ? want : 0;
@@ -620,8 +671,10 @@ int DLIST_CALL AttributeEdit_Init_Proc(void* dialog) {
   for (int text : kKindTexts)
     if (combo_add(combo, load_string(static_cast<unsigned>(text)).c_str()) < 0) return 0;
   combo_set_current(combo, s.kind);
-  set_control_check(dialog, kAttrChoiceOnly, (s.definition.options & DBATTRIBUTETYPE::kOptionChoiceOnly) != 0);
-  set_control_check(dialog, kAttrSecondOption, (s.definition.options & DBATTRIBUTETYPE::kOptionSecond) != 0);
+  set_control_check(dialog, kAttrChoiceOnly,
+                    (s.definition.options & DBATTRIBUTETYPE::kOptionChoiceOnly) != 0);
+  set_control_check(dialog, kAttrSecondOption,
+                    (s.definition.options & DBATTRIBUTETYPE::kOptionSecond) != 0);
   set_control_check(dialog, kAttrSummarizable, s.definition.IsSummarizable());
   void* list = GetControlHWND(dialog, kAttrRefs);
   if (list_insert_column(list, 0, load_string(20418).c_str(), 120) < 0 ||
@@ -645,7 +698,8 @@ int DLIST_CALL AttributeEdit_ExtAction_Proc(void* dialog, int control, int code)
   const bool edit = !showing() && !s.definition_only;
   switch (control) {
     case kAttrKind:
-      if (code == kCbnSelChange) switch_kind(dialog, combo_current(GetControlHWND(dialog, kAttrKind)));
+      if (code == kCbnSelChange)
+        switch_kind(dialog, combo_current(GetControlHWND(dialog, kAttrKind)));
       break;
     case kAttrKinds:
       if (code == kNmDblClk) toggle_kind(dialog);
@@ -664,18 +718,33 @@ int DLIST_CALL AttributeEdit_ExtAction_Proc(void* dialog, int control, int code)
     default:
       if (code != kBnClicked || !edit) break;
       switch (control) {
-        case kAttrAdd: add_reference(dialog); break;
-        case kAttrChange: change_reference(dialog); break;
-        case kAttrRename: rename_reference(dialog); break;
-        case kAttrDelete: delete_reference(dialog); break;
-        case kAttrLoad: load_references(dialog); break;
-        case kAttrSave: save_references(dialog); break;
-        case kAttrView: view_file(dialog); break;
+        case kAttrAdd:
+          add_reference(dialog);
+          break;
+        case kAttrChange:
+          change_reference(dialog);
+          break;
+        case kAttrRename:
+          rename_reference(dialog);
+          break;
+        case kAttrDelete:
+          delete_reference(dialog);
+          break;
+        case kAttrLoad:
+          load_references(dialog);
+          break;
+        case kAttrSave:
+          save_references(dialog);
+          break;
+        case kAttrView:
+          view_file(dialog);
+          break;
         case kAttrTextMode:
           s.text_mode = !s.text_mode;
           fill_refs(dialog, selected_ref(dialog));
           break;
-        default: break;
+        default:
+          break;
       }
   }
   return 0;
@@ -733,7 +802,8 @@ std::vector<StoredRef> stored_refs(long list) {
     char flags = 0;
     const long id = refs.get(name, &value, &flags);
     if (id < 1) break;
-    out.push_back({id, std::string(field_text(name)), value_of(value, flags), static_cast<uint8_t>(flags)});
+    out.push_back(
+        {id, std::string(field_text(name)), value_of(value, flags), static_cast<uint8_t>(flags)});
   }
   return out;
 }
@@ -752,7 +822,8 @@ bool replace_references(long list) {
     bool keep = false;
     if (file) {
       for (const ReferenceRow& row : g_editor->refs.rows())
-        if (row.name == st.name && row.flags == st.flags && same_held_value(st.value, row.value)) keep = true;
+        if (row.name == st.name && row.flags == st.flags && same_held_value(st.value, row.value))
+          keep = true;
     }
     if (keep) {
       kept.insert(st.name);
@@ -786,7 +857,8 @@ bool follow_renames(long list) {
   std::set<std::string> names;
   for (const StoredRef& r : now) names.insert(r.name);
   for (const StoredRef& r : now)
-    if ((r.flags & kRefIndirect) != 0 && names.count(r.value) == 0 && refs.del(r.id) == 0) return false;
+    if ((r.flags & kRefIndirect) != 0 && names.count(r.value) == 0 && refs.del(r.id) == 0)
+      return false;
   return true;
 }
 
@@ -829,7 +901,8 @@ bool write_attribute(void* dialog) {
     return false;
   }
   s.result = id;
-  if (s.kind == 0 || (s.definition.flags & DBATTRIBUTETYPE::kFormula) != 0) InvalidateProjectAttributes();
+  if (s.kind == 0 || (s.definition.flags & DBATTRIBUTETYPE::kFormula) != 0)
+    InvalidateProjectAttributes();
   return true;
 }
 
@@ -851,19 +924,23 @@ int DLIST_CALL AttributeEdit_IDC_OK_Proc(void* dialog) {
     d.set_abbrev(abbrev.c_str());
   }
   d.set_description(control_text(dialog, kAttrDescription).c_str());
-  if (s.unit != 0 && s.dimensions.count(s.unit) != 0) return refuse(dialog, kAttrUnits, kTextChooseUnit);
+  if (s.unit != 0 && s.dimensions.count(s.unit) != 0)
+    return refuse(dialog, kAttrUnits, kTextChooseUnit);
   std::string unit;
   if (s.unit != 0) {
     dbunit rec{};
     LISTCONTEXT* library = MaterialLibrary().GetPC();
-    if (library != nullptr && library->get(s.unit, rec) > 0) unit = std::string(field_text(rec.abbrev));
+    if (library != nullptr && library->get(s.unit, rec) > 0)
+      unit = std::string(field_text(rec.abbrev));
   }
   d.set_unit(unit.c_str());
-  if ((s.kinds & DBATTRIBUTETYPE::kEditorKinds) == 0) return refuse(dialog, kAttrKinds, kTextChooseKinds);
+  if ((s.kinds & DBATTRIBUTETYPE::kEditorKinds) == 0)
+    return refuse(dialog, kAttrKinds, kTextChooseKinds);
   d.flags = (d.flags & ~(DBATTRIBUTETYPE::kKindBits | DBATTRIBUTETYPE::kEditorKinds)) |
             (s.kinds & DBATTRIBUTETYPE::kEditorKinds) | kKindBits[s.kind];
-  uint8_t options = d.options & ~(DBATTRIBUTETYPE::kOptionChoiceOnly | DBATTRIBUTETYPE::kOptionSecond |
-                                  DBATTRIBUTETYPE::kOptionSummarizable);
+  uint8_t options =
+      d.options & ~(DBATTRIBUTETYPE::kOptionChoiceOnly | DBATTRIBUTETYPE::kOptionSecond |
+                    DBATTRIBUTETYPE::kOptionSummarizable);
   if (control_check(dialog, kAttrChoiceOnly)) options |= DBATTRIBUTETYPE::kOptionChoiceOnly;
   if (control_check(dialog, kAttrSecondOption)) options |= DBATTRIBUTETYPE::kOptionSecond;
   if (control_enabled(dialog, kAttrSummarizable) && control_check(dialog, kAttrSummarizable))
@@ -879,7 +956,9 @@ int DLIST_CALL AttributeEdit_IDC_OK_Proc(void* dialog) {
   return 1;
 }
 
-int DLIST_CALL AttributeEdit_Cancel_Proc(void*) { return 1; }
+int DLIST_CALL AttributeEdit_Cancel_Proc(void*) {
+  return 1;
+}
 
 // ---- building -------------------------------------------------------------------------
 
@@ -889,8 +968,8 @@ bool label(int& next, int text, int x, int y, int cx) {
 
 bool build(void* parent, int title) {
   EditorState& s = *g_editor;
-  if (!MakeMainUnit(parent, load_string(static_cast<unsigned>(title)).c_str(), "AttributeEdit", kWidth,
-                    kHeight))
+  if (!MakeMainUnit(parent, load_string(static_cast<unsigned>(title)).c_str(), "AttributeEdit",
+                    kWidth, kHeight))
     return false;
   const bool creating = s.mode == kAttributeCreate && !s.definition_only;
   const unsigned fixed = creating ? 0u : kEsReadOnly;
@@ -900,14 +979,15 @@ bool build(void* parent, int title) {
   int y = kMargin;
   bool ok = label(next, 20400, kMargin, y, kLabel) &&
             TextEditInput(kAttrName, x, y, half - kLabel, kLine, fixed) &&
-            SetInpCont_Addres(kAttrName, s.name, sizeof s.name) && SetInpCont_MinMaxN(kAttrName, 1, 31) &&
-            label(next, 20401, 2 * kMargin + half, y, 60) &&
+            SetInpCont_Addres(kAttrName, s.name, sizeof s.name) &&
+            SetInpCont_MinMaxN(kAttrName, 1, 31) && label(next, 20401, 2 * kMargin + half, y, 60) &&
             TextEditInput(kAttrAbbrev, 2 * kMargin + half + 60, y, 60, kLine, fixed) &&
             SetInpCont_Addres(kAttrAbbrev, s.abbrev, sizeof s.abbrev) &&
             SetInpCont_MinMaxN(kAttrAbbrev, 1, 6);
   y += kLine + 4;
   ok = ok && label(next, 20403, kMargin, y, kLabel) &&
-       TextEditInput(kAttrDescription, x, y, kWidth - x - kMargin, kLine, showing() ? kEsReadOnly : 0u) &&
+       TextEditInput(kAttrDescription, x, y, kWidth - x - kMargin, kLine,
+                     showing() ? kEsReadOnly : 0u) &&
        SetInpCont_Addres(kAttrDescription, s.description, sizeof s.description) &&
        SetInpCont_MinMaxN(kAttrDescription, 0, 99);
   y += kLine + 4;
@@ -921,7 +1001,8 @@ bool build(void* parent, int title) {
        CheckBoxInput(kAttrSecondOption, load_string(20420).c_str(), kMargin + 170, y, 160, kLine) &&
        CheckBoxInput(kAttrSummarizable, load_string(20421).c_str(), kMargin + 340, y, 160, kLine);
   y += kLine + 6;
-  ok = ok && label(next, 20406, kMargin, y, half) && label(next, 20402, 2 * kMargin + half, y, half) &&
+  ok = ok && label(next, 20406, kMargin, y, half) &&
+       label(next, 20402, 2 * kMargin + half, y, half) &&
        TreeViewInput(kAttrKinds, kMargin, y + kLine, half, 120) &&
        TreeViewInput(kAttrUnits, 2 * kMargin + half, y + kLine, half, 120);
   y += kLine + 126;
@@ -931,8 +1012,8 @@ bool build(void* parent, int title) {
     int id;
     int text;
   };
-  const Button buttons[] = {{kAttrAdd, 20881},    {kAttrChange, 20882}, {kAttrRename, 20425},
-                            {kAttrDelete, 20883}, {kAttrLoad, 21069},   {kAttrSave, 21070},
+  const Button buttons[] = {{kAttrAdd, 20881},      {kAttrChange, 20882}, {kAttrRename, 20425},
+                            {kAttrDelete, 20883},   {kAttrLoad, 21069},   {kAttrSave, 21070},
                             {kAttrTextMode, 20894}, {kAttrView, 21068}};
   int by = y + kLine;
   for (const Button& b : buttons) {
@@ -942,8 +1023,10 @@ bool build(void* parent, int title) {
   ok = ok && SetInpCont_ToolTip(kAttrTextMode, 20894);
   const int bottom = kHeight - kMargin - 16;
   ok = ok && CommandButton(kIdAccept, 36, kWidth - 2 * (kButton + kMargin), bottom, kButton, 16);
-  if (!showing()) ok = ok && CommandButton(kIdReject, 20995, kWidth - kButton - kMargin, bottom, kButton, 16);
-  return ok && SetDlgInitProc(AttributeEdit_Init_Proc) && SetAllInputProc(AttributeEdit_ExtAction_Proc) &&
+  if (!showing())
+    ok = ok && CommandButton(kIdReject, 20995, kWidth - kButton - kMargin, bottom, kButton, 16);
+  return ok && SetDlgInitProc(AttributeEdit_Init_Proc) &&
+         SetAllInputProc(AttributeEdit_ExtAction_Proc) &&
          SetIDC_OKProc(AttributeEdit_IDC_OK_Proc) && SetCancelProc(AttributeEdit_Cancel_Proc);
 }
 
@@ -958,8 +1041,9 @@ void take_definition(EditorState& s) {
 
 // The editor's run: nothing when it could not start, else whether it was accepted.
 std::optional<int> run_editor(void* window, EditorState& state, int title, int line) {
-  return run_dialog(DialogRun{window, kAttributeEditContext, units::kDattredi, kBuffers, &state.images},
-                    g_editor, &state, [&] { return build(window, title); }, line);
+  return run_dialog(
+      DialogRun{window, kAttributeEditContext, units::kDattredi, kBuffers, &state.images}, g_editor,
+      &state, [&] { return build(window, title); }, line);
 }
 
 }  // namespace

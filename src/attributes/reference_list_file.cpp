@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <set>
 
-#include "host/file_replacement.h"
 #include "foundation/stream_error.h"
+#include "host/file_replacement.h"
 
 namespace dlist {
 namespace {
@@ -45,7 +45,8 @@ ReferenceListRead read_reference_list(std::string_view bytes, int kind) {
     const std::size_t index = read.entries.size();
     if (index > 0) {
       // Every further reference begins with "#": the value before ended only there.
-      if (bytes[at] != '#') return refuse(Fault::kDamaged, at, "no \"#\" before " + reference_label(index));
+      if (bytes[at] != '#')
+        return refuse(Fault::kDamaged, at, "no \"#\" before " + reference_label(index));
       ++at;
     }
     // The name, up to its line end.
@@ -62,7 +63,8 @@ ReferenceListRead read_reference_list(std::string_view bytes, int kind) {
     }
     ReferenceListEntry entry;
     entry.name.assign(bytes.substr(at, room));
-    if (entry.name.empty() || entry.name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+    if (entry.name.empty() ||
+        entry.name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
       return refuse(Fault::kDamaged, name_at,
                     "the name of " + reference_label(index) + " is empty or holds a control byte");
     }
@@ -121,7 +123,8 @@ bool write_reference_list(int kind, const std::vector<ReferenceListEntry>& entri
     if (e.name.empty() || e.name.size() > kMaxReferenceName ||
         e.name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos ||
         !names.insert(e.name).second) {
-      return fail("the name \"" + e.name + "\" cannot be written: 1 to 16 characters, one line, "
+      return fail("the name \"" + e.name +
+                  "\" cannot be written: 1 to 16 characters, one line, "
                   "once in the list");
     }
     if (e.value.size() > cap || e.value.find('\0') != std::string::npos) {
@@ -172,8 +175,7 @@ bool load_reference_list_file(const std::string& path, int kind, ReferenceListRe
   return read->ok();
 }
 
-bool save_reference_list_file(const std::string& path, std::string_view bytes,
-                              std::string* error) {
+bool save_reference_list_file(const std::string& path, std::string_view bytes, std::string* error) {
   try {
     FileReplacement file(path);
     if (!bytes.empty()) file.file().write(bytes.data(), static_cast<unsigned>(bytes.size()));

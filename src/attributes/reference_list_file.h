@@ -71,7 +71,6 @@ bool write_reference_list(int kind, const std::vector<ReferenceListEntry>& entri
 bool load_reference_list_file(const std::string& path, int kind, ReferenceListRead* read);
 // Writes bytes to path through a temporary file renamed into place: a failed write
 // leaves an earlier file as it was. False, with the reason in *error, on failure.
-bool save_reference_list_file(const std::string& path, std::string_view bytes,
-                              std::string* error);
+bool save_reference_list_file(const std::string& path, std::string_view bytes, std::string* error);
 
 }  // namespace dlist

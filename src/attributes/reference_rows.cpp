@@ -12,8 +12,9 @@ bool ReferenceRows::name_taken(const std::string& name, int except) const {
 }
 
 std::size_t ReferenceRows::insert(ReferenceRow row) {
-  const auto at = std::upper_bound(rows_.begin(), rows_.end(), row.name,
-                                   [](const std::string& n, const ReferenceRow& r) { return n < r.name; });
+  const auto at =
+      std::upper_bound(rows_.begin(), rows_.end(), row.name,
+                       [](const std::string& n, const ReferenceRow& r) { return n < r.name; });
   const std::size_t index = static_cast<std::size_t>(at - rows_.begin());
   rows_.insert(at, std::move(row));
   return index;

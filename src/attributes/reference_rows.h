@@ -14,9 +14,9 @@ namespace dlist {
 
 struct ReferenceRow {
   std::string name;
-  std::string value;       // text, formula, path, or the held file (kRefHeld)
+  std::string value;  // text, formula, path, or the held file (kRefHeld)
   uint8_t flags = 0;
-  std::string original;    // the name when the editor opened; empty for a new one
+  std::string original;  // the name when the editor opened; empty for a new one
 };
 
 class ReferenceRows {

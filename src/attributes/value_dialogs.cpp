@@ -42,19 +42,19 @@ struct Key {
 
 // The keypad in its rows, as laid out.
 constexpr Key kKeys[] = {
-    {kKeySeven, "7", "7"}, {kKeyEight, "8", "8"}, {kKeyNine, "9", "9"},  {kKeyDivide, "/", "/"},
-    {kKeyFour, "4", "4"},  {kKeyFive, "5", "5"},  {kKeySix, "6", "6"},   {kKeyTimes, "*", "*"},
-    {kKeyOne, "1", "1"},   {kKeyTwo, "2", "2"},   {kKeyThree, "3", "3"}, {kKeyMinus, "-", "-"},
+    {kKeySeven, "7", "7"}, {kKeyEight, "8", "8"}, {kKeyNine, "9", "9"},      {kKeyDivide, "/", "/"},
+    {kKeyFour, "4", "4"},  {kKeyFive, "5", "5"},  {kKeySix, "6", "6"},       {kKeyTimes, "*", "*"},
+    {kKeyOne, "1", "1"},   {kKeyTwo, "2", "2"},   {kKeyThree, "3", "3"},     {kKeyMinus, "-", "-"},
     {kKeyZero, "0", "0"},  {kKeyPoint, ".", "."}, {kKeyPi, "PI", "3.14159"}, {kKeyPlus, "+", "+"},
 };
 
 struct ValueState {
   ValueRequest* request = nullptr;
   bool formula = false;
-  std::size_t caret = 0;            // where the next insertion goes
-  std::string before_insertion;     // the formula before the last insertion
+  std::size_t caret = 0;         // where the next insertion goes
+  std::string before_insertion;  // the formula before the last insertion
   bool can_undo = false;
-  std::vector<std::string> inserts;  // per row of the parameter list: what it inserts
+  std::vector<std::string> inserts;    // per row of the parameter list: what it inserts
   std::vector<std::string> functions;  // per row of the function list
   bool accepted = false;
 };
@@ -91,8 +91,8 @@ bool fill_references(void* dialog) {
     return false;
   const auto& refs = g_value->request->references;
   for (std::size_t i = 0; i < refs.size(); ++i) {
-    const int row = list_insert_row(list, static_cast<int>(i), refs[i].first.c_str(),
-                                    static_cast<intptr_t>(i));
+    const int row =
+        list_insert_row(list, static_cast<int>(i), refs[i].first.c_str(), static_cast<intptr_t>(i));
     if (row < 0) return false;
     list_set_text(list, row, 1, refs[i].second.c_str());
   }
@@ -111,7 +111,8 @@ bool fill_formula_lists(void* dialog) {
     if (const char* name = ExprFunctionName(i)) s.functions.push_back(std::string(name) + "()");
   for (std::size_t i = 0; i < s.functions.size(); ++i) {
     const std::string shown = i == 0 ? "()" : s.functions[i].substr(0, s.functions[i].size() - 2);
-    if (list_insert_row(functions, static_cast<int>(i), shown.c_str(), static_cast<intptr_t>(i)) < 0)
+    if (list_insert_row(functions, static_cast<int>(i), shown.c_str(), static_cast<intptr_t>(i)) <
+        0)
       return false;
   }
   const uint32_t kinds = s.request->kinds;
@@ -120,7 +121,8 @@ bool fill_formula_lists(void* dialog) {
   for (int i = 0; i < n; ++i) {
     ELEMPARAMETER p;
     if (GetParameter(kinds, i, &p) == 0) continue;
-    shown.push_back(std::string(field_text(p.name)) + " - (" + std::string(field_text(p.abbrev)) + ")");
+    shown.push_back(std::string(field_text(p.name)) + " - (" + std::string(field_text(p.abbrev)) +
+                    ")");
     s.inserts.emplace_back(field_text(p.abbrev));
   }
   for (const PROJECTATTRIBUTE& a : ProjectAttributes()) {
@@ -130,7 +132,8 @@ bool fill_formula_lists(void* dialog) {
     s.inserts.push_back(abbrev);
   }
   for (std::size_t i = 0; i < shown.size(); ++i)
-    if (list_insert_row(parameters, static_cast<int>(i), shown[i].c_str(), static_cast<intptr_t>(i)) < 0)
+    if (list_insert_row(parameters, static_cast<int>(i), shown[i].c_str(),
+                        static_cast<intptr_t>(i)) < 0)
       return false;
   return true;
 }
@@ -228,7 +231,9 @@ int DLIST_CALL Value_IDC_OK_Proc(void* dialog) {
   return 1;
 }
 
-int DLIST_CALL Value_Cancel_Proc(void*) { return 1; }
+int DLIST_CALL Value_Cancel_Proc(void*) {
+  return 1;
+}
 
 bool build_value(void* parent, const ValueRequest& r, bool formula) {
   const int list_rows = formula ? 120 : 0;
@@ -252,7 +257,8 @@ bool build_value(void* parent, const ValueRequest& r, bool formula) {
   }
   const std::size_t cap = formula ? kMaxFormulaValue : kMaxTextValue;
   ok = ok && label(next, formula ? 20397 : 20893, kMargin, y, kLabel) &&
-       TextEditInput(kValueText, x, y, field - (formula ? 0 : kKey + 4), text_height, kEsMultiline) &&
+       TextEditInput(kValueText, x, y, field - (formula ? 0 : kKey + 4), text_height,
+                     kEsMultiline) &&
        SetInpCont_MinMaxN(kValueText, formula ? 1 : 0, static_cast<long>(cap));
   if (!formula) ok = ok && CommandButton(kTextCall, 50630, kWidth - kMargin - kKey, y, kKey, kLine);
   y += text_height + kMargin;
@@ -274,8 +280,7 @@ bool build_value(void* parent, const ValueRequest& r, bool formula) {
     ok = ok && ListViewInputA(kValueReferences, kMargin, y, kWidth - 2 * kMargin, refs);
     y += refs + kMargin;
   }
-  return ok &&
-         CommandButton(kIdAccept, 36, kWidth - 2 * (60 + kMargin), y, 60, 16) &&
+  return ok && CommandButton(kIdAccept, 36, kWidth - 2 * (60 + kMargin), y, 60, 16) &&
          CommandButton(kIdReject, 20995, kWidth - (60 + kMargin), y, 60, 16) &&
          SetDlgInitProc(Value_Init_Proc) && SetAllInputProc(Value_ExtAction_Proc) &&
          SetIDC_OKProc(Value_IDC_OK_Proc) && SetCancelProc(Value_Cancel_Proc);
@@ -288,9 +293,10 @@ bool run_value(void* parent, ValueRequest* request, bool formula) {
   state.formula = formula;
   request->picked = -1;
   const int context = formula ? kFormulaContext : kTextValueContext;
-  const int result = run_dialog(DialogRun{parent, context, units::kDattredi, 8, nullptr}, g_value,
-                                &state, [&] { return build_value(parent, *request, formula); })
-                         .value_or(0);
+  const int result =
+      run_dialog(DialogRun{parent, context, units::kDattredi, 8, nullptr}, g_value, &state, [&] {
+        return build_value(parent, *request, formula);
+      }).value_or(0);
   return result != 0 && state.accepted;
 }
 
@@ -341,8 +347,7 @@ bool run_file_dialog(void* parent, ValueRequest* request) {
   }
   if (file_exists(start)) copy_cut(path, sizeof path, start);
   const std::string title = file_title_of(*request);
-  if (OpenFileTemplate(parent, "*.*", path, sizeof path, title.c_str(), &extras) == 0)
-    return false;
+  if (OpenFileTemplate(parent, "*.*", path, sizeof path, title.c_str(), &extras) == 0) return false;
   if (extras.chosen_row >= 0) {
     request->picked = extras.chosen_row;
     return true;
@@ -363,7 +368,8 @@ bool run_file_dialog(void* parent, ValueRequest* request) {
   }
   request->value = std::string(field_text(path));
   R_Set_STRING(kLastFileSetting, request->value.c_str());
-  request->flags = static_cast<uint8_t>((request->flags & ~kRefHeld) | (extras.check ? kRefHeld : 0));
+  request->flags =
+      static_cast<uint8_t>((request->flags & ~kRefHeld) | (extras.check ? kRefHeld : 0));
   return true;
 }
 

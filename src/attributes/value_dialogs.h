@@ -16,7 +16,7 @@ namespace dlist {
 
 struct ValueRequest {
   // In: how the dialog opens.
-  bool changing = false;  // change a reference (its name is kept), else add one
+  bool changing = false;   // change a reference (its name is kept), else add one
   bool link_mode = false;  // from the link panel: no name; the references to pick from
   std::string title;       // the title; the file dialog of a change appends "  -  " and the name
   uint32_t kinds = 0;      // the attribute's element kinds: the parameters offered
@@ -29,8 +29,8 @@ struct ValueRequest {
 
   // In and out: the reference.
   std::string name;
-  std::string value;   // formula, text, or a file's path (a held file: its file name)
-  uint8_t flags = 0;   // file references: kRefHeld when the content is to be held
+  std::string value;  // formula, text, or a file's path (a held file: its file name)
+  uint8_t flags = 0;  // file references: kRefHeld when the content is to be held
 
   // Out, link mode: the reference picked (index into references), -1 when the user
   // entered a value.

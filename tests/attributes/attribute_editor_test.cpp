@@ -78,7 +78,9 @@ class AttributeEditorTest : public ::testing::Test {
 
   // The fields every new attribute needs.
   static Script& basics(Script& s, const char* name, const char* abbrev, int kind) {
-    return s.type(kAttrName, name).type(kAttrAbbrev, abbrev).choose_combo(kAttrKind, kind)
+    return s.type(kAttrName, name)
+        .type(kAttrAbbrev, abbrev)
+        .choose_combo(kAttrKind, kind)
         .double_click(kAttrKinds, kWall);
   }
 
@@ -119,13 +121,22 @@ class AttributeEditorTest : public ::testing::Test {
 TEST_F(AttributeEditorTest, CreatesAFormulaAttributeWithTheKeypad) {
   ScriptedUser user;
   Script& s = user.on(kAttributeEditContext);
-  basics(s, "Load", "LOAD", 0).expand(kAttrUnits, dimension_).select_item(kAttrUnits, metre_)
-      .type(kAttrPrecision, "3").check(kAttrSummarizable).press(kAttrAdd).press(kIdAccept);
+  basics(s, "Load", "LOAD", 0)
+      .expand(kAttrUnits, dimension_)
+      .select_item(kAttrUnits, metre_)
+      .type(kAttrPrecision, "3")
+      .check(kAttrSummarizable)
+      .press(kAttrAdd)
+      .press(kIdAccept);
   void* formula = nullptr;
   user.on(kFormulaContext)
       .type(kValueName, "base")
-      .press(kKeyOne).press(kKeyPlus)
-      .observe([&](void* d) { formula = d; EXPECT_TRUE(control_enabled(d, kFormulaUndo)); })
+      .press(kKeyOne)
+      .press(kKeyPlus)
+      .observe([&](void* d) {
+        formula = d;
+        EXPECT_TRUE(control_enabled(d, kFormulaUndo));
+      })
       .press(kKeyPi)
       .observe([](void* d) { EXPECT_EQ(control_text(d, kValueText), "1+3.14159"); })
       .press(kFormulaUndo)
@@ -166,13 +177,19 @@ TEST_F(AttributeEditorTest, RefusalsAtOkKeepTheDialogOpen) {
   // A taken abbreviation, an element parameter's one, no element kind, a
   // dimension for a unit, values only from an empty list: each refused in turn.
   s.press(kIdAccept).observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrAbbrev)); });
-  s.type(kAttrAbbrev, "CNT").press(kIdAccept)
-      .observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrAbbrev)); });
-  s.type(kAttrAbbrev, "NEW").press(kIdAccept)
-      .observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrKinds)); });
-  s.double_click(kAttrKinds, kWall).select_item(kAttrUnits, dimension_).press(kIdAccept)
+  s.type(kAttrAbbrev, "CNT").press(kIdAccept).observe([](void* d) {
+    EXPECT_TRUE(control_marked(d, kAttrAbbrev));
+  });
+  s.type(kAttrAbbrev, "NEW").press(kIdAccept).observe([](void* d) {
+    EXPECT_TRUE(control_marked(d, kAttrKinds));
+  });
+  s.double_click(kAttrKinds, kWall)
+      .select_item(kAttrUnits, dimension_)
+      .press(kIdAccept)
       .observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrUnits)); });
-  s.expand(kAttrUnits, dimension_).select_item(kAttrUnits, metre_).check(kAttrChoiceOnly)
+  s.expand(kAttrUnits, dimension_)
+      .select_item(kAttrUnits, metre_)
+      .check(kAttrChoiceOnly)
       .press(kIdAccept)
       .observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrChoiceOnly)); });
   s.press(kIdReject);
@@ -185,7 +202,8 @@ TEST_F(AttributeEditorTest, SwitchingTheKindBringsBackItsList) {
   const std::string doc = write_file("doc.txt", "held bytes");
   ScriptedUser user;
   Script& s = user.on(kAttributeEditContext);
-  basics(s, "Finish", "FIN", 1).press(kAttrAdd)
+  basics(s, "Finish", "FIN", 1)
+      .press(kAttrAdd)
       .observe([](void* d) { EXPECT_EQ(list_row_count(GetControlHWND(d, kAttrRefs)), 1); })
       .choose_combo(kAttrKind, 2)
       .observe([](void* d) { EXPECT_EQ(list_row_count(GetControlHWND(d, kAttrRefs)), 0); })
@@ -214,7 +232,9 @@ TEST_F(AttributeEditorTest, SwitchingTheKindBringsBackItsList) {
 TEST_F(AttributeEditorTest, AcceptsAFormulaOf4095Characters) {
   ScriptedUser user;
   basics(user.on(kAttributeEditContext), "Long", "LONG", 0).press(kAttrAdd).press(kIdAccept);
-  user.on(kFormulaContext).type(kValueName, "max").type(kValueText, std::string(4095, '1'))
+  user.on(kFormulaContext)
+      .type(kValueName, "max")
+      .type(kValueText, std::string(4095, '1'))
       .press(kIdAccept);
   const long id = create(user);
   ASSERT_GT(id, 0) << user.leftovers();
@@ -269,7 +289,9 @@ TEST_F(AttributeEditorTest, ViewsAHeldFileFromAFolderRemovedAfterwards) {
   const std::string doc = write_file("note.txt", "content");
   ScriptedUser user;
   std::string viewed;
-  basics(user.on(kAttributeEditContext), "Docs", "DOC", 2).press(kAttrAdd).select_row(kAttrRefs, 0)
+  basics(user.on(kAttributeEditContext), "Docs", "DOC", 2)
+      .press(kAttrAdd)
+      .select_row(kAttrRefs, 0)
       .press(kAttrView)
       .observe([&](void*) {
         ASSERT_EQ(viewer_.calls().size(), 1u);

@@ -21,7 +21,7 @@ TEST(HeldFile, ParsesOnlyValuesWhoseLengthMatches) {
   EXPECT_EQ(held->name, "a.txt");
   EXPECT_EQ(held->content, "hello");
   EXPECT_FALSE(parse_held_file(value.substr(0, value.size() - 1)));  // a byte short
-  EXPECT_FALSE(parse_held_file(value + "x"));                         // a byte over
+  EXPECT_FALSE(parse_held_file(value + "x"));                        // a byte over
   EXPECT_FALSE(parse_held_file("no zero"));
   EXPECT_FALSE(parse_held_file(std::string("a\0\1", 3)));  // no room for the length
 }
@@ -73,9 +73,7 @@ TEST_F(HeldFileWrite, HostileNamesLandInTheFolderOrNowhere) {
 }
 
 TEST_F(HeldFileWrite, HoldsAFileAndWritesItBack) {
-  {
-    std::ofstream(root_ / "doc.bin", std::ios::binary) << std::string("a\0b", 3);
-  }
+  { std::ofstream(root_ / "doc.bin", std::ios::binary) << std::string("a\0b", 3); }
   std::string error;
   const auto held = hold_file(root_ / "doc.bin", kMaxHeldFile, &error);
   ASSERT_TRUE(held) << error;

@@ -17,18 +17,17 @@ using Entries = std::vector<ReferenceListEntry>;
 TEST(ReferenceListFile, WritesTheDigitThenEachNameAndValue) {
   std::string bytes;
   std::string error;
-  ASSERT_TRUE(write_reference_list(1, {{"A", "x"}, {"B", "two\r\nlines"}}, &bytes, &error)) << error;
+  ASSERT_TRUE(write_reference_list(1, {{"A", "x"}, {"B", "two\r\nlines"}}, &bytes, &error))
+      << error;
   EXPECT_EQ(bytes,
-            "1"                    // the kind
-            "A\r\nx\r\n"           // the first reference, directly after the digit
+            "1"                         // the kind
+            "A\r\nx\r\n"                // the first reference, directly after the digit
             "#B\r\ntwo\r\nlines\r\n");  // a further one after "#"
 }
 
 TEST(ReferenceListFile, ReadsBackWhatItWrote) {
-  const Entries entries = {{"empty", ""},
-                           {"lines", "a\r\nb\r\n"},
-                           {"hash", "#first\r\nx#y"},
-                           {"sixteen_chars_ok", "v"}};
+  const Entries entries = {
+      {"empty", ""}, {"lines", "a\r\nb\r\n"}, {"hash", "#first\r\nx#y"}, {"sixteen_chars_ok", "v"}};
   std::string bytes;
   std::string error;
   ASSERT_TRUE(write_reference_list(0, entries, &bytes, &error)) << error;

@@ -6,8 +6,8 @@
 
 #include "attributes/attribute_editor_ids.h"
 #include "host/dialog/engine.h"
-#include "host/dialog/list_view.h"
 #include "host/dialog/framework.h"
+#include "host/dialog/list_view.h"
 #include "host/dialog/scripted_user.h"
 #include "host/settings.h"
 

@@ -40,10 +40,11 @@ TEST_F(AttributeEditCommandsTest, CreatesThroughTheEditorAndPrintsItsRefusals) {
   }
   ASSERT_EQ(run({"init"}), 0) << err_.str();
   ASSERT_EQ(run({"attributes", "new-group", "--name", "Doors"}), 0) << err_.str();
-  ASSERT_EQ(run({"attributes", "new", "--in", "Doors", "--name", "Coat", "--abbrev", "COAT",
-                 "--kind", "formula", "--for", "door,window", "--unit", "m2", "--precision", "1",
-                 "--ref", "thin=1.5", "--ref", "thick=2*1.5"}),
-            0)
+  ASSERT_EQ(
+      run({"attributes",  "new",    "--in",    "Doors",    "--name",      "Coat",       "--abbrev",
+           "COAT",        "--kind", "formula", "--for",    "door,window", "--unit",     "m2",
+           "--precision", "1",      "--ref",   "thin=1.5", "--ref",       "thick=2*1.5"}),
+      0)
       << err_.str();
   DBATTRIBUTETYPE d;
   ASSERT_GT(find("COAT", &d), 0);

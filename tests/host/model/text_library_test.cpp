@@ -22,8 +22,8 @@ TEST_F(TextLibraryTest, AddsListsAndReadsTexts) {
   const long a = add_library_text("alpha", "first");
   ASSERT_GT(a, 0);
   ASSERT_GT(b, 0);
-  EXPECT_EQ(add_library_text("alpha", "again"), 0);          // the name is taken
-  EXPECT_EQ(add_library_text("", "x"), 0);                   // no name
+  EXPECT_EQ(add_library_text("alpha", "again"), 0);           // the name is taken
+  EXPECT_EQ(add_library_text("", "x"), 0);                    // no name
   EXPECT_EQ(add_library_text(std::string(32, 'n'), "x"), 0);  // a name too long
   const auto texts = list_library_texts();
   ASSERT_EQ(texts.size(), 2u);
