@@ -874,7 +874,7 @@ bool write_attribute(void* dialog) {
   if (s.mode == kAttributeCreate) {
     id = library.cre_attribute(s.id, &s.definition);
     if (id == ATTRIBUTES::kNameTaken || id == ATTRIBUTES::kAbbrevTaken) {
-      lock.abandon();
+      // Refused before anything was written: the user may still change the field.
       lock.unlock();
       refuse(dialog, id == ATTRIBUTES::kNameTaken ? kAttrName : kAttrAbbrev,
              id == ATTRIBUTES::kNameTaken ? 11856 : kTextAbbrevTaken);

@@ -192,6 +192,10 @@ TEST_F(AttributeEditorTest, RefusalsAtOkKeepTheDialogOpen) {
       .check(kAttrChoiceOnly)
       .press(kIdAccept)
       .observe([](void* d) { EXPECT_TRUE(control_marked(d, kAttrChoiceOnly)); });
+  // A name that an attribute of the group has, refused by the library.
+  s.check(kAttrChoiceOnly, false).type(kAttrName, "Old").press(kIdAccept).observe([](void* d) {
+    EXPECT_TRUE(control_marked(d, kAttrName));
+  });
   s.press(kIdReject);
   EXPECT_EQ(create(user), 0);
   EXPECT_TRUE(user.finished()) << user.leftovers();
