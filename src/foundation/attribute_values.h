@@ -26,7 +26,9 @@
 #include "foundation/attribute_records.h"
 #include "foundation/orb_string.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 // A calendar time in the layout of the platform's record: eight 16-bit fields.
 struct SYSTEMTIME {
   uint16_t wYear = 0;
