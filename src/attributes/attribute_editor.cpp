@@ -689,6 +689,12 @@ int DLIST_CALL AttributeEdit_Init_Proc(void* dialog) {
     for (int id : {kAttrChoiceOnly, kAttrSecondOption, kAttrSummarizable, kAttrPrecision})
       SetInputActivitet(dialog, id, 0);
   }
+  // A definition shown alone has no references: the list and its buttons are hidden.
+  if (s.definition_only) {
+    for (int id : {kAttrRefs, kAttrAdd, kAttrChange, kAttrRename, kAttrDelete, kAttrLoad,
+                   kAttrSave, kAttrTextMode, kAttrView})
+      ShowDlgInput(dialog, id, 0);
+  }
   fill_refs(dialog);
   return 1;
 }

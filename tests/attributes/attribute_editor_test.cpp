@@ -347,7 +347,7 @@ TEST_F(AttributeEditorTest, ShowsADefinitionReadOnly) {
   ScriptedUser user;
   user.on(kAttributeEditContext)
       .observe([](void* dlg) {
-        EXPECT_FALSE(control_enabled(dlg, kAttrAdd));
+        EXPECT_FALSE(control_visible(dlg, kAttrRefs));
         EXPECT_FALSE(control_enabled(dlg, kAttrKind));
         EXPECT_FALSE(has_control(dlg, kIdReject));
       })
