@@ -32,6 +32,7 @@ class SqliteConnection;
 struct SurfaceBitmap {
   std::string name;
   std::vector<unsigned char> bytes;
+  bool operator==(const SurfaceBitmap&) const = default;
 };
 
 class DLIST_API SURFCONTEXT : public GENDBTASK {
