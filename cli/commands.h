@@ -26,6 +26,7 @@ struct Console {
 struct GlobalOptions {
   std::string project;    // the project file; empty: ./project.dlist
   std::string materials;  // the material library file; empty: ./materials.dlist
+  std::string surfaces;   // the surface library file; empty: ./surfaces.dlist
   bool yes = false;       // answer every question Yes
   bool no = false;        // answer every question No
   double wait = 5;        // seconds to wait for a file that another process is changing
@@ -54,6 +55,8 @@ void add_exchange_commands(CLI::App& app, Context& context);
 void add_dump_command(CLI::App& app, Context& context);
 // `dlist materials ...` and the global option --materials.
 void add_material_commands(CLI::App& app, Context& context);
+// `dlist surfaces ...` and the global option --surfaces.
+void add_surface_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli
