@@ -169,7 +169,9 @@ UnpackResult unpack_surface_pack(PackInput& in, ScratchFolder& folder) {
   return result;
 }
 
-bool write_surface_pack(ScratchFolder& folder, const std::string& pack_name, std::string* error) {
+bool write_surface_pack(ScratchFolder& folder, const std::string& pack_name, std::string* reason) {
+  std::string ignored;
+  std::string* error = reason ? reason : &ignored;
   std::vector<std::string> names;
   for (const std::string& n : folder.files())
     if (is_pack_file_name(n) && n != pack_name) names.push_back(n);

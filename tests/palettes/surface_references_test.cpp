@@ -100,6 +100,34 @@ TEST_F(SurfaceReferencesTest, PackTakesSrfBmpOrbInAnyCaseAndWritesEntryBytes) {
   EXPECT_FALSE(dlist::looks_like_surface_pack(entry("notes.txt", "x")));
 }
 
+// The worked example of docs/formats.md: one surface in the library file A.SRF.
+TEST_F(SurfaceReferencesTest, PackOfOneSurfaceIsTheDocumentedBytes) {
+  dlist::SurfaceFileRecord brick;
+  std::strcpy(brick.hatch.name, "Brick");
+  brick.hatch.type = 3;
+  brick.hatch.hatch1[0] = brick.hatch.hatch1[1] = 0.5;
+  const Bytes library = dlist::surface_file_image({brick});
+  dlist::ScratchFolder folder(tmp);
+  write_all(folder.path() / "A.SRF", std::string(library.begin(), library.end()));
+  ASSERT_TRUE(dlist::write_surface_pack(folder, "p.all", nullptr));
+  Bytes expected = {0x06, 0, 0, 0, 'A', '.', 'S', 'R', 'F', 0,  // name count, name
+                    0x81, 0, 0, 0,                                // file length 129
+                    'D', 'L', 'S', 'U', 'R', 'F', 'L', 'B',       // magic
+                    1, 0, 0, 0,                                   // version
+                    1, 0, 0, 0};                                  // one surface
+  const Bytes name = {'B', 'r', 'i', 'c', 'k'};
+  expected.insert(expected.end(), name.begin(), name.end());
+  expected.resize(expected.size() + 19 + 1);                   // name's zeros, one-byte field
+  for (int i = 0; i < 2; ++i) {                                 // 0.5, 0.5
+    const Bytes half = {0, 0, 0, 0, 0, 0, 0xE0, 0x3F};
+    expected.insert(expected.end(), half.begin(), half.end());
+  }
+  expected.resize(expected.size() + 24 + 2);  // the other values, 16-bit field
+  expected.push_back(3);                      // type byte
+  expected.resize(expected.size() + 40 + 1 + 4);  // second block, last byte, no bitmap
+  EXPECT_EQ(read_all(folder.path() / "p.all"), expected);
+}
+
 TEST_F(SurfaceReferencesTest, RoundTripCarriesSurfacesWithTheirBitmaps) {
   const SurfaceBitmap bitmap{"brick.bmp", {'B', 'M', 1, 2, 3}};
   ASSERT_GT(lib.create(surface("Brick", 1), &bitmap), 0);
