@@ -160,7 +160,8 @@ int export_command(SURFCONTEXT& library, const std::string& list, const std::str
   }
   if (!export_surface_references(library, names, file, &error))
     return out.fail("cannot export to " + file + ": " + error);
-  out.note("exported " + std::to_string(names.size()) + " surfaces to " + file);
+  out.note("exported " + std::to_string(names.size()) + (names.size() == 1 ? " surface" : " surfaces") +
+           " to " + file);
   return 0;
 }
 

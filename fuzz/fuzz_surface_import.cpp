@@ -4,7 +4,8 @@
 // listing of the same bytes that `dlist dump` shows. Keeping or replacing surfaces of
 // the same name is chosen by the input's length, and every input meets a library
 // that already holds one surface ("Brick"). The input must leave no lock taken, and
-// a refused input must leave the library as it was.
+// a refused input must leave the library as it was. The scratch folders lie in
+// /dev/shm where there is one.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,14 @@
 #include "palettes/surface_references.h"
 
 namespace {
+
+// The scratch folders of the import lie in /dev/shm where there is one.
+void scratch_in_memory() {
+  static const bool done = [] {
+    return access("/dev/shm", W_OK) == 0 && setenv("TMP", "/dev/shm", 1) == 0;
+  }();
+  (void)done;
+}
 
 SURFCONTEXT* fresh_library() {
   static SURFCONTEXT* library = [] {
@@ -39,6 +48,7 @@ SURFCONTEXT* fresh_library() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   dlist::fuzz::keep_settings_in_memory();
+  scratch_in_memory();
   SURFCONTEXT* library = fresh_library();
   const std::span<const unsigned char> bytes(data, size);
   dlist::MemoryPackInput in(bytes);
