@@ -165,6 +165,9 @@ TEST_F(SurfaceReferencesTest, RoundTripCarriesSurfacesWithTheirBitmaps) {
   EXPECT_GT(second.find("Glass", rec), 0);
   EXPECT_EQ(second.find("Left out", rec), 0);
 
+  std::string nowhere = (root / "no folder" / "x.sur").string();
+  EXPECT_EQ(ExportSurfaceReferences(&lib, &names, nowhere.data()), 0);
+  EXPECT_EQ(ImportSurfaceReferences(&second, nowhere.data(), option.data()), 0);
   names.push(TEXTBUFFER("Missing"));
   EXPECT_EQ(ExportSurfaceReferences(&lib, &names, file.data()), 0);
   EXPECT_EQ(read_all(file).size(), dump.file_size) << "a failed export leaves the file";
