@@ -103,12 +103,12 @@ int list_command(SURFCONTEXT& library, bool json, Output& out) {
       if (!bitmap.name.empty())
         b = {{"name", utf8_text(bitmap.name)}, {"size", bitmap.bytes.size()}};
       j.value({{"name", name_text(rec)},
-               {"name_flags", rec.name_flags},
+               {"name_flags", int{rec.name_flags}},
                {"hatch1", block_json(rec.hatch1)},
-               {"name_index", rec.name_index},
-               {"type", rec.type},
+               {"name_index", int{rec.name_index}},
+               {"type", int{rec.type}},
                {"hatch2", block_json(rec.hatch2)},
-               {"last_flags", rec.last_flags},
+               {"last_flags", int{rec.last_flags}},
                {"bitmap", b}});
     } else {
       out.out() << shown_text(std::string_view(rec.name, strnlen(rec.name, sizeof rec.name)))

@@ -66,7 +66,7 @@ void print_library(const Library& l, std::ostream& out, const std::string& pad, 
     out << pad << "@" << l.base + r.offset << " \"" << name_of(s) << "\"\n";
     out << pad << "    name_flags " << int{s.name_flags} << "\n";
     out << pad << "    hatch1 " << block_text(s.hatch1) << "\n";
-    out << pad << "    name_index " << s.name_index << "\n";
+    out << pad << "    name_index " << int{s.name_index} << "\n";
     out << pad << "    type " << int{s.type} << "\n";
     out << pad << "    hatch2 " << block_text(s.hatch2) << "\n";
     out << pad << "    last_flags " << int{s.last_flags} << "\n";
@@ -82,12 +82,12 @@ json library_json(const Library& l) {
     const DBSURFHATCH& s = r.hatch;
     surfaces.push_back({{"offset", l.base + r.offset},
                         {"name", name_of(s)},
-                        {"name_flags", s.name_flags},
+                        {"name_flags", int{s.name_flags}},
                         {"hatch1", block_json(s.hatch1)},
-                        {"name_index", s.name_index},
-                        {"type", s.type},
+                        {"name_index", int{s.name_index}},
+                        {"type", int{s.type}},
                         {"hatch2", block_json(s.hatch2)},
-                        {"last_flags", s.last_flags},
+                        {"last_flags", int{s.last_flags}},
                         {"bitmap", r.bitmap.empty() ? json(nullptr)
                                                     : json(printable(r.bitmap.data(), r.bitmap.size()))}});
   }

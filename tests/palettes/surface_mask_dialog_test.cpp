@@ -60,9 +60,9 @@ TEST_F(SurfaceMaskDialogTest, TypeBoxesTakeTheSecondBlockOver) {
     EXPECT_TRUE(user.finished()) << user.leftovers();
     EXPECT_EQ(mask.surface[flag], 1);
     EXPECT_EQ(target[slot].type, 1);
-    EXPECT_EQ(target[slot].hatch2[2], 3);
+    EXPECT_EQ(double(target[slot].hatch2[2]), 3);
     EXPECT_EQ(target[slot].last_flags, 1);
-    EXPECT_EQ(target[slot].hatch1[0], 70) << "the first block is not the type's";
+    EXPECT_EQ(double(target[slot].hatch1[0]), 70) << "the first block is not the type's";
   }
 }
 

@@ -92,9 +92,9 @@ TEST(SurfaceMasks, TypeFlagsComparesTheTypeAndCopiesTheSecondBlock) {
     MASK m = mask_of({flag});
     EXPECT_EQ(DlgSelectSurfMask(m, source, target), 1) << flag;
     DlgUpdateSurfMask(m, source, target);
-    EXPECT_EQ(target[slot].hatch2[1], 11) << flag;
+    EXPECT_EQ(double(target[slot].hatch2[1]), 11) << flag;
     EXPECT_EQ(target[slot].last_flags, 4) << flag;
-    EXPECT_EQ(target[slot].hatch1[0], 50) << "the first block stays";
+    EXPECT_EQ(double(target[slot].hatch1[0]), 50) << "the first block stays";
   }
 }
 

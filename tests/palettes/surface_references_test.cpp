@@ -156,11 +156,11 @@ TEST_F(SurfaceReferencesTest, RoundTripCarriesSurfacesWithTheirBitmaps) {
   DBSURFHATCH rec;
   SurfaceBitmap got;
   EXPECT_GT(second.get(second.find("Brick", rec), rec, &got), 0);
-  EXPECT_EQ(rec.hatch1[0], 9) << "kept";
+  EXPECT_EQ(double(rec.hatch1[0]), 9) << "kept";
   option = "replace";
   ASSERT_EQ(ImportSurfaceReferences(&second, file.data(), option.data()), 1);
   EXPECT_GT(second.get(second.find("Brick", rec), rec, &got), 0);
-  EXPECT_EQ(rec.hatch1[0], 1);
+  EXPECT_EQ(double(rec.hatch1[0]), 1);
   EXPECT_EQ(got.bytes, bitmap.bytes);
   EXPECT_GT(second.find("Glass", rec), 0);
   EXPECT_EQ(second.find("Left out", rec), 0);

@@ -84,7 +84,7 @@ TEST_F(SurfaceLibraryTest, StoreCallsRefuseBadNamesRepeatsAndBitmaps) {
   EXPECT_EQ(lib.modify(b, surface("Beta", 4), &brick), 1);
   DBSURFHATCH rec;
   EXPECT_EQ(lib.find("Beta", rec), b);
-  EXPECT_EQ(rec.hatch1[0], 4);
+  EXPECT_EQ(double(rec.hatch1[0]), 4);
   std::vector<long> ids;
   EXPECT_EQ(lib.surface_ids(ids), 2);
   EXPECT_EQ(ids, (std::vector<long>{b, a}));  // by name
@@ -122,12 +122,12 @@ TEST_F(SurfaceLibraryTest, FileCarriesSurfacesAndBitmapsKeepingOrReplacing) {
   DBSURFHATCH rec;
   SurfaceBitmap got;
   EXPECT_EQ(other.get(other.find("Brick", rec), rec, &got) > 0, true);
-  EXPECT_EQ(rec.hatch1[0], 9) << "kept";
+  EXPECT_EQ(double(rec.hatch1[0]), 9) << "kept";
   EXPECT_TRUE(got.name.empty());
 
   EXPECT_EQ(ReadSurfaces(&other, file.c_str(), "replace"), 1);
   ASSERT_GT(other.get(other.find("Brick", rec), rec, &got), 0);
-  EXPECT_EQ(rec.hatch1[0], 1) << "replaced";
+  EXPECT_EQ(double(rec.hatch1[0]), 1) << "replaced";
   EXPECT_TRUE(got == bitmap);
   EXPECT_EQ(ReadSurfaces(&other, file.c_str(), "merge"), 0) << "an unknown option";
 
