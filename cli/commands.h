@@ -26,6 +26,7 @@ struct Console {
 struct GlobalOptions {
   std::string project;    // the project file; empty: ./project.dlist
   std::string materials;  // the material library file; empty: ./materials.dlist
+  std::string surfaces;   // the surface library file; empty: ./surfaces.dlist
   bool yes = false;       // answer every question Yes
   bool no = false;        // answer every question No
   double wait = 5;        // seconds to wait for a file that another process is changing
@@ -61,6 +62,8 @@ void add_attribute_commands(CLI::App& app, Context& context);
 CLI::App* attributes_subcommand(CLI::App& app);
 // `dlist attributes new`: an attribute filled into the attribute editor.
 void add_attribute_edit_commands(CLI::App& app, Context& context);
+// `dlist surfaces ...` and the global option --surfaces.
+void add_surface_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

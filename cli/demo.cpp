@@ -8,7 +8,9 @@
 // library in DIR/materials.dlist (dimensions with units, markets, subprices of the
 // four kinds, a three-level material tree), exports it whole to DIR/materials.lis,
 // reads that file into a fresh DIR/second-materials.dlist and checks that both
-// libraries hold equal materials.
+// libraries hold equal materials. Last it creates a surface library in
+// DIR/surfaces.dlist, exports two of its surfaces (one with a bitmap) to
+// DIR/surfaces.sur, imports that into DIR/second-surfaces.dlist and compares them.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +26,7 @@
 #include "cli/commands.h"
 #include "cli/demo_materials.h"
 #include "cli/demo_project.h"
+#include "cli/demo_surfaces.h"
 #include "cli/kind_word.h"
 #include "cli/material_library_file.h"
 #include "cli/project.h"
@@ -184,7 +187,8 @@ int run_demo(const std::string& dir_option, Output& out) {
   // Never overwrite what an earlier run, or anybody, left there.
   for (const fs::path& p :
        {first_path, palette_file, prototype_file, second_path, library_path, list_file,
-        dir / kSecondMaterials}) {
+        dir / kSecondMaterials, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
+        dir / kDemoSecondSurfaces}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -304,6 +308,10 @@ int run_demo(const std::string& dir_option, Output& out) {
                 << pieces << " of them gained the reference to the piece unit that the import "
                    "gives every material without one\n";
     }
+
+    // The surface library: two surfaces carried to a second library and compared.
+    std::string error;
+    check(run_surface_demo(dir, out.out(), &error), error);
     return 0;
   } catch (const std::exception& e) {
     return out.fail(e.what());
@@ -317,11 +325,12 @@ void add_demo_command(CLI::App& app, Context& context) {
       "demo",
       "Create a project with palettes and prototypes of every kind, export both trees, "
       "import them into a second project and check that both are equal; then create a "
-      "material library and export it to a list export file");
+      "material library and export it to a list export file, and carry two surfaces "
+      "to a second surface library");
   auto dir = std::make_shared<std::string>();
   cmd->add_option("DIR", *dir,
                   "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt, "
-                  "second.dlist, materials.dlist and materials.lis (default: a new temporary "
+                  "second.dlist, materials.dlist, materials.lis and the surface files (default: a new temporary "
                   "folder)");
   cmd->callback([&context, dir] {
     Output out(context.console.out, context.console.err, "demo");

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "cli/kind_word.h"
+#include "palettes/surface_pack.h"
+#include "cli/surface_dump.h"
 
 namespace dlist::cli {
 namespace {
@@ -191,6 +193,14 @@ nlohmann::ordered_json dump_json(const ExchangeDump& dump, const std::string& fi
 }
 
 int dump_command(const std::string& file, bool json, Output& out) {
+  // A surface file is told by its first bytes; anything else is read as a palette
+  // or prototype file.
+  {
+    FilePackInput in(file);
+    std::vector<unsigned char> head(std::min<uint64_t>(in.size(), 4 + kMaxPackNameBytes));
+    if (in.ok() && in.read(head.data(), head.size()) && is_surface_dump(head))
+      return surface_dump_command(file, json, out);
+  }
   const ExchangeDump dump = decode_exchange_file(file);
   if (!dump.ok() && dump.blocks.empty() && !dump.has_description && dump.file_size == 0)
     return out.fail(file + ": " + dump.error);
@@ -205,10 +215,11 @@ int dump_command(const std::string& file, bool json, Output& out) {
 
 void add_dump_command(CLI::App& app, Context& context) {
   CLI::App* cmd =
-      app.add_subcommand("dump", "Show every block of a palette or prototype file (no project)");
+      app.add_subcommand(
+      "dump", "Show every block of a palette or prototype file, or the entries of a surface file");
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  cmd->add_option("FILE", *file, "The palette (.pal) or prototype (.prt) file")->required();
+  cmd->add_option("FILE", *file, "The palette (.pal), prototype (.prt) or surface file")->required();
   cmd->add_flag("--json", *json,
                 "As JSON: file, kind, size, description, blocks (offset, name, code, size, a, "
                 "b, kind, fields), ended, bytes_after_end, appendix, ok, error, error_offset");

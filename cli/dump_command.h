@@ -1,5 +1,5 @@
 // `dlist dump FILE [--json]`: what a palette or prototype file holds, without a
-// project. The text form gives the file's kind and size, its description, then
+// project (a surface file is shown as cli/surface_dump.h says). The text form gives the file's kind and size, its description, then
 // every block as "@<offset> <name> code <c> size <s> a <a> b <b>" followed by its
 // decoded content indented below it, and the sections of a resource appendix. The
 // JSON form is one object with the keys file, kind, size, description, blocks

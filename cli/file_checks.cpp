@@ -14,6 +14,7 @@
 #include "host/model/sqlite_connection.h"
 #include "materials/list_exporter.h"
 #include "palettes/exchange_format.h"
+#include "palettes/surface_pack.h"
 
 namespace dlist::cli {
 namespace {
@@ -77,6 +78,13 @@ bool is_list_file(const std::string& file) {
          head.compare(1, std::string::npos, kListBanner) == 0;
 }
 
+// A surface exchange file: a pack whose first entry is a file that packs take.
+bool is_surface_file(const std::string& file) {
+  const std::string head = head_of(file, 4 + dlist::kMaxPackNameBytes);
+  return looks_like_surface_pack(
+      std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(head.data()), head.size()));
+}
+
 // What a file of another kind holds, when it can be told.
 std::string other_kind(const std::string& file) {
   static constexpr char kSqlite[] = "SQLite format 3";
@@ -85,6 +93,7 @@ std::string other_kind(const std::string& file) {
   if (is_exchange_file(file, kPaletteFileCode)) return " (a palette file)";
   if (is_exchange_file(file, kPrototypeFileCode)) return " (a prototype file)";
   if (is_list_file(file)) return " (a list export file)";
+  if (is_surface_file(file)) return " (a surface file)";
   return {};
 }
 
@@ -96,6 +105,8 @@ const char* kind_name(ExportKind kind) {
       return "a prototype file";
     case ExportKind::kListFile:
       return "a list export file";
+    case ExportKind::kSurfaceFile:
+      return "a surface file";
   }
   return "";
 }
@@ -108,6 +119,8 @@ bool is_of_kind(const std::string& file, ExportKind kind) {
       return is_exchange_file(file, kPrototypeFileCode);
     case ExportKind::kListFile:
       return is_list_file(file);
+    case ExportKind::kSurfaceFile:
+      return is_surface_file(file);
   }
   return false;
 }

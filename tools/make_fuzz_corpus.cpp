@@ -3,7 +3,7 @@
 // with the exporters - single presets, nested folders, every owned part, with and
 // without the resource appendix - and adds a few damaged copies, each a fault the
 // readers must refuse; and list export files with damaged line ends, header and
-// texts. Every seed stays below 4 KiB, except one about the header line limit. Usage:
+// texts; and surface exchange files, sound and damaged. Every seed stays below 4 KiB, except one about the header line limit. Usage:
 //
 //   make_fuzz_corpus [corpus folder]     (default: fuzz/corpus)
 //
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,9 @@
 #include "palettes/exchange_format.h"
 #include "palettes/exchange_writer.h"
 #include "palettes/host_calls.h"
+#include "palettes/surface_pack.h"
+#include "host/scratch_folder.h"
+#include "host/surface/surface_library.h"
 
 namespace {
 
@@ -213,6 +217,56 @@ void list_seeds(Corpus& corpus) {
 
 }  // namespace
 
+// A pack entry: the name's count with its zero, the name, the length, the bytes.
+Bytes pack_entry(const std::string& name, const Bytes& data) {
+  Bytes b;
+  dlist::put_le32(b, static_cast<uint32_t>(name.size() + 1));
+  b.insert(b.end(), name.begin(), name.end());
+  b.push_back(0);
+  dlist::put_le32(b, static_cast<uint32_t>(data.size()));
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+Bytes joined(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+// Surface exchange files: packs of the surface library file A.SRF and a bitmap, and
+// damaged copies (hostile names, repeats, lengths past the end, a damaged library).
+void surface_seeds(Corpus& corpus) {
+  auto surface = [](const char* name, uint8_t type, double size, const char* bitmap) {
+    dlist::SurfaceFileRecord r;
+    std::strncpy(r.hatch.name, name, sizeof r.hatch.name - 1);
+    r.hatch.type = type;
+    r.hatch.hatch1[0] = r.hatch.hatch1[1] = size;
+    r.hatch.hatch2[3] = 1.0;
+    r.bitmap = bitmap;
+    return r;
+  };
+  const Bytes bitmap = {'B', 'M', 0x1E, 0, 0, 0, 0, 0, 0, 0, 0x1A, 0, 0, 0};
+  const Bytes two = dlist::surface_file_image(
+      {surface("Brick", 2, 0.25, "brick.bmp"), surface("Glass", 1, 1.0, "")});
+  const Bytes one = dlist::surface_file_image({surface("Brick", 3, 0.5, "")});
+  const Bytes two_surfaces = joined({pack_entry("A.SRF", two), pack_entry("brick.bmp", bitmap)});
+  corpus.put("surface_import", "two_surfaces.sur", two_surfaces);
+  corpus.put("surface_import", "one_surface.sur", pack_entry("a.srf", one));
+  corpus.put("surface_import", "damaged_name_parent.sur",
+             joined({pack_entry("A.SRF", one), pack_entry("../escape.bmp", bitmap)}));
+  corpus.put("surface_import", "damaged_name_repeated.sur",
+             joined({pack_entry("A.SRF", one), pack_entry("a.srf", one)}));
+  Bytes past_end = two_surfaces;
+  past_end.resize(past_end.size() - 1);
+  corpus.put("surface_import", "damaged_length.sur", past_end);
+  Bytes count = two;
+  dlist::store_le32(count.data() + 12, 3);
+  corpus.put("surface_import", "damaged_library_count.sur", pack_entry("A.SRF", count));
+  corpus.put("surface_import", "damaged_missing_bitmap.sur", pack_entry("A.SRF", two));
+  corpus.put("surface_import", "damaged_no_library.sur", pack_entry("brick.bmp", bitmap));
+}
+
 int main(int argc, char** argv) {
   setenv("DLIST_SETTINGS", ":memory:", 1);
   Corpus corpus(argc > 1 ? argv[1] : "fuzz/corpus");
@@ -354,5 +408,6 @@ int main(int argc, char** argv) {
   corpus.put("dump", "damaged_name_slash.pal", slash_name);
   corpus.put("dump", "damaged_name_unterminated.prt", long_name);
   list_seeds(corpus);
+  surface_seeds(corpus);
   return 0;
 }

@@ -28,6 +28,8 @@
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
 #include "palettes/name_generator.h"
+#include "palettes/surface_masks.h"
+#include "palettes/surface_references.h"
 
 // the material library
 #include "materials/list_dialogs.h"
@@ -45,11 +47,14 @@
 #include "host/file_description.h"
 #include "host/currency_format.h"
 #include "host/expr_eval.h"
+#include "host/file_compress.h"
 #include "stream/file_handle.h"
 #include "host/import/field_list.h"
 #include "host/import/importer.h"
 #include "host/list/list_context.h"
 #include "host/resource_appendix.h"
+#include "host/scratch_folder.h"
+#include "host/surface/surface_library.h"
 #include "host/model/element_ids.h"
 #include "host/model/kind_calls.h"
 #include "host/model/model_database.h"
