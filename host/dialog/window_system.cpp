@@ -279,6 +279,22 @@ bool tree_scroll_to(void* tree, _TREEITEM* item) {
   return true;
 }
 
+std::vector<_TREEITEM*> tree_children(void* tree, _TREEITEM* item) {
+  Control* c = engine().control_of_kind(tree, Kind::kTree);
+  if (c == nullptr) return {};
+  TreeModel& t = *c->tree;
+  const std::vector<Key>* keys = &t.top;
+  if (item != nullptr && item != kTviRoot) {
+    const dialog_internal::TreeItem* it = t.find(to_key(item));
+    if (it == nullptr) return {};
+    keys = &it->children;
+  }
+  std::vector<_TREEITEM*> out;
+  out.reserve(keys->size());
+  for (Key k : *keys) out.push_back(to_item(k));
+  return out;
+}
+
 void* tree_create_drag_image(void* tree, _TREEITEM* item) {
   if (!tree_has_item(tree, item)) return nullptr;
   void* source = tree_image_list(tree);

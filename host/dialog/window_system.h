@@ -151,6 +151,8 @@ _TREEITEM* tree_hit_test_at(void* tree, ScreenPoint p);
 bool tree_item_point(void* tree, _TREEITEM* item, ScreenPoint* p);
 // Scrolls the tree so that item is shown (expanding its ancestors); true when it is.
 bool tree_scroll_to(void* tree, _TREEITEM* item);
+// The children of item (null or kTviRoot: the top items) in order, in one step.
+std::vector<_TREEITEM*> tree_children(void* tree, _TREEITEM* item);
 // A new image list of one image, item's image, to drag it with; null for no item.
 // The caller destroys it.
 void* tree_create_drag_image(void* tree, _TREEITEM* item);
