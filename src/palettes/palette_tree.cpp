@@ -234,6 +234,36 @@ void refill_children(void* dialog, int tree_id, _TREEITEM* folder) {
   tree_expand(tree, folder, kTveExpand);
 }
 
+TreeViewHost::TreeViewHost() {
+  buffers_ = AllocTmpBuffers(2) != 0;
+  if (!buffers_) return;
+  if (MakeModlessHeader(nullptr, "", "PalTrees", 400, 400) == nullptr ||
+      TreeViewInput(kPaletteTreeView, 0, 0, 400, 400) == 0 ||
+      TreeViewInput(kPrototypeTreeView, 0, 0, 400, 400) == 0)
+    return;
+  dialog_ = RunModlessDialog(nullptr, 0);
+}
+
+TreeViewHost::~TreeViewHost() {
+  if (dialog_ != nullptr) destroy_dialog(dialog_);
+  if (buffers_) PurgeTmpBuffers();
+}
+
+void* TreeViewHost::tree(int id) const {
+  return dialog_ != nullptr ? GetControlHWND(dialog_, id) : nullptr;
+}
+
+std::vector<_TREEITEM*> search_names(void* tree, bool all) {
+  std::vector<_TREEITEM*> found;
+  name_search().last = nullptr;
+  while (SearchNameInTree(tree, nullptr) != 0) {
+    found.push_back(GetOccurentId());
+    if (!all) break;
+  }
+  name_search().last = nullptr;
+  return found;
+}
+
 }  // namespace dlist
 
 using namespace dlist;

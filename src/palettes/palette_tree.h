@@ -71,6 +71,29 @@ _TREEITEM* add_unregistered_item(void* tree, int kind, long palette);
 // tree 10750 or 10751): deletes its children and fills them anew.
 void refill_children(void* dialog, int tree_id, _TREEITEM* folder);
 
+// The two tree views without the manager: a hidden modeless dialog that holds
+// trees 10750 and 10751, for the procedures that work on filled trees outside the
+// manager (the command line's search, measurements). Closed when it goes.
+class TreeViewHost {
+ public:
+  TreeViewHost();
+  ~TreeViewHost();
+  TreeViewHost(const TreeViewHost&) = delete;
+  TreeViewHost& operator=(const TreeViewHost&) = delete;
+
+  // The dialog; null when it could not be made.
+  void* dialog() const { return dialog_; }
+  void* tree(int id) const;
+
+ private:
+  void* dialog_ = nullptr;
+  bool buffers_ = false;
+};
+
+// The items found by the name search of tree from its start, in its visiting
+// order: the first only, or with all every one.
+std::vector<_TREEITEM*> search_names(void* tree, bool all);
+
 }  // namespace dlist
 
 // Builds the image list of both trees (icons "palfolder", "registered",
