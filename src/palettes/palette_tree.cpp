@@ -60,26 +60,30 @@ std::vector<std::pair<long, Node>> children_of(long parent) {
   return out;
 }
 
+// Inserts the item of a node: system folders after their siblings, the rest by
+// sorted (or, with sorted false, appended; the caller then sorts the level once).
 _TREEITEM* insert_palette_node(void* tree, _TREEITEM* parent, long id,
-                               const DBPALETTENODETYPE& node) {
+                               const DBPALETTENODETYPE& node, bool sorted = true) {
   const bool system = !node.is_leaf() && node.depth() < kPaletteSystemLevels;
+  _TREEITEM* const place = system || !sorted ? kTviLast : kTviSort;
   if (!node.is_leaf()) {
-    return AddTreeViewItem(parent, folder_item_text(node.name).c_str(),
-                           system ? kTviLast : kTviSort, kFolderImage, tree, id);
+    return AddTreeViewItem(parent, folder_item_text(node.name).c_str(), place, kFolderImage, tree,
+                           id);
   }
   const long palette = PALETTES().get_id_palette(id);
-  return AddTreeViewItem(parent, palette_item_text(&node, palette).c_str(), kTviSort,
+  return AddTreeViewItem(parent, palette_item_text(&node, palette).c_str(), place,
                          kRegisteredImage, tree, id);
 }
 
 _TREEITEM* insert_prototype_node(void* tree, _TREEITEM* parent, long id,
-                                 const DBPROTOTYPENODE& node) {
+                                 const DBPROTOTYPENODE& node, bool sorted = true) {
+  const bool system = !node.is_leaf() && node.depth() < kPrototypeSystemLevels;
+  _TREEITEM* const place = system || !sorted ? kTviLast : kTviSort;
   if (node.is_leaf()) {
-    return AddTreeViewItem(parent, name_of(node).c_str(), kTviSort, kPrototypeImage, tree, id);
+    return AddTreeViewItem(parent, name_of(node).c_str(), place, kPrototypeImage, tree, id);
   }
-  const bool system = node.depth() < kPrototypeSystemLevels;
-  return AddTreeViewItem(parent, folder_item_text(node.name).c_str(), system ? kTviLast : kTviSort,
-                         kFolderImage, tree, id);
+  return AddTreeViewItem(parent, folder_item_text(node.name).c_str(), place, kFolderImage, tree,
+                         id);
 }
 
 // The unregistered folder that follows a palette kind folder.
@@ -98,15 +102,19 @@ void fill_palettes(void* tree, long node, _TREEITEM* item, int kind) {
     const auto [parent, parent_item] = pending.back();
     pending.pop_back();
     std::vector<std::pair<long, _TREEITEM*>> folders;
+    bool sort = false;  // the level holds user nodes only: appended, then sorted once
     for (const auto& [id, child] : children_of<PALETTES, DBPALETTENODETYPE>(parent)) {
       if (kind != 0 && child.kind != kind) continue;
-      _TREEITEM* it = insert_palette_node(tree, parent_item, id, child);
+      const bool user = child.is_leaf() || child.depth() >= kPaletteSystemLevels;
+      if (user) sort = true;
+      _TREEITEM* it = insert_palette_node(tree, parent_item, id, child, false);
       if (it == nullptr || child.is_leaf()) continue;
       if (child.depth() == kPaletteSystemLevels - 1) {
         add_unregistered_folder(tree, parent_item, child.kind, unregistered.c_str());
       }
       folders.emplace_back(id, it);
     }
+    if (sort) tree_sort_children(tree, parent_item);
     // the stack takes the last folder's contents first
     pending.insert(pending.end(), folders.begin(), folders.end());
   }
@@ -117,11 +125,14 @@ void fill_prototypes(void* tree, long node, _TREEITEM* item, int kind) {
   while (!pending.empty()) {
     const auto [parent, parent_item] = pending.back();
     pending.pop_back();
+    bool sort = false;
     for (const auto& [id, child] : children_of<PROTOTYPES, DBPROTOTYPENODE>(parent)) {
       if (kind != 0 && child.kind != kind) continue;
-      _TREEITEM* it = insert_prototype_node(tree, parent_item, id, child);
+      if (child.is_leaf() || child.depth() >= kPrototypeSystemLevels) sort = true;
+      _TREEITEM* it = insert_prototype_node(tree, parent_item, id, child, false);
       if (it != nullptr && !child.is_leaf()) pending.emplace_back(id, it);
     }
+    if (sort) tree_sort_children(tree, parent_item);
   }
 }
 
@@ -206,7 +217,16 @@ _TREEITEM* unregistered_folder(int kind) {
                                                  : nullptr;
 }
 
+namespace {
+_TREEITEM* add_unregistered(void* tree, int kind, long palette, _TREEITEM* place);
+}
+
 _TREEITEM* add_unregistered_item(void* tree, int kind, long palette) {
+  return add_unregistered(tree, kind, palette, kTviSort);
+}
+
+namespace {
+_TREEITEM* add_unregistered(void* tree, int kind, long palette, _TREEITEM* place) {
   _TREEITEM* folder = unregistered_folder(kind);
   if (folder == nullptr || !tree_has_item(tree, folder)) return nullptr;
   if (GetPalReport() != 0) {
@@ -217,9 +237,10 @@ _TREEITEM* add_unregistered_item(void* tree, int kind, long palette) {
       return nullptr;
     }
   }
-  return AddTreeViewItem(folder, palette_item_text(nullptr, palette).c_str(), kTviSort,
+  return AddTreeViewItem(folder, palette_item_text(nullptr, palette).c_str(), place,
                          kUnregisteredImage, tree, palette);
 }
+}  // namespace
 
 void refill_children(void* dialog, int tree_id, _TREEITEM* folder) {
   void* tree = tree_of(dialog, tree_id);
@@ -327,7 +348,9 @@ void FillPaletteTreeView(void* dialog, short kind) {
     if (unregistered_folder(k) == nullptr) continue;
     PALETTES palettes;
     if (palettes.rew_palette(static_cast<short>(k)) <= 0) continue;
-    for (long palette; (palette = palettes.get_palette(1)) > 0;) add_unregistered_item(tree, k, palette);
+    for (long palette; (palette = palettes.get_palette(1)) > 0;)
+      add_unregistered(tree, k, palette, kTviLast);
+    tree_sort_children(tree, unregistered_folder(k));
   }
 }
 
