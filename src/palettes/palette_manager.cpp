@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -270,7 +271,7 @@ std::vector<std::pair<int, bool>> fitting_commands(void* dialog, _TREEITEM* item
   const bool folder = s.node && !s.leaf && s.depth >= ul - 1;
   const bool user = s.node && s.depth >= ul && !s.protected_name;
   return {{kCmdNewFolder, folder || (s.node && s.leaf)},
-          {kCmdNew, folder},
+          {kCmdNew, folder || (s.node && s.leaf)},
           {kCmdRename, user},
           {kCmdDelete, user},
           {kCmdDescription, user},
@@ -590,7 +591,8 @@ void import_file(void* dialog, bool into_selection) {
   if (SelectImportFileR(dialog, filter.c_str(), path, sizeof path, kSettingImportPath,
                         load(into_selection ? 22273 : 22272).c_str()) == 0)
     return;
-  R_Set_STRING(kSettingImportPath, path);
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  R_Set_STRING(kSettingImportPath, folder.c_str());
   set_clash_choice(kClashOverwriteAsk);
   if (pal) {
     PaletteImport(dialog, target, path);
@@ -720,6 +722,15 @@ void end_drag(void* dialog) {
   m.drag_tree = 0;
 }
 
+// Whether a palette without a node (kind) may be dropped onto target: a folder of
+// its kind at the kind folders' depth or below, or a palette beside which it goes.
+bool register_drop_allowed(long target, int kind) {
+  PALETTES store;
+  DBPALETTENODETYPE n;
+  if (target <= 0 || store.get_id_node(target, &n) != target) return false;
+  return n.kind == kind && n.depth() >= kPaletteSystemLevels - 1;
+}
+
 // The item under the pointer where dropping the dragged item is allowed; null
 // when none is.
 _TREEITEM* allowed_target(void* dialog) {
@@ -727,13 +738,20 @@ _TREEITEM* allowed_target(void* dialog) {
   void* tree = GetControlHWND(dialog, m.drag_tree);
   _TREEITEM* under = tree_hit_test_at(tree, cursor_pos());
   if (under == nullptr) return nullptr;
+  const long dragged = item_param(tree, m.dragged);
+  if (m.drag_tree == kPaletteTreeView && tree_image(tree, m.dragged) == kUnregisteredImage) {
+    return register_drop_allowed(item_param(tree, under), PALETTES().get_palette_type(dragged))
+               ? under
+               : nullptr;
+  }
   const ModelTree store = m.drag_tree == kPaletteTreeView ? ModelTree::kPalettes : ModelTree::kPrototypes;
-  return drop_allowed(store, item_param(tree, m.dragged), item_param(tree, under)) ? under : nullptr;
+  return drop_allowed(store, dragged, item_param(tree, under)) ? under : nullptr;
 }
 
 void begin_drag(void* dialog, int tree_id, _TREEITEM* item) {
   const Shown s = describe_item(dialog, item);
-  if (!s.node || s.depth < user_level(dialog) || s.protected_name) return;
+  const bool movable = s.node && s.depth >= user_level(dialog) && !s.protected_name;
+  if (!movable && !s.unregistered) return;
   Manager& m = *g_manager;
   void* tree = GetControlHWND(dialog, tree_id);
   m.drag_image = tree_create_drag_image(tree, item);
@@ -762,6 +780,22 @@ void drop(void* dialog) {
     _TREEITEM* folder_item = tree_image(tree, target) == kFolderImage
                                  ? target
                                  : tree_get_next(tree, target, TreeRelation::kParent);
+    if (store == ModelTree::kPalettes && tree_image(tree, m.dragged) == kUnregisteredImage) {
+      // A palette without a node dropped on a folder is registered there.
+      _TREEITEM* unregistered = m.dragged;
+      end_drag(dialog);
+      NameDialog state;
+      state.tree = ModelTree::kPalettes;
+      state.step = NameStep::kRegister;
+      state.given = target_node;
+      state.record = dragged;
+      const long node = run_name_dialog(dialog, state, kCaptionRegister, kRegisterContext, 2, nullptr);
+      if (node > 0) {
+        tree_delete(tree, unregistered);
+        select_item(tree, AddPaletteItem(dialog, folder_item, node));
+      }
+      return;
+    }
     if (copy) {
       // Shift copies a prototype: a duplicate is made and moved into the target folder.
       const long duplicate = duplicate_prototype(dialog, dragged);

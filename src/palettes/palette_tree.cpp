@@ -481,6 +481,7 @@ _TREEITEM* FindPrototypeInTree(void* dialog, int kind, char* record, DBSURFREFTY
       typename K::element stored;
       DBSURFREFTYPE surf;
       if (HostCalls<K::kind>::get_record(recid, &stored, &surf, nullptr, nullptr) <= 0) continue;
+      stored.recid = given->recid;  // where it is stored is no part of the element
       if (element_bytes(stored) == wanted) {
         found = item;
         return;

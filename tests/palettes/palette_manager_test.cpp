@@ -19,6 +19,8 @@
 #include "host/dialog/tree_view.h"
 #include "host/dialog/window_system.h"
 #include "host/model/kind_calls.h"
+#include "host/element_dialogs.h"
+#include "host/settings.h"
 #include "host/report.h"
 #include "palettes/manager_procedures.h"
 #include "palettes/palette_records.h"
@@ -326,6 +328,93 @@ TEST_F(PaletteManagerTest, DuplicateTakesAFreeNameAndLeavesNoTemporaryFile) {
   EXPECT_EQ(dlist::duplicate_prototype(nullptr, door), 0);
   old != nullptr ? setenv("TMP", saved.c_str(), 1) : unsetenv("TMP");
   std::filesystem::remove_all(scratch);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaletteManagerTest, RegisteringAsksWhileTheSettingIsOnAndKeepsTakenNamesOut) {
+  const long palette = wall_palette(5);
+  palette_node(walls_, "Taken", wall_palette(6));
+  R_Set_BOOL(dlist::kSettingRegisterPalettes, 0);
+  EXPECT_EQ(CrtRegistering(nullptr, const_cast<char*>("W"), walls_, palette), 1);
+
+  R_Set_BOOL(dlist::kSettingRegisterPalettes, 1);
+  dlist::ScriptedUser user;
+  user.on(dlist::kRegisterContext)
+      .type(10436, "Taken")
+      .press(dlist::kIdAccept)  // refused: the dialog stays
+      .type(10436, "Fresh")
+      .type(10437, "from the host")
+      .check(10550, false)
+      .press(dlist::kIdAccept);
+  long node = 0;
+  {
+    dlist::DialogUserScope scope(user);
+    node = CrtRegistering(nullptr, const_cast<char*>("W"), walls_, palette);
+  }
+  ASSERT_GT(node, 0);
+  EXPECT_EQ(PALETTES().get_id_palette(node), palette);
+  std::string description;
+  dlist::node_description(ModelTree::kPalettes, node, &description);
+  EXPECT_EQ(description, "from the host");
+  EXPECT_EQ(R_Get_BOOL(dlist::kSettingRegisterPalettes), 0);
+  EXPECT_EQ(dlist::dialog_log().message_boxes.size(), 1U);
+
+  // a palette without a node dropped on a folder is registered there
+  const long loose = wall_palette(7);
+  const long folder = palette_folder(walls_, "Target");
+  dlist::ScriptedUser dragger;
+  dragger.on(dlist::kManagerContext)
+      .expand(kPaletteTreeView, PALETTES().up_node(walls_))
+      .expand(kPaletteTreeView, walls_)
+      .expand(kPaletteTreeView, 0)  // the first unregistered folder: the walls'
+      .drag(kPaletteTreeView, loose, folder);
+  dragger.on(dlist::kRegisterContext).type(10436, "Dropped").press(dlist::kIdAccept);
+  manage(dragger);
+  DBPALETTENODETYPE n;
+  EXPECT_EQ(PALETTES().get_palid_node(loose, &n) > 0 ? std::string(n.name) : "", "Dropped");
+  EXPECT_TRUE(dragger.finished()) << dragger.leftovers();
+}
+
+TEST_F(PaletteManagerTest, NewAndChangeGoThroughThePresetDialog) {
+  const long protos = PROTOTYPES().get_root(1);
+  const long node = palette_node(walls_, "Brick", wall_palette(2));
+  dlist::ScriptedUser user;
+  user.on(dlist::kManagerContext)
+      .choose(dlist::kCmdShowPrototypes)
+      .select_item(kPrototypeTreeView, protos)
+      .choose(dlist::kCmdNew)
+      .choose(dlist::kCmdNew)  // the same settings again: asked, and declined
+      .choose(dlist::kCmdShowPalettes)
+      .expand(kPaletteTreeView, PALETTES().up_node(walls_))
+      .expand(kPaletteTreeView, walls_)
+      .select_item(kPaletteTreeView, node)
+      .choose(dlist::kCmdChange);
+  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "7").press(dlist::kIdAccept);
+  user.on(dlist::kCreatePrototypeNodeContext).type(10436, "Seven").press(dlist::kIdAccept);
+  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "7").press(dlist::kIdAccept);
+  user.no();
+  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "9").press(dlist::kIdAccept);
+  const int64_t records_before = rows("elements");
+  manage(user);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  EXPECT_EQ(rows("elements"), records_before + 1);
+  DBPROTOTYPENODE seven;
+  PROTOTYPES store;
+  store.rew_node(protos);
+  const long seven_id = store.get_node(&seven);
+  ASSERT_GT(seven_id, 0);
+  EXPECT_STREQ(seven.name, "Seven");
+  DBWALLTYPE wall;
+  ASSERT_EQ(GetWallPrototype(seven_id, &wall, nullptr, nullptr, nullptr, 0), 1);
+  EXPECT_EQ(wall.palette.layer, 7);
+  DBWALLTYPE changed;
+  DBSURFREFTYPE surf;
+  ASSERT_NE(GetWallPalette(node, &changed, &surf), 0);
+  EXPECT_EQ(changed.palette.layer, 9);
+  EXPECT_EQ(dlist::element_field_count(1), 8);
 }
 
 }  // namespace
