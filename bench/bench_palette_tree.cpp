@@ -133,7 +133,15 @@ void BM_PaletteNameSearch(benchmark::State& state) {
   report(state, timed, baseline, n);
 }
 
-BENCHMARK(BM_FillPaletteTree)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PaletteNameSearch)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillPaletteTree)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaletteNameSearch)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -32,7 +32,9 @@
 namespace dlist::cli {
 namespace {
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 // The node named by text that the manager lets the user change: a node below the
 // kind folders. Nothing, with the reason in *error, otherwise.
@@ -60,7 +62,9 @@ bool answered_no(std::size_t before) {
   return boxes.size() > before && boxes.back().answer == kIdNo;
 }
 
-bool refused_by_message(std::size_t before) { return dialog_log().message_boxes.size() > before; }
+bool refused_by_message(std::size_t before) {
+  return dialog_log().message_boxes.size() > before;
+}
 
 int rename_command(ModelDatabase& project, const StoreTree& tree, const std::string& node_text,
                    const std::string& name, Output& out) {
@@ -74,10 +78,9 @@ int rename_command(ModelDatabase& project, const StoreTree& tree, const std::str
   const std::size_t before = dialog_log().message_boxes.size();
   if (confirm_node_name(console_window(), tree.tree(), NameStep::kRename, node->id, 0,
                         stored->c_str()) <= 0) {
-    return out.fail(refused_by_message(before)
-                        ? "the name " + quoted(name) + " is used beside " +
-                              describe_node(tree, node->id) + " already"
-                        : "cannot rename " + describe_node(tree, node->id));
+    return out.fail(refused_by_message(before) ? "the name " + quoted(name) + " is used beside " +
+                                                     describe_node(tree, node->id) + " already"
+                                               : "cannot rename " + describe_node(tree, node->id));
   }
   if (!change.commit()) return out.fail("the project could not be saved");
   out.note("renamed node " + std::to_string(node->id) + " to " + path_of(tree, node->id));
@@ -111,7 +114,8 @@ int move_command(ModelDatabase& project, const StoreTree& tree, const std::strin
   std::string error;
   const std::optional<NodeInfo> node = user_node(tree, node_text, &error);
   if (!node) return out.fail(error);
-  const std::optional<NodeInfo> target = resolve_node(tree, folder_text, NodeWanted::kFolder, &error);
+  const std::optional<NodeInfo> target =
+      resolve_node(tree, folder_text, NodeWanted::kFolder, &error);
   if (!target) return out.fail(error);
   const std::string what = describe_node(tree, node->id);
   const std::string where = describe_node(tree, target->id);
@@ -210,8 +214,8 @@ int unregistered_command(bool json, Output& out) {
     int a = 0, b = 0, c = 0;
     store.get_references_number(palette, &a, &b, &c);
     out.out() << palette << ' ' << kind_word(store.get_palette_type(palette)) << ' '
-              << escape_controls(utf8_text(palette_item_text(nullptr, palette))) << " (" << a
-              << ',' << b << ',' << c << ")\n";
+              << escape_controls(utf8_text(palette_item_text(nullptr, palette))) << " (" << a << ','
+              << b << ',' << c << ")\n";
   }
   return 0;
 }
@@ -225,7 +229,8 @@ int register_command(ModelDatabase& project, const StoreTree& tree, long palette
   DBPALETTENODETYPE carrier;
   if (store.get_palid_node(palette, &carrier) > 0)
     return out.fail("palette " + std::to_string(palette) + " has a node already");
-  const std::optional<NodeInfo> folder = resolve_node(tree, folder_text, NodeWanted::kFolder, &error);
+  const std::optional<NodeInfo> folder =
+      resolve_node(tree, folder_text, NodeWanted::kFolder, &error);
   if (!folder) return out.fail(error);
   if (folder->depth() < tree.kind_folder_depth() || folder->kind != kind)
     return out.fail(describe_node(tree, folder->id) + " cannot hold " + kind_word(kind) +
@@ -238,10 +243,10 @@ int register_command(ModelDatabase& project, const StoreTree& tree, long palette
   const long node = confirm_node_name(console_window(), ModelTree::kPalettes, NameStep::kRegister,
                                       folder->id, palette, stored->c_str());
   if (node <= 0) {
-    return out.fail(refused_by_message(before) ? "the name " + quoted(name) + " is used in " +
-                                                     describe_node(tree, folder->id) + " already"
-                                               : "cannot register palette " +
-                                                     std::to_string(palette));
+    return out.fail(refused_by_message(before)
+                        ? "the name " + quoted(name) + " is used in " +
+                              describe_node(tree, folder->id) + " already"
+                        : "cannot register palette " + std::to_string(palette));
   }
   if (!change.commit()) return out.fail("the project could not be saved");
   out.note("registered palette " + std::to_string(palette) + " as node " + std::to_string(node) +
@@ -261,8 +266,8 @@ int duplicate_command(ModelDatabase& project, const StoreTree& tree, const std::
   const long copy = duplicate_prototype(console_window(), node->id);
   if (copy <= 0) return out.fail("cannot duplicate " + describe_node(tree, node->id));
   if (!change.commit()) return out.fail("the project could not be saved");
-  out.note("duplicated " + describe_node(tree, node->id) + " as node " + std::to_string(copy) + " " +
-           path_of(tree, copy));
+  out.note("duplicated " + describe_node(tree, node->id) + " as node " + std::to_string(copy) +
+           " " + path_of(tree, copy));
   return 0;
 }
 
@@ -280,7 +285,8 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
   rename->add_option("NODE", *node, "Identifier or path")->required();
   rename->add_option("NAME", *name, "New name")->required();
   rename->callback([tree, node, name, run] {
-    run("rename", [&](ModelDatabase& p, Output& out) { return rename_command(p, tree, *node, *name, out); });
+    run("rename",
+        [&](ModelDatabase& p, Output& out) { return rename_command(p, tree, *node, *name, out); });
   });
 
   CLI::App* remove = group->add_subcommand(
@@ -300,7 +306,8 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
   move->add_option("NODE", *moved, "Identifier or path")->required();
   move->add_option("FOLDER", *folder, "Identifier or path of the folder")->required();
   move->callback([tree, moved, folder, run] {
-    run("move", [&](ModelDatabase& p, Output& out) { return move_command(p, tree, *moved, *folder, out); });
+    run("move",
+        [&](ModelDatabase& p, Output& out) { return move_command(p, tree, *moved, *folder, out); });
   });
 
   CLI::App* describe = group->add_subcommand("describe", "Show a node's description, or set it");
@@ -310,8 +317,9 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
   describe->add_option_function<std::string>(
       "--text", [text](const std::string& t) { *text = t; }, "The new description");
   describe->callback([tree, described, text, run] {
-    run("describe",
-        [&](ModelDatabase& p, Output& out) { return describe_command(p, tree, *described, *text, out); });
+    run("describe", [&](ModelDatabase& p, Output& out) {
+      return describe_command(p, tree, *described, *text, out);
+    });
   });
 
   CLI::App* find = group->add_subcommand(
@@ -330,7 +338,8 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
     auto json = std::make_shared<bool>(false);
     list->add_flag("--json", *json, "As JSON: id, kind, text, references");
     list->callback([json, run] {
-      run("unregistered", [&](ModelDatabase&, Output& out) { return unregistered_command(*json, out); });
+      run("unregistered",
+          [&](ModelDatabase&, Output& out) { return unregistered_command(*json, out); });
     });
 
     CLI::App* reg = group->add_subcommand("register", "Give a palette without a node its node");
@@ -350,8 +359,9 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
     auto dup_node = std::make_shared<std::string>();
     dup->add_option("NODE", *dup_node, "Identifier or path")->required();
     dup->callback([tree, dup_node, run] {
-      run("duplicate",
-          [&](ModelDatabase& p, Output& out) { return duplicate_command(p, tree, *dup_node, out); });
+      run("duplicate", [&](ModelDatabase& p, Output& out) {
+        return duplicate_command(p, tree, *dup_node, out);
+      });
     });
   }
 }

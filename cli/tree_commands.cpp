@@ -32,11 +32,10 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
         ->excludes("--json");
   }
   list->callback([&context, tree, family, json, report] {
-    context.status = run_in_project(context, family + " tree", false,
-                                    [&](ModelDatabase&, Output& out) {
-                                      return *report ? report_tree_command(tree, out)
-                                                     : tree_command(tree, *json, out);
-                                    });
+    context.status =
+        run_in_project(context, family + " tree", false, [&](ModelDatabase&, Output& out) {
+          return *report ? report_tree_command(tree, out) : tree_command(tree, *json, out);
+        });
   });
 
   CLI::App* leaf_cmd =

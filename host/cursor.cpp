@@ -9,7 +9,9 @@ CursorShape g_shape = CursorShape::kArrow;
 
 }  // namespace
 
-CursorShape cursor_shape() { return g_wait_scopes > 0 ? CursorShape::kWait : g_shape; }
+CursorShape cursor_shape() {
+  return g_wait_scopes > 0 ? CursorShape::kWait : g_shape;
+}
 
 CursorShape set_cursor_shape(CursorShape shape) {
   const CursorShape previous = g_shape;

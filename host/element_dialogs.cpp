@@ -57,10 +57,10 @@ void set_field(void* p, double v) {
   static_cast<P*>(p)->*M = static_cast<T>(v);
 }
 
-#define DLIST_FIELD(P, member, label, lo, hi)                                        \
-  FieldDef {                                                                         \
-    label, lo, hi, std::is_integral_v<std::remove_cvref_t<decltype(P{}.member)>>,    \
-        &get_field<P, &P::member>, &set_field<P, &P::member>                         \
+#define DLIST_FIELD(P, member, label, lo, hi)                                     \
+  FieldDef {                                                                      \
+    label, lo, hi, std::is_integral_v<std::remove_cvref_t<decltype(P{}.member)>>, \
+        &get_field<P, &P::member>, &set_field<P, &P::member>                      \
   }
 
 // The drawing settings every palette with a head has.
@@ -91,7 +91,8 @@ std::vector<FieldDef> fields_of() {
             DLIST_FIELD(P, line_type, kLineType, 1, 255),
             DLIST_FIELD(P, width, kLineWidth, 0, 1e6)};
   } else if constexpr (std::is_same_v<P, DBCIRCPALETTE>) {
-    return {DLIST_FIELD(P, layer, kLayer, 1, 255), DLIST_FIELD(P, pen, kContourPen, 1, 255),
+    return {DLIST_FIELD(P, layer, kLayer, 1, 255),
+            DLIST_FIELD(P, pen, kContourPen, 1, 255),
             DLIST_FIELD(P, line_type, kLineType, 1, 255),
             DLIST_FIELD(P, fill_pen, kFillPen, 1, 255),
             DLIST_FIELD(P, fill_bg_pen, kFillBackgroundPen, 0, 255),
@@ -152,8 +153,8 @@ int DLIST_CALL preset_ok(void* dialog) {
   for (size_t i = 0; i < g_state->table->fields.size(); ++i) {
     const FieldDef& f = g_state->table->fields[i];
     const int id = kElementFirstField + static_cast<int>(i);
-    f.set(g_state->palette, f.integral ? static_cast<double>(GetInpCont_Integer(id))
-                                       : GetInpCont_Double(id));
+    f.set(g_state->palette,
+          f.integral ? static_cast<double>(GetInpCont_Integer(id)) : GetInpCont_Double(id));
   }
   return 1;
 }

@@ -80,8 +80,8 @@ std::string UserAction::describe() const {
     case Kind::kDrag: {
       static const char* const kSpots[] = {"", " to the top edge", " to the bottom edge",
                                            " outside the tree"};
-      const std::string where = value > 0 && value < 4 ? std::string(kSpots[value])
-                                                       : " onto " + target.describe();
+      const std::string where =
+          value > 0 && value < 4 ? std::string(kSpots[value]) : " onto " + target.describe();
       return std::string("drag") + item_on + where + (shift ? " with Shift" : "");
     }
     case Kind::kEditLabel:

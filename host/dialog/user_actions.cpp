@@ -62,8 +62,7 @@ const char* kind_name(Kind kind) {
 
 }  // namespace
 
-void Engine::drag_by_pointer(Dialog* d, int tree_id, void* adapter, const UserAction& a,
-                             Key onto) {
+void Engine::drag_by_pointer(Dialog* d, int tree_id, void* adapter, const UserAction& a, Key onto) {
   Control* c = d->control(tree_id);
   if (c == nullptr) return;
   void* window = to_handle(c->window);
@@ -97,7 +96,8 @@ void Engine::drag_by_pointer(Dialog* d, int tree_id, void* adapter, const UserAc
       send_window_message(adapter, kWmTimer, static_cast<unsigned>(timer), 0);
     }
   }
-  if (d->open() && capture_window() == adapter) send_window_message(adapter, kWmLButtonUp, keys, point);
+  if (d->open() && capture_window() == adapter)
+    send_window_message(adapter, kWmLButtonUp, keys, point);
   if (capture_window() == adapter) {
     note("the drag ended with the mouse still captured");
     release_capture();

@@ -40,7 +40,9 @@ WindowSystem& ws() {
   return state;
 }
 
-void record(std::string event) { engine().log.window_events.push_back(std::move(event)); }
+void record(std::string event) {
+  engine().log.window_events.push_back(std::move(event));
+}
 
 const char* shape_name(CursorShape shape) {
   switch (shape) {
@@ -64,7 +66,8 @@ std::vector<Key> shown_items(TreeModel& t) {
     stack.pop_back();
     out.push_back(k);
     const dialog_internal::TreeItem& it = t.items[k];
-    if ((it.state & kTvisExpanded) != 0) stack.insert(stack.end(), it.children.rbegin(), it.children.rend());
+    if ((it.state & kTvisExpanded) != 0)
+      stack.insert(stack.end(), it.children.rbegin(), it.children.rend());
   }
   return out;
 }
@@ -123,7 +126,9 @@ long send_window_message(void* window, unsigned message, unsigned wparam, long l
   return proc->second(window, message, wparam, lparam);
 }
 
-long default_window_proc(void*, unsigned, unsigned, long) { return 0; }
+long default_window_proc(void*, unsigned, unsigned, long) {
+  return 0;
+}
 
 long pack_point(ScreenPoint p) {
   return static_cast<long>((static_cast<uint32_t>(p.y & 0xFFFF) << 16) |
@@ -172,8 +177,12 @@ void* capture_window() {
   return ws().capture != 0 ? to_handle(ws().capture) : nullptr;
 }
 
-ScreenPoint cursor_pos() { return ws().pointer; }
-void set_cursor_pos(ScreenPoint p) { ws().pointer = p; }
+ScreenPoint cursor_pos() {
+  return ws().pointer;
+}
+void set_cursor_pos(ScreenPoint p) {
+  ws().pointer = p;
+}
 
 CursorShape set_cursor(CursorShape shape) {
   const CursorShape previous = set_cursor_shape(shape);
@@ -237,10 +246,16 @@ bool image_list_end_drag() {
   return true;
 }
 
-bool image_list_dragging() { return ws().dragging; }
-ScreenPoint image_list_drag_position() { return ws().drag_at; }
+bool image_list_dragging() {
+  return ws().dragging;
+}
+ScreenPoint image_list_drag_position() {
+  return ws().drag_at;
+}
 
-void reset_window_system() { ws() = WindowSystem(); }
+void reset_window_system() {
+  ws() = WindowSystem();
+}
 
 // ---- trees by position ----------------------------------------------------------------
 
@@ -310,7 +325,9 @@ void* tree_create_drag_image(void* tree, _TREEITEM* item) {
 
 }  // namespace dlist
 
-int GetColorSystem() { return dlist::kIlcColor24; }
+int GetColorSystem() {
+  return dlist::kIlcColor24;
+}
 
 char* CutDlgCaption(char* caption, int width) {
   if (caption == nullptr) return nullptr;
@@ -327,6 +344,10 @@ char* CutDlgCaption(char* caption, int width) {
 int ImageList_BeginDrag(void* list, int index, int hotspot_x, int hotspot_y) {
   return dlist::image_list_begin_drag(list, index, hotspot_x, hotspot_y) ? 1 : 0;
 }
-int ImageList_DragMove(int x, int y) { return dlist::image_list_drag_move(x, y) ? 1 : 0; }
-void ImageList_EndDrag() { dlist::image_list_end_drag(); }
+int ImageList_DragMove(int x, int y) {
+  return dlist::image_list_drag_move(x, y) ? 1 : 0;
+}
+void ImageList_EndDrag() {
+  dlist::image_list_end_drag();
+}
 #endif

@@ -32,7 +32,9 @@ std::string load(unsigned id) {
 }
 
 // The level of the first user nodes of a tree.
-int user_level(ModelTree tree) { return tree == ModelTree::kPalettes ? 3 : 2; }
+int user_level(ModelTree tree) {
+  return tree == ModelTree::kPalettes ? 3 : 2;
+}
 
 template <class F>
 auto with_store(ModelTree tree, F&& f) {

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,7 +79,9 @@ std::string load(int id) {
   return text;
 }
 
-std::string name_text(const TreeNode& node) { return std::string(field_text(node.name)); }
+std::string name_text(const TreeNode& node) {
+  return std::string(field_text(node.name));
+}
 
 // ---- the small name dialogs ------------------------------------------------------------
 
@@ -129,16 +131,14 @@ long run_name_dialog(void* parent, NameDialog& state, int caption, int context, 
          SetInpCont_ToolTip(kNameField, kLabelName) != 0;
     if (registering) {
       ok = ok && TextEditInput(kDescriptionField, 5, top + 28, 250, 50, kEsMultiline) != 0 &&
-           SetInpCont_Addres(kDescriptionField, state.description, sizeof state.description) !=
-               0 &&
+           SetInpCont_Addres(kDescriptionField, state.description, sizeof state.description) != 0 &&
            SetInpCont_MinMaxN(kDescriptionField, 0, kDescriptionLimit) != 0 &&
            SetInpCont_ToolTip(kDescriptionField, kCaptionDescription) != 0 &&
            CheckBoxInput(kCheckBox, load(20805).c_str(), 5, top + 82, 250, 18) != 0 &&
            SetInpCont_Addres(kCheckBox, &state.ask_again) != 0;
     }
     const int y = registering ? top + 105 : 30;
-    ok = ok &&
-         CommandButton(kIdReject, registering ? 11503 : kTextCancel, 5, y, 100, 20) != 0 &&
+    ok = ok && CommandButton(kIdReject, registering ? 11503 : kTextCancel, 5, y, 100, 20) != 0 &&
          CommandButton(kIdAccept, registering ? 11502 : kTextOk, 155, y, 100, 20) != 0 &&
          SetIDC_OKProc(name_ok) != 0;
     return ok;
@@ -160,19 +160,19 @@ bool run_description_dialog(void* parent, std::string& text, bool store) {
   DescriptionDialog state;
   set_field(state.text, sizeof state.text, text.c_str());
   auto build = [&] {
-    bool ok = MakeMainUnit(parent, load(kCaptionDescription).c_str(), "PalDesc", 300, 200) !=
-                  nullptr &&
-              TextEditInput(kNameField, 5, 5, 290, 150, kEsMultiline) != 0 &&
-              SetInpCont_Addres(kNameField, state.text, sizeof state.text) != 0 &&
-              SetInpCont_MinMaxN(kNameField, 0, kDescriptionLimit) != 0;
+    bool ok =
+        MakeMainUnit(parent, load(kCaptionDescription).c_str(), "PalDesc", 300, 200) != nullptr &&
+        TextEditInput(kNameField, 5, 5, 290, 150, kEsMultiline) != 0 &&
+        SetInpCont_Addres(kNameField, state.text, sizeof state.text) != 0 &&
+        SetInpCont_MinMaxN(kNameField, 0, kDescriptionLimit) != 0;
     if (store) {
       ok = ok && CommandButton(kCallButton, kCaptionDescription, 5, 165, 90, 20) != 0 &&
            CommandButton(kIdReject, kTextCancel, 100, 165, 90, 20) != 0;
     }
     return ok && CommandButton(kIdAccept, kTextOk, 205, 165, 90, 20) != 0;
   };
-  const std::optional<int> r = run_dialog(DialogRun{parent, kDescriptionContext, units::kDpalman, 8},
-                                          g_description, &state, build);
+  const std::optional<int> r = run_dialog(
+      DialogRun{parent, kDescriptionContext, units::kDpalman, 8}, g_description, &state, build);
   if (r.value_or(0) == 0) return false;
   text = state.text;
   return true;
@@ -187,8 +187,8 @@ struct Manager {
   bool cut_caption = false;
   void* dialog = nullptr;
   void* menu = nullptr;
-  long selected = 0;                // the parameter of the selected item
-  _TREEITEM* target = nullptr;      // the item a context menu's command applies to
+  long selected = 0;            // the parameter of the selected item
+  _TREEITEM* target = nullptr;  // the item a context menu's command applies to
   // the drag running
   int drag_tree = 0;
   _TREEITEM* dragged = nullptr;
@@ -201,16 +201,21 @@ Manager* g_manager = nullptr;
 bool palette_page(void* dialog) {
   return control_visible(dialog, kPaletteTreeView);
 }
-int page_tree_id(void* dialog) { return palette_page(dialog) ? kPaletteTreeView : kPrototypeTreeView; }
+int page_tree_id(void* dialog) {
+  return palette_page(dialog) ? kPaletteTreeView : kPrototypeTreeView;
+}
 ModelTree page_store(void* dialog) {
   return palette_page(dialog) ? ModelTree::kPalettes : ModelTree::kPrototypes;
 }
-void* page_tree(void* dialog) { return GetControlHWND(dialog, page_tree_id(dialog)); }
+void* page_tree(void* dialog) {
+  return GetControlHWND(dialog, page_tree_id(dialog));
+}
 
 // The item a command applies to: the context menu's target, else the selection.
 _TREEITEM* command_item(void* dialog) {
   void* tree = page_tree(dialog);
-  if (g_manager->target != nullptr && tree_has_item(tree, g_manager->target)) return g_manager->target;
+  if (g_manager->target != nullptr && tree_has_item(tree, g_manager->target))
+    return g_manager->target;
   return tree_get_next(tree, nullptr, TreeRelation::kCaret);
 }
 
@@ -221,7 +226,7 @@ long item_param(void* tree, _TREEITEM* item) {
 // What an item of the visible tree shows.
 struct Shown {
   long param = 0;
-  bool node = false;          // a store node
+  bool node = false;  // a store node
   bool leaf = false;
   bool unregistered = false;  // a palette without a node
   int depth = 0;
@@ -261,7 +266,9 @@ Shown describe_item(void* dialog, _TREEITEM* item) {
   return s;
 }
 
-int user_level(void* dialog) { return palette_page(dialog) ? 3 : 2; }
+int user_level(void* dialog) {
+  return palette_page(dialog) ? 3 : 2;
+}
 
 // The commands that fit item.
 std::vector<std::pair<int, bool>> fitting_commands(void* dialog, _TREEITEM* item) {
@@ -284,19 +291,21 @@ std::vector<std::pair<int, bool>> fitting_commands(void* dialog, _TREEITEM* item
 
 void update_commands(void* dialog) {
   _TREEITEM* item = tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret);
-  for (const auto& [command, on] : fitting_commands(dialog, item)) menu_enable(g_manager->menu, command, on);
+  for (const auto& [command, on] : fitting_commands(dialog, item))
+    menu_enable(g_manager->menu, command, on);
 }
 
 void show_description(void* dialog) {
   std::string text;
-  const Shown s = describe_item(dialog, tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
+  const Shown s =
+      describe_item(dialog, tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
   if (s.node) node_description(page_store(dialog), s.param, &text);
   set_control_text(dialog, kManagerDescription, text.c_str());
 }
 
 void set_caption(void* dialog) {
-  std::string caption = load(g_manager->selection && !g_manager->cut_caption ? kCaptionSelect
-                                                                             : kCaptionManage);
+  std::string caption =
+      load(g_manager->selection && !g_manager->cut_caption ? kCaptionSelect : kCaptionManage);
   if (g_manager->cut_caption) {
     std::vector<char> buffer(caption.begin(), caption.end());
     buffer.push_back('\0');
@@ -313,7 +322,8 @@ void show_page(void* dialog, bool palettes) {
   menu_check(g_manager->menu, kCmdShowPalettes, palettes);
   menu_check(g_manager->menu, kCmdShowPrototypes, !palettes);
   LastProtoMode(palettes ? 1 : 0);
-  g_manager->selected = item_param(page_tree(dialog), tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
+  g_manager->selected = item_param(page_tree(dialog),
+                                   tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
   set_caption(dialog);
   show_description(dialog);
   update_commands(dialog);
@@ -338,7 +348,8 @@ void relabel(void* dialog, _TREEITEM* item, long node) {
   } else {
     DBPROTOTYPENODE n;
     if (PROTOTYPES().get_id_node(node, &n) != node) return;
-    tree_set_text(tree, item, n.is_leaf() ? name_text(n).c_str() : folder_item_text(n.name).c_str());
+    tree_set_text(tree, item,
+                  n.is_leaf() ? name_text(n).c_str() : folder_item_text(n.name).c_str());
   }
   tree_sort_children(tree, tree_get_next(tree, item, TreeRelation::kParent));
 }
@@ -390,7 +401,8 @@ void new_folder(void* dialog) {
   state.tree = pal ? ModelTree::kPalettes : ModelTree::kPrototypes;
   state.step = NameStep::kNewFolder;
   state.given = parent;
-  const long node = run_name_dialog(dialog, state, kCaptionNewFolder, kNewFolderContext, 2, nullptr);
+  const long node =
+      run_name_dialog(dialog, state, kCaptionNewFolder, kNewFolderContext, 2, nullptr);
   if (node <= 0) return;
   _TREEITEM* added = pal ? AddPaletteItem(dialog, item != nullptr ? item : kTviRoot, node)
                          : AddPrototypeItem(dialog, item != nullptr ? item : kTviRoot, node);
@@ -409,7 +421,8 @@ void rename_item(void* dialog) {
   state.step = NameStep::kRename;
   state.given = s.param;
   const std::string current = node_name(state.tree, s.param);
-  if (run_name_dialog(dialog, state, kCaptionRename, kRenameContext, 3, current.c_str()) <= 0) return;
+  if (run_name_dialog(dialog, state, kCaptionRename, kRenameContext, 3, current.c_str()) <= 0)
+    return;
   relabel(dialog, item, s.param);
   (void)tree;
 }
@@ -475,8 +488,7 @@ void change_item(void* dialog) {
       typename K::element rec;
       DBSURFREFTYPE surf;
       long id = s.param;
-      if (HostCalls<K::kind>::get_palette(PALETTES().get_id_palette(id), &rec, &surf) == 0)
-        return;
+      if (HostCalls<K::kind>::get_palette(PALETTES().get_id_palette(id), &rec, &surf) == 0) return;
       if (!edit_element<K>(dialog, rec)) return;
       if (modify_palette(K::kind, dialog, &id, &rec, &surf) == 0) return;
       RedrawEndnode(dialog, PALETTES().get_id_palette(s.param));
@@ -515,13 +527,15 @@ void new_palette(void* dialog, _TREEITEM* folder_item, const Shown& folder) {
     DBPALETTENODETYPE node;
     if (existed != 0 && PALETTES().get_palid_node(palette, &node) > 0) {
       // an equal palette has a node already: show that one
-      select_item(page_tree(dialog), FindPaletteInTree(dialog, K::kind, reinterpret_cast<char*>(&rec), &surf));
+      select_item(page_tree(dialog),
+                  FindPaletteInTree(dialog, K::kind, reinterpret_cast<char*>(&rec), &surf));
       return;
     }
     const long created = CallCreate(dialog, folder.param, palette, 1);
     if (created <= 0) return;
     void* tree = page_tree(dialog);
-    if (_TREEITEM* old = RecFindLPARAMInTree(tree, unregistered_folder(K::kind), palette)) tree_delete(tree, old);
+    if (_TREEITEM* old = RecFindLPARAMInTree(tree, unregistered_folder(K::kind), palette))
+      tree_delete(tree, old);
     select_item(tree, AddPaletteItem(dialog, folder_item, created));
   });
 }
@@ -538,16 +552,17 @@ void new_prototype(void* dialog, _TREEITEM* folder_item, const Shown& folder) {
     DBATTREFCHAIN attr;
     if (!edit_element<K>(dialog, rec)) return;
     void* tree = page_tree(dialog);
-    _TREEITEM* equal = FindPrototypeInTree(dialog, K::kind, reinterpret_cast<char*>(&rec), &surf,
-                                           &mat, &attr, 0);
+    _TREEITEM* equal =
+        FindPrototypeInTree(dialog, K::kind, reinterpret_cast<char*>(&rec), &surf, &mat, &attr, 0);
     if (equal != nullptr) {
-      const std::string text =
-          load(kMsgEqualPrototype1) + "\n" + tree_text(tree, equal) + "\n" + load(kMsgEqualPrototype2);
+      const std::string text = load(kMsgEqualPrototype1) + "\n" + tree_text(tree, equal) + "\n" +
+                               load(kMsgEqualPrototype2);
       if (MessageBoxA(dialog, text.c_str(), load(kCaptionCreate).c_str(),
                       kMbYesNo | kMbIconExclamation) == kIdNo)
         return;
     }
-    const long record = CrePrototype(reinterpret_cast<unsigned long>(&rec), K::kind, &surf, &mat, &attr);
+    const long record =
+        CrePrototype(reinterpret_cast<unsigned long>(&rec), K::kind, &surf, &mat, &attr);
     if (record <= 0) {
       SpecBeep(0, units::kDpalman, __LINE__);
       return;
@@ -599,7 +614,8 @@ void import_file(void* dialog, bool into_selection) {
     if (!into_selection) FillPaletteTreeView(dialog, static_cast<short>(g_manager->kind_filter));
   } else {
     PrototypeImport(dialog, target, path);
-    if (!into_selection) FillPrototypeTreeView(dialog, static_cast<short>(g_manager->kind_filter), 0);
+    if (!into_selection)
+      FillPrototypeTreeView(dialog, static_cast<short>(g_manager->kind_filter), 0);
   }
 }
 
@@ -744,7 +760,8 @@ _TREEITEM* allowed_target(void* dialog) {
                ? under
                : nullptr;
   }
-  const ModelTree store = m.drag_tree == kPaletteTreeView ? ModelTree::kPalettes : ModelTree::kPrototypes;
+  const ModelTree store =
+      m.drag_tree == kPaletteTreeView ? ModelTree::kPalettes : ModelTree::kPrototypes;
   return drop_allowed(store, dragged, item_param(tree, under)) ? under : nullptr;
 }
 
@@ -771,12 +788,13 @@ void drop(void* dialog) {
   Manager& m = *g_manager;
   void* tree = GetControlHWND(dialog, m.drag_tree);
   _TREEITEM* target = allowed_target(dialog);
-  const ModelTree store = m.drag_tree == kPaletteTreeView ? ModelTree::kPalettes : ModelTree::kPrototypes;
+  const ModelTree store =
+      m.drag_tree == kPaletteTreeView ? ModelTree::kPalettes : ModelTree::kPrototypes;
   if (target != nullptr) {
     const long dragged = item_param(tree, m.dragged);
     const long target_node = item_param(tree, target);
-    const bool copy = notification() != nullptr && notification()->shift &&
-                      store == ModelTree::kPrototypes;
+    const bool copy =
+        notification() != nullptr && notification()->shift && store == ModelTree::kPrototypes;
     _TREEITEM* folder_item = tree_image(tree, target) == kFolderImage
                                  ? target
                                  : tree_get_next(tree, target, TreeRelation::kParent);
@@ -789,7 +807,8 @@ void drop(void* dialog) {
       state.step = NameStep::kRegister;
       state.given = target_node;
       state.record = dragged;
-      const long node = run_name_dialog(dialog, state, kCaptionRegister, kRegisterContext, 2, nullptr);
+      const long node =
+          run_name_dialog(dialog, state, kCaptionRegister, kRegisterContext, 2, nullptr);
       if (node > 0) {
         tree_delete(tree, unregistered);
         select_item(tree, AddPaletteItem(dialog, folder_item, node));
@@ -829,7 +848,8 @@ int label_edit(void* dialog, int tree_id, int code) {
     return 0;
   }
   if (n->text == nullptr || !s.node) return 0;
-  const long node = confirm_node_name(dialog, page_store(dialog), NameStep::kRename, s.param, 0, n->text);
+  const long node =
+      confirm_node_name(dialog, page_store(dialog), NameStep::kRename, s.param, 0, n->text);
   if (node > 0) relabel(dialog, n->item, s.param);
   return 0;  // the item's label is set by relabel
 }
@@ -860,7 +880,8 @@ int tree_proc(void* dialog, int tree_id, int code) {
       context_menu(dialog, n->item);
       return 0;
     case kNmDblClk:
-      if (g_manager->selection && describe_item(dialog, n->item).leaf) post_command(dialog, kIdAccept);
+      if (g_manager->selection && describe_item(dialog, n->item).leaf)
+        post_command(dialog, kIdAccept);
       return 0;
     case kTvnBeginLabelEdit:
     case kTvnEndLabelEdit:
@@ -887,8 +908,10 @@ int tree_proc(void* dialog, int tree_id, int code) {
 }
 
 int DLIST_CALL manager_action(void* dialog, int control, int code) {
-  if (control == kPaletteTreeView || control == kPrototypeTreeView) return tree_proc(dialog, control, code);
-  if (control >= kCmdNewFolder && control <= kCmdDuplicate && code == kBnClicked) run_command(dialog, control);
+  if (control == kPaletteTreeView || control == kPrototypeTreeView)
+    return tree_proc(dialog, control, code);
+  if (control >= kCmdNewFolder && control <= kCmdDuplicate && code == kBnClicked)
+    run_command(dialog, control);
   return 0;
 }
 
@@ -896,11 +919,18 @@ void* build_menu() {
   void* bar = menu_create();
   void* edit = menu_create();
   void* show = menu_create();
-  const std::pair<int, int> edit_items[] = {
-      {kCmdNewFolder, kCaptionNewFolder}, {kCmdNew, 50610},          {kCmdRename, 21323},
-      {kCmdDelete, 50611},                {kCmdDescription, 22241},  {kCmdChange, 50612},
-      {kCmdRegister, 22240},              {kCmdDuplicate, 50615},    {kCmdImportInto, 22273},
-      {kCmdImport, 22272},                {kCmdExportSelected, 22271}, {kCmdExportAll, 22270}};
+  const std::pair<int, int> edit_items[] = {{kCmdNewFolder, kCaptionNewFolder},
+                                            {kCmdNew, 50610},
+                                            {kCmdRename, 21323},
+                                            {kCmdDelete, 50611},
+                                            {kCmdDescription, 22241},
+                                            {kCmdChange, 50612},
+                                            {kCmdRegister, 22240},
+                                            {kCmdDuplicate, 50615},
+                                            {kCmdImportInto, 22273},
+                                            {kCmdImport, 22272},
+                                            {kCmdExportSelected, 22271},
+                                            {kCmdExportAll, 22270}};
   for (const auto& [id, text] : edit_items) menu_append(edit, id, load(text).c_str());
   const std::pair<int, int> show_items[] = {{kCmdShowPalettes, kPagePalettes},
                                             {kCmdShowPrototypes, kPagePrototypes},
@@ -929,7 +959,8 @@ int DLIST_CALL manager_init(void* dialog) {
 
 int DLIST_CALL manager_ok(void* dialog) {
   Manager& m = *g_manager;
-  const Shown s = describe_item(dialog, tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
+  const Shown s =
+      describe_item(dialog, tree_get_next(page_tree(dialog), nullptr, TreeRelation::kCaret));
   // A selection names a palette or a prototype, never a folder.
   if (!s.leaf) {
     SpecBeep(1, units::kDpalman, __LINE__);
@@ -1023,7 +1054,8 @@ int DLIST_CALL save_ok(void* dialog) {
     return 0;
   }
   ElementToSave& e = *g_save->element;
-  const long record = CrePrototype(reinterpret_cast<unsigned long>(e.record), e.kind, e.surf, e.mat, e.attr);
+  const long record =
+      CrePrototype(reinterpret_cast<unsigned long>(e.record), e.kind, e.surf, e.mat, e.attr);
   if (record <= 0) return 0;
   DBPROTOTYPENODE node;
   node.set_name(name.c_str());
@@ -1103,7 +1135,8 @@ int CrtSelectPrototype(void* hwnd, MODULTYPE module, int* kind, long* node) {
 
 int CrtSaveAsPrototype(void* hwnd, long record) {
   auto* element = reinterpret_cast<ElementToSave*>(record);
-  if (element == nullptr || element->record == nullptr || kind_facts(element->kind) == nullptr) return 0;
+  if (element == nullptr || element->record == nullptr || kind_facts(element->kind) == nullptr)
+    return 0;
   SaveAsPrototype state;
   state.element = element;
   DialogImages images;
@@ -1118,7 +1151,8 @@ int CrtSaveAsPrototype(void* hwnd, long record) {
       StaticText(10404, load(kLabelName).c_str(), 5, 5, 60, 18) != 0 &&
       TextEditInput(kNameField, 70, 5, 225, 18) != 0 &&
       SetInpCont_Addres(kNameField, state.name, sizeof state.name) != 0 &&
-      SetInpCont_MinMaxN(kNameField, 1, kNameLimit) != 0 && SetInpCont_ToolTip(kNameField, 20969) != 0 &&
+      SetInpCont_MinMaxN(kNameField, 1, kNameLimit) != 0 &&
+      SetInpCont_ToolTip(kNameField, 20969) != 0 &&
       TextEditInput(kDescriptionField, 5, 28, 290, 50, kEsMultiline) != 0 &&
       SetInpCont_Addres(kDescriptionField, state.description, sizeof state.description) != 0 &&
       SetInpCont_MinMaxN(kDescriptionField, 0, kDescriptionLimit) != 0 &&
@@ -1155,7 +1189,8 @@ long CrtRegistering(void* hwnd, char* name, long a, long b) {
                                     name != nullptr ? name : "");
   if (node <= 0) return 0;
   // the description typed in goes with the new node
-  if (state.description[0] != '\0') set_node_description(ModelTree::kPalettes, node, state.description);
+  if (state.description[0] != '\0')
+    set_node_description(ModelTree::kPalettes, node, state.description);
   if (state.ask_again == 0) R_Set_BOOL(kSettingRegisterPalettes, 0);
   return node;
 }
@@ -1204,5 +1239,6 @@ int CallFindName(void* dialog) {
 
 void EndFindProc() {
   name_search().last = nullptr;
-  if (g_manager != nullptr && g_manager->menu != nullptr) menu_enable(g_manager->menu, kCmdFindNext, false);
+  if (g_manager != nullptr && g_manager->menu != nullptr)
+    menu_enable(g_manager->menu, kCmdFindNext, false);
 }

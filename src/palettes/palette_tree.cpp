@@ -47,7 +47,9 @@ std::string name_of(const TreeNode& node) {
   return std::string(field_text(node.name));
 }
 
-void* tree_of(void* dialog, int id) { return GetControlHWND(dialog, id); }
+void* tree_of(void* dialog, int id) {
+  return GetControlHWND(dialog, id);
+}
 
 // One level of a store: the children of parent (id and node), read in one walk.
 template <class Store, class Node>
@@ -71,8 +73,8 @@ _TREEITEM* insert_palette_node(void* tree, _TREEITEM* parent, long id,
                            id);
   }
   const long palette = PALETTES().get_id_palette(id);
-  return AddTreeViewItem(parent, palette_item_text(&node, palette).c_str(), place,
-                         kRegisteredImage, tree, id);
+  return AddTreeViewItem(parent, palette_item_text(&node, palette).c_str(), place, kRegisteredImage,
+                         tree, id);
 }
 
 _TREEITEM* insert_prototype_node(void* tree, _TREEITEM* parent, long id,
@@ -160,8 +162,7 @@ std::string upper(std::string s) {
 
 // The tree the manager shows now: the visible one of the two.
 int shown_tree(void* dialog) {
-  return control_visible(dialog, kPrototypeTreeView) &&
-                 !control_visible(dialog, kPaletteTreeView)
+  return control_visible(dialog, kPrototypeTreeView) && !control_visible(dialog, kPaletteTreeView)
              ? kPrototypeTreeView
              : kPaletteTreeView;
 }
@@ -336,8 +337,8 @@ void FillPaletteTreeView(void* dialog, short kind) {
     const auto folders = children_of<PALETTES, DBPALETTENODETYPE>(kind_node);
     if (folders.empty()) return;
     const auto& [folder_id, folder] = folders.front();
-    _TREEITEM* top = AddTreeViewItem(kTviRoot, name_of(folder).c_str(), kTviLast, kFolderImage,
-                                     tree, folder_id);
+    _TREEITEM* top =
+        AddTreeViewItem(kTviRoot, name_of(folder).c_str(), kTviLast, kFolderImage, tree, folder_id);
     add_unregistered_folder(tree, kTviRoot, kind, load(kTextUnregisteredFolder).c_str());
     if (top != nullptr) {
       fill_palettes(tree, folder_id, top, kind);
@@ -407,7 +408,9 @@ int SearchNameInTree(void* tree, void* menu) {
   return 0;
 }
 
-_TREEITEM* GetOccurentId() { return name_search().last; }
+_TREEITEM* GetOccurentId() {
+  return name_search().last;
+}
 
 _TREEITEM* FindPaletteInTree(void* dialog, int kind, char* record, DBSURFREFTYPE* surf) {
   void* tree = GetControlHWND(dialog, kPaletteTreeView);
@@ -462,8 +465,8 @@ _TREEITEM* select_prototype(void* tree, _TREEITEM* item) {
 
 }  // namespace
 
-_TREEITEM* FindPrototypeInTree(void* dialog, int kind, char* record, DBSURFREFTYPE*,
-                               DBMATREFCHAIN*, DBATTREFCHAIN*, int) {
+_TREEITEM* FindPrototypeInTree(void* dialog, int kind, char* record, DBSURFREFTYPE*, DBMATREFCHAIN*,
+                               DBATTREFCHAIN*, int) {
   void* tree = GetControlHWND(dialog, kPrototypeTreeView);
   if (tree == nullptr || record == nullptr) return nullptr;
   _TREEITEM* found = nullptr;
@@ -518,7 +521,8 @@ void RedrawEndnode(void* dialog, long palette) {
       if (palette != 0 && shown != palette) continue;
       text = palette_item_text(&node, shown);
     } else {
-      if (tree_image(tree, item) != kUnregisteredImage || (palette != 0 && param != palette)) continue;
+      if (tree_image(tree, item) != kUnregisteredImage || (palette != 0 && param != palette))
+        continue;
       text = palette_item_text(nullptr, param);
     }
     tree_set_text(tree, item, text.c_str());

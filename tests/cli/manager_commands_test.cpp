@@ -31,7 +31,9 @@ TEST_F(ManagerCommandsTest, CommandsRunTheManagersProcedures) {
   const std::vector<Step> steps = {
       {{"init"}, 0, ""},
       {{"palettes", "new-folder", "--name", "Outer", "--in", "Walls"}, 0, "created folder"},
-      {{"palettes", "new", "--kind", "wall", "--name", "Brick", "--in", "Walls/Outer"}, 0, "created"},
+      {{"palettes", "new", "--kind", "wall", "--name", "Brick", "--in", "Walls/Outer"},
+       0,
+       "created"},
       {{"palettes", "new-folder", "--name", "Inner", "--in", "Walls"}, 0, "created folder"},
       {{"palettes", "rename", "Walls/Outer/Brick", "Stone"}, 0, "renamed"},
       {{"palettes", "rename", "Walls/Walls", "Kind"}, 1, "system folder"},
@@ -56,7 +58,8 @@ TEST_F(ManagerCommandsTest, CommandsRunTheManagersProcedures) {
     const int status = dl(step.args);
     const std::string joined = step.args[0] + (step.args.size() > 1 ? " " + step.args[1] : "");
     EXPECT_EQ(status, step.status) << joined << "\n" << err_.str();
-    EXPECT_TRUE(has(out_.str() + err_.str(), step.says)) << joined << "\n" << out_.str() << err_.str();
+    EXPECT_TRUE(has(out_.str() + err_.str(), step.says)) << joined << "\n"
+                                                         << out_.str() << err_.str();
   }
   // the palette that lost its node is registered again
   ASSERT_EQ(dl({"palettes", "unregistered", "--json"}), 0);
@@ -64,7 +67,8 @@ TEST_F(ManagerCommandsTest, CommandsRunTheManagersProcedures) {
   const std::size_t at = listing.find("\"id\": ");
   ASSERT_NE(at, std::string::npos);
   const std::string id = listing.substr(at + 6, listing.find(',', at) - at - 6);
-  EXPECT_EQ(dl({"palettes", "register", id, "--in", "Walls/Outer", "--name", "Again"}), 0) << err_.str();
+  EXPECT_EQ(dl({"palettes", "register", id, "--in", "Walls/Outer", "--name", "Again"}), 0)
+      << err_.str();
   EXPECT_EQ(dl({"palettes", "register", id, "--in", "Walls/Outer", "--name", "Twice"}), 1);
   EXPECT_TRUE(has(err_.str(), "has a node already"));
 }

@@ -4,10 +4,10 @@
 #include "palettes/palette_manager.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,10 +18,10 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 #include "host/dialog/window_system.h"
-#include "host/model/kind_calls.h"
 #include "host/element_dialogs.h"
-#include "host/settings.h"
+#include "host/model/kind_calls.h"
 #include "host/report.h"
+#include "host/settings.h"
 #include "palettes/manager_procedures.h"
 #include "palettes/palette_records.h"
 #include "palettes/palette_tree.h"
@@ -31,9 +31,9 @@
 namespace {
 
 using dlist::ItemRef;
-using dlist::ModelTree;
 using dlist::kPaletteTreeView;
 using dlist::kPrototypeTreeView;
+using dlist::ModelTree;
 
 class PaletteManagerTest : public dlist::testing::ModelTest {
  protected:
@@ -67,7 +67,8 @@ class PaletteManagerTest : public dlist::testing::ModelTest {
   long prototype(long folder, const char* name, int layer) {
     DBWALLTYPE wall;
     wall.palette.layer = static_cast<uint8_t>(layer);
-    const long record = CrePrototype(reinterpret_cast<unsigned long>(&wall), 1, nullptr, nullptr, nullptr);
+    const long record =
+        CrePrototype(reinterpret_cast<unsigned long>(&wall), 1, nullptr, nullptr, nullptr);
     DBPROTOTYPENODE n = dlist::testing::node_named<DBPROTOTYPENODE>(name);
     return PROTOTYPES().cre_node(folder, n, record);
   }
@@ -140,7 +141,8 @@ TEST_F(PaletteManagerTest, LookUpsFindTheShallowestItemAndIconsMustAllLoad) {
     AddTreeViewItem(dlist::kTviRoot, "B", dlist::kTviLast, 0, tree, 2);
     _TREEITEM* a1 = AddTreeViewItem(a, "A1", dlist::kTviLast, 0, tree, 7);
     AddTreeViewItem(a1, "deep", dlist::kTviLast, 0, tree, 5);
-    shallow = AddTreeViewItem(RecFindLPARAMInTree(tree, nullptr, 2), "mid", dlist::kTviLast, 0, tree, 5);
+    shallow =
+        AddTreeViewItem(RecFindLPARAMInTree(tree, nullptr, 2), "mid", dlist::kTviLast, 0, tree, 5);
     found = RecFindLPARAMInTree(tree, nullptr, 5);
     dlist::set_icon_catalog([](const char* name) { return std::string(name) != "unregist"; });
     const int live = dlist::image_list_live_count();
@@ -185,7 +187,8 @@ TEST_F(PaletteManagerTest, SelectionGivesThePaletteOrTheNegatedKindAndRefusesFol
 
 TEST_F(PaletteManagerTest, TheProtectedPrototypeCannotBeRenamedDeletedOrDuplicated) {
   DBWALLTYPE wall;
-  ASSERT_NE(ModPrototype(0, reinterpret_cast<unsigned long>(&wall), 1, nullptr, nullptr, nullptr, 0), 0);
+  ASSERT_NE(
+      ModPrototype(0, reinterpret_cast<unsigned long>(&wall), 1, nullptr, nullptr, nullptr, 0), 0);
   const long kind_folder = PROTOTYPES().get_root(1);
   DBPROTOTYPENODE n;
   PROTOTYPES store;
@@ -220,7 +223,10 @@ TEST_F(PaletteManagerTest, RenamingToATakenNameIsRefused) {
       .choose(dlist::kCmdRename)
       .edit_label(kPaletteTreeView, a, "Gamma")
       .observe([&](void* dialog) { after = children(dialog, kPaletteTreeView, walls_); });
-  user.on(dlist::kRenameContext).type(10436, "Beta").press(dlist::kIdAccept).press(dlist::kIdReject);
+  user.on(dlist::kRenameContext)
+      .type(10436, "Beta")
+      .press(dlist::kIdAccept)
+      .press(dlist::kIdReject);
   manage(user);
   const auto& boxes = dlist::dialog_log().message_boxes;
   ASSERT_EQ(boxes.size(), 2U);
@@ -246,13 +252,13 @@ TEST_F(PaletteManagerTest, DropsAreRefusedUnlessTheTargetFits) {
       .expand(kPaletteTreeView, inner)
       .expand(kPaletteTreeView, PALETTES().up_node(doors_))
       .expand(kPaletteTreeView, doors_)
-      .drag(kPaletteTreeView, brick, inner)         // its name is taken there
-      .drag(kPaletteTreeView, stone, walls_)        // its own folder
-      .drag(kPaletteTreeView, stone, brick)         // beside it
-      .drag(kPaletteTreeView, inner, sub)           // into its own subtree
-      .drag(kPaletteTreeView, stone, door_folder)   // another kind
+      .drag(kPaletteTreeView, brick, inner)        // its name is taken there
+      .drag(kPaletteTreeView, stone, walls_)       // its own folder
+      .drag(kPaletteTreeView, stone, brick)        // beside it
+      .drag(kPaletteTreeView, inner, sub)          // into its own subtree
+      .drag(kPaletteTreeView, stone, door_folder)  // another kind
       .drag_to(kPaletteTreeView, stone, dlist::DragSpot::kOutside)
-      .drag(kPaletteTreeView, stone, sub, true);    // allowed
+      .drag(kPaletteTreeView, stone, sub, true);  // allowed
   manage(user);
   EXPECT_EQ(PALETTES().up_node(brick), walls_);
   EXPECT_EQ(PALETTES().up_node(inner), walls_);
@@ -289,7 +295,8 @@ TEST_F(PaletteManagerTest, TheNameSearchFollowsItsOptions) {
     std::vector<long> found;
     auto note = [&](void* dialog) {
       void* tree = GetControlHWND(dialog, kPaletteTreeView);
-      if (GetOccurentId() != nullptr) found.push_back(static_cast<long>(dlist::tree_param(tree, GetOccurentId())));
+      if (GetOccurentId() != nullptr)
+        found.push_back(static_cast<long>(dlist::tree_param(tree, GetOccurentId())));
     };
     dlist::Script& s = user.on(dlist::kManagerContext).choose(dlist::kCmdFind).observe(note);
     for (size_t i = 1; i < c.found.size(); ++i) s.choose(dlist::kCmdFindNext).observe(note);
@@ -392,11 +399,17 @@ TEST_F(PaletteManagerTest, NewAndChangeGoThroughThePresetDialog) {
       .expand(kPaletteTreeView, walls_)
       .select_item(kPaletteTreeView, node)
       .choose(dlist::kCmdChange);
-  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "7").press(dlist::kIdAccept);
+  user.on(dlist::kElementDialogContext + 1)
+      .type(dlist::kElementFirstField, "7")
+      .press(dlist::kIdAccept);
   user.on(dlist::kCreatePrototypeNodeContext).type(10436, "Seven").press(dlist::kIdAccept);
-  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "7").press(dlist::kIdAccept);
+  user.on(dlist::kElementDialogContext + 1)
+      .type(dlist::kElementFirstField, "7")
+      .press(dlist::kIdAccept);
   user.no();
-  user.on(dlist::kElementDialogContext + 1).type(dlist::kElementFirstField, "9").press(dlist::kIdAccept);
+  user.on(dlist::kElementDialogContext + 1)
+      .type(dlist::kElementFirstField, "9")
+      .press(dlist::kIdAccept);
   const int64_t records_before = rows("elements");
   manage(user);
   EXPECT_TRUE(user.finished()) << user.leftovers();

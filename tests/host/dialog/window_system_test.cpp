@@ -141,7 +141,8 @@ TEST_F(WindowSystemTest, AdapterHearsMovesTicksAndRelease) {
   dlist::ScriptedUser user;
   user.on(kContext).drag(kTree, 1, 3, true).drag_to(kTree, 2, dlist::DragSpot::kOutside, 2);
   run(user);
-  EXPECT_EQ(events, (std::vector<std::string>{"move C+", "tick", "up C", "move -", "tick", "left"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"move C+", "tick", "up C", "move -", "tick", "left"}));
   const std::vector<std::string>& log = dlist::dialog_log().window_events;
   EXPECT_EQ(log.front(), "register testdrag_adapter");
   EXPECT_EQ(log.back(), "unregister testdrag_adapter");
@@ -161,7 +162,8 @@ TEST_F(WindowSystemTest, TicksAtTheTopEdgeScrollAndHitTestsFollow) {
       .observe([&](void* dialog) {
         void* tree = GetControlHWND(dialog, kTree);
         seen_first = dlist::tree_get_next(tree, nullptr, dlist::TreeRelation::kFirstVisible);
-        seen_first = reinterpret_cast<void*>(dlist::tree_param(tree, static_cast<_TREEITEM*>(seen_first)));
+        seen_first =
+            reinterpret_cast<void*>(dlist::tree_param(tree, static_cast<_TREEITEM*>(seen_first)));
       });
   run(user);
   // H at the bottom of rows E to H; then three ticks at the top scroll from E to B
