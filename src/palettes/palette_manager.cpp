@@ -952,6 +952,7 @@ int DLIST_CALL manager_init(void* dialog) {
   dialog_set_menu(dialog, m.menu);
   CreatePaletteImageList(dialog);  // without the icons the trees show no images
   SetInpCont_Integer(kManagerSelection, m.kind_filter);
+  ShowDlgInput(dialog, kManagerSelection, 0);
   FillPrototypeTreeView(dialog, static_cast<short>(m.kind_filter), 0);
   show_page(dialog, LastProtoMode() != 0);
   return 1;
@@ -1035,6 +1036,8 @@ struct SaveAsPrototype {
 SaveAsPrototype* g_save = nullptr;
 
 int DLIST_CALL save_init(void* dialog) {
+  SetInpCont_Integer(kManagerSelection, g_save->element->kind);
+  ShowDlgInput(dialog, kManagerSelection, 0);
   CreatePaletteImageList(dialog);
   FillPrototypeTreeView(dialog, static_cast<short>(g_save->element->kind), 0);
   return 1;
@@ -1139,7 +1142,6 @@ int CrtSaveAsPrototype(void* hwnd, long record) {
     return 0;
   SaveAsPrototype state;
   state.element = element;
-  DialogImages images;
   DialogBuffers buffers(10);
   if (!buffers) {
     SpecBeep(0, units::kDpalman, 3945);

@@ -431,3 +431,51 @@ TEST_F(PaletteManagerTest, NewAndChangeGoThroughThePresetDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PaletteManagerTest, TheAdapterClassGoesAwayOnEveryWayOut) {
+  dlist::fail_next_buffer_reservation();
+  EXPECT_EQ(CrtPaletteManager(nullptr, 0, nullptr, nullptr), 0);
+  dlist::fail_construction_call(4);
+  EXPECT_EQ(CrtPaletteManager(nullptr, 0, nullptr, nullptr), 0);
+  std::vector<int> lines;
+  for (const dlist::ReportEntry& e : reports_.entries()) {
+    if (e.kind == dlist::ReportKind::beep) lines.push_back(e.line);
+  }
+  EXPECT_EQ(lines, (std::vector<int>{3843, 3850}));
+  EXPECT_EQ(dlist::dialog_log().window_events,
+            (std::vector<std::string>{"register paldrag_adapter", "unregister paldrag_adapter",
+                                      "register paldrag_adapter", "unregister paldrag_adapter"}));
+  EXPECT_FALSE(dlist::window_class_registered("paldrag_adapter"));
+  EXPECT_EQ(dlist::buffer_accounting().depth, 0);
+}
+
+TEST_F(PaletteManagerTest, SaveAsPrototypeRefusesATakenNameAndStoresTheElement) {
+  const long folder = PROTOTYPES().get_root(1);
+  prototype(folder, "Taken", 1);
+  DBWALLTYPE wall;
+  wall.palette.layer = 42;
+  dlist::ElementToSave element{1, &wall, nullptr, nullptr, nullptr};
+  dlist::ScriptedUser user;
+  user.on(dlist::kSaveAsPrototypeContext)
+      .type(10436, "Taken")
+      .press(dlist::kIdAccept)
+      .type(10436, "Saved")
+      .type(10437, "kept")
+      .press(dlist::kIdAccept);
+  dlist::DialogUserScope scope(user);
+  EXPECT_EQ(CrtSaveAsPrototype(nullptr, reinterpret_cast<long>(&element)), 1);
+  EXPECT_EQ(dlist::dialog_log().message_boxes.size(), 1U);
+  DBPROTOTYPENODE n = dlist::testing::node_named<DBPROTOTYPENODE>("Saved");
+  n.level = -2;
+  n.kind = 1;
+  const long saved = PROTOTYPES().find(n);
+  ASSERT_GT(saved, 0);
+  DBWALLTYPE read;
+  ASSERT_EQ(GetWallPrototype(saved, &read, nullptr, nullptr, nullptr, 0), 1);
+  EXPECT_EQ(read.palette.layer, 42);
+  EXPECT_EQ(CrtSaveAsPrototype(nullptr, 0), 0);
+}
+
+}  // namespace
