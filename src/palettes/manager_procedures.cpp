@@ -106,7 +106,7 @@ long confirm_node_name(void* owner, ModelTree tree, NameStep step, long given, l
 int remove_node_asked(void* owner, ModelTree tree, long node) {
   return with_store(tree, [&](auto& store, auto& n) -> int {
     if (node <= 0 || store.get_id_node(node, &n) != node) {
-      SpecBeep(0, units::kDpalman, __LINE__);
+      SpecBeep(0, units::kDpalman, tree == ModelTree::kPalettes ? 5293 : 7124);
       return 0;
     }
     if (n.depth() < user_level(tree)) return 0;

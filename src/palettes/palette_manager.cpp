@@ -819,17 +819,24 @@ void drop(void* dialog) {
       // Shift copies a prototype: a duplicate is made and moved into the target folder.
       const long duplicate = duplicate_prototype(dialog, dragged);
       if (duplicate > 0 && move_dropped(store, duplicate, target_node) != 0) {
+        // the copy takes the original's name back where that is free
+        const std::string original = node_name(store, dragged);
+        PROTOTYPES names;
+        const long folder = drop_folder(store, target_node);
+        if (names.is_usedname(folder, original.c_str(), 0) == 0)
+          confirm_node_name(dialog, store, NameStep::kRename, duplicate, 0, original.c_str());
+        const int tree_id = m.drag_tree;
         end_drag(dialog);
-        refill_children(dialog, m.drag_tree, folder_item);
+        refill_children(dialog, tree_id, folder_item);
         return;
       }
       if (duplicate > 0) PROTOTYPES().del_node(duplicate, 1);
     } else if (move_dropped(store, dragged, target_node) != 0) {
       _TREEITEM* moved = m.dragged;
+      const int tree_id = m.drag_tree;
       end_drag(dialog);
       tree_delete(tree, moved);
-      refill_children(dialog, store == ModelTree::kPalettes ? kPaletteTreeView : kPrototypeTreeView,
-                      folder_item);
+      refill_children(dialog, tree_id, folder_item);
       return;
     }
   }

@@ -330,6 +330,18 @@ TEST_F(PaletteManagerTest, DuplicateTakesAFreeNameAndLeavesNoTemporaryFile) {
   EXPECT_EQ(shown, (std::vector<std::string>{"Door", "Door~1"}));
   EXPECT_TRUE(std::filesystem::is_empty(scratch));
 
+  // Shift-dragging copies a prototype into the folder dropped on
+  const long sub = prototype_folder(folder, "Sub");
+  dlist::ScriptedUser copier;
+  copier.on(dlist::kManagerContext)
+      .expand(kPrototypeTreeView, folder)
+      .drag(kPrototypeTreeView, door, sub, true)
+      .observe([&](void* dialog) { shown = children(dialog, kPrototypeTreeView, sub); });
+  manage(copier);
+  EXPECT_EQ(shown, (std::vector<std::string>{"Door"}));
+  EXPECT_EQ(PROTOTYPES().up_node(door), folder);
+  EXPECT_TRUE(std::filesystem::is_empty(scratch));
+
   // without a folder for the temporary file nothing is made
   setenv("TMP", (scratch / "missing").c_str(), 1);
   EXPECT_EQ(dlist::duplicate_prototype(nullptr, door), 0);
