@@ -182,7 +182,7 @@ int find_command(const StoreTree& tree, const FindRequest& request, Output& out)
   for (_TREEITEM* item : found) {
     const long param = static_cast<long>(tree_param(shown, item));
     const std::string text = utf8_text(tree_text(shown, item));
-    if (palettes && PALETTES().is_nodeid(param) == 0) {
+    if (palettes && tree_image(shown, item) == kUnregisteredImage) {
       out.out() << "palette " << param << ' ' << escape_controls(text) << '\n';
     } else {
       out.out() << param << ' ' << escape_controls(path_of(tree, param)) << '\n';

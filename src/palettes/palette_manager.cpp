@@ -194,6 +194,7 @@ struct Manager {
   _TREEITEM* dragged = nullptr;
   void* drag_image = nullptr;
   long result_node = 0;
+  bool result_is_palette = false;  // result_node names a palette without a node
   bool palette_page_last = false;
 };
 Manager* g_manager = nullptr;
@@ -242,15 +243,16 @@ Shown describe_item(void* dialog, _TREEITEM* item) {
   if (palette_page(dialog)) {
     PALETTES store;
     DBPALETTENODETYPE n;
-    if (store.get_id_node(s.param, &n) == s.param) {
+    // an unregistered item carries a palette identifier, which may equal a node's
+    if (tree_image(tree, item) == kUnregisteredImage) {
+      s.unregistered = true;
+      s.leaf = true;
+      s.kind = store.get_palette_type(s.param);
+    } else if (store.get_id_node(s.param, &n) == s.param) {
       s.node = true;
       s.leaf = n.is_leaf();
       s.depth = n.depth();
       s.kind = n.kind;
-    } else if (tree_image(tree, item) == kUnregisteredImage) {
-      s.unregistered = true;
-      s.leaf = true;
-      s.kind = store.get_palette_type(s.param);
     }
   } else {
     PROTOTYPES store;
@@ -412,7 +414,6 @@ void new_folder(void* dialog) {
 }
 
 void rename_item(void* dialog) {
-  void* tree = page_tree(dialog);
   _TREEITEM* item = command_item(dialog);
   const Shown s = describe_item(dialog, item);
   if (!s.node || s.depth < user_level(dialog) || s.protected_name) return;
@@ -424,7 +425,6 @@ void rename_item(void* dialog) {
   if (run_name_dialog(dialog, state, kCaptionRename, kRenameContext, 3, current.c_str()) <= 0)
     return;
   relabel(dialog, item, s.param);
-  (void)tree;
 }
 
 void delete_item(void* dialog) {
@@ -656,7 +656,7 @@ void register_item(void* dialog) {
   state.record = s.param;
   const long node = run_name_dialog(dialog, state, kCaptionRegister, kRegisterContext, 2, nullptr);
   if (node <= 0) return;
-  _TREEITEM* folder_item = RecFindLPARAMInTree(tree, nullptr, folder);
+  _TREEITEM* folder_item = find_item(tree, folder, kFolderImage);
   _TREEITEM* added = folder_item != nullptr ? AddPaletteItem(dialog, folder_item, node) : nullptr;
   tree_delete(tree, item);
   select_item(tree, added);
@@ -975,6 +975,7 @@ int DLIST_CALL manager_ok(void* dialog) {
     return 0;
   }
   m.result_node = s.param;
+  m.result_is_palette = s.unregistered;
   m.palette_page_last = palette_page(dialog);
   return 1;
 }
@@ -1111,7 +1112,7 @@ int CrtPaletteManager(void* hwnd, MODULTYPE module, int* kind, long* node) {
     long chosen = m.result_node;
     PALETTES store;
     if (m.palette_page_last) {
-      if (store.is_nodeid(chosen) != 0) chosen = store.get_id_palette(chosen);
+      if (!m.result_is_palette) chosen = store.get_id_palette(chosen);
     } else {
       *kind = -std::abs(*kind);
     }
@@ -1134,7 +1135,7 @@ int CrtSelectPrototype(void* hwnd, MODULTYPE module, int* kind, long* node) {
     long chosen = m.result_node;
     PALETTES store;
     if (m.palette_page_last) {
-      if (store.is_nodeid(chosen) != 0) chosen = store.get_id_palette(chosen);
+      if (!m.result_is_palette) chosen = store.get_id_palette(chosen);
     } else {
       *kind = -std::abs(*kind);
     }

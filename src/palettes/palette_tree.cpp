@@ -213,6 +213,13 @@ std::vector<_TREEITEM*> items_in_search_order(void* tree, _TREEITEM* start) {
   return out;
 }
 
+_TREEITEM* find_item(void* tree, long param, int image) {
+  for (_TREEITEM* item : items_in_search_order(tree)) {
+    if (tree_param(tree, item) == param && tree_image(tree, item) == image) return item;
+  }
+  return nullptr;
+}
+
 _TREEITEM* unregistered_folder(int kind) {
   return kind >= kFirstKind && kind <= kLastKind ? g_unregistered[static_cast<size_t>(kind)]
                                                  : nullptr;
@@ -430,7 +437,10 @@ _TREEITEM* FindPaletteInTree(void* dialog, int kind, char* record, DBSURFREFTYPE
   PALETTES store;
   DBPALETTENODETYPE node;
   const long id = store.get_palid_node(palette, &node);
-  _TREEITEM* item = RecFindLPARAMInTree(tree, nullptr, id > 0 ? id : palette);
+  // the item of its node, or the unregistered item that carries the palette itself
+  const long param = id > 0 ? id : palette;
+  const int image = id > 0 ? kRegisteredImage : kUnregisteredImage;
+  _TREEITEM* item = find_item(tree, param, image);
   if (item != nullptr) {
     tree_select(tree, item);
     tree_ensure_visible(tree, item);
@@ -513,17 +523,20 @@ void RedrawEndnode(void* dialog, long palette) {
   for (_TREEITEM* item : items_in_search_order(tree)) {
     const long param = static_cast<long>(tree_param(tree, item));
     if (param <= 0) continue;
+    // an unregistered item carries a palette identifier, which may equal a node's
     std::string text;
-    if (store.is_nodeid(param)) {
+    const int image = tree_image(tree, item);
+    if (image == kRegisteredImage) {
       DBPALETTENODETYPE node;
       if (store.get_id_node(param, &node) != param || !node.is_leaf()) continue;
       const long shown = store.get_id_palette(param);
       if (palette != 0 && shown != palette) continue;
       text = palette_item_text(&node, shown);
-    } else {
-      if (tree_image(tree, item) != kUnregisteredImage || (palette != 0 && param != palette))
-        continue;
+    } else if (image == kUnregisteredImage) {
+      if (palette != 0 && param != palette) continue;
       text = palette_item_text(nullptr, param);
+    } else {
+      continue;
     }
     tree_set_text(tree, item, text.c_str());
     if (first == nullptr) first = item;

@@ -60,6 +60,9 @@ bool name_matches(const std::string& item_text, const NameSearch& search);
 // children from the last to the first.
 std::vector<_TREEITEM*> items_in_search_order(void* tree, _TREEITEM* start = nullptr);
 
+// The first item of tree in the visiting order with param and image; null when none.
+_TREEITEM* find_item(void* tree, long param, int image);
+
 // The unregistered folder item of kind in the palette tree, null when none.
 _TREEITEM* unregistered_folder(int kind);
 
