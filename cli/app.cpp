@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/manager_commands.h"
 #include "foundation/code_page.h"
 
 namespace dlist::cli {
@@ -20,6 +21,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_global_options(app, context);
   add_init_command(app, context);
   add_tree_commands(app, context);
+  add_manager_commands(app, context);
   add_exchange_commands(app, context);
   add_dump_command(app, context);
   add_material_commands(app, context);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/manager_commands.h"
 #include "cli/node_commands.h"
 #include "cli/project.h"
 #include "cli/store_tree.h"
@@ -23,12 +24,18 @@ void add_family(CLI::App& app, Context& context, ModelTree which) {
 
   CLI::App* list = group->add_subcommand("tree", "Show the " + leaf + " tree");
   auto json = std::make_shared<bool>(false);
+  auto report = std::make_shared<bool>(false);
   list->add_flag("--json", *json,
                  "As JSON: nodes with id, level, kind, name, description, children");
-  list->callback([&context, tree, family, json] {
+  if (which == ModelTree::kPalettes) {
+    list->add_flag("--report", *report, "Each palette with its three reference counts")
+        ->excludes("--json");
+  }
+  list->callback([&context, tree, family, json, report] {
     context.status =
-        run_in_project(context, family + " tree", false,
-                       [&](ModelDatabase&, Output& out) { return tree_command(tree, *json, out); });
+        run_in_project(context, family + " tree", false, [&](ModelDatabase&, Output& out) {
+          return *report ? report_tree_command(tree, out) : tree_command(tree, *json, out);
+        });
   });
 
   CLI::App* leaf_cmd =

@@ -7,10 +7,13 @@
 
 namespace dlist {
 
-enum class CursorShape { kArrow, kWait };
+// kDrop and kNoDrop are shown while an item is dragged (window_system.h).
+enum class CursorShape { kArrow, kWait, kDrop, kNoDrop };
 
 // The shape shown now.
 DLIST_API CursorShape cursor_shape();
+// Sets the shape shown while no wait scope is open; returns the previous one.
+DLIST_API CursorShape set_cursor_shape(CursorShape shape);
 
 // Shows the wait cursor while it lives, then the arrow. Scopes nest: the arrow
 // returns when the outermost one ends.

@@ -63,6 +63,9 @@ struct DialogLog {
   std::vector<FileChooserRecord> file_choosers;
   std::vector<DialogRunRecord> runs;
   std::vector<RefusalRecord> refusals;
+  // window classes registered and unregistered, mouse capture, drag images and
+  // cursors, in order (window_system.h)
+  std::vector<std::string> window_events;
   std::vector<std::string> notes;  // misuse of the framework by the program (stale handles, ...)
 
   void clear() { *this = DialogLog(); }

@@ -77,9 +77,13 @@ std::string UserAction::describe() const {
       return "click column " + std::to_string(value) + on;
     case Kind::kChooseMenu:
       return "choose command " + std::to_string(value);
-    case Kind::kDrag:
-      return std::string("drag") + item_on + " onto " + target.describe() +
-             (shift ? " with Shift" : "");
+    case Kind::kDrag: {
+      static const char* const kSpots[] = {"", " to the top edge", " to the bottom edge",
+                                           " outside the tree"};
+      const std::string where =
+          value > 0 && value < 4 ? std::string(kSpots[value]) : " onto " + target.describe();
+      return std::string("drag") + item_on + where + (shift ? " with Shift" : "");
+    }
     case Kind::kEditLabel:
       return "edit label of" + item_on + " to '" + text + "'";
     case Kind::kCancelLabel:

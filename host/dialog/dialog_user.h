@@ -34,6 +34,10 @@ struct ItemRef {
   std::string text;
 };
 
+// Where a drag ends (the value of a kDrag action): on the target item, in the
+// strip along the tree's top or bottom edge, or outside the tree.
+enum class DragSpot { kOnItem = 0, kTopEdge = 1, kBottomEdge = 2, kOutside = 3 };
+
 // One thing the user does in a dialog.
 struct UserAction {
   enum class Kind {
@@ -51,7 +55,7 @@ struct UserAction {
     kRightClickRow,   // right-click list row value
     kClickColumn,     // click the title of list column value
     kChooseMenu,      // choose command value from the open context menu or the dialog's menu
-    kDrag,            // drag tree item onto target, with Shift when shift
+    kDrag,            // drag tree item onto target (or to the spot value), with Shift when shift
     kEditLabel,       // edit the label of tree item to text
     kCancelLabel,     // start editing the label of tree item and cancel it
     kTick,            // timer value fires
@@ -71,6 +75,7 @@ struct UserAction {
   ItemRef target{0};
   std::string text;
   bool shift = false;
+  int ticks = 1;  // drag: ticks of the capturing window's timers at the drop point
   std::function<void(void* dialog)> observe;
 };
 

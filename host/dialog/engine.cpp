@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "host/dialog/engine_internal.h"
+#include "host/dialog/window_system.h"
 #include "host/resources.h"
 
 namespace dlist::dialog_internal {
@@ -481,6 +482,7 @@ void Engine::reset() {
   paint_dc = 0;
   paint_row = nullptr;
   painting = false;
+  reset_window_system();
 }
 
 // ---- helpers

@@ -277,6 +277,10 @@ class Engine {
   void destroy(Dialog* d);
   // Applies one user action (user_actions.cpp).
   void apply(Dialog* d, const UserAction& action);
+  // The rest of a drag whose dialog captured the mouse with adapter: the pointer
+  // moves to the action's spot, the adapter hears the move, its timers' ticks and
+  // the release.
+  void drag_by_pointer(Dialog* d, int tree_id, void* adapter, const UserAction& action, Key onto);
   // Handles posted commands and paints, until the dialog closes or nothing is left.
   void pump(Dialog* d);
   void post(Dialog* d, int command) { d->posted.push_back(command); }

@@ -104,6 +104,14 @@ Script& Script::drag(int tree, ItemRef item, ItemRef onto, bool shift) {
   return add(std::move(a));
 }
 
+Script& Script::drag_to(int tree, ItemRef item, DragSpot spot, int ticks, bool shift) {
+  UserAction a = on_item(UserAction::Kind::kDrag, tree, std::move(item));
+  a.value = static_cast<int>(spot);
+  a.ticks = ticks;
+  a.shift = shift;
+  return add(std::move(a));
+}
+
 Script& Script::edit_label(int tree, ItemRef item, std::string text) {
   UserAction a = on_item(UserAction::Kind::kEditLabel, tree, std::move(item));
   a.text = std::move(text);

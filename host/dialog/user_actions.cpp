@@ -8,6 +8,7 @@
 
 #include "host/dialog/engine_internal.h"
 #include "host/dialog/tree_view.h"
+#include "host/dialog/window_system.h"
 
 namespace dlist::dialog_internal {
 
@@ -60,6 +61,52 @@ const char* kind_name(Kind kind) {
 }
 
 }  // namespace
+
+void Engine::drag_by_pointer(Dialog* d, int tree_id, void* adapter, const UserAction& a, Key onto) {
+  Control* c = d->control(tree_id);
+  if (c == nullptr) return;
+  void* window = to_handle(c->window);
+  ScreenPoint at;
+  switch (static_cast<DragSpot>(a.value)) {
+    case DragSpot::kOnItem:
+      tree_scroll_to(window, to_item(onto));
+      tree_item_point(window, to_item(onto), &at);
+      break;
+    case DragSpot::kTopEdge:
+      at = ScreenPoint{c->x + c->cx / 2, c->y + 2};
+      break;
+    case DragSpot::kBottomEdge:
+      at = ScreenPoint{c->x + c->cx / 2, c->y + c->cy - 2};
+      break;
+    case DragSpot::kOutside:
+      at = ScreenPoint{c->x + c->cx + 20, c->y + c->cy / 2};
+      break;
+  }
+  set_cursor_pos(at);
+  if (c->tree) {
+    _TREEITEM* under = tree_hit_test_at(window, at);
+    c->tree->pointed = under != nullptr ? to_key(under) : 0;
+  }
+  const unsigned keys = a.shift ? kMkShift : 0;
+  const long point = pack_point(at);
+  send_window_message(adapter, kWmMouseMove, keys, point);
+  for (int i = 0; i < a.ticks && d->open() && capture_window() == adapter; ++i) {
+    for (int timer : window_timers(adapter)) {
+      if (!d->open() || capture_window() != adapter) break;
+      send_window_message(adapter, kWmTimer, static_cast<unsigned>(timer), 0);
+    }
+  }
+  if (d->open() && capture_window() == adapter)
+    send_window_message(adapter, kWmLButtonUp, keys, point);
+  if (capture_window() == adapter) {
+    note("the drag ended with the mouse still captured");
+    release_capture();
+  }
+  if (Control* tc = d->control(tree_id); tc != nullptr && tc->tree) {
+    tc->tree->dragging = 0;
+    tc->tree->drop_target = 0;
+  }
+}
 
 void Engine::apply(Dialog* d, const UserAction& a) {
   if (a.kind == K::kObserve) {
@@ -202,16 +249,26 @@ void Engine::apply(Dialog* d, const UserAction& a) {
         notify(d, n);
         return;
       case K::kDrag: {
-        const Key onto = find_item(t, a.target);
-        if (onto == 0 || !tree_visible(t, onto)) {
+        const bool on_item = a.value == static_cast<int>(DragSpot::kOnItem);
+        const Key onto = on_item ? find_item(t, a.target) : 0;
+        if (on_item && (onto == 0 || !tree_visible(t, onto))) {
           refuse(d, a, "no shown " + a.target.describe() + " to drop onto");
           return;
         }
+        void* window = to_handle(c->window);
+        ScreenPoint start;
+        tree_scroll_to(window, to_item(key));
+        if (tree_item_point(window, to_item(key), &start)) set_cursor_pos(start);
         t.pointed = key;
         n.shift = a.shift;
         n.code = kTvnBeginDrag;
         notify(d, n);
-        if (!d->open() || t.dragging != key) return;  // the dialog did not take the drag up
+        if (!d->open()) return;
+        if (void* adapter = capture_window(); adapter != nullptr && owner_of(adapter) == d) {
+          drag_by_pointer(d, c->id, adapter, a, onto);
+          return;
+        }
+        if (!on_item || t.dragging != key) return;  // the dialog did not take the drag up
         t.pointed = onto;
         n.target = to_item(onto);
         n.code = kDlnDragOver;
