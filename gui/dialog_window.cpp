@@ -166,7 +166,9 @@ wxWindow* DialogWindow::make_control(Shown& s) {
       auto* text = new wxTextCtrl(this, wxID_ANY, shown(v.text), wxDefaultPosition, wxDefaultSize,
                                   style);
       text->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { on_text(id); });
-      text->Bind(wxEVT_TEXT_ENTER, [this, id](wxCommandEvent&) { on_enter(id); });
+      if ((style & wxTE_PROCESS_ENTER) != 0) {
+        text->Bind(wxEVT_TEXT_ENTER, [this, id](wxCommandEvent&) { on_enter(id); });
+      }
       w = text;
       break;
     }
@@ -260,7 +262,16 @@ void DialogWindow::place(Shown& s) {
     const int line = ConvertDialogToPixels(wxSize(0, 14)).y;
     size.y = std::min(size.y, std::max(line, s.window->GetBestSize().y));
   }
-  s.window->SetSize(at.x, at.y + menu_height_, size.x, size.y);
+  int y = at.y;
+  if (v.kind == ControlKind::kStatic) {
+    // A one-line label stands level with the field beside it.
+    const int best = s.window->GetBestSize().y;
+    if (best < size.y && best * 2 > size.y) {
+      y += (size.y - best) / 2;
+      size.y = best;
+    }
+  }
+  s.window->SetSize(at.x, y + menu_height_, size.x, size.y);
 }
 
 // ---- keeping in step ------------------------------------------------------------------
@@ -1039,11 +1050,36 @@ bool read_from_screen(wxWindow* window, const std::string& path) {
 
 }  // namespace
 
+// Puts a caption bar with the window's title above the picture in file (the
+// virtual display has no window manager to draw one).
+bool add_caption(wxWindow* window, const std::string& file) {
+  wxImage picture;
+  if (!picture.LoadFile(wxString::FromUTF8(file), wxBITMAP_TYPE_PNG)) return false;
+  const wxString title = window->GetLabel();
+  const int bar = window->FromDIP(26);
+  wxBitmap framed(picture.GetWidth() + 2, picture.GetHeight() + bar + 1);
+  {
+    wxMemoryDC dc(framed);
+    dc.SetBackground(wxBrush(wxColour(60, 63, 65)));
+    dc.Clear();
+    dc.SetTextForeground(*wxWHITE);
+    wxFont font = window->GetFont();
+    font.SetWeight(wxFONTWEIGHT_BOLD);
+    dc.SetFont(font);
+    const wxSize text = dc.GetTextExtent(title);
+    dc.DrawText(title, window->FromDIP(8), (bar - text.y) / 2);
+    dc.DrawBitmap(wxBitmap(picture), 1, bar);
+    dc.SelectObject(wxNullBitmap);
+  }
+  return framed.ConvertToImage().SaveFile(wxString::FromUTF8(file), wxBITMAP_TYPE_PNG);
+}
+
 bool save_screenshot(wxWindow* window, const std::string& path) {
   window->Update();
   // Written beside the target and renamed into place.
   const std::string temporary = path + ".tmp";
-  if (!draw_into_png(window, temporary) && !read_from_screen(window, temporary)) {
+  if ((!draw_into_png(window, temporary) && !read_from_screen(window, temporary)) ||
+      !add_caption(window, temporary)) {
     std::error_code ec;
     std::filesystem::remove(temporary, ec);
     return false;

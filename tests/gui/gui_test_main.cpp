@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <wx/app.h>
 #include <wx/image.h>
@@ -16,6 +17,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   wxInitAllImageHandlers();
+  // A failed check of wxWidgets fails the run instead of opening its dialog.
+  wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
+                        const wxString& condition, const wxString& message) {
+    std::fprintf(stderr, "wxWidgets check failed: %s:%d %s: %s %s\n", file.utf8_str().data(), line,
+                 function.utf8_str().data(), condition.utf8_str().data(),
+                 message.utf8_str().data());
+    std::abort();
+  });
   const int result = RUN_ALL_TESTS();
   wxEntryCleanup();
   return result;
