@@ -44,11 +44,6 @@ class MaterialData : public wxTreeItemData {
   long id;
 };
 
-void report(wxWindow* parent, const std::string& text) {
-  MessageWindow box(parent, text, "dlist", kMbOk | kMbIconExclamation);
-  box.ShowModal();
-}
-
 }  // namespace
 
 struct MainWindow::Session {
@@ -150,6 +145,10 @@ void MainWindow::build_menus() {
       kFirstEntry, kFirstEntry + static_cast<int>(table.size()) - 1);
 }
 
+void MainWindow::report(const std::string& text) {
+  user_->ask(text, kMbOk | kMbIconExclamation);
+}
+
 void MainWindow::update_title() {
   wxString title = "dlist";
   if (!session_->library_path.empty()) title += " - " + wxString::FromUTF8(session_->library_path);
@@ -163,7 +162,7 @@ bool MainWindow::open_project(const std::string& path) {
   auto project = std::make_unique<ModelDatabase>();
   std::string error;
   if (!cli::open_project(*project, path, true, &error)) {
-    report(this, error);
+    report(error);
     return false;
   }
   project->connection().clear_failure();
@@ -179,7 +178,7 @@ bool MainWindow::open_library(const std::string& path) {
   auto library = std::make_unique<LISTCONTEXT>();
   std::string error;
   if (!cli::open_library(*library, path, true, &error)) {
-    report(this, error);
+    report(error);
     return false;
   }
   library->connection().clear_failure();
@@ -202,7 +201,7 @@ bool MainWindow::fill_demo() {
     cli::LibraryTransaction change(*l);
     done = change && cli::fill_demo_library(*l, &error).has_value() && change.commit();
   }
-  if (!done) report(this, "The demonstration library could not be made: " + error);
+  if (!done) report("The demonstration library could not be made: " + error);
   refresh();
   return done;
 }
@@ -284,12 +283,12 @@ int MainWindow::run(size_t index) {
   w.window = static_cast<wxWindow*>(this);
   if ((e.needs != Needs::kProject && w.library == nullptr) ||
       (e.needs == Needs::kProject && w.project == nullptr)) {
-    report(this, e.needs == Needs::kProject ? "Open a project first (File menu)."
+    report(e.needs == Needs::kProject ? "Open a project first (File menu)."
                                             : "Open a material library first (File menu).");
     return 0;
   }
   if (e.needs == Needs::kMaterial && w.material == 0) {
-    report(this, "Select a material in the tree first.");
+    report("Select a material in the tree first.");
     return 0;
   }
   busy_ = true;
@@ -303,15 +302,15 @@ int MainWindow::run(size_t index) {
     if (e.changes == Changes::kLibrary) change = &library_change.emplace(*w.library);
     if (e.changes == Changes::kProject) change = &project_change.emplace(*w.project);
     if (change != nullptr && !*change) {
-      report(this, "The file cannot be changed now (it may be in use or read-only).");
+      report("The file cannot be changed now (it may be in use or read-only).");
     } else {
       result = e.run(w);
       if (change != nullptr && !user_->quitting() && !change->commit()) {
-        report(this, "The changes could not be saved.");
+        report("The changes could not be saved.");
       }
     }
   } catch (const std::exception& failure) {
-    report(this, std::string("The operation failed: ") + failure.what());
+    report(std::string("The operation failed: ") + failure.what());
   }
   busy_ = false;
   if (close_after_run_) {
@@ -325,11 +324,9 @@ int MainWindow::run(size_t index) {
 
 void MainWindow::on_close(wxCloseEvent& event) {
   if ((busy_ || user_->open_windows() > 0) && event.CanVeto() && !close_after_run_) {
-    MessageWindow box(this,
-                      "A dialog is still open. Close dlist anyway? The open dialogs are "
-                      "cancelled and what the running operation changed is not kept.",
-                      "dlist", kMbYesNo | kMbIconQuestion);
-    if (box.ShowModal() != kIdYes) {
+    if (user_->ask("A dialog is still open. Close dlist anyway? The open dialogs are "
+                   "cancelled and what the running operation changed is not kept.",
+                   kMbYesNo | kMbIconQuestion) != kIdYes) {
       event.Veto();
       return;
     }

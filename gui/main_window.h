@@ -49,6 +49,7 @@ class MainWindow : public wxFrame {
   struct Session;
 
   void build_menus();
+  void report(const std::string& text);
   void update_title();
   void on_close(wxCloseEvent& event);
   void on_open_project();

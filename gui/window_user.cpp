@@ -251,6 +251,11 @@ std::optional<int> WindowUser::answer_message_box(const MessageBoxRequest& reque
   return run_box(box);
 }
 
+int WindowUser::ask(const std::string& text, unsigned flags) {
+  MessageWindow box(top(), text, "dlist", flags);
+  return run_box(box);
+}
+
 void WindowUser::show_warning(const WarningRecord& warning) {
   if (quitting_) return;
   MessageWindow box(top(), warning.text, "", kMbOk | kMbIconExclamation);

@@ -67,6 +67,10 @@ class WindowUser : public DialogUser, public ProgressSink {
   void step(std::string_view text) override;
   void close() override;
 
+  // A question or a notice of the front end itself, in a message box over the
+  // innermost window (flags: kMb* buttons and icon); the answer.
+  int ask(const std::string& text, unsigned flags);
+
   // Ends every running dialog as cancelled; later questions are answered No.
   void quit();
   bool quitting() const { return quitting_; }

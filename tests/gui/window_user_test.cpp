@@ -23,6 +23,7 @@
 #include "gui/dialog_window.h"
 #include "gui/entry_points.h"
 #include "gui/main_window.h"
+#include "gui/text.h"
 #include "gui/window_user.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
@@ -196,6 +197,41 @@ TEST_F(WindowUserTest, MaterialEditorCreatesTheMaterialTyped) {
   EXPECT_EQ(window_->run(entry("&New material...")), 0);
   EXPECT_GE(step, 3);
   EXPECT_EQ(field_string(material("1.1.9").name), "Glass block");
+}
+
+TEST_F(WindowUserTest, ClosingTheMainWindowAsksAndKeepsNothingOfTheRunningDialog) {
+  window_->select_material(dlist::cli::find_material(library(), "1.1"));
+  int step = 0;
+  std::vector<std::string> questions;
+  window_->user().set_driver([&](wxDialog& w) {
+    if (auto* box = dynamic_cast<MessageWindow*>(&w)) {
+      questions.push_back(dlist::gui::utf8(box->GetTitle()));
+      return box->press(questions.size() == 1 ? dlist::kIdNo : dlist::kIdYes);
+    }
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr) return unexpected(w);
+    switch (step++) {
+      case 0:
+        d->type(dlist::kMatOwnCode, "9");
+        d->type(dlist::kMatName, "Glass block");
+        break;
+      case 1:
+        window_->Close();  // No: the dialog stays
+        EXPECT_TRUE(d->IsShown());
+        window_->Close();  // Yes: the dialog is cancelled, the window closes
+        break;
+      default:
+        ADD_FAILURE() << "the dialog stayed open";
+        d->press(dlist::kIdReject);
+    }
+  });
+  EXPECT_EQ(window_->run(entry("&New material...")), 0);
+  EXPECT_EQ(questions.size(), 2u);
+  EXPECT_EQ(dlist::cli::find_material(library(), "1.1.9"), 0);
+  settle();
+  const wxWindowList& windows = wxTopLevelWindows;
+  EXPECT_EQ(windows.Find(window_), nullptr);
+  if (windows.Find(window_) == nullptr) window_ = nullptr;
 }
 
 TEST_F(WindowUserTest, ListImportAsksBeforeOverwriting) {
