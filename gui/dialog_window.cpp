@@ -297,8 +297,6 @@ void DialogWindow::sync(const DialogView& view) {
 
 void DialogWindow::sync_control(Shown& s, const ControlView& v) {
   wxWindow* w = s.window;
-  const bool first = s.signature.empty() && s.view.items.empty() && s.view.rows.empty();
-  (void)first;
   if (w->IsShown() != v.visible) w->Show(v.visible);
   if (w->IsEnabled() != v.enabled) w->Enable(v.enabled);
   const wxString text = shown(v.text);
@@ -807,7 +805,6 @@ void DialogWindow::on_tree(wxTreeEvent& event, int id) {
     }
   } else if (type == wxEVT_TREE_BEGIN_DRAG) {
     if (!item) return;
-    s->tree_params[nullptr] = 0;  // no item is dragged from the root
     dragged_ = *item;
     dragging_ = true;
     event.Allow();

@@ -76,8 +76,7 @@ class DialogWindow : public wxDialog {
   struct Shown {
     ControlView view;
     wxWindow* window = nullptr;
-    wxWindow* label = nullptr;  // the tab strip's panel, ...
-    std::vector<wxWindow*> tabs;
+    std::vector<wxWindow*> tabs;  // a tab control's tabs, then its frame
     std::string signature;  // what the window was filled from (trees, lists, combos)
     std::unique_ptr<wxImageList> images;
     std::map<void*, intptr_t> tree_params;  // wx item id -> model param

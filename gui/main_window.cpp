@@ -212,9 +212,6 @@ void MainWindow::refresh() {
   const wxTreeItemId root = tree_->AddRoot("");
   LISTCONTEXT* l = library();
   if (l == nullptr) return;
-  dbvernum version{};
-  const char separator = l->get(version) != 0 && version.idseparator != 0 ? version.idseparator : '.';
-  (void)separator;
   // Breadth by breadth: the children of each material below its item.
   std::vector<std::pair<long, wxTreeItemId>> pending{{0L, root}};
   wxTreeItemId chosen;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -27,6 +28,7 @@
 #include "gui/window_user.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
+#include "host/import/column_dialog.h"
 #include "host/list/list_context.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_dialogs.h"
@@ -271,6 +273,39 @@ TEST_F(WindowUserTest, ListImportAsksBeforeOverwriting) {
   EXPECT_TRUE(unexpected_.empty()) << unexpected_.front();
   EXPECT_EQ(field_string(material("1.1.1").name), "Solid brick");
   EXPECT_EQ(field_string(material("1.2.1").name), "Concrete block");
+}
+
+TEST_F(WindowUserTest, TextImportAsksForTheColumns) {
+  const std::string file = (folder_ / "prices.csv").string();
+  {
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("Code;Name;Price\n9;Glass block;12.5\n", out);
+    std::fclose(out);
+  }
+  window_->user().set_file_driver([&](const dlist::FileRequest&) {
+    dlist::FileAnswer answer;
+    answer.chosen = true;
+    answer.path = file;
+    return std::optional<dlist::FileAnswer>(answer);
+  });
+  std::vector<std::string> seen;
+  window_->user().set_driver([&](wxDialog& w) {
+    if (auto* box = dynamic_cast<MessageWindow*>(&w)) {
+      seen.push_back("question");
+      shoot(*box, "import_question.png");
+      return box->press(dlist::kIdNo);  // without dimensions
+    }
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    ASSERT_NE(d, nullptr);
+    seen.push_back("columns");
+    d->select_row(dlist::kColumnList, 1);
+    shoot(*d, "column_dialog.png");
+    d->press(dlist::kIdReject);
+  });
+  window_->select_material(0);
+  EXPECT_EQ(window_->run(entry("&Import list file...")), 0);  // cancelled in the column dialog
+  EXPECT_EQ(seen, (std::vector<std::string>{"question", "columns"}));
 }
 
 // A callback that throws: the window reports it in a box and the dialog goes on.
