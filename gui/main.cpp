@@ -6,6 +6,7 @@
 #include <wx/image.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/material_library_file.h"
@@ -34,7 +35,7 @@ class App : public wxApp {
       } else if (arg == "--demo") {
         demo = true;
       } else {
-        std::fputs(kUsage, stderr);
+        std::fprintf(stderr, "dlist-gui: unknown argument %s\n%s", arg.c_str(), kUsage);
         return false;
       }
     }
@@ -51,4 +52,15 @@ class App : public wxApp {
 
 }  // namespace
 
-wxIMPLEMENT_APP(App);
+wxIMPLEMENT_APP_NO_MAIN(App);
+
+int main(int argc, char** argv) {
+  // The usage needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  return wxEntry(argc, argv);
+}
