@@ -1,5 +1,6 @@
 #include "gui/dialog_window.h"
 
+#include <dlfcn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -20,8 +21,6 @@
 #include <wx/tglbtn.h>
 #include <wx/treectrl.h>
 #include <wx/utils.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -163,8 +162,8 @@ wxWindow* DialogWindow::make_control(Shown& s) {
       }
       if (v.read_only) style |= wxTE_READONLY;
       if (v.kind != ControlKind::kEdit) style |= wxTE_RIGHT;
-      auto* text = new wxTextCtrl(this, wxID_ANY, shown(v.text), wxDefaultPosition, wxDefaultSize,
-                                  style);
+      auto* text =
+          new wxTextCtrl(this, wxID_ANY, shown(v.text), wxDefaultPosition, wxDefaultSize, style);
       text->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { on_text(id); });
       if ((style & wxTE_PROCESS_ENTER) != 0) {
         text->Bind(wxEVT_TEXT_ENTER, [this, id](wxCommandEvent&) { on_enter(id); });
@@ -207,8 +206,8 @@ wxWindow* DialogWindow::make_control(Shown& s) {
     case ControlKind::kTree: {
       long style = wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE;
       if (v.edit_labels) style |= wxTR_EDIT_LABELS;
-      auto* tree = new wxTreeCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                  style | wxBORDER_SUNKEN);
+      auto* tree =
+          new wxTreeCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style | wxBORDER_SUNKEN);
       for (const auto type :
            {wxEVT_TREE_SEL_CHANGED, wxEVT_TREE_ITEM_EXPANDING, wxEVT_TREE_ITEM_COLLAPSING,
             wxEVT_TREE_ITEM_ACTIVATED, wxEVT_TREE_ITEM_RIGHT_CLICK, wxEVT_TREE_BEGIN_LABEL_EDIT,
@@ -442,7 +441,8 @@ void DialogWindow::fill_tree(Shown& s, const ControlView& v) {
       if (level + 1 > parents.size()) continue;  // never: items come in tree order
       parents.resize(level + 1);
       const int image = i.image >= 0 && i.image < images ? i.image : -1;
-      const int selected = i.selected_image >= 0 && i.selected_image < images ? i.selected_image : image;
+      const int selected =
+          i.selected_image >= 0 && i.selected_image < images ? i.selected_image : image;
       const wxTreeItemId item = tree->AppendItem(parents.back(), shown(i.text), image, selected);
       s.tree_params[item.GetID()] = reinterpret_cast<intptr_t>(i.handle);
       if (i.has_children) tree->SetItemHasChildren(item, true);
@@ -493,9 +493,8 @@ void DialogWindow::fill_list(Shown& s, const ControlView& v) {
     }
     for (size_t r = 0; r < v.rows.size(); ++r) {
       const RowShown row = row_shown(v, r);
-      const long index = list->InsertItem(static_cast<long>(r),
-                                          row.texts.empty() ? wxString() : shown(row.texts[0]),
-                                          row.image);
+      const long index = list->InsertItem(
+          static_cast<long>(r), row.texts.empty() ? wxString() : shown(row.texts[0]), row.image);
       for (size_t c = 1; c < row.texts.size() && c < columns; ++c) {
         list->SetItem(index, static_cast<int>(c), shown(row.texts[c]));
       }
@@ -522,12 +521,11 @@ void DialogWindow::sync_menu(const std::vector<MenuEntryView>& menu) {
   menu_ = menu;
   if (menu_bar_ != nullptr && now == before) return;
   if (menu_bar_ != nullptr) menu_bar_->Destroy();
-  menu_bar_ = new wxPanel(this, wxID_ANY, wxPoint(0, 0),
-                          wxSize(GetClientSize().x, menu_height_));
+  menu_bar_ = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxSize(GetClientSize().x, menu_height_));
   int x = 0;
   for (size_t i = 0; i < menu.size(); ++i) {
-    auto* b = new wxButton(menu_bar_, wxID_ANY, shown(menu[i].text), wxPoint(x, 0),
-                           wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
+    auto* b = new wxButton(menu_bar_, wxID_ANY, shown(menu[i].text), wxPoint(x, 0), wxDefaultSize,
+                           wxBU_EXACTFIT | wxBORDER_NONE);
     b->SetSize(-1, menu_height_);
     x += b->GetSize().x;
     b->Bind(wxEVT_BUTTON, [this, i, b](wxCommandEvent&) {

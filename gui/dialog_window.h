@@ -77,7 +77,7 @@ class DialogWindow : public wxDialog {
     ControlView view;
     wxWindow* window = nullptr;
     std::vector<wxWindow*> tabs;  // a tab control's tabs, then its frame
-    std::string signature;  // what the window was filled from (trees, lists, combos)
+    std::string signature;        // what the window was filled from (trees, lists, combos)
     std::unique_ptr<wxImageList> images;
     std::map<void*, intptr_t> tree_params;  // wx item id -> model param
   };

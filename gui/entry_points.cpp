@@ -35,8 +35,8 @@ std::optional<long> pick(const char* title, const std::vector<Choice>& choices) 
   if (choices.empty()) return std::nullopt;
   wxArrayString texts;
   for (const Choice& c : choices) texts.Add(shown(c.second));
-  wxSingleChoiceDialog dialog(wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr,
-                              title, "dlist", texts);
+  wxSingleChoiceDialog dialog(wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr, title,
+                              "dlist", texts);
   if (dialog.ShowModal() != wxID_OK || dialog.GetSelection() < 0) return std::nullopt;
   return choices[static_cast<size_t>(dialog.GetSelection())].first;
 }
@@ -54,8 +54,7 @@ std::vector<Choice> subprices(LISTCONTEXT& library) {
   std::vector<Choice> all;
   Subprice s(&library, 0);
   for (int ok = s.rewind(); ok != 0; ok = s.next()) {
-    all.emplace_back(s.elemid(),
-                     field_string(s.data.abbrev) + "  -  " + field_string(s.data.name));
+    all.emplace_back(s.elemid(), field_string(s.data.abbrev) + "  -  " + field_string(s.data.name));
   }
   return all;
 }
@@ -219,9 +218,8 @@ std::vector<EntryPoint> make_table() {
 
   t.push_back({exchange, "&Import list file...", Needs::kLibrary, Changes::kLibrary,
                [](Workspace& w) {
-                 const auto file =
-                     choose_import(w.window, "List files|*.lis|Text files|*.txt;*.csv",
-                                   "Import a list file");
+                 const auto file = choose_import(
+                     w.window, "List files|*.lis|Text files|*.txt;*.csv", "Import a list file");
                  if (!file) return 0;
                  return ListImport(w.window, w.library, w.material, file->c_str(), 1);
                },

@@ -130,18 +130,21 @@ void MainWindow::build_menus() {
       menu = new wxMenu;
       order.push_back(e.menu);
     }
-    auto* item = new wxMenuItem(menu, kFirstEntry + static_cast<int>(i), wxString::FromUTF8(e.title));
+    auto* item =
+        new wxMenuItem(menu, kFirstEntry + static_cast<int>(i), wxString::FromUTF8(e.title));
     if (!e.icon.empty() && has_icon(e.icon)) item->SetBitmap(icon(e.icon));
     menu->Append(item);
   }
   for (const std::string& name : order) bar->Append(menus[name], wxString::FromUTF8(name));
   SetMenuBar(bar);
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { on_open_project(); }, kOpenProject);
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { on_open_library(); }, kOpenLibrary);
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
   Bind(
-      wxEVT_MENU,
-      [this](wxCommandEvent& e) { run(static_cast<size_t>(e.GetId() - kFirstEntry)); },
+      wxEVT_MENU, [this](wxCommandEvent&) { on_open_project(); }, kOpenProject);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { on_open_library(); }, kOpenLibrary);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent& e) { run(static_cast<size_t>(e.GetId() - kFirstEntry)); },
       kFirstEntry, kFirstEntry + static_cast<int>(table.size()) - 1);
 }
 
@@ -220,7 +223,8 @@ void MainWindow::refresh() {
     if (l->rewind_material(parent) < 0) continue;
     std::vector<std::pair<long, dbmaterial>> children;
     dbmaterial rec{};
-    for (long id; (id = l->get(rec, nullptr)) >= 1; rec = dbmaterial{}) children.emplace_back(id, rec);
+    for (long id; (id = l->get(rec, nullptr)) >= 1; rec = dbmaterial{})
+      children.emplace_back(id, rec);
     for (const auto& [id, r] : children) {
       const std::string text = field_string(r.id) + "  " + field_string(r.name);
       const wxTreeItemId child =
@@ -281,7 +285,7 @@ int MainWindow::run(size_t index) {
   if ((e.needs != Needs::kProject && w.library == nullptr) ||
       (e.needs == Needs::kProject && w.project == nullptr)) {
     report(e.needs == Needs::kProject ? "Open a project first (File menu)."
-                                            : "Open a material library first (File menu).");
+                                      : "Open a material library first (File menu).");
     return 0;
   }
   if (e.needs == Needs::kMaterial && w.material == 0) {
@@ -315,7 +319,8 @@ int MainWindow::run(size_t index) {
     return result;
   }
   refresh();
-  SetStatusText(wxString::FromUTF8(e.title).BeforeFirst('.') + (result != 0 ? ": done" : ": not done"));
+  SetStatusText(wxString::FromUTF8(e.title).BeforeFirst('.') +
+                (result != 0 ? ": done" : ": not done"));
   return result;
 }
 

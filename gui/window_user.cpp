@@ -117,9 +117,11 @@ struct WindowUser::Progress {
   long done = 0;
 };
 
-// ---- the user ------------------------------------------------------------------------------------
+// ---- the user
+// ------------------------------------------------------------------------------------
 
-WindowUser::WindowUser(wxWindow* parent) : parent_(parent), progress_(std::make_unique<Progress>()) {}
+WindowUser::WindowUser(wxWindow* parent)
+    : parent_(parent), progress_(std::make_unique<Progress>()) {}
 
 WindowUser::~WindowUser() {
   for (auto& [dialog, window] : windows_) window->Destroy();
@@ -222,8 +224,8 @@ std::optional<int> WindowUser::choose_from_menu(const DialogInfo& dialog,
           } else {
             const int wx_id = kMenuBase + static_cast<int>(ids.size());
             ids.push_back(e.id);
-            wxMenuItem* item =
-                e.checked ? m.AppendCheckItem(wx_id, shown(e.text)) : m.Append(wx_id, shown(e.text));
+            wxMenuItem* item = e.checked ? m.AppendCheckItem(wx_id, shown(e.text))
+                                         : m.Append(wx_id, shown(e.text));
             if (e.checked) item->Check(true);
             item->Enable(e.enabled);
           }
@@ -264,8 +266,8 @@ void WindowUser::show_warning(const WarningRecord& warning) {
 
 bool WindowUser::callback_failed(const DialogInfo& dialog, const std::string& what) {
   if (!quitting_) {
-    MessageWindow box(top(), "The dialog met an error and goes on:\n" + what,
-                      dialog.title, kMbOk, /*error=*/true);
+    MessageWindow box(top(), "The dialog met an error and goes on:\n" + what, dialog.title, kMbOk,
+                      /*error=*/true);
     run_box(box);
   }
   return true;
@@ -290,8 +292,8 @@ std::optional<FileAnswer> WindowUser::choose_file(const FileRequest& request) {
                       request.chooser == FileChooser::kExportFile;
   const long style = saving ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   wxFileDialog chooser(parent, title.empty() ? wxString(saving ? "Save as" : "Open") : title,
-                       wxEmptyString, wxString::FromUTF8(request.initial),
-                       wildcard(request.filter), style);
+                       wxEmptyString, wxString::FromUTF8(request.initial), wildcard(request.filter),
+                       style);
   if (chooser.ShowModal() != wxID_OK) return answer;
   answer.path = utf8(chooser.GetPath());
   if (request.wants_description) {
@@ -310,7 +312,8 @@ void WindowUser::quit() {
   for (auto& [dialog, window] : windows_) window->stop_waiting();
 }
 
-// ---- progress ----------------------------------------------------------------------------------------
+// ---- progress
+// ----------------------------------------------------------------------------------------
 
 void WindowUser::open(std::string_view title, long total) {
   Progress& p = *progress_;

@@ -67,8 +67,8 @@ struct ControlView {
   bool read_only = false;
   bool typable = false;
   bool radio = false;
-  int text_id = 0;        // a button's message
-  std::string tooltip;    // empty when none
+  int text_id = 0;      // a button's message
+  std::string tooltip;  // empty when none
   bool has_range_n = false;
   long long min_n = 0, max_n = 0;
   bool has_range_d = false;

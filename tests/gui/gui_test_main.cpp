@@ -1,13 +1,12 @@
 // The front end's tests: one process with one wx application, run under a
 // virtual display of a fixed size (xvfb-run, from CTest).
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/init.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -3,12 +3,13 @@
 // as the scripted user's tests do; an exception in a callback is reported and
 // the dialog goes on; every test keeps a picture of its windows (PNG files in
 // the build folder's screenshots/).
+#include "gui/window_user.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,7 +26,6 @@
 #include "gui/entry_points.h"
 #include "gui/main_window.h"
 #include "gui/text.h"
-#include "gui/window_user.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/import/column_dialog.h"
@@ -41,11 +41,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using dlist::field_string;
+using dlist::put_field;
 using dlist::gui::DialogWindow;
 using dlist::gui::MainWindow;
 using dlist::gui::MessageWindow;
-using dlist::field_string;
-using dlist::put_field;
 
 constexpr int kWatchdogMilliseconds = 60000;
 

@@ -40,32 +40,36 @@ TEST_F(DialogTest, ThePictureShowsEveryControlWithItsState) {
   char name[16] = "Brick";
   dlist::ScriptedUser user;
   bool looked = false;
-  user.on(kContext).choose_combo(14, 1).observe([&](void* dialog) {
-    const auto view = dlist::view_dialog(dialog);
-    ASSERT_TRUE(view.has_value());
-    looked = true;
-    EXPECT_EQ(view->title, "Test");
-    EXPECT_EQ(view->width, 200);
-    ASSERT_EQ(view->controls.size(), 5u);
-    const dlist::ControlView& edit = view->controls[0];
-    EXPECT_EQ(edit.kind, dlist::ControlKind::kEdit);
-    EXPECT_EQ(edit.text, "Brick");
-    EXPECT_EQ(edit.text_size, 16u);
-    EXPECT_TRUE(edit.has_range_n);
-    EXPECT_EQ(edit.max_n, 15);
-    EXPECT_EQ(edit.tooltip, dlist::dialog_text(36));
-    EXPECT_EQ((std::vector<int>{edit.x, edit.y, edit.cx, edit.cy}), (std::vector<int>{4, 6, 80, 12}));
-    EXPECT_TRUE(view->controls[1].radio);
-    const dlist::ControlView& tree = view->controls[2];
-    ASSERT_EQ(tree.items.size(), 2u);
-    EXPECT_EQ(tree.items[1].text, "Brick");
-    EXPECT_EQ(tree.items[1].level, 1);
-    EXPECT_TRUE(tree.items[0].expanded);
-    EXPECT_EQ(view->controls[3].rows.at(0).texts.at(0), "First");
-    EXPECT_EQ(view->controls[3].column_titles, std::vector<std::string>{"Name"});
-    EXPECT_EQ(view->controls[4].choices, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(view->controls[4].current, 1);
-  }).press(dlist::kIdReject);
+  user.on(kContext)
+      .choose_combo(14, 1)
+      .observe([&](void* dialog) {
+        const auto view = dlist::view_dialog(dialog);
+        ASSERT_TRUE(view.has_value());
+        looked = true;
+        EXPECT_EQ(view->title, "Test");
+        EXPECT_EQ(view->width, 200);
+        ASSERT_EQ(view->controls.size(), 5u);
+        const dlist::ControlView& edit = view->controls[0];
+        EXPECT_EQ(edit.kind, dlist::ControlKind::kEdit);
+        EXPECT_EQ(edit.text, "Brick");
+        EXPECT_EQ(edit.text_size, 16u);
+        EXPECT_TRUE(edit.has_range_n);
+        EXPECT_EQ(edit.max_n, 15);
+        EXPECT_EQ(edit.tooltip, dlist::dialog_text(36));
+        EXPECT_EQ((std::vector<int>{edit.x, edit.y, edit.cx, edit.cy}),
+                  (std::vector<int>{4, 6, 80, 12}));
+        EXPECT_TRUE(view->controls[1].radio);
+        const dlist::ControlView& tree = view->controls[2];
+        ASSERT_EQ(tree.items.size(), 2u);
+        EXPECT_EQ(tree.items[1].text, "Brick");
+        EXPECT_EQ(tree.items[1].level, 1);
+        EXPECT_TRUE(tree.items[0].expanded);
+        EXPECT_EQ(view->controls[3].rows.at(0).texts.at(0), "First");
+        EXPECT_EQ(view->controls[3].column_titles, std::vector<std::string>{"Name"});
+        EXPECT_EQ(view->controls[4].choices, (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(view->controls[4].current, 1);
+      })
+      .press(dlist::kIdReject);
   dlist::DialogUserScope scope(user);
   dialog_test::run_modal(kContext, [&] {
     return TextEditInput(11, 4, 6, 80, 12) && SetInpCont_Addres(11, name, sizeof name) &&
@@ -88,8 +92,12 @@ class ForgivingUser : public dlist::ScriptedUser {
   std::vector<std::string> failures;
 };
 
-int DLIST_CALL ThrowingOk(void*) { throw std::runtime_error("no OK"); }
-int DLIST_CALL ThrowingCancel(void*) { throw std::runtime_error("no cancel"); }
+int DLIST_CALL ThrowingOk(void*) {
+  throw std::runtime_error("no OK");
+}
+int DLIST_CALL ThrowingCancel(void*) {
+  throw std::runtime_error("no cancel");
+}
 
 TEST_F(DialogTest, ACallbackThatThrowsRefusesWhenTheUserTakesTheException) {
   auto describe = [] {
