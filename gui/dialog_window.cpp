@@ -679,6 +679,12 @@ void DialogWindow::on_text(int id) {
     value = t->GetValue();
   } else if (auto* c = dynamic_cast<wxComboBox*>(s->window)) {
     value = c->GetValue();
+    // Choosing an item also changes the text: that is the choice, not typing.
+    const int chosen = c->GetSelection();
+    if (chosen >= 0 && c->GetString(static_cast<unsigned>(chosen)) == value) {
+      on_choice(id, chosen);
+      return;
+    }
   }
   const std::optional<std::string> bytes = stored(value);
   if (!bytes) {
@@ -752,6 +758,9 @@ void DialogWindow::on_check(int id) {
 
 void DialogWindow::on_choice(int id, int index) {
   if (syncing_ || index < 0) return;
+  const bool again = !actions_.empty() && actions_.back().kind == K::kChooseCombo &&
+                     actions_.back().control == id && actions_.back().value == index;
+  if (again) return;  // the text change and the choice of one click
   UserAction a;
   a.kind = K::kChooseCombo;
   a.control = id;

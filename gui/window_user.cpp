@@ -143,17 +143,17 @@ DialogWindow* WindowUser::window_of(void* dialog) const {
 void WindowUser::drive_later(wxDialog& window) {
   if (!driver_) return;
   wxWindow* target = &window;
-  wxTheApp->CallAfter([this, target] {
-    // The window may be gone by now (a dialog closed by the engine).
+  std::weak_ptr<bool> alive = alive_;
+  wxTheApp->CallAfter([this, target, alive] {
+    if (alive.expired() || !driver_) return;
+    // The window may be gone by now (a dialog closed by the engine, a box answered).
     for (const auto& [dialog, w] : windows_) {
       if (w == target) {
         driver_(*w);
         return;
       }
     }
-    if (auto* box = dynamic_cast<MessageWindow*>(target); box != nullptr && box->IsModal()) {
-      driver_(*box);
-    }
+    if (box_ != nullptr && box_ == target) driver_(*box_);
   });
 }
 
@@ -242,8 +242,11 @@ std::optional<int> WindowUser::choose_from_menu(const DialogInfo& dialog,
 }
 
 int WindowUser::run_box(MessageWindow& box) {
+  MessageWindow* outer = box_;
+  box_ = &box;
   drive_later(box);
   const int answer = box.ShowModal();
+  box_ = outer;
   return answer == wxID_CANCEL ? box.fallback() : answer;
 }
 

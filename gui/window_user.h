@@ -101,6 +101,8 @@ class WindowUser : public DialogUser, public ProgressSink {
   Driver driver_;
   FileDriver file_driver_;
   MenuDriver menu_driver_;
+  MessageWindow* box_ = nullptr;  // the box that waits for an answer
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls queued on the app
   bool quitting_ = false;
   struct Progress;
   std::unique_ptr<Progress> progress_;
