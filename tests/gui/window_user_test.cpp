@@ -144,6 +144,9 @@ class WindowUserTest : public ::testing::Test {
 TEST_F(WindowUserTest, MaterialEditorCreatesTheMaterialTyped) {
   shoot(*window_, "main_window.png");
   window_->select_material(dlist::cli::find_material(library(), "1.1"));
+  const long metre = dlist::cli::find_unit(library(), "m2");
+  ASSERT_GT(metre, 0);
+  const long area = library().get_parent(metre);
   int step = 0;
   window_->user().set_driver([&](wxDialog& w) {
     auto* d = dynamic_cast<DialogWindow*>(&w);
@@ -153,8 +156,12 @@ TEST_F(WindowUserTest, MaterialEditorCreatesTheMaterialTyped) {
         d->type(dlist::kMatOwnCode, "9");
         d->type(dlist::kMatName, "Glass block");
         d->type(dlist::kMatUnitPrice, "12.5");
+        d->expand_item(dlist::kMatNativeTree, area);  // the dimension opens in the model first
         break;
       case 1:
+        d->select_item(dlist::kMatNativeTree, metre);  // the native unit
+        break;
+      case 2:
         EXPECT_FALSE(dlist::control_marked(d->dialog(), dlist::kMatOwnCode));
         shoot(*d, "material_editor.png");
         d->press(dlist::kIdAccept);
@@ -171,6 +178,7 @@ TEST_F(WindowUserTest, MaterialEditorCreatesTheMaterialTyped) {
   const dbmaterial made = material("1.1.9");
   EXPECT_EQ(field_string(made.name), "Glass block");
   EXPECT_DOUBLE_EQ(made.unit_price, 12.5);
+  EXPECT_EQ(field_string(made.native_unit), "m2");
 
   // A refused input keeps the editor open with the field marked: a code taken by a
   // sibling.
