@@ -985,6 +985,21 @@ void DialogWindow::expand_item(int id, intptr_t param) {
   }
 }
 
+void DialogWindow::right_click_item(int id, intptr_t param) {
+  Shown* s = find_shown(id);
+  if (s == nullptr) return;
+  auto* tree = static_cast<wxTreeCtrl*>(s->window);
+  for (const auto& [item, handle] : s->tree_params) {
+    for (const TreeItemView& i : s->view.items) {
+      if (reinterpret_cast<intptr_t>(i.handle) == handle && i.param == param) {
+        wxTreeEvent e(wxEVT_TREE_ITEM_RIGHT_CLICK, tree, wxTreeItemId(item));
+        tree->GetEventHandler()->ProcessEvent(e);
+        return;
+      }
+    }
+  }
+}
+
 void DialogWindow::close_box() {
   UserAction a;
   a.kind = K::kClose;

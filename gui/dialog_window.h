@@ -67,6 +67,7 @@ class DialogWindow : public wxDialog {
   void double_click_row(int id, int row);
   void select_item(int id, intptr_t param);
   void expand_item(int id, intptr_t param);
+  void right_click_item(int id, intptr_t param);
   void close_box();
 
   // The window's picture as a PNG file; false when it cannot be taken or written.

@@ -26,8 +26,11 @@
 #include "gui/entry_points.h"
 #include "gui/main_window.h"
 #include "gui/text.h"
+#include "host/dialog/dialog_view.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
+#include "host/dialog/menu.h"
+#include "host/dialog/tree_view.h"
 #include "host/import/column_dialog.h"
 #include "host/list/list_context.h"
 #include "materials/list_dialog_ids.h"
@@ -344,6 +347,67 @@ TEST_F(WindowUserTest, AnExceptionInACallbackIsReportedAndTheDialogGoesOn) {
   EXPECT_EQ(RunModalDialog(window_, 0, 4242, 0), 1);
   PurgeTmpBuffers();
   EXPECT_EQ(seen, (std::vector<std::string>{"dialog", "box", "dialog"}));
+}
+
+// A tree whose right click opens a context menu; the command chosen starts a
+// timer whose first tick accepts the dialog.
+int g_chosen = 0;
+int g_ticks = 0;
+
+int DLIST_CALL MenuInit(void* dialog) {
+  void* tree = GetControlHWND(dialog, 12);
+  dlist::tree_insert(tree, dlist::kTviRoot, dlist::kTviLast, "Walls", 0, 0, 1);
+  dlist::tree_insert(tree, dlist::kTviRoot, dlist::kTviLast, "Doors", 0, 0, 2);
+  SetInpCont_ToolTip(12, 36);
+  return 1;
+}
+
+int DLIST_CALL MenuAction(void* dialog, int control, int code) {
+  if (control != 12 || code != dlist::kNmRClick) return 0;
+  void* menu = dlist::menu_create();
+  dlist::menu_append(menu, 501, "Open");
+  dlist::menu_append(menu, 502, "Delete");
+  dlist::menu_enable(menu, 502, false);
+  g_chosen = dlist::menu_track(menu, dialog);
+  dlist::menu_destroy(menu);
+  dlist::set_timer(dialog, 7, 100);
+  return 0;
+}
+
+int DLIST_CALL MenuTimer(void* dialog, int timer) {
+  if (timer == 7 && ++g_ticks == 1) dlist::post_command(dialog, dlist::kIdAccept);
+  return 0;
+}
+
+TEST_F(WindowUserTest, ContextMenusToolTipsAndTimers) {
+  g_chosen = g_ticks = 0;
+  std::vector<std::string> offered;
+  window_->user().set_menu_driver([&](const std::vector<int>& commands) {
+    for (const dlist::MenuEntryView& e : dlist::view_tracked_menu(commands)) {
+      offered.push_back(e.text + (e.enabled ? "" : " (disabled)"));
+    }
+    return std::optional<int>(501);
+  });
+  int step = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr) return unexpected(w);
+    if (step++ == 0) {
+      EXPECT_EQ(d->control(12)->GetToolTipText(), wxString::FromUTF8(dlist::dialog_text(36)));
+      d->right_click_item(12, 2);
+    }
+  });
+  ASSERT_NE(AllocTmpBuffers(2), 0);
+  ASSERT_NE(MakeMainUnit(window_, "Menus", "Menus", 160, 100), nullptr);
+  ASSERT_NE(TreeViewInput(12, 4, 4, 150, 90), 0);
+  ASSERT_NE(SetDlgInitProc(MenuInit), 0);
+  ASSERT_NE(SetAllInputProc(MenuAction), 0);
+  ASSERT_NE(SetDlgTimerProc(MenuTimer), 0);
+  EXPECT_EQ(RunModalDialog(window_, 0, 4243, 0), 1);
+  PurgeTmpBuffers();
+  EXPECT_EQ(g_chosen, 501);
+  EXPECT_EQ(g_ticks, 1);
+  EXPECT_EQ(offered, (std::vector<std::string>{"Open", "Delete (disabled)"}));
 }
 
 // The record dialogs and the clash dialog as the person sees them.
