@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the tools need,
 # when one is missing and we are root; otherwise says what to install.
-# `scripts/setup.sh fuzz` adds the clang-14 tool chain of the fuzz targets.
+# wxWidgets and the virtual display are for the desktop front end (gui/) and its
+# tests. `scripts/setup.sh fuzz` adds the clang-14 tool chain of the fuzz targets.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev)
+packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev
+          libwxgtk3.2-dev xvfb xauth)
 case "${1:-}" in
   "") ;;
   fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;

@@ -171,6 +171,12 @@ class DialogUser {
 
   // The framework showed a warning about a control (after it was recorded).
   virtual void show_warning(const WarningRecord&) {}
+
+  // A callback of the dialog threw: true when the user has reported it and the
+  // dialog goes on (the callback counts as having refused: init closes the dialog,
+  // OK keeps it open, cancel lets it close, Enter counts as handled); false lets
+  // the exception pass on to whoever runs the dialog.
+  virtual bool callback_failed(const DialogInfo&, const std::string& /*what*/) { return false; }
 };
 
 // The user the engine asks now: the innermost scope's, or the built-in one that

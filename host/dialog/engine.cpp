@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "host/dialog/engine_internal.h"
@@ -406,14 +407,38 @@ void Engine::erase(Key key) {
 
 // ---- callbacks ------------------------------------------------------------------------------
 
+namespace {
+
+// Runs a callback of d; when it throws, the active user may report the failure and
+// let the dialog go on with fallback as the callback's result.
+template <typename Call>
+int guarded(Engine& e, Dialog* d, int fallback, Call&& call) {
+  try {
+    return call();
+  } catch (const std::exception& failure) {
+    if (!active_dialog_user().callback_failed(e.info(d), failure.what())) throw;
+  } catch (...) {
+    if (!active_dialog_user().callback_failed(e.info(d), "unknown failure")) throw;
+  }
+  return fallback;
+}
+
+}  // namespace
+
 int Engine::notify(Dialog* d, const Notification& note, const char* text) {
   if (d->action == nullptr || !d->open()) return 0;
   deliveries_.push_back(Delivery{note, text != nullptr ? std::string(text) : std::string()});
   if (text != nullptr) deliveries_.back().note.text = deliveries_.back().text.c_str();
-  int r;
-  {
-    ActiveScope scope(*this, d->key);
-    r = d->action(to_handle(d->key), note.control, note.code);
+  const size_t depth = deliveries_.size();
+  int r = 0;
+  try {
+    r = guarded(*this, d, 0, [&] {
+      ActiveScope scope(*this, d->key);
+      return d->action(to_handle(d->key), note.control, note.code);
+    });
+  } catch (...) {
+    deliveries_.resize(depth - 1);
+    throw;
   }
   deliveries_.pop_back();
   return r;
@@ -421,29 +446,39 @@ int Engine::notify(Dialog* d, const Notification& note, const char* text) {
 
 int Engine::call_init(Dialog* d) {
   if (d->init == nullptr) return 1;
-  ActiveScope scope(*this, d->key);
-  return d->init(to_handle(d->key));
+  return guarded(*this, d, 0, [&] {
+    ActiveScope scope(*this, d->key);
+    return d->init(to_handle(d->key));
+  });
 }
 
 int Engine::call_ok(Dialog* d) {
-  ActiveScope scope(*this, d->key);
-  return d->ok(to_handle(d->key));
+  return guarded(*this, d, 0, [&] {
+    ActiveScope scope(*this, d->key);
+    return d->ok(to_handle(d->key));
+  });
 }
 
 int Engine::call_cancel(Dialog* d) {
-  ActiveScope scope(*this, d->key);
-  return d->cancel(to_handle(d->key));
+  return guarded(*this, d, 1, [&] {
+    ActiveScope scope(*this, d->key);
+    return d->cancel(to_handle(d->key));
+  });
 }
 
 int Engine::call_enter(Dialog* d, int control) {
-  ActiveScope scope(*this, d->key);
-  return d->enter(to_handle(d->key), control);
+  return guarded(*this, d, 1, [&] {
+    ActiveScope scope(*this, d->key);
+    return d->enter(to_handle(d->key), control);
+  });
 }
 
 int Engine::call_timer(Dialog* d, int timer) {
   if (d->timer == nullptr) return 0;
-  ActiveScope scope(*this, d->key);
-  return d->timer(to_handle(d->key), timer);
+  return guarded(*this, d, 0, [&] {
+    ActiveScope scope(*this, d->key);
+    return d->timer(to_handle(d->key), timer);
+  });
 }
 
 // ---- records ----------------------------------------------------------------------------------

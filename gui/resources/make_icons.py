@@ -1,0 +1,249 @@
+#!/usr/bin/env python3
+"""Writes the front end's 16 x 16 icons as XPM files (one per name) and icons.inc,
+the table that gui/images.cpp compiles in. Each icon is drawn below as 16 rows of
+16 characters; '.' is transparent, the other characters are colours of PALETTE.
+Run it from anywhere after changing a drawing; commit the files it writes."""
+import os
+
+PALETTE = {
+    "k": "#202020", "w": "#FFFFFF", "g": "#808080", "l": "#C8C8C8",
+    "r": "#C0392B", "o": "#E67E22", "y": "#F1C40F", "G": "#27AE60",
+    "b": "#2E86C1", "B": "#1B4F72", "p": "#8E44AD", "t": "#A0522D", "T": "#DEB887",
+}
+
+ICONS = {
+    "dummy": ["................"] * 16,
+    "material": [
+        "................",
+        "................",
+        "................",
+        "tttttttTtttttttt",
+        "tTTTTTTttTTTTTTt",
+        "tTTTTTTttTTTTTTt",
+        "tttttttttttttttt",
+        "ttttTTTTTTTttttt",
+        "tTTttTTTTTTtTTTt",
+        "tTTttTTTTTTtTTTt",
+        "tttttttttttttttt",
+        "tTTTTTTttTTTTTTt",
+        "tTTTTTTttTTTTTTt",
+        "tttttttttttttttt",
+        "................",
+        "................"],
+    "folder": [
+        "................",
+        "................",
+        "..yyyyy.........",
+        ".yoooooy........",
+        ".yyyyyyyyyyyyyy.",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yoooooooooooooy",
+        ".yyyyyyyyyyyyyyy",
+        "................",
+        "................",
+        "................"],
+    "add": [
+        "................",
+        "................",
+        "......GGGG......",
+        "......GGGG......",
+        "......GGGG......",
+        "......GGGG......",
+        "..GGGGGGGGGGGG..",
+        "..GGGGGGGGGGGG..",
+        "..GGGGGGGGGGGG..",
+        "..GGGGGGGGGGGG..",
+        "......GGGG......",
+        "......GGGG......",
+        "......GGGG......",
+        "......GGGG......",
+        "................",
+        "................"],
+    "delete": [
+        "................",
+        "................",
+        "..rr........rr..",
+        "..rrr......rrr..",
+        "...rrr....rrr...",
+        "....rrr..rrr....",
+        ".....rrrrrr.....",
+        "......rrrr......",
+        "......rrrr......",
+        ".....rrrrrr.....",
+        "....rrr..rrr....",
+        "...rrr....rrr...",
+        "..rrr......rrr..",
+        "..rr........rr..",
+        "................",
+        "................"],
+    "replace": [
+        "................",
+        "........b.......",
+        "........bb......",
+        "..bbbbbbbbb.....",
+        "..bbbbbbbbbb....",
+        "..b.....bb......",
+        "..b.....b.......",
+        "..b.........b...",
+        "...b........b...",
+        "......G.....b...",
+        ".....GG.....b...",
+        "....GGGGGGGGG...",
+        ".....GGGGGGGG...",
+        "......G.........",
+        "................",
+        "................"],
+    "dimension": [
+        "................",
+        "................",
+        "................",
+        "................",
+        "bbbbbbbbbbbbbbbb",
+        "bwwwwwwwwwwwwwwb",
+        "bwkwkwkwkwkwkwkb",
+        "bwkwkwkwkwkwkwkb",
+        "bwkwwwkwwwkwwwkb",
+        "bwwwwwwwwwwwwwwb",
+        "bbbbbbbbbbbbbbbb",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................"],
+    "sdimension": [
+        "................",
+        "................",
+        "................",
+        "................",
+        "BBBBBBBBBBBBBBBB",
+        "ByyyyyyyyyyyyyyB",
+        "BykykykykykykykB",
+        "BykykykykykykykB",
+        "BykyyykyyykyyykB",
+        "ByyyyyyyyyyyyyyB",
+        "BBBBBBBBBBBBBBBB",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................"],
+    "unit": [
+        "................",
+        "................",
+        "................",
+        "...gggggggggg...",
+        "...gwwwwwwwwg...",
+        "...gwkwwwwkwg...",
+        "...gwkwwwwkwg...",
+        "...gwkwwwwkwg...",
+        "...gwkwwwwkwg...",
+        "...gwkwwwwkwg...",
+        "...gwwkkkkwwg...",
+        "...gwwwwwwwwg...",
+        "...gggggggggg...",
+        "................",
+        "................",
+        "................"],
+    "switch": [
+        "................",
+        "................",
+        "................",
+        "................",
+        "...gggggggggg...",
+        "..gGGGGGGwwwwg..",
+        ".gGGGGGGwwwwwwg.",
+        ".gGGGGGGwwwwwwg.",
+        ".gGGGGGGwwwwwwg.",
+        ".gGGGGGGwwwwwwg.",
+        "..gGGGGGGwwwwg..",
+        "...gggggggggg...",
+        "................",
+        "................",
+        "................",
+        "................"],
+    "market": [
+        "................",
+        "................",
+        ".kk.............",
+        "..k.............",
+        "..kbbbbbbbbbbbb.",
+        "..kbwbwbwbwbwbb.",
+        "...bbbbbbbbbbb..",
+        "...bwbwbwbwbwb..",
+        "....bbbbbbbbb...",
+        "....k.......k...",
+        "....kkkkkkkkkk..",
+        "................",
+        ".....kk....kk...",
+        ".....kk....kk...",
+        "................",
+        "................"],
+    "subprice": [
+        "................",
+        ".......G........",
+        ".....GGGGG......",
+        "....GG.G.GG.....",
+        "....GG.G........",
+        ".....GGG........",
+        ".......GGG......",
+        ".......G.GG.....",
+        "....GG.G.GG.....",
+        ".....GGGGG......",
+        ".......G........",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................"],
+}
+
+# The four states of a subprice row: a digit in a coloured square.
+DIGITS = {
+    "1": ["..k..", ".kk..", "..k..", "..k..", "..k..", "..k..", ".kkk."],
+    "2": [".kkk.", "k...k", "....k", "...k.", "..k..", ".k...", "kkkkk"],
+    "3": ["kkkk.", "....k", "....k", ".kkk.", "....k", "....k", "kkkk."],
+    "4": ["...k.", "..kk.", ".k.k.", "k..k.", "kkkkk", "...k.", "...k."],
+}
+for digit, fill in zip("1234", "GbpO"):
+    colour = {"O": "o"}.get(fill, fill)
+    rows = [list("................") for _ in range(16)]
+    for y in range(2, 14):
+        for x in range(2, 14):
+            rows[y][x] = colour
+    for y, line in enumerate(DIGITS[digit]):
+        for x, c in enumerate(line):
+            if c == "k":
+                rows[4 + y][5 + x] = "w"
+    ICONS["status" + digit] = ["".join(r) for r in rows]
+
+
+def write_xpm(folder, name, rows):
+    used = sorted({c for row in rows for c in row if c != "."})
+    assert len(rows) == 16 and all(len(r) == 16 for r in rows), name
+    lines = ["/* XPM */", "static const char* const %s_xpm[] = {" % name,
+             '"16 16 %d 1",' % (len(used) + 1), '". c None",']
+    lines += ['"%s c %s",' % (c, PALETTE[c]) for c in used]
+    lines += ['"%s",' % r for r in rows[:-1]] + ['"%s"};' % rows[-1]]
+    with open(os.path.join(folder, name + ".xpm"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def main():
+    folder = os.path.dirname(os.path.abspath(__file__))
+    for name, rows in ICONS.items():
+        write_xpm(folder, name, rows)
+    with open(os.path.join(folder, "icons.inc"), "w") as f:
+        f.write("// Written by make_icons.py: the icons by name.\n")
+        for name in ICONS:
+            f.write('#include "gui/resources/%s.xpm"\n' % name)
+        f.write("#define DLIST_ICON_TABLE \\\n")
+        f.write(" \\\n".join('  {"%s", %s_xpm},' % (n, n) for n in ICONS) + "\n")
+
+
+if __name__ == "__main__":
+    main()
