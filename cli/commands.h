@@ -54,6 +54,9 @@ void add_exchange_commands(CLI::App& app, Context& context);
 void add_dump_command(CLI::App& app, Context& context);
 // `dlist materials ...` and the global option --materials.
 void add_material_commands(CLI::App& app, Context& context);
+// `dlist attributes export` and `dlist attributes import` (the family is made when
+// no other command made it first).
+void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

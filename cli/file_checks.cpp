@@ -77,6 +77,12 @@ bool is_list_file(const std::string& file) {
          head.compare(1, std::string::npos, kListBanner) == 0;
 }
 
+// An attribute file: it opens with the file start record, 20 zero bytes.
+bool is_attribute_file(const std::string& file) {
+  const std::string head = head_of(file, 20);
+  return head.size() == 20 && head == std::string(20, '\0');
+}
+
 // What a file of another kind holds, when it can be told.
 std::string other_kind(const std::string& file) {
   static constexpr char kSqlite[] = "SQLite format 3";
@@ -85,6 +91,7 @@ std::string other_kind(const std::string& file) {
   if (is_exchange_file(file, kPaletteFileCode)) return " (a palette file)";
   if (is_exchange_file(file, kPrototypeFileCode)) return " (a prototype file)";
   if (is_list_file(file)) return " (a list export file)";
+  if (is_attribute_file(file)) return " (an attribute file)";
   return {};
 }
 
@@ -96,6 +103,8 @@ const char* kind_name(ExportKind kind) {
       return "a prototype file";
     case ExportKind::kListFile:
       return "a list export file";
+    case ExportKind::kAttributeFile:
+      return "an attribute file";
   }
   return "";
 }
@@ -108,6 +117,8 @@ bool is_of_kind(const std::string& file, ExportKind kind) {
       return is_exchange_file(file, kPrototypeFileCode);
     case ExportKind::kListFile:
       return is_list_file(file);
+    case ExportKind::kAttributeFile:
+      return is_attribute_file(file);
   }
   return false;
 }
