@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "dlist/api.h"
@@ -56,8 +58,9 @@ class DLIST_API ATTRIBUTES {
   // Changes the definition of an attribute (its entry takes the new name); the
   // same refusals as cre_attribute, as 0. Non-zero on success.
   int mod_attribute(long id, DBATTRIBUTETYPE* definition);
-  // Renames a group (not the root); 0 when a sibling group has the name or id is
-  // not a group. Non-zero on success.
+  // Renames an entry (not the root): a group, or an attribute (its entry and its
+  // definition take the name). 0 when a sibling of the same class (group or
+  // attribute) has the name, or the name is empty. Non-zero on success.
   int mod_node(long id, DBATTRIBUTENODETYPE* node);
   // Removes an entry: an attribute with its references, a group with everything
   // under it. Without force a group that holds entries, or an attribute that
@@ -80,6 +83,10 @@ class DLIST_API ATTRIBUTES {
   std::size_t next_child_ = 0;
 };
 
+// Reference walks and kinds: a reference is kept with the element-kind mask of its
+// attribute (the filter when the reference was created, and after every change of
+// the filter by mod_attribute); rew(list, bit) lists those whose mask holds a bit
+// of `bit`, and bit 0 lists all.
 class DLIST_API ATTR_REF {
  public:
   // Positions at the references of the list that are offered for the element-kind
@@ -118,3 +125,17 @@ class DLIST_API ATTR_REF {
   std::size_t next_ref_ = 0;
   int64_t last_ = 0;  // the reference that get read last
 };
+
+namespace dlist {
+
+// Whether value is an embedded file: a name of at least one character ending with
+// its zero inside the value, then a 32-bit little-endian length equal to the bytes
+// that follow. On success *name and *content (when asked for) view its parts.
+DLIST_API bool embedded_file_ok(std::span<const unsigned char> value, std::string_view* name,
+                                std::span<const unsigned char>* content);
+// The embedded form of a file named name (no zero inside) with content; empty when
+// the name is empty or holds a zero, or the content is beyond 32 bits.
+DLIST_API std::vector<unsigned char> make_embedded_file(std::string_view name,
+                                                        std::span<const unsigned char> content);
+
+}  // namespace dlist

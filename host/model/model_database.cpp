@@ -5,6 +5,8 @@
 #include <span>
 
 #include "foundation/element_kinds.h"
+#include "host/model/element_parameters.h"
+#include "host/model/model_internal.h"
 #include "host/model/plans.h"
 
 namespace dlist {
@@ -129,10 +131,13 @@ bool ModelDatabase::open(const std::string& path) {
   // The plan tables are made where they are missing; a read-only project without
   // them still opens (its plan calls then fail).
   create_plan_tables(db_);
+  create_attribute_tables(*this);
+  InvalidateProjectAttributes();
   return true;
 }
 
 void ModelDatabase::close() {
+  if (db_.is_open()) InvalidateProjectAttributes();
   db_.close();
   read_depth_ = 0;
 }

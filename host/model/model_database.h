@@ -36,6 +36,9 @@ enum class ModelObject : int {
   kPrototypeNode = 2,
   kPalette = 3,
   kElement = 4,
+  kAttributeNode = 5,       // a group or attribute entry of the attribute library
+  kAttributeList = 6,       // the reference list of an attribute
+  kAttributeReference = 7,  // one reference (named value) of an attribute
 };
 
 class DLIST_API ModelDatabase : public GENDBTASK {

@@ -9,6 +9,15 @@
 #include "foundation/tree_nodes.h"
 #include "host/model/model_database.h"
 
+namespace dlist {
+
+// Makes the tables of the attribute library where they are missing, and its root
+// group (named by message 20410) when there is none. False when that cannot be
+// written (a read-only project without them; the attribute calls then fail).
+bool create_attribute_tables(ModelDatabase& model);
+
+}  // namespace dlist
+
 namespace dlist::model {
 
 // One row of the node table.

@@ -208,7 +208,7 @@ TEST_F(ModelDatabaseTest, AFailedCallUndoesOnlyItsOwnWrites) {
   EXPECT_EQ(cre_wall(&wall, nullptr, &mat, nullptr, -1, 0), 0);
   EXPECT_EQ(rows("elements"), 0);
   EXPECT_EQ(rows("matrefs"), 0);
-  EXPECT_EQ(rows("ids"), 1 + 27 + 14);  // the system nodes and Kept
+  EXPECT_EQ(rows("ids"), 1 + 27 + 14 + 1);  // the system nodes, Kept, the attribute root
   ASSERT_TRUE(db_.write_unlock());
   PALETTES pal;
   EXPECT_EQ(pal.is_nodeid(kept), 1);
