@@ -73,6 +73,7 @@ std::string check_embedded_file(std::span<const unsigned char> value, EmbeddedFi
   const void* zero = std::memchr(value.data(), 0, value.size());
   if (zero == nullptr) return "the embedded file's name does not end inside the value";
   const std::size_t name = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - value.data());
+  if (name == 0) return "the embedded file's name is empty";
   const std::size_t after = value.size() - name - 1;
   if (after < 4) {
     return "the embedded file's length is cut short: " + str(static_cast<long long>(after)) +

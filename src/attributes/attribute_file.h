@@ -87,8 +87,8 @@ struct EmbeddedFile {
   std::span<const unsigned char> bytes;
 };
 
-// Checks an embedded file value (name, zero, 32-bit length, bytes): the name ends
-// inside the value and the length equals the bytes that follow. Empty on success,
+// Checks an embedded file value (name, zero, 32-bit length, bytes): the name is not
+// empty and ends inside the value and the length equals the bytes that follow. Empty on success,
 // else the reason.
 DLIST_API std::string check_embedded_file(std::span<const unsigned char> value,
                                           EmbeddedFile* file = nullptr);

@@ -44,6 +44,10 @@ constexpr int kButtonWidth = 66;
 constexpr int kButtonHeight = 16;
 constexpr int kShowLabel = 21695;
 
+// The answer button last clicked in the open dialog (0: none); a click decides
+// over the focus.
+int g_clicked = 0;
+
 const AnswerButton* answer_of(int control) {
   for (const AnswerButton& b : kAnswers)
     if (b.control == control) return &b;
@@ -63,6 +67,7 @@ struct ConflictState {
 ConflictState* g_conflict = nullptr;
 
 int DLIST_CALL ImportConflict_Init_Proc(void* dialog) {
+  g_clicked = 0;
   set_focus(dialog, kConflictButtonReplace);
   return 1;
 }
@@ -70,6 +75,7 @@ int DLIST_CALL ImportConflict_Init_Proc(void* dialog) {
 int DLIST_CALL ImportConflict_ExtAction_Proc(void* dialog, int control, int code) {
   if (code != kBnClicked) return 0;
   if (answer_of(control)) {
+    g_clicked = control;
     post_command(dialog, kIdAccept);
   } else if (g_conflict && (control == kConflictShowExisting || control == kConflictShowImported)) {
     const bool existing = control == kConflictShowExisting;
@@ -94,12 +100,14 @@ int DLIST_CALL ImportConflict_KeyEnter_Proc(void* dialog, int control) {
 }
 
 int DLIST_CALL ImportConflict_IDC_OK_Proc(void* dialog) {
-  const AnswerButton* focused = answer_of(focused_control(dialog));
-  g_strategy = (focused ? focused : &kAnswers[0])->strategy;
+  const AnswerButton* chosen = answer_of(g_clicked ? g_clicked : focused_control(dialog));
+  g_clicked = 0;
+  g_strategy = (chosen ? chosen : &kAnswers[0])->strategy;
   return 1;
 }
 
 int DLIST_CALL ImportConflict_Cancel_Proc(void*) {
+  g_clicked = 0;
   g_strategy = kConflictKeepAsk;
   return 1;
 }
@@ -158,13 +166,16 @@ int* g_choice = nullptr;
 
 int DLIST_CALL SetImportStrat_ExtAction_Proc(void* dialog, int control, int code) {
   if (code == kBnClicked && (control == kConflictButtonReplace || control == kConflictButtonKeep)) {
+    g_clicked = control;
     post_command(dialog, kIdAccept);
   }
   return 0;
 }
 
 int DLIST_CALL SetImportStrat_IDC_OK_Proc(void* dialog) {
-  if (g_choice) *g_choice = focused_control(dialog) == kConflictButtonKeep ? 1 : 0;
+  const int control = g_clicked ? g_clicked : focused_control(dialog);
+  g_clicked = 0;
+  if (g_choice) *g_choice = control == kConflictButtonKeep ? 1 : 0;
   return 1;
 }
 
@@ -175,6 +186,7 @@ int DLIST_CALL SetImportStrat_KeyEnter_Proc(void* dialog, int control) {
 }
 
 int DLIST_CALL SetImportStrat_Init_Proc(void* dialog) {
+  g_clicked = 0;
   set_focus(dialog, kConflictButtonReplace);
   return 1;
 }
