@@ -147,3 +147,13 @@ TEST_F(AttributeCommandsTest, ExportChecksItsTarget) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AttributeCommandsTest, DemoCarriesTheAttributeLibraryAcross) {
+  ASSERT_EQ(ScratchFolderTest::run({"demo", path("demo")}), 0) << err_.str();
+  EXPECT_TRUE(has(out_.str(), "compared its attribute library with the first's: 7 entries")) << out_.str();
+  EXPECT_EQ(ScratchFolderTest::run({"dump", path("demo/attributes.atr")}), 0) << err_.str();
+}
+
+}  // namespace
