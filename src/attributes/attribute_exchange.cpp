@@ -56,10 +56,17 @@ std::vector<unsigned char> read_whole(const std::string& path, uint64_t cap) {
   return bytes;
 }
 
+// The plain name of the file at path: what follows its last "/" or "\\".
+std::string plain_name(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // The embedded form of the file at path: its plain name, a zero, its length and
 // its bytes.
 TEXTBUFFER embed_file(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
+  const std::string name = plain_name(path);
+  if (name.empty() || name == "." || name == "..") fail("the file reference " + path + " names no file");
   const std::size_t head = name.size() + 1 + 4;
   const std::vector<unsigned char> bytes = read_whole(path, kMaxAtrValue - head);
   std::vector<unsigned char> value(head + bytes.size());
@@ -219,10 +226,11 @@ bool identical(const DBATTRIBUTETYPE& a, const DBATTRIBUTETYPE& b) {
          text_of(a.description) == text_of(b.description) && text_of(a.unit) == text_of(b.unit);
 }
 
-// Whether the strategy, asked when it is negative, says replace.
+// Whether the strategy, asked when it is negative, says replace. A dialog that
+// cannot run keeps.
 template <class Ask>
 bool replace_chosen(Ask&& ask) {
-  if (attribute_conflict_strategy() < 0) ask();
+  if (attribute_conflict_strategy() < 0 && !ask()) return false;
   const short s = attribute_conflict_strategy();
   return s == kConflictReplaceAll || s == kConflictReplaceAsk;
 }
@@ -267,7 +275,7 @@ class Importer : public AttributeRecordHandler {
     const long existing = ATTRIBUTES().get_abbrev_attribute(def.abbrev, &old);
     if (existing > 0) {
       if (identical(old, def) ||
-          !replace_chosen([&] { ask_attribute_conflict(owner_, existing, old, def); })) {
+          !replace_chosen([&] { return ask_attribute_conflict(owner_, existing, old, def); })) {
         definitions_[d.id] = existing;
         return;
       }
@@ -307,7 +315,7 @@ class Importer : public AttributeRecordHandler {
     if (same_value(old_value, static_cast<uint8_t>(old_flags), value, flags, file)) return;
     const bool old_file = def.kind_index() == 2 && !(static_cast<uint8_t>(old_flags) & kRefIndirect);
     if (!replace_chosen([&] {
-          ask_reference_conflict(owner_, text_of(def.name), ref_name, shown_value(value, file),
+          return ask_reference_conflict(owner_, text_of(def.name), ref_name, shown_value(value, file),
                                  shown_value(old_value, old_file));
         })) {
       return;
