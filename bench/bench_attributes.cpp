@@ -48,7 +48,9 @@ double seconds_since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-fs::path scratch(const std::string& name) { return fs::temp_directory_path() / ("dlist_bench_" + name); }
+fs::path scratch(const std::string& name) {
+  return fs::temp_directory_path() / ("dlist_bench_" + name);
+}
 
 Bytes read_whole(const fs::path& file) {
   Bytes b(fs::file_size(file));
@@ -92,7 +94,8 @@ Source& source(int n) {
     const long list = store.get_id_attribute(a, &d);
     for (int k = 0; k < kReferences; ++k) {
       ATTR_REF().cre(list, ("Value " + std::to_string(k)).c_str(),
-                     TEXTBUFFER(("value " + std::to_string(i) + "-" + std::to_string(k)).c_str()), 0);
+                     TEXTBUFFER(("value " + std::to_string(i) + "-" + std::to_string(k)).c_str()),
+                     0);
     }
   }
   s.db->write_unlock();
@@ -114,7 +117,8 @@ std::vector<std::pair<std::size_t, std::size_t>> records(const Bytes& b) {
   return out;
 }
 
-void write_baseline(const Bytes& bytes, const std::vector<std::pair<std::size_t, std::size_t>>& parts,
+void write_baseline(const Bytes& bytes,
+                    const std::vector<std::pair<std::size_t, std::size_t>>& parts,
                     const fs::path& file) {
   std::FILE* f = std::fopen(file.string().c_str(), "wb");
   if (!f) std::abort();
@@ -143,9 +147,15 @@ void import_baseline(ModelDatabase& db, const fs::path& file) {
     switch (h.type) {
       case dlist::kAtrGroup: {
         const int64_t id = db.new_id(dlist::ModelObject::kAttributeNode);
-        const std::size_t name = dlist::field_length(reinterpret_cast<const char*>(b.data() + payload + 2), 32);
-        dlist::Statement(c, "INSERT INTO attr_nodes (id, parent, seq, kind, name) VALUES (?1, ?2, ?3, 1, ?4)")
-            .bind(1, id).bind(2, groups[h.parent]).bind(3, ++seq).bind(4, span_of(b, payload + 2, name)).run();
+        const std::size_t name =
+            dlist::field_length(reinterpret_cast<const char*>(b.data() + payload + 2), 32);
+        dlist::Statement(
+            c, "INSERT INTO attr_nodes (id, parent, seq, kind, name) VALUES (?1, ?2, ?3, 1, ?4)")
+            .bind(1, id)
+            .bind(2, groups[h.parent])
+            .bind(3, ++seq)
+            .bind(4, span_of(b, payload + 2, name))
+            .run();
         groups[h.id] = id;
         break;
       }
@@ -154,13 +164,22 @@ void import_baseline(ModelDatabase& db, const fs::path& file) {
         dlist::from_plain_image(d, b.data() + payload);
         const int64_t id = db.new_id(dlist::ModelObject::kAttributeNode);
         const int64_t list = db.new_id(dlist::ModelObject::kAttributeList);
-        const int32_t parent = dlist::decode_attribute_header(b.data() + at - dlist::kAtrHeaderSize).parent;
-        dlist::Statement(c, "INSERT INTO attr_nodes (id, parent, seq, kind, name) VALUES (?1, ?2, ?3, -1, ?4)")
-            .bind(1, id).bind(2, groups[parent]).bind(3, ++seq)
-            .bind(4, span_of(b, payload + 12, dlist::field_length(d.name, sizeof d.name))).run();
-        dlist::Statement(c, "INSERT INTO attr_defs (node, list, abbrev, image) VALUES (?1, ?2, ?3, ?4)")
-            .bind(1, id).bind(2, list).bind(3, span_of(b, payload, dlist::field_length(d.abbrev, sizeof d.abbrev)))
-            .bind(4, span_of(b, payload, dlist::kAtrDefinitionSize)).run();
+        const int32_t parent =
+            dlist::decode_attribute_header(b.data() + at - dlist::kAtrHeaderSize).parent;
+        dlist::Statement(
+            c, "INSERT INTO attr_nodes (id, parent, seq, kind, name) VALUES (?1, ?2, ?3, -1, ?4)")
+            .bind(1, id)
+            .bind(2, groups[parent])
+            .bind(3, ++seq)
+            .bind(4, span_of(b, payload + 12, dlist::field_length(d.name, sizeof d.name)))
+            .run();
+        dlist::Statement(
+            c, "INSERT INTO attr_defs (node, list, abbrev, image) VALUES (?1, ?2, ?3, ?4)")
+            .bind(1, id)
+            .bind(2, list)
+            .bind(3, span_of(b, payload, dlist::field_length(d.abbrev, sizeof d.abbrev)))
+            .bind(4, span_of(b, payload, dlist::kAtrDefinitionSize))
+            .run();
         lists[h.id] = {list, d.Filter()};
         break;
       }
@@ -170,13 +189,21 @@ void import_baseline(ModelDatabase& db, const fs::path& file) {
         key_at = payload;
         break;
       case dlist::kAtrValue:
-        dlist::Statement(c, "INSERT INTO attr_refs (id, list, name, flags, kinds, value) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
-            .bind(1, db.new_id(dlist::ModelObject::kAttributeReference)).bind(2, key_list)
-            .bind(3, span_of(b, key_at, dlist::field_length(reinterpret_cast<const char*>(b.data() + key_at), 17)))
-            .bind(4, static_cast<int64_t>(b[key_at + 17])).bind(5, static_cast<int64_t>(key_kinds))
-            .bind(6, span_of(b, payload, h.length)).run();
+        dlist::Statement(c,
+                         "INSERT INTO attr_refs (id, list, name, flags, kinds, value) VALUES (?1, "
+                         "?2, ?3, ?4, ?5, ?6)")
+            .bind(1, db.new_id(dlist::ModelObject::kAttributeReference))
+            .bind(2, key_list)
+            .bind(3, span_of(
+                         b, key_at,
+                         dlist::field_length(reinterpret_cast<const char*>(b.data() + key_at), 17)))
+            .bind(4, static_cast<int64_t>(b[key_at + 17]))
+            .bind(5, static_cast<int64_t>(key_kinds))
+            .bind(6, span_of(b, payload, h.length))
+            .run();
         break;
-      default: break;
+      default:
+        break;
     }
   }
   db.write_unlock();
@@ -242,7 +269,15 @@ void BM_AttributeImport(benchmark::State& state) {
   report(state, exchange, baseline, n);
 }
 
-BENCHMARK(BM_AttributeExport)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AttributeImport)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AttributeExport)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AttributeImport)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

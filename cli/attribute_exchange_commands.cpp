@@ -31,7 +31,9 @@ namespace fs = std::filesystem;
 
 enum class ConflictAnswer { kAsk, kReplace, kKeep, kReplaceAll, kKeepAll };
 
-std::string name_of(const DBATTRIBUTENODETYPE& node) { return field_string(node.name, sizeof node.name); }
+std::string name_of(const DBATTRIBUTENODETYPE& node) {
+  return field_string(node.name, sizeof node.name);
+}
 
 // The library entry that text names: digits are an identifier, anything else a
 // path of names from the root ("Doors/Fire rating"; "/" or empty: the root).
@@ -56,7 +58,8 @@ std::optional<long> resolve_entry(const std::string& text, std::string* error) {
   std::size_t from = text[0] == '/' ? 1 : 0;
   while (from <= text.size()) {
     const std::size_t slash = text.find('/', from);
-    const std::string part = text.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+    const std::string part =
+        text.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
     from = slash == std::string::npos ? text.size() + 1 : slash + 1;
     if (part.empty()) continue;
     const std::optional<std::string> stored = stored_text(part, error);
@@ -130,7 +133,11 @@ ConflictAnswer ask_conflict(std::istream& in, std::ostream& prompt) {
 class ConflictUser : public DialogUser {
  public:
   ConflictUser(ConflictAnswer answer, std::istream& in, std::ostream& prompt, bool terminal)
-      : inner_(active_dialog_user()), answer_(answer), in_(in), prompt_(prompt), terminal_(terminal) {}
+      : inner_(active_dialog_user()),
+        answer_(answer),
+        in_(in),
+        prompt_(prompt),
+        terminal_(terminal) {}
 
   void dialog_opened(const DialogInfo& d) override {
     if (d.context != kConflictContext) inner_.dialog_opened(d);
@@ -154,7 +161,9 @@ class ConflictUser : public DialogUser {
   std::optional<int> answer_message_box(const MessageBoxRequest& r) override {
     return inner_.answer_message_box(r);
   }
-  std::optional<FileAnswer> choose_file(const FileRequest& r) override { return inner_.choose_file(r); }
+  std::optional<FileAnswer> choose_file(const FileRequest& r) override {
+    return inner_.choose_file(r);
+  }
   void show_warning(const WarningRecord& w) override { inner_.show_warning(w); }
 
  private:
@@ -163,22 +172,28 @@ class ConflictUser : public DialogUser {
     if (answer == ConflictAnswer::kAsk) {
       if (!terminal_) return kConflictButtonKeep;
       if (has_control(dialog, kConflictShowExisting)) {
-        prompt_ << "The imported attribute " << shown_text(control_text(dialog, kConflictImportedText))
-                << " differs from the attribute " << shown_text(control_text(dialog, kConflictExistingText))
+        prompt_ << "The imported attribute "
+                << shown_text(control_text(dialog, kConflictImportedText))
+                << " differs from the attribute "
+                << shown_text(control_text(dialog, kConflictExistingText))
                 << " of the same abbreviation.\n";
       } else {
         prompt_ << "The reference " << shown_text(control_text(dialog, kConflictExistingText))
                 << " holds \"" << shown_text(control_text(dialog, kConflictOldValueText))
-                << "\"; the file gives \"" << shown_text(control_text(dialog, kConflictImportedText))
-                << "\".\n";
+                << "\"; the file gives \""
+                << shown_text(control_text(dialog, kConflictImportedText)) << "\".\n";
       }
       answer = ask_conflict(in_, prompt_);
     }
     switch (answer) {
-      case ConflictAnswer::kReplace: return kConflictButtonReplace;
-      case ConflictAnswer::kReplaceAll: return kConflictButtonReplaceAll;
-      case ConflictAnswer::kKeepAll: return kConflictButtonKeepAll;
-      default: break;
+      case ConflictAnswer::kReplace:
+        return kConflictButtonReplace;
+      case ConflictAnswer::kReplaceAll:
+        return kConflictButtonReplaceAll;
+      case ConflictAnswer::kKeepAll:
+        return kConflictButtonKeepAll;
+      default:
+        break;
     }
     return kConflictButtonKeep;
   }
@@ -239,7 +254,8 @@ int export_attributes(ModelDatabase& project, const ExportArgs& args, Output& ou
   return 0;
 }
 
-int import_attributes(ModelDatabase& project, const ImportArgs& args, Context& context, Output& out) {
+int import_attributes(ModelDatabase& project, const ImportArgs& args, Context& context,
+                      Output& out) {
   std::string error;
   const std::optional<long> target = resolve_entry(args.into, &error);
   if (!target) return out.fail(error);
@@ -270,10 +286,12 @@ int import_attributes(ModelDatabase& project, const ImportArgs& args, Context& c
     const std::string cause = project.connection().failure_cause();
     return out.fail(with_reason("cannot import " + file,
                                 cause.empty() ? reports.reason_of("AttributeImport")
-                                              : "the project " + std::string(project.fullpath()) + ": " + cause) +
+                                              : "the project " + std::string(project.fullpath()) +
+                                                    ": " + cause) +
                     "; the project is unchanged");
   }
-  if (!change.commit()) return out.fail(cannot_save(project.connection(), "project", project.fullpath()));
+  if (!change.commit())
+    return out.fail(cannot_save(project.connection(), "project", project.fullpath()));
   const std::size_t after = entry_count();
   out.note("imported " + file + " into " + describe_entry(*target) + ": " +
            std::to_string(after >= before ? after - before : 0) + " new entries");
@@ -292,7 +310,8 @@ void add_attribute_exchange_commands(CLI::App& app, Context& context) {
     group->require_subcommand(1);
   }
 
-  CLI::App* exp = group->add_subcommand("export", "Write a group or an attribute to an attribute file (.atr)");
+  CLI::App* exp =
+      group->add_subcommand("export", "Write a group or an attribute to an attribute file (.atr)");
   auto export_args = std::make_shared<ExportArgs>();
   exp->add_option("--node", export_args->node,
                   "Group or attribute to export: identifier or path of names (default: the root)");
@@ -307,7 +326,8 @@ void add_attribute_exchange_commands(CLI::App& app, Context& context) {
                                     });
   });
 
-  CLI::App* imp = group->add_subcommand("import", "Read an attribute file (.atr) into a group of the library");
+  CLI::App* imp =
+      group->add_subcommand("import", "Read an attribute file (.atr) into a group of the library");
   auto import_args = std::make_shared<ImportArgs>();
   imp->add_option("--into", import_args->into,
                   "Receiving group (an attribute stands for its group): identifier or path of "

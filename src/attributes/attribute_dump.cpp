@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "attributes/attribute_file.h"
 #include "foundation/fixed_text.h"
@@ -41,10 +41,14 @@ DumpField bytes_text(std::string name, const void* data, std::size_t n) {
 
 const char* kind_word(int index) {
   switch (index) {
-    case 0: return "formula";
-    case 1: return "text";
-    case 2: return "file";
-    default: break;
+    case 0:
+      return "formula";
+    case 1:
+      return "text";
+    case 2:
+      return "file";
+    default:
+      break;
   }
   return "none";
 }

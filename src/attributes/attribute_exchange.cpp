@@ -37,9 +37,13 @@ class Failure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] void fail(const std::string& what) { throw Failure(what); }
+[[noreturn]] void fail(const std::string& what) {
+  throw Failure(what);
+}
 
-std::string str(long long v) { return std::to_string(v); }
+std::string str(long long v) {
+  return std::to_string(v);
+}
 
 template <std::size_t N>
 std::string text_of(const char (&field)[N]) {
@@ -50,7 +54,9 @@ std::string text_of(const char (&field)[N]) {
 std::vector<unsigned char> read_whole(const std::string& path, uint64_t cap) {
   FileHandle in(path.c_str(), "rb");
   const uint64_t n = in.remaining();
-  if (n > cap) fail("the file " + path + " holds " + str(static_cast<long long>(n)) + " bytes, more than " + str(static_cast<long long>(cap)));
+  if (n > cap)
+    fail("the file " + path + " holds " + str(static_cast<long long>(n)) + " bytes, more than " +
+         str(static_cast<long long>(cap)));
   std::vector<unsigned char> bytes(static_cast<std::size_t>(n));
   if (n != 0) in.read(bytes.data(), static_cast<unsigned>(n));
   return bytes;
@@ -66,7 +72,8 @@ std::string plain_name(const std::string& path) {
 // its bytes.
 TEXTBUFFER embed_file(const std::string& path) {
   const std::string name = plain_name(path);
-  if (name.empty() || name == "." || name == "..") fail("the file reference " + path + " names no file");
+  if (name.empty() || name == "." || name == "..")
+    fail("the file reference " + path + " names no file");
   const std::size_t head = name.size() + 1 + 4;
   const std::vector<unsigned char> bytes = read_whole(path, kMaxAtrValue - head);
   std::vector<unsigned char> value(head + bytes.size());
@@ -82,7 +89,9 @@ TEXTBUFFER embed_file(const std::string& path) {
 
 // The text of a text buffer as a value of an attribute file: up to its first zero,
 // with one zero.
-std::string_view text_value(const TEXTBUFFER& value) { return std::string_view(value.get()); }
+std::string_view text_value(const TEXTBUFFER& value) {
+  return std::string_view(value.get());
+}
 
 // ---- export --------------------------------------------------------------------
 
@@ -92,7 +101,9 @@ class Exporter {
 
   void record(int32_t code, int32_t type, long parent, long id, const void* payload = nullptr,
               std::size_t n = 0) {
-    if (n > kMaxAtrValue) fail(std::string(attribute_record_name(type)) + " of " + str(static_cast<long long>(n)) + " bytes is too large");
+    if (n > kMaxAtrValue)
+      fail(std::string(attribute_record_name(type)) + " of " + str(static_cast<long long>(n)) +
+           " bytes is too large");
     if (parent > std::numeric_limits<int32_t>::max() || id > std::numeric_limits<int32_t>::max())
       fail("identifier beyond 32 bits");
     unsigned char h[kAtrHeaderSize];
@@ -132,8 +143,11 @@ class Exporter {
         bytes.push_back('\0');
         record(0, kAtrValue, 0, 0, bytes.data(), bytes.size());
       } else if (f & kRefHeld) {
-        const std::string why = check_embedded_file({reinterpret_cast<const unsigned char*>(value.data()), value.size()});
-        if (!why.empty()) fail("reference " + field_string(name, kAtrRefNameSize) + " of attribute " + text_of(d.name) + ": " + why);
+        const std::string why = check_embedded_file(
+            {reinterpret_cast<const unsigned char*>(value.data()), value.size()});
+        if (!why.empty())
+          fail("reference " + field_string(name, kAtrRefNameSize) + " of attribute " +
+               text_of(d.name) + ": " + why);
         record(0, kAtrValue, 0, 0, value.data(), value.size());
       } else {
         const TEXTBUFFER embedded = embed_file(value.get());
@@ -160,7 +174,8 @@ class Exporter {
         if (n.is_group()) {
           long as = written_as;
           if (selected(id)) {
-            record(predefined_name_code(n.name), kAtrGroup, written_as, id, image_of(n).data(), kAtrGroupSize);
+            record(predefined_name_code(n.name), kAtrGroup, written_as, id, image_of(n).data(),
+                   kAtrGroupSize);
             as = id;
           }
           subgroups.emplace_back(id, as);
@@ -192,14 +207,16 @@ int export_file(long id, const char* file, const ELEMID_LIST* selection) {
     ReadLock lock(*db);
     DBATTRIBUTENODETYPE node;
     long parent = 0;
-    if (id < 1 || ATTRIBUTES().get_id_node(id, &node, &parent) != id) fail("no library entry " + str(id));
+    if (id < 1 || ATTRIBUTES().get_id_node(id, &node, &parent) != id)
+      fail("no library entry " + str(id));
     FileReplacement target(file);
     Exporter out(target.file(), selection);
     out.record(0, kAtrStart, 0, 0);
     if (node.is_group()) {
       long as = 0;
       if (out.selected(id)) {
-        out.record(predefined_name_code(node.name), kAtrGroup, 0, id, Exporter::image_of(node).data(), kAtrGroupSize);
+        out.record(predefined_name_code(node.name), kAtrGroup, 0, id,
+                   Exporter::image_of(node).data(), kAtrGroupSize);
         as = id;
       }
       out.contents(id, as);
@@ -239,7 +256,8 @@ bool replace_chosen(Ask&& ask) {
 std::string shown_value(const TEXTBUFFER& value, bool file) {
   if (!file) return std::string(text_value(value));
   EmbeddedFile f;
-  if (!check_embedded_file({reinterpret_cast<const unsigned char*>(value.data()), value.size()}, &f).empty())
+  if (!check_embedded_file({reinterpret_cast<const unsigned char*>(value.data()), value.size()}, &f)
+           .empty())
     return value.get();
   return std::string(f.name) + " (" + str(static_cast<long long>(f.bytes.size())) + " bytes)";
 }
@@ -250,7 +268,8 @@ class Importer : public AttributeRecordHandler {
  public:
   Importer(void* owner, long target) : owner_(owner) { groups_[0] = target; }
 
-  void group(const AttributeRecordHeader& h, uint64_t at, const DBATTRIBUTENODETYPE& node) override {
+  void group(const AttributeRecordHeader& h, uint64_t at,
+             const DBATTRIBUTENODETYPE& node) override {
     const long parent = groups_.at(h.parent);
     long found = 0;
     if (h.code == kAtrRootCode) {
@@ -280,7 +299,8 @@ class Importer : public AttributeRecordHandler {
         return;
       }
       if (!ATTRIBUTES().del_node(existing, 1))
-        fail("cannot replace the attribute " + text_of(old.name) + " (" + text_of(old.abbrev) + ")");
+        fail("cannot replace the attribute " + text_of(old.name) + " (" + text_of(old.abbrev) +
+             ")");
     }
     definitions_[d.id] = create_attribute(parent, def, def_at);
   }
@@ -290,9 +310,12 @@ class Importer : public AttributeRecordHandler {
     const long entry = definitions_.at(key.parent);
     DBATTRIBUTETYPE def;
     const long list = ATTRIBUTES().get_id_attribute(entry, &def);
-    if (list < 1) fail("reference key at offset " + str(static_cast<long long>(at)) + ": attribute " + str(entry) + " cannot be read");
+    if (list < 1)
+      fail("reference key at offset " + str(static_cast<long long>(at)) + ": attribute " +
+           str(entry) + " cannot be read");
     TEXTBUFFER value;
-    if (!value.assign(bytes.data(), static_cast<uint32_t>(bytes.size())) && !bytes.empty()) fail("out of memory");
+    if (!value.assign(bytes.data(), static_cast<uint32_t>(bytes.size())) && !bytes.empty())
+      fail("out of memory");
     const bool file = def.kind_index() == 2 && !(flags & kRefIndirect);
     if (create_reference(list, name, value, flags, file) > 0) return;
 
@@ -311,26 +334,33 @@ class Importer : public AttributeRecordHandler {
       }
     }
     const std::string ref_name = field_string(name, kAtrRefNameSize);
-    if (old_id < 1) fail("reference key at offset " + str(static_cast<long long>(at)) + ": cannot create the reference " + ref_name + " of " + text_of(def.name));
+    if (old_id < 1)
+      fail("reference key at offset " + str(static_cast<long long>(at)) +
+           ": cannot create the reference " + ref_name + " of " + text_of(def.name));
     if (same_value(old_value, static_cast<uint8_t>(old_flags), value, flags, file)) return;
-    const bool old_file = def.kind_index() == 2 && !(static_cast<uint8_t>(old_flags) & kRefIndirect);
+    const bool old_file =
+        def.kind_index() == 2 && !(static_cast<uint8_t>(old_flags) & kRefIndirect);
     if (!replace_chosen([&] {
-          return ask_reference_conflict(owner_, text_of(def.name), ref_name, shown_value(value, file),
-                                 shown_value(old_value, old_file));
+          return ask_reference_conflict(owner_, text_of(def.name), ref_name,
+                                        shown_value(value, file), shown_value(old_value, old_file));
         })) {
       return;
     }
-    if (!ATTR_REF().del(old_id)) fail("cannot replace the reference " + ref_name + " of " + text_of(def.name));
+    if (!ATTR_REF().del(old_id))
+      fail("cannot replace the reference " + ref_name + " of " + text_of(def.name));
     if (create_reference(list, name, value, flags, file) < 1)
-      fail("reference key at offset " + str(static_cast<long long>(at)) + ": cannot create the reference " + ref_name + " of " + text_of(def.name));
+      fail("reference key at offset " + str(static_cast<long long>(at)) +
+           ": cannot create the reference " + ref_name + " of " + text_of(def.name));
   }
 
  private:
-  long create_reference(long list, const char* name, const TEXTBUFFER& value, uint8_t flags, bool file) {
+  long create_reference(long list, const char* name, const TEXTBUFFER& value, uint8_t flags,
+                        bool file) {
     char n[kAtrRefNameSize + 1] = {};
     std::memcpy(n, name, kAtrRefNameSize);
     ATTR_REF refs;
-    return file ? refs.filepred_import(list, n, value) : refs.cre(list, n, value, static_cast<char>(flags));
+    return file ? refs.filepred_import(list, n, value)
+                : refs.cre(list, n, value, static_cast<char>(flags));
   }
 
   // Whether an existing reference's value equals the imported one. A file that the
@@ -380,7 +410,8 @@ class Importer : public AttributeRecordHandler {
           if (child.is_group() && text_of(child.name) == text_of(node.name)) return c;
       }
     }
-    fail("group node at offset " + str(static_cast<long long>(at)) + ": cannot create the group " + text_of(node.name));
+    fail("group node at offset " + str(static_cast<long long>(at)) + ": cannot create the group " +
+         text_of(node.name));
   }
 
   // A new attribute under parent; a name taken there gets the suffix "_1", "_2", ...
@@ -398,7 +429,8 @@ class Importer : public AttributeRecordHandler {
       id = ATTRIBUTES().cre_attribute(parent, &d);
     }
     if (id < 1) {
-      fail("attribute definition at offset " + str(static_cast<long long>(at)) + ": cannot create the attribute " + name + " (" + text_of(def.abbrev) + ")" +
+      fail("attribute definition at offset " + str(static_cast<long long>(at)) +
+           ": cannot create the attribute " + name + " (" + text_of(def.abbrev) + ")" +
            (id == ATTRIBUTES::kNameTaken ? ": no free name" : ""));
     }
     return id;

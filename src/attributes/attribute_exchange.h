@@ -61,8 +61,10 @@ inline constexpr int kConflictButtonReplaceAll = 10772;
 inline constexpr int kConflictButtonKeepAll = 10773;
 inline constexpr int kConflictShowExisting = 10774;
 inline constexpr int kConflictShowImported = 10775;
-inline constexpr int kConflictExistingText = 10396;  // existing name and abbreviation / the line "attribute - reference"
-inline constexpr int kConflictImportedText = 10397;  // imported name and abbreviation / the new value
+inline constexpr int kConflictExistingText =
+    10396;  // existing name and abbreviation / the line "attribute - reference"
+inline constexpr int kConflictImportedText =
+    10397;  // imported name and abbreviation / the new value
 inline constexpr int kConflictOldValueText = 10398;  // the existing value (reference conflicts)
 inline constexpr int kStrategyFirstTree = 10750;
 inline constexpr int kStrategySecondTree = 10751;

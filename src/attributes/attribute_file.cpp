@@ -12,14 +12,18 @@
 namespace dlist {
 namespace {
 
-std::string str(long long v) { return std::to_string(v); }
+std::string str(long long v) {
+  return std::to_string(v);
+}
 
 std::string record_of(const AttributeRecordHeader& h) {
   return std::string(attribute_record_name(h.type)) + " (type " + str(h.type) + ")";
 }
 
 // Whether the n bytes of a text field hold their terminating zero.
-bool ends_inside(const char* field, std::size_t n) { return std::memchr(field, 0, n) != nullptr; }
+bool ends_inside(const char* field, std::size_t n) {
+  return std::memchr(field, 0, n) != nullptr;
+}
 
 int kind_bits(uint32_t flags) {
   int n = 0;
@@ -32,14 +36,22 @@ int kind_bits(uint32_t flags) {
 
 const char* attribute_record_name(int32_t type) {
   switch (type) {
-    case kAtrStart: return "file start";
-    case kAtrGroup: return "group node";
-    case kAtrAttribute: return "attribute start";
-    case kAtrDefinition: return "attribute definition";
-    case kAtrKey: return "reference key";
-    case kAtrValue: return "reference value";
-    case kAtrEnd: return "end";
-    default: break;
+    case kAtrStart:
+      return "file start";
+    case kAtrGroup:
+      return "group node";
+    case kAtrAttribute:
+      return "attribute start";
+    case kAtrDefinition:
+      return "attribute definition";
+    case kAtrKey:
+      return "reference key";
+    case kAtrValue:
+      return "reference value";
+    case kAtrEnd:
+      return "end";
+    default:
+      break;
   }
   return "unknown";
 }
@@ -72,7 +84,8 @@ std::string AttributeFileFault::describe() const {
 std::string check_embedded_file(std::span<const unsigned char> value, EmbeddedFile* file) {
   const void* zero = std::memchr(value.data(), 0, value.size());
   if (zero == nullptr) return "the embedded file's name does not end inside the value";
-  const std::size_t name = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - value.data());
+  const std::size_t name =
+      static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - value.data());
   if (name == 0) return "the embedded file's name is empty";
   const std::size_t after = value.size() - name - 1;
   if (after < 4) {
@@ -99,8 +112,8 @@ void AttributeFileReader::fail(uint64_t at, const AttributeRecordHeader& h,
 AttributeRecordHeader AttributeFileReader::header(uint64_t* at) {
   *at = pos_;
   if (left() < kAtrHeaderSize) {
-    throw AttributeFileFault{pos_, "record header: cut short, " + str(static_cast<long long>(left())) +
-                                       " bytes are left"};
+    throw AttributeFileFault{pos_, "record header: cut short, " +
+                                       str(static_cast<long long>(left())) + " bytes are left"};
   }
   const AttributeRecordHeader h = decode_attribute_header(file_.data() + pos_);
   pos_ += kAtrHeaderSize;
@@ -111,8 +124,9 @@ AttributeRecordHeader AttributeFileReader::header(uint64_t* at) {
 std::span<const unsigned char> AttributeFileReader::payload(const AttributeRecordHeader& h,
                                                             uint64_t at) {
   if (h.length > left()) {
-    fail(at, h, "gives length " + str(h.length) + ", " + str(static_cast<long long>(left())) +
-                    " bytes are left");
+    fail(at, h,
+         "gives length " + str(h.length) + ", " + str(static_cast<long long>(left())) +
+             " bytes are left");
   }
   const auto bytes = file_.subspan(static_cast<std::size_t>(pos_), h.length);
   pos_ += h.length;
@@ -125,7 +139,8 @@ void AttributeFileReader::read(AttributeRecordHandler& handler) {
   definitions_.clear();
   file_kinds_.clear();
   auto exact = [&](const AttributeRecordHeader& h, uint64_t at, std::size_t n) {
-    if (h.length != n) fail(at, h, "gives length " + str(h.length) + ", not " + str(static_cast<long long>(n)));
+    if (h.length != n)
+      fail(at, h, "gives length " + str(h.length) + ", not " + str(static_cast<long long>(n)));
   };
 
   uint64_t at = 0;
@@ -142,10 +157,12 @@ void AttributeFileReader::read(AttributeRecordHandler& handler) {
       case kAtrGroup: {
         exact(h, at, kAtrGroupSize);
         const auto bytes = payload(h, at);
-        if (!groups_.count(h.parent)) fail(at, h, "no group with id " + str(h.parent) + " precedes it");
+        if (!groups_.count(h.parent))
+          fail(at, h, "no group with id " + str(h.parent) + " precedes it");
         DBATTRIBUTENODETYPE node;
         from_plain_image(node, bytes.data());
-        if (!ends_inside(node.name, sizeof node.name)) fail(at, h, "the name does not end inside its field");
+        if (!ends_inside(node.name, sizeof node.name))
+          fail(at, h, "the name does not end inside its field");
         if (node.name[0] == 0) fail(at, h, "the name is empty");
         if (node.kind < 0) fail(at, h, "kind " + str(node.kind) + " is no group");
         handler.group(h, at, node);
@@ -154,22 +171,29 @@ void AttributeFileReader::read(AttributeRecordHandler& handler) {
       }
       case kAtrAttribute: {
         exact(h, at, 0);
-        if (!groups_.count(h.parent)) fail(at, h, "no group with id " + str(h.parent) + " precedes it");
+        if (!groups_.count(h.parent))
+          fail(at, h, "no group with id " + str(h.parent) + " precedes it");
         uint64_t def_at = 0;
         const AttributeRecordHeader d = header(&def_at);
         handler.header(d, def_at);
-        if (d.type != kAtrDefinition) fail(def_at, d, "an attribute definition (type 3) must follow the attribute start");
+        if (d.type != kAtrDefinition)
+          fail(def_at, d, "an attribute definition (type 3) must follow the attribute start");
         exact(d, def_at, kAtrDefinitionSize);
         const auto bytes = payload(d, def_at);
         if (d.parent != h.id) {
-          fail(def_at, d, "gives parent " + str(d.parent) + ", not the attribute " + str(h.id) + " before it");
+          fail(def_at, d,
+               "gives parent " + str(d.parent) + ", not the attribute " + str(h.id) + " before it");
         }
         DBATTRIBUTETYPE def;
         from_plain_image(def, bytes.data());
-        if (!ends_inside(def.abbrev, sizeof def.abbrev)) fail(def_at, d, "the abbreviation does not end inside its field");
-        if (!ends_inside(def.name, sizeof def.name)) fail(def_at, d, "the name does not end inside its field");
-        if (!ends_inside(def.description, sizeof def.description)) fail(def_at, d, "the description does not end inside its field");
-        if (!ends_inside(def.unit, sizeof def.unit)) fail(def_at, d, "the unit does not end inside its field");
+        if (!ends_inside(def.abbrev, sizeof def.abbrev))
+          fail(def_at, d, "the abbreviation does not end inside its field");
+        if (!ends_inside(def.name, sizeof def.name))
+          fail(def_at, d, "the name does not end inside its field");
+        if (!ends_inside(def.description, sizeof def.description))
+          fail(def_at, d, "the description does not end inside its field");
+        if (!ends_inside(def.unit, sizeof def.unit))
+          fail(def_at, d, "the unit does not end inside its field");
         if (def.abbrev[0] == 0) fail(def_at, d, "the abbreviation is empty");
         if (def.name[0] == 0) fail(def_at, d, "the name is empty");
         if (kind_bits(def.flags) != 1) fail(def_at, d, "the flags do not give exactly one kind");
@@ -185,7 +209,8 @@ void AttributeFileReader::read(AttributeRecordHandler& handler) {
       case kAtrKey: {
         exact(h, at, kAtrKeySize);
         const auto key = payload(h, at);
-        if (!definitions_.count(h.parent)) fail(at, h, "no attribute definition with id " + str(h.parent) + " precedes it");
+        if (!definitions_.count(h.parent))
+          fail(at, h, "no attribute definition with id " + str(h.parent) + " precedes it");
         char name[kAtrRefNameSize];
         std::memcpy(name, key.data(), sizeof name);
         const uint8_t flags = key[kAtrRefNameSize];
@@ -194,9 +219,11 @@ void AttributeFileReader::read(AttributeRecordHandler& handler) {
         uint64_t value_at = 0;
         const AttributeRecordHeader v = header(&value_at);
         handler.header(v, value_at);
-        if (v.type != kAtrValue) fail(value_at, v, "a reference value (type 5) must follow the reference key");
+        if (v.type != kAtrValue)
+          fail(value_at, v, "a reference value (type 5) must follow the reference key");
         if (v.id != 0) fail(value_at, v, "gives id " + str(v.id) + ", not 0");
-        if (v.length > kMaxAtrValue) fail(value_at, v, "gives length " + str(v.length) + ", more than " + str(kMaxAtrValue));
+        if (v.length > kMaxAtrValue)
+          fail(value_at, v, "gives length " + str(v.length) + ", more than " + str(kMaxAtrValue));
         const auto value = payload(v, value_at);
         const bool file = file_kinds_.count(h.parent) && !(flags & kRefIndirect);
         if (file) {

@@ -39,10 +39,10 @@ enum AttributeRecordType : int32_t {
 };
 
 inline constexpr std::size_t kAtrHeaderSize = 20;
-inline constexpr std::size_t kAtrGroupSize = DBATTRIBUTENODETYPE::kImageSize;  // 34
+inline constexpr std::size_t kAtrGroupSize = DBATTRIBUTENODETYPE::kImageSize;   // 34
 inline constexpr std::size_t kAtrDefinitionSize = DBATTRIBUTETYPE::kImageSize;  // 152
-inline constexpr std::size_t kAtrRefNameSize = 17;                              // name of a reference
-inline constexpr std::size_t kAtrKeySize = kAtrRefNameSize + 1;                 // name and flags: 18
+inline constexpr std::size_t kAtrRefNameSize = 17;               // name of a reference
+inline constexpr std::size_t kAtrKeySize = kAtrRefNameSize + 1;  // name and flags: 18
 // The largest reference value that a file may carry (and that the export writes):
 // 64 MiB, the embedded file with its name and length included.
 inline constexpr uint32_t kMaxAtrValue = 64u << 20;
@@ -133,7 +133,8 @@ class DLIST_API AttributeFileReader {
  private:
   AttributeRecordHeader header(uint64_t* at);
   std::span<const unsigned char> payload(const AttributeRecordHeader& h, uint64_t at);
-  [[noreturn]] void fail(uint64_t at, const AttributeRecordHeader& h, const std::string& detail) const;
+  [[noreturn]] void fail(uint64_t at, const AttributeRecordHeader& h,
+                         const std::string& detail) const;
 
   std::span<const unsigned char> file_;
   uint64_t pos_ = 0;

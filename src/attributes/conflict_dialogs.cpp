@@ -54,7 +54,9 @@ const AnswerButton* answer_of(int control) {
   return nullptr;
 }
 
-std::string text_of(const char* field, std::size_t n) { return field_string(field, n); }
+std::string text_of(const char* field, std::size_t n) {
+  return field_string(field, n);
+}
 
 // ---- the attribute and reference conflicts ---------------------------------------
 
@@ -152,7 +154,8 @@ bool build_reference_conflict(void* owner, const std::string& line, const std::s
   if (!MakeMainUnit(owner, title.c_str(), "ReferenceConflict", kWidth, height)) return false;
   const int width = kWidth - 2 * kMargin;
   if (!StaticText(kConflictExistingText, line.c_str(), kMargin, kMargin, width, kLine) ||
-      !StaticText(kConflictImportedText, new_value.c_str(), kMargin, kMargin + kLine, width, kLine) ||
+      !StaticText(kConflictImportedText, new_value.c_str(), kMargin, kMargin + kLine, width,
+                  kLine) ||
       !StaticText(kConflictOldValueText, old_value.c_str(), kMargin, kMargin + 2 * kLine, width,
                   kLine)) {
     return false;
@@ -198,7 +201,8 @@ void fill_tree(void* dialog, int control, const DBATTRIBUTETYPE& d) {
   std::size_t from = 0;
   for (;;) {
     const std::size_t at = summary.find('\n', from);
-    const std::string line = summary.substr(from, at == std::string::npos ? std::string::npos : at - from);
+    const std::string line =
+        summary.substr(from, at == std::string::npos ? std::string::npos : at - from);
     AddTreeViewItem(kTviRoot, line.c_str(), kTviLast, 0, tree, 0);
     if (at == std::string::npos) break;
     from = at + 1;
@@ -233,12 +237,14 @@ bool build_strategy(void* owner) {
          StaticText(10753, second.c_str(), 2 * kMargin + half, kMargin, half, kLine) &&
          TreeViewInput(kStrategyFirstTree, kMargin, y, half, kTreeHeight) &&
          TreeViewInput(kStrategySecondTree, 2 * kMargin + half, y, half, kTreeHeight) &&
-         CommandButton(kConflictButtonReplace, 21687, kMargin, buttons, kButtonWidth, kButtonHeight) &&
-         CommandButton(kConflictButtonKeep, 21688, 2 * kMargin + kButtonWidth, buttons, kButtonWidth,
+         CommandButton(kConflictButtonReplace, 21687, kMargin, buttons, kButtonWidth,
                        kButtonHeight) &&
+         CommandButton(kConflictButtonKeep, 21688, 2 * kMargin + kButtonWidth, buttons,
+                       kButtonWidth, kButtonHeight) &&
          CommandButton(kIdCancel, 20995, kWidth - kMargin - kButtonWidth, buttons, kButtonWidth,
                        kButtonHeight) &&
-         SetDlgInitProc(SetImportStrat_Fill_Proc) && SetAllInputProc(SetImportStrat_ExtAction_Proc) &&
+         SetDlgInitProc(SetImportStrat_Fill_Proc) &&
+         SetAllInputProc(SetImportStrat_ExtAction_Proc) &&
          SetKeyEnterProc(SetImportStrat_KeyEnter_Proc) && SetIDC_OKProc(SetImportStrat_IDC_OK_Proc);
 }
 
@@ -255,9 +261,15 @@ constexpr KindLine kKindLines[] = {
 
 }  // namespace
 
-short attribute_conflict_strategy() { return g_strategy; }
-void set_attribute_conflict_strategy(short strategy) { g_strategy = strategy; }
-void set_attribute_show_function(AttributeShowFunction show) { g_show = show; }
+short attribute_conflict_strategy() {
+  return g_strategy;
+}
+void set_attribute_conflict_strategy(short strategy) {
+  g_strategy = strategy;
+}
+void set_attribute_show_function(AttributeShowFunction show) {
+  g_show = show;
+}
 
 std::string attribute_summary(const DBATTRIBUTETYPE& d) {
   const int kind_text = d.kind_index() == 0 ? 20394 : d.kind_index() == 1 ? 20395 : 20396;
@@ -268,12 +280,18 @@ std::string attribute_summary(const DBATTRIBUTETYPE& d) {
     kinds += load_string(static_cast<unsigned>(k.text));
   }
   const std::string parts[12] = {
-      load_string(21535), text_of(d.name, sizeof d.name),
-      load_string(21536), d.kind_index() < 0 ? std::string() : load_string(static_cast<unsigned>(kind_text)),
-      load_string(21537), text_of(d.description, sizeof d.description),
-      load_string(21538), text_of(d.abbrev, sizeof d.abbrev),
-      load_string(21539), text_of(d.unit, sizeof d.unit),
-      load_string(21540), kinds,
+      load_string(21535),
+      text_of(d.name, sizeof d.name),
+      load_string(21536),
+      d.kind_index() < 0 ? std::string() : load_string(static_cast<unsigned>(kind_text)),
+      load_string(21537),
+      text_of(d.description, sizeof d.description),
+      load_string(21538),
+      text_of(d.abbrev, sizeof d.abbrev),
+      load_string(21539),
+      text_of(d.unit, sizeof d.unit),
+      load_string(21540),
+      kinds,
   };
   std::string out;
   for (int i = 0; i < 12; ++i) {

@@ -14,8 +14,7 @@ namespace dlist {
 // False, with the strategy as it was, when the dialog cannot run.
 bool ask_attribute_conflict(void* owner, long existing_id, const DBATTRIBUTETYPE& existing,
                             const DBATTRIBUTETYPE& imported);
-bool ask_reference_conflict(void* owner, const std::string& attribute,
-                            const std::string& reference, const std::string& new_value,
-                            const std::string& old_value);
+bool ask_reference_conflict(void* owner, const std::string& attribute, const std::string& reference,
+                            const std::string& new_value, const std::string& old_value);
 
 }  // namespace dlist

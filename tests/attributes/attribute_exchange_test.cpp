@@ -24,7 +24,9 @@ namespace {
 using namespace attribute_test;
 namespace fs = std::filesystem;
 
-long root() { return ATTRIBUTES().rew_node(0); }
+long root() {
+  return ATTRIBUTES().rew_node(0);
+}
 
 long group(long parent, const std::string& name) {
   DBATTRIBUTENODETYPE n;
@@ -32,7 +34,9 @@ long group(long parent, const std::string& name) {
   return ATTRIBUTES().cre_node(parent, &n);
 }
 
-long attribute(long parent, DBATTRIBUTETYPE d) { return ATTRIBUTES().cre_attribute(parent, &d); }
+long attribute(long parent, DBATTRIBUTETYPE d) {
+  return ATTRIBUTES().cre_attribute(parent, &d);
+}
 
 long list_of(long entry) {
   DBATTRIBUTETYPE d;
@@ -67,14 +71,16 @@ std::string listing(long g) {
     DBATTRIBUTETYPE d;
     const long list = ATTRIBUTES().get_id_attribute(id, &d);
     out += "A " + std::string(d.abbrev) + " " + d.name + " " + d.description + " " + d.unit + " " +
-           std::to_string(d.flags) + " " + std::to_string(d.options) + " " + std::to_string(d.precision) + " [";
+           std::to_string(d.flags) + " " + std::to_string(d.options) + " " +
+           std::to_string(d.precision) + " [";
     ATTR_REF refs;
     if (refs.rew(list, 0) > 0) {
       char name[17];
       char flags = 0;
       TEXTBUFFER value;
       while (refs.get(name, &value, &flags) > 0)
-        out += std::string(name) + ":" + std::to_string(flags) + "=" + std::string(value.data(), value.size()) + ",";
+        out += std::string(name) + ":" + std::to_string(flags) + "=" +
+               std::string(value.data(), value.size()) + ",";
     }
     out += "] ";
   }
@@ -113,7 +119,8 @@ class AttributeExchangeTest : public dlist::testing::ModelTest {
   }
   bool diagnosed(const std::string& part) const {
     for (const auto& e : reports_.entries())
-      if (e.kind == dlist::ReportKind::diagnostic && e.text.find(part) != std::string::npos) return true;
+      if (e.kind == dlist::ReportKind::diagnostic && e.text.find(part) != std::string::npos)
+        return true;
     return false;
   }
   // type:parent:id of each record of the exported file.
@@ -122,7 +129,8 @@ class AttributeExchangeTest : public dlist::testing::ModelTest {
     EXPECT_TRUE(dump.ok()) << dump.error;
     std::vector<std::string> out;
     for (const auto& r : dump.records)
-      out.push_back(std::to_string(r.type) + ":" + std::to_string(r.parent) + ":" + std::to_string(r.id));
+      out.push_back(std::to_string(r.type) + ":" + std::to_string(r.parent) + ":" +
+                    std::to_string(r.id));
     return out;
   }
 
@@ -137,9 +145,14 @@ TEST_F(AttributeExchangeTest, SingleAttributeAndGroupOrder) {
   ASSERT_GT(r2, 0);
   ASSERT_EQ(export_entry(a), 1);
   const long l = list_of(a);
-  const std::vector<std::string> single = {"0:0:0", "2:0:" + std::to_string(a), "3:" + std::to_string(a) + ":" + std::to_string(l),
-                                           "4:" + std::to_string(l) + ":" + std::to_string(r1), "5:0:0",
-                                           "4:" + std::to_string(l) + ":" + std::to_string(r2), "5:0:0", "6:0:0"};
+  const std::vector<std::string> single = {"0:0:0",
+                                           "2:0:" + std::to_string(a),
+                                           "3:" + std::to_string(a) + ":" + std::to_string(l),
+                                           "4:" + std::to_string(l) + ":" + std::to_string(r1),
+                                           "5:0:0",
+                                           "4:" + std::to_string(l) + ":" + std::to_string(r2),
+                                           "5:0:0",
+                                           "6:0:0"};
   EXPECT_EQ(records(), single);
 
   // G holds A1, S1 (B1), A2, S2 (S3 (C1)): the entries as they come, then the
@@ -154,17 +167,20 @@ TEST_F(AttributeExchangeTest, SingleAttributeAndGroupOrder) {
   const long c1 = attribute(s3, definition("C1", "C1"));
   ASSERT_EQ(export_entry(g), 1);
   auto s = [](long v) { return std::to_string(v); };
-  const std::vector<std::string> order = {
-      "0:0:0",
-      "1:0:" + s(g),
-      "2:" + s(g) + ":" + s(a1), "3:" + s(a1) + ":" + s(list_of(a1)),
-      "1:" + s(g) + ":" + s(s1),
-      "2:" + s(g) + ":" + s(a2), "3:" + s(a2) + ":" + s(list_of(a2)),
-      "1:" + s(g) + ":" + s(s2),
-      "1:" + s(s2) + ":" + s(s3),
-      "2:" + s(s3) + ":" + s(c1), "3:" + s(c1) + ":" + s(list_of(c1)),
-      "2:" + s(s1) + ":" + s(b1), "3:" + s(b1) + ":" + s(list_of(b1)),
-      "6:0:0"};
+  const std::vector<std::string> order = {"0:0:0",
+                                          "1:0:" + s(g),
+                                          "2:" + s(g) + ":" + s(a1),
+                                          "3:" + s(a1) + ":" + s(list_of(a1)),
+                                          "1:" + s(g) + ":" + s(s1),
+                                          "2:" + s(g) + ":" + s(a2),
+                                          "3:" + s(a2) + ":" + s(list_of(a2)),
+                                          "1:" + s(g) + ":" + s(s2),
+                                          "1:" + s(s2) + ":" + s(s3),
+                                          "2:" + s(s3) + ":" + s(c1),
+                                          "3:" + s(c1) + ":" + s(list_of(c1)),
+                                          "2:" + s(s1) + ":" + s(b1),
+                                          "3:" + s(b1) + ":" + s(list_of(b1)),
+                                          "6:0:0"};
   EXPECT_EQ(records(), order);
 
   // A selection leaves out what it does not name; the entries below an unselected
@@ -173,16 +189,22 @@ TEST_F(AttributeExchangeTest, SingleAttributeAndGroupOrder) {
   for (long id : {g, a1, s3, c1}) selection.add(id);
   std::string p = path("sel.atr");
   ASSERT_EQ(AttributeExport(nullptr, g, p.data(), 0, &selection), 1);
-  const std::vector<std::string> selected = {"0:0:0", "1:0:" + s(g), "2:" + s(g) + ":" + s(a1), "3:" + s(a1) + ":" + s(list_of(a1)),
-                                             "1:" + s(g) + ":" + s(s3), "2:" + s(s3) + ":" + s(c1),
-                                             "3:" + s(c1) + ":" + s(list_of(c1)), "6:0:0"};
+  const std::vector<std::string> selected = {"0:0:0",
+                                             "1:0:" + s(g),
+                                             "2:" + s(g) + ":" + s(a1),
+                                             "3:" + s(a1) + ":" + s(list_of(a1)),
+                                             "1:" + s(g) + ":" + s(s3),
+                                             "2:" + s(s3) + ":" + s(c1),
+                                             "3:" + s(c1) + ":" + s(list_of(c1)),
+                                             "6:0:0"};
   EXPECT_EQ(records("sel.atr"), selected);
 }
 
 TEST_F(AttributeExchangeTest, RoundTripIntoAnotherProject) {
   const long g = group(root(), "Doors");
   const long sub = group(g, "Fire");
-  const long f = attribute(g, definition("RATE", "Rating", DBATTRIBUTETYPE::kFormula, 5, "the rating", "m"));
+  const long f =
+      attribute(g, definition("RATE", "Rating", DBATTRIBUTETYPE::kFormula, 5, "the rating", "m"));
   text_ref(f, "one", "1+1");
   const long t = attribute(sub, definition("CLASS", "Class", DBATTRIBUTETYPE::kText, 1));
   text_ref(t, "EI30", "EI 30");
@@ -206,7 +228,8 @@ TEST_F(AttributeExchangeTest, RoundTripIntoAnotherProject) {
   // the reference to the disk file comes back held, with its content
   const std::string disk_path = path("disk.txt");
   const std::string before = "disk:0=" + disk_path + std::string(1, '\0');
-  const std::string after = "disk:1=" + std::string("disk.txt") + '\0' + std::string("\x07\0\0\0", 4) + "on disk";
+  const std::string after =
+      "disk:1=" + std::string("disk.txt") + '\0' + std::string("\x07\0\0\0", 4) + "on disk";
   expected.replace(expected.find(before), before.size(), after);
   EXPECT_EQ(imported, expected);
 }
@@ -252,7 +275,10 @@ TEST_F(AttributeExchangeTest, ConflictsFollowTheStrategy) {
   text_ref(a, "EI30", "old");
   const long f = attribute(root(), definition("DOC", "Doc", DBATTRIBUTETYPE::kFile, 1));
   held_ref(f, "plan", "p.txt", "ab");
-  AtrBuilder same = AtrBuilder().start().attribute(definition("FIRE", "Fire"), 0, 1, 2).text_ref("EI30", "new", 2, 3);
+  AtrBuilder same = AtrBuilder()
+                        .start()
+                        .attribute(definition("FIRE", "Fire"), 0, 1, 2)
+                        .text_ref("EI30", "new", 2, 3);
   same.attribute(definition("DOC", "Doc", DBATTRIBUTETYPE::kFile, 1), 0, 4, 5)
       .reference("plan", dlist::kRefHeld, 5, 6, AtrBuilder::embedded("p.txt", "abc"))
       .end();
@@ -264,11 +290,13 @@ TEST_F(AttributeExchangeTest, ConflictsFollowTheStrategy) {
   // asked: "replace all" in the reference dialog replaces this one and the next
   dlist::set_attribute_conflict_strategy(dlist::kConflictReplaceAsk);
   dlist::ScriptedUser user;
-  user.on(dlist::kConflictContext).observe([](void* dialog) {
-    EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictExistingText), "Fire - EI30");
-    EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictImportedText), "new");
-    EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictOldValueText), "old");
-  }).press(dlist::kConflictButtonReplaceAll);
+  user.on(dlist::kConflictContext)
+      .observe([](void* dialog) {
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictExistingText), "Fire - EI30");
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictImportedText), "new");
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictOldValueText), "old");
+      })
+      .press(dlist::kConflictButtonReplaceAll);
   {
     dlist::DialogUserScope scope(user);
     ASSERT_EQ(import_file(same), 1);
@@ -278,18 +306,23 @@ TEST_F(AttributeExchangeTest, ConflictsFollowTheStrategy) {
   const std::string l = listing(root());
   EXPECT_NE(l.find("EI30:0=new"), std::string::npos) << l;
   // the held file was shorter than the new one: unequal, replaced
-  EXPECT_NE(l.find(std::string("p.txt") + '\0' + std::string("\x03\0\0\0", 4) + "abc"), std::string::npos);
+  EXPECT_NE(l.find(std::string("p.txt") + '\0' + std::string("\x03\0\0\0", 4) + "abc"),
+            std::string::npos);
 
   // a definition that differs: "keep" in the attribute dialog keeps the library's
   dlist::set_attribute_conflict_strategy(dlist::kConflictReplaceAsk);
   dlist::ScriptedUser keeper;
-  keeper.on(dlist::kConflictContext).observe([](void* dialog) {
-    EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictExistingText), "Fire (FIRE)");
-    EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictImportedText), "Fire rating (FIRE)");
-  }).press(dlist::kConflictButtonKeep);
+  keeper.on(dlist::kConflictContext)
+      .observe([](void* dialog) {
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictExistingText), "Fire (FIRE)");
+        EXPECT_EQ(dlist::control_text(dialog, dlist::kConflictImportedText), "Fire rating (FIRE)");
+      })
+      .press(dlist::kConflictButtonKeep);
   {
     dlist::DialogUserScope scope(keeper);
-    ASSERT_EQ(import_file(AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()), 1);
+    ASSERT_EQ(import_file(
+                  AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()),
+              1);
   }
   EXPECT_TRUE(keeper.finished()) << keeper.leftovers();
   EXPECT_EQ(dlist::attribute_conflict_strategy(), dlist::kConflictKeepAsk);
@@ -297,8 +330,11 @@ TEST_F(AttributeExchangeTest, ConflictsFollowTheStrategy) {
 
   // replace all: the definition is replaced with its references
   dlist::set_attribute_conflict_strategy(dlist::kConflictReplaceAll);
-  ASSERT_EQ(import_file(AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()), 1);
-  EXPECT_NE(listing(root()).find("A FIRE Fire rating   1073741827 0 -1 [] "), std::string::npos) << listing(root());
+  ASSERT_EQ(
+      import_file(AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()),
+      1);
+  EXPECT_NE(listing(root()).find("A FIRE Fire rating   1073741827 0 -1 [] "), std::string::npos)
+      << listing(root());
 }
 
 TEST_F(AttributeExchangeTest, FailuresSayWhatAndKeepTheEarlierFile) {
@@ -312,22 +348,26 @@ TEST_F(AttributeExchangeTest, FailuresSayWhatAndKeepTheEarlierFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
 
   EXPECT_EQ(import_file(AtrBuilder().start().record(0, 5, 0, 0).end()), 0);
-  EXPECT_TRUE(diagnosed("AttributeImport: reference value (type 5) at offset 20: does not stand here"));
+  EXPECT_TRUE(
+      diagnosed("AttributeImport: reference value (type 5) at offset 20: does not stand here"));
   EXPECT_EQ(export_entry(4711), 0);
   EXPECT_EQ(import_file(AtrBuilder().start().end(), 4711), 0);
 }
 
 TEST_F(AttributeExchangeTest, StrategyDialogAndSummary) {
-  DBATTRIBUTETYPE a = definition("A", "Alpha", DBATTRIBUTETYPE::kFile, (1u << 0) | (1u << 4) | (1u << 3), "desc", "m2");
+  DBATTRIBUTETYPE a = definition("A", "Alpha", DBATTRIBUTETYPE::kFile,
+                                 (1u << 0) | (1u << 4) | (1u << 3), "desc", "m2");
   const std::string summary = dlist::attribute_summary(a);
-  const std::string expected = " " + dlist::load_string(21535) + "\nAlpha\n " + dlist::load_string(21536) + "\n" +
-                               dlist::load_string(20396) + "\n " + dlist::load_string(21537) + "\ndesc\n " +
-                               dlist::load_string(21538) + "\nA\n " + dlist::load_string(21539) + "\nm2\n " +
-                               dlist::load_string(21540) + "\n" + dlist::load_string(21440) + "\n" +
-                               dlist::load_string(21443) + "\n" + dlist::load_string(21444);
+  const std::string expected =
+      " " + dlist::load_string(21535) + "\nAlpha\n " + dlist::load_string(21536) + "\n" +
+      dlist::load_string(20396) + "\n " + dlist::load_string(21537) + "\ndesc\n " +
+      dlist::load_string(21538) + "\nA\n " + dlist::load_string(21539) + "\nm2\n " +
+      dlist::load_string(21540) + "\n" + dlist::load_string(21440) + "\n" +
+      dlist::load_string(21443) + "\n" + dlist::load_string(21444);
   EXPECT_EQ(summary, expected);
   DBATTRIBUTETYPE b = definition("B", "Beta");
-  for (const auto& [button, choice] : {std::pair{dlist::kConflictButtonReplace, 0}, std::pair{dlist::kConflictButtonKeep, 1}}) {
+  for (const auto& [button, choice] :
+       {std::pair{dlist::kConflictButtonReplace, 0}, std::pair{dlist::kConflictButtonKeep, 1}}) {
     dlist::ScriptedUser user;
     user.on(dlist::kConflictContext).press(button);
     dlist::DialogUserScope scope(user);

@@ -40,10 +40,14 @@ class AtrBuilder {
     return *this;
   }
   AtrBuilder& header(int32_t code, int32_t type, uint32_t length, int32_t parent, int32_t id) {
-    return i32(static_cast<uint32_t>(code)).i32(static_cast<uint32_t>(type)).i32(length)
-        .i32(static_cast<uint32_t>(parent)).i32(static_cast<uint32_t>(id));
+    return i32(static_cast<uint32_t>(code))
+        .i32(static_cast<uint32_t>(type))
+        .i32(length)
+        .i32(static_cast<uint32_t>(parent))
+        .i32(static_cast<uint32_t>(id));
   }
-  AtrBuilder& record(int32_t code, int32_t type, int32_t parent, int32_t id, const Bytes& payload = {}) {
+  AtrBuilder& record(int32_t code, int32_t type, int32_t parent, int32_t id,
+                     const Bytes& payload = {}) {
     return header(code, type, static_cast<uint32_t>(payload.size()), parent, id).raw(payload);
   }
   AtrBuilder& start() { return record(0, dlist::kAtrStart, 0, 0); }
@@ -56,15 +60,18 @@ class AtrBuilder {
   // An attribute: its start (id) and its definition (list).
   AtrBuilder& attribute(const DBATTRIBUTETYPE& d, int32_t parent, int32_t id, int32_t list,
                         int32_t code = 0) {
-    return record(code, dlist::kAtrAttribute, parent, id).record(code, dlist::kAtrDefinition, id, list, image(d));
+    return record(code, dlist::kAtrAttribute, parent, id)
+        .record(code, dlist::kAtrDefinition, id, list, image(d));
   }
-  AtrBuilder& reference(const char* name, uint8_t flags, int32_t list, int32_t id, const Bytes& value) {
+  AtrBuilder& reference(const char* name, uint8_t flags, int32_t list, int32_t id,
+                        const Bytes& value) {
     Bytes key(18, 0);
     std::memcpy(key.data(), name, std::min<std::size_t>(std::strlen(name), 16));
     key[17] = flags;
     return record(0, dlist::kAtrKey, list, id, key).record(0, dlist::kAtrValue, 0, 0, value);
   }
-  AtrBuilder& text_ref(const char* name, const std::string& text, int32_t list, int32_t id, uint8_t flags = 0) {
+  AtrBuilder& text_ref(const char* name, const std::string& text, int32_t list, int32_t id,
+                       uint8_t flags = 0) {
     Bytes v(text.begin(), text.end());
     v.push_back(0);
     return reference(name, flags, list, id, v);
@@ -89,7 +96,8 @@ class AtrBuilder {
   const Bytes& bytes() const { return bytes_; }
   void write(const std::string& path) const {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+        .write(reinterpret_cast<const char*>(bytes_.data()),
+               static_cast<std::streamsize>(bytes_.size()));
   }
 
  private:

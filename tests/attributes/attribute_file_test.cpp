@@ -20,14 +20,16 @@ using dlist::AttributeRecordHeader;
 class Recorder : public dlist::AttributeRecordHandler {
  public:
   void group(const AttributeRecordHeader& h, uint64_t at, const DBATTRIBUTENODETYPE& n) override {
-    lines.push_back("group " + std::string(n.name) + " " + std::to_string(h.parent) + " @" + std::to_string(at));
+    lines.push_back("group " + std::string(n.name) + " " + std::to_string(h.parent) + " @" +
+                    std::to_string(at));
   }
   void attribute(const AttributeRecordHeader& s, uint64_t, const AttributeRecordHeader& d, uint64_t,
                  const DBATTRIBUTETYPE& def) override {
-    lines.push_back("attribute " + std::string(def.abbrev) + " " + std::to_string(s.parent) + " " + std::to_string(d.id));
+    lines.push_back("attribute " + std::string(def.abbrev) + " " + std::to_string(s.parent) + " " +
+                    std::to_string(d.id));
   }
-  void reference(const AttributeRecordHeader& k, uint64_t, const char* name, uint8_t flags, uint64_t,
-                 std::span<const unsigned char> v) override {
+  void reference(const AttributeRecordHeader& k, uint64_t, const char* name, uint8_t flags,
+                 uint64_t, std::span<const unsigned char> v) override {
     lines.push_back("reference " + std::string(name) + " " + std::to_string(k.parent) + " " +
                     std::to_string(flags) + " " + std::to_string(v.size()));
   }
@@ -52,13 +54,18 @@ TEST(AttributeFileTest, GoodFileIsHandedOnRecordByRecord) {
   AttributeFileReader reader(f.bytes());
   Recorder r;
   reader.read(r);
-  const std::vector<std::string> expected = {
-      "group Doors 0 @20",   "attribute FIRE 10 12", "reference EI30 12 0 6", "reference Usual 12 2 5",
-      "attribute SHEET 10 16", "reference plan 16 1 16", "end"};
+  const std::vector<std::string> expected = {"group Doors 0 @20",
+                                             "attribute FIRE 10 12",
+                                             "reference EI30 12 0 6",
+                                             "reference Usual 12 2 5",
+                                             "attribute SHEET 10 16",
+                                             "reference plan 16 1 16",
+                                             "end"};
   EXPECT_EQ(r.lines, expected);
   EXPECT_EQ(reader.left(), 0u);
 
-  const dlist::AttributeDump dump = dlist::decode_attribute_bytes(f.bytes().data(), f.bytes().size());
+  const dlist::AttributeDump dump =
+      dlist::decode_attribute_bytes(f.bytes().data(), f.bytes().size());
   ASSERT_TRUE(dump.ok()) << dump.error;
   ASSERT_EQ(dump.records.size(), 13u);
   EXPECT_EQ(dump.records[1].name, "group node");
@@ -70,7 +77,9 @@ TEST(AttributeFileTest, GoodFileIsHandedOnRecordByRecord) {
 
 TEST(AttributeFileTest, DamagedFilesAreRefusedAtTheRecordAtFault) {
   const DBATTRIBUTETYPE text = definition("A", "Alpha");
-  auto with_def = [&](const DBATTRIBUTETYPE& d) { return AtrBuilder().start().attribute(d, 0, 1, 2); };
+  auto with_def = [&](const DBATTRIBUTETYPE& d) {
+    return AtrBuilder().start().attribute(d, 0, 1, 2);
+  };
   DBATTRIBUTETYPE no_kind = text;
   no_kind.flags = 3;
   DBATTRIBUTETYPE two_kinds = text;
@@ -97,35 +106,72 @@ TEST(AttributeFileTest, DamagedFilesAreRefusedAtTheRecordAtFault) {
       {"empty file", AtrBuilder(), 0, "record header"},
       {"no start", AtrBuilder().end(), 0, "does not open with a file start"},
       {"start with id", AtrBuilder().record(0, 0, 0, 5).end(), 0, "gives id 5"},
-      {"start with payload", AtrBuilder().record(0, 0, 0, 0, Bytes(3)).end(), 0, "gives length 3, not 0"},
+      {"start with payload", AtrBuilder().record(0, 0, 0, 0, Bytes(3)).end(), 0,
+       "gives length 3, not 0"},
       {"no end", AtrBuilder().start(), 20, "record header"},
       {"unknown type", AtrBuilder().start().record(0, 9, 0, 0).end(), 20, "does not stand here"},
-      {"stray definition", AtrBuilder().start().record(0, 3, 0, 1, AtrBuilder::image(text)).end(), 20, "does not stand here"},
-      {"end with payload", AtrBuilder().start().record(0, 6, 0, 0, Bytes(1)), 20, "gives length 1, not 0"},
-      {"group short", AtrBuilder().start().record(0, 1, 0, 1, Bytes(33)).end(), 20, "gives length 33, not 34"},
-      {"group beyond the file", AtrBuilder().start().header(0, 1, 34, 0, 1), 20, "34, 0 bytes are left"},
-      {"group name unterminated", AtrBuilder().start().record(0, 1, 0, 1, long_group).end(), 20, "name does not end inside"},
-      {"group of unknown parent", AtrBuilder().start().group("G", 7, 1).end(), 20, "no group with id 7"},
-      {"attribute with payload", AtrBuilder().start().record(0, 2, 0, 1, Bytes(1)).end(), 20, "gives length 1, not 0"},
-      {"attribute without definition", AtrBuilder().start().record(0, 2, 0, 1).end(), 40, "must follow the attribute start"},
-      {"definition short", AtrBuilder().start().record(0, 2, 0, 1).record(0, 3, 1, 2, Bytes(151)).end(), 40, "gives length 151, not 152"},
-      {"definition of another attribute", AtrBuilder().start().record(0, 2, 0, 1).record(0, 3, 9, 2, AtrBuilder::image(text)).end(), 40, "gives parent 9"},
+      {"stray definition", AtrBuilder().start().record(0, 3, 0, 1, AtrBuilder::image(text)).end(),
+       20, "does not stand here"},
+      {"end with payload", AtrBuilder().start().record(0, 6, 0, 0, Bytes(1)), 20,
+       "gives length 1, not 0"},
+      {"group short", AtrBuilder().start().record(0, 1, 0, 1, Bytes(33)).end(), 20,
+       "gives length 33, not 34"},
+      {"group beyond the file", AtrBuilder().start().header(0, 1, 34, 0, 1), 20,
+       "34, 0 bytes are left"},
+      {"group name unterminated", AtrBuilder().start().record(0, 1, 0, 1, long_group).end(), 20,
+       "name does not end inside"},
+      {"group of unknown parent", AtrBuilder().start().group("G", 7, 1).end(), 20,
+       "no group with id 7"},
+      {"attribute with payload", AtrBuilder().start().record(0, 2, 0, 1, Bytes(1)).end(), 20,
+       "gives length 1, not 0"},
+      {"attribute without definition", AtrBuilder().start().record(0, 2, 0, 1).end(), 40,
+       "must follow the attribute start"},
+      {"definition short",
+       AtrBuilder().start().record(0, 2, 0, 1).record(0, 3, 1, 2, Bytes(151)).end(), 40,
+       "gives length 151, not 152"},
+      {"definition of another attribute",
+       AtrBuilder().start().record(0, 2, 0, 1).record(0, 3, 9, 2, AtrBuilder::image(text)).end(),
+       40, "gives parent 9"},
       {"abbreviation unterminated", with_def(long_abbrev).end(), 40, "abbreviation does not end"},
       {"unit unterminated", with_def(long_unit).end(), 40, "unit does not end"},
       {"no kind", with_def(no_kind).end(), 40, "exactly one kind"},
       {"two kinds", with_def(two_kinds).end(), 40, "exactly one kind"},
-      {"key of unknown definition", with_def(text).text_ref("r", "v", 5, 3).end(), 212, "no attribute definition with id 5"},
-      {"key short", with_def(text).record(0, 4, 2, 3, Bytes(17)).end(), 212, "gives length 17, not 18"},
-      {"key without value", with_def(text).record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).end(), 250, "must follow the reference key"},
-      {"value with id", with_def(text).record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).record(0, 5, 0, 4, Bytes{'v', 0}).end(), 250, "gives id 4"},
-      {"value beyond the file", with_def(text).record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).header(0, 5, 100, 0, 0), 250, "100, 0 bytes are left"},
-      {"value above the cap", with_def(text).record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).header(0, 5, 0x7FFFFFFF, 0, 0), 250, "more than"},
-      {"text without zero", with_def(text).reference("r", 0, 2, 3, Bytes{'v'}).end(), 250, "its only zero"},
-      {"text with two zeros", with_def(text).reference("r", 0, 2, 3, Bytes{'v', 0, 'w', 0}).end(), 250, "its only zero"},
+      {"key of unknown definition", with_def(text).text_ref("r", "v", 5, 3).end(), 212,
+       "no attribute definition with id 5"},
+      {"key short", with_def(text).record(0, 4, 2, 3, Bytes(17)).end(), 212,
+       "gives length 17, not 18"},
+      {"key without value",
+       with_def(text)
+           .record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+           .end(),
+       250, "must follow the reference key"},
+      {"value with id",
+       with_def(text)
+           .record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+           .record(0, 5, 0, 4, Bytes{'v', 0})
+           .end(),
+       250, "gives id 4"},
+      {"value beyond the file",
+       with_def(text)
+           .record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+           .header(0, 5, 100, 0, 0),
+       250, "100, 0 bytes are left"},
+      {"value above the cap",
+       with_def(text)
+           .record(0, 4, 2, 3, Bytes{'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+           .header(0, 5, 0x7FFFFFFF, 0, 0),
+       250, "more than"},
+      {"text without zero", with_def(text).reference("r", 0, 2, 3, Bytes{'v'}).end(), 250,
+       "its only zero"},
+      {"text with two zeros", with_def(text).reference("r", 0, 2, 3, Bytes{'v', 0, 'w', 0}).end(),
+       250, "its only zero"},
       {"empty text", with_def(text).reference("r", 0, 2, 3, Bytes{}).end(), 250, "its only zero"},
-      {"file name unterminated", with_def(file).reference("r", 1, 2, 3, Bytes{'a', 'b'}).end(), 250, "name does not end inside"},
-      {"file length cut", with_def(file).reference("r", 1, 2, 3, Bytes{'a', 0, 1, 0}).end(), 250, "cut short"},
-      {"file length wrong", with_def(file).reference("r", 1, 2, 3, bad_length).end(), 250, "gives length 9, but 4 bytes follow"},
+      {"file name unterminated", with_def(file).reference("r", 1, 2, 3, Bytes{'a', 'b'}).end(), 250,
+       "name does not end inside"},
+      {"file length cut", with_def(file).reference("r", 1, 2, 3, Bytes{'a', 0, 1, 0}).end(), 250,
+       "cut short"},
+      {"file length wrong", with_def(file).reference("r", 1, 2, 3, bad_length).end(), 250,
+       "gives length 9, but 4 bytes follow"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -137,7 +183,8 @@ TEST(AttributeFileTest, DamagedFilesAreRefusedAtTheRecordAtFault) {
     } catch (const AttributeFileFault& f) {
       EXPECT_EQ(f.offset, c.offset) << f.what;
       EXPECT_NE(f.what.find(c.message), std::string::npos) << f.what;
-      EXPECT_NE(f.describe().find("at offset " + std::to_string(c.offset)), std::string::npos) << f.describe();
+      EXPECT_NE(f.describe().find("at offset " + std::to_string(c.offset)), std::string::npos)
+          << f.describe();
     }
     const auto dump = dlist::decode_attribute_bytes(c.file.bytes().data(), c.file.bytes().size());
     EXPECT_FALSE(dump.ok());

@@ -21,7 +21,8 @@ using dlist::testing::one_line;
 
 class AttributeCommandsTest : public dlist::testing::ScratchFolderTest {
  protected:
-  int run(const std::string& project, Args args, bool terminal = false, const std::string& input = "") {
+  int run(const std::string& project, Args args, bool terminal = false,
+          const std::string& input = "") {
     args.insert(args.begin(), {"--project", path(project)});
     return ScratchFolderTest::run(args, terminal, input);
   }
@@ -45,7 +46,8 @@ class AttributeCommandsTest : public dlist::testing::ScratchFolderTest {
       const long g = ATTRIBUTES().cre_node(root, &n);
       DBATTRIBUTETYPE d = definition("FIRE", "Fire rating");
       const long a = ATTRIBUTES().cre_attribute(g, &d);
-      ASSERT_GT(ATTR_REF().cre(ATTRIBUTES().get_id_attribute(a, &d), "EI30", TEXTBUFFER(value), 0), 0);
+      ASSERT_GT(ATTR_REF().cre(ATTRIBUTES().get_id_attribute(a, &d), "EI30", TEXTBUFFER(value), 0),
+                0);
     });
   }
 
@@ -80,7 +82,8 @@ class AttributeCommandsTest : public dlist::testing::ScratchFolderTest {
 
 TEST_F(AttributeCommandsTest, ExportImportAndConflictAnswers) {
   make_project("p1.dlist");
-  ASSERT_EQ(run("p1.dlist", {"attributes", "export", "--node", "Doors", path("doors.atr")}), 0) << err_.str();
+  ASSERT_EQ(run("p1.dlist", {"attributes", "export", "--node", "Doors", path("doors.atr")}), 0)
+      << err_.str();
   EXPECT_TRUE(has(out_.str(), "exported \"Doors\"")) << out_.str();
   ASSERT_EQ(run("p1.dlist", {"dump", path("doors.atr")}), 0) << err_.str();
   EXPECT_TRUE(has(out_.str(), "@0 file start type 0")) << out_.str();
@@ -92,8 +95,11 @@ TEST_F(AttributeCommandsTest, ExportImportAndConflictAnswers) {
   // not a terminal: asked, the answer is keep
   ASSERT_EQ(run("p2.dlist", {"attributes", "import", path("doors.atr")}), 0) << err_.str();
   EXPECT_EQ(state("p2.dlist"), before);
-  ASSERT_EQ(run("p2.dlist", {"attributes", "import", path("doors.atr")}, true, "r\n"), 0) << err_.str();
-  EXPECT_TRUE(has(err_.str(), "The reference Fire rating - EI30 holds \"EI 60\"; the file gives \"EI 30\"")) << err_.str();
+  ASSERT_EQ(run("p2.dlist", {"attributes", "import", path("doors.atr")}, true, "r\n"), 0)
+      << err_.str();
+  EXPECT_TRUE(
+      has(err_.str(), "The reference Fire rating - EI30 holds \"EI 60\"; the file gives \"EI 30\""))
+      << err_.str();
   EXPECT_EQ(state("p2.dlist"), "2 entries, EI30=EI 30");
 
   with_project("p2.dlist", [] {
@@ -101,7 +107,9 @@ TEST_F(AttributeCommandsTest, ExportImportAndConflictAnswers) {
     const long a = ATTRIBUTES().get_abbrev_attribute("FIRE", &d);
     ATTR_REF().cre(ATTRIBUTES().get_id_attribute(a, &d), "EI90", TEXTBUFFER("x"), 0);
   });
-  ASSERT_EQ(run("p2.dlist", {"attributes", "import", "--into", "Doors", "--on-conflict", "keep-all", path("doors.atr")}), 0);
+  ASSERT_EQ(run("p2.dlist", {"attributes", "import", "--into", "Doors", "--on-conflict", "keep-all",
+                             path("doors.atr")}),
+            0);
   // Doors/Doors is new; its attribute is the library's FIRE, kept with its references
   EXPECT_TRUE(has(out_.str(), ": 1 new entries")) << out_.str();
   EXPECT_EQ(state("p2.dlist"), "3 entries, EI30=EI 30, EI90=x");
@@ -112,7 +120,9 @@ TEST_F(AttributeCommandsTest, DamagedFilesLeaveTheProjectUnchanged) {
   const std::string before = state("p.dlist");
   const DBATTRIBUTETYPE text = definition("NEW", "New");
   // Each file creates a group and an attribute before the record at fault.
-  auto good_start = [&] { return AtrBuilder().start().group("Made", 0, 1).attribute(text, 1, 2, 3); };
+  auto good_start = [&] {
+    return AtrBuilder().start().group("Made", 0, 1).attribute(text, 1, 2, 3);
+  };
   const std::vector<std::pair<const char*, AtrBuilder>> files = {
       {"no end", good_start()},
       {"short key", good_start().record(0, 4, 3, 4, Bytes(17)).end()},
@@ -139,9 +149,12 @@ TEST_F(AttributeCommandsTest, ExportChecksItsTarget) {
   std::ofstream(path("notes.txt")) << "my notes";
   EXPECT_EQ(run("p.dlist", {"attributes", "export", path("notes.txt")}), 1);
   EXPECT_EQ(bytes("notes.txt"), "my notes");
-  EXPECT_EQ(run("p.dlist", {"attributes", "export", "--force", path("notes.txt")}), 0) << err_.str();
+  EXPECT_EQ(run("p.dlist", {"attributes", "export", "--force", path("notes.txt")}), 0)
+      << err_.str();
   // an attribute file is written over without --force
-  EXPECT_EQ(run("p.dlist", {"attributes", "export", "--node", "Doors/Fire rating", path("notes.txt")}), 0) << err_.str();
+  EXPECT_EQ(
+      run("p.dlist", {"attributes", "export", "--node", "Doors/Fire rating", path("notes.txt")}), 0)
+      << err_.str();
   EXPECT_EQ(run("p.dlist", {"attributes", "export", "--node", "Nowhere", path("x.atr")}), 1);
   EXPECT_EQ(run("p.dlist", {"attributes", "import", path("missing.atr")}), 1);
 }
@@ -152,7 +165,8 @@ namespace {
 
 TEST_F(AttributeCommandsTest, DemoCarriesTheAttributeLibraryAcross) {
   ASSERT_EQ(ScratchFolderTest::run({"demo", path("demo")}), 0) << err_.str();
-  EXPECT_TRUE(has(out_.str(), "compared its attribute library with the first's: 7 entries")) << out_.str();
+  EXPECT_TRUE(has(out_.str(), "compared its attribute library with the first's: 7 entries"))
+      << out_.str();
   EXPECT_EQ(ScratchFolderTest::run({"dump", path("demo/attributes.atr")}), 0) << err_.str();
 }
 
