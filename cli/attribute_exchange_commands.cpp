@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "attributes/attribute_exchange.h"
+#include "cli/attribute_library.h"
 #include "cli/commands.h"
 #include "cli/file_checks.h"
 #include "cli/project.h"
@@ -31,67 +32,15 @@ namespace fs = std::filesystem;
 
 enum class ConflictAnswer { kAsk, kReplace, kKeep, kReplaceAll, kKeepAll };
 
-std::string name_of(const DBATTRIBUTENODETYPE& node) {
-  return field_string(node.name, sizeof node.name);
-}
-
-// The library entry that text names: digits are an identifier, anything else a
-// path of names from the root ("Doors/Fire rating"; "/" or empty: the root).
+// The entry that text names (empty: the root).
 std::optional<long> resolve_entry(const std::string& text, std::string* error) {
-  ATTRIBUTES store;
-  const long root = store.rew_node(0);
-  if (root < 1) {
-    *error = "the project holds no attribute library";
-    return std::nullopt;
+  if (text.empty()) {
+    const std::optional<AttributeEntry> root = attribute_root();
+    if (!root) *error = "cannot read the root of the attribute library";
+    return root ? std::optional<long>(root->id) : std::nullopt;
   }
-  if (text.empty() || text == "/") return root;
-  if (text.find_first_not_of("0123456789") == std::string::npos && text.size() < 10) {
-    const long id = std::stol(text);
-    DBATTRIBUTENODETYPE node;
-    if (id < 1 || store.get_id_node(id, &node) != id) {
-      *error = "no library entry " + text;
-      return std::nullopt;
-    }
-    return id;
-  }
-  long at = root;
-  std::size_t from = text[0] == '/' ? 1 : 0;
-  while (from <= text.size()) {
-    const std::size_t slash = text.find('/', from);
-    const std::string part =
-        text.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
-    from = slash == std::string::npos ? text.size() + 1 : slash + 1;
-    if (part.empty()) continue;
-    const std::optional<std::string> stored = stored_text(part, error);
-    if (!stored) return std::nullopt;
-    DBATTRIBUTENODETYPE node;
-    if (store.get_id_node(at, &node) != at || !node.is_group()) {
-      *error = "the library entry before \"" + part + "\" is no group";
-      return std::nullopt;
-    }
-    ATTRIBUTES walk;
-    walk.rew_node(at);
-    std::vector<long> found;
-    for (long id; (id = walk.get_node(&node)) > 0;)
-      if (name_of(node) == *stored) found.push_back(id);
-    if (found.empty()) {
-      *error = "no library entry \"" + part + "\" in " + text;
-      return std::nullopt;
-    }
-    if (found.size() > 1) {
-      *error = "\"" + part + "\" names a group and an attribute; give the identifier";
-      return std::nullopt;
-    }
-    at = found.front();
-  }
-  return at;
-}
-
-// An entry for messages: its name and identifier.
-std::string describe_entry(long id) {
-  DBATTRIBUTENODETYPE node;
-  if (ATTRIBUTES().get_id_node(id, &node) != id) return "entry " + std::to_string(id);
-  return "\"" + shown_text(name_of(node)) + "\" (entry " + std::to_string(id) + ")";
+  const std::optional<AttributeEntry> entry = resolve_attribute_entry(text, false, error);
+  return entry ? std::optional<long>(entry->id) : std::nullopt;
 }
 
 // The number of entries of the library.
@@ -249,7 +198,7 @@ int export_attributes(ModelDatabase& project, const ExportArgs& args, Output& ou
     return out.fail(with_reason("cannot write " + file, reports.reason_of("AttributeExport")));
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
-  out.note("exported " + describe_entry(*entry) + " to " + file +
+  out.note("exported " + describe_attribute_entry(*entry) + " to " + file +
            (ec ? std::string() : " (" + std::to_string(size) + " bytes)"));
   return 0;
 }
@@ -293,7 +242,7 @@ int import_attributes(ModelDatabase& project, const ImportArgs& args, Context& c
   if (!change.commit())
     return out.fail(cannot_save(project.connection(), "project", project.fullpath()));
   const std::size_t after = entry_count();
-  out.note("imported " + file + " into " + describe_entry(*target) + ": " +
+  out.note("imported " + file + " into " + describe_attribute_entry(*target) + ": " +
            std::to_string(after >= before ? after - before : 0) + " new entries");
   return 0;
 }
@@ -301,14 +250,7 @@ int import_attributes(ModelDatabase& project, const ImportArgs& args, Context& c
 }  // namespace
 
 void add_attribute_exchange_commands(CLI::App& app, Context& context) {
-  // This CLI11 has no get_subcommand_no_throw: the family is looked for by name.
-  const std::vector<CLI::App*> made =
-      app.get_subcommands([](CLI::App* a) { return a->get_name() == "attributes"; });
-  CLI::App* group = made.empty() ? nullptr : made.front();
-  if (group == nullptr) {
-    group = app.add_subcommand("attributes", "The attribute library of the project");
-    group->require_subcommand(1);
-  }
+  CLI::App* group = attributes_subcommand(app);
 
   CLI::App* exp =
       group->add_subcommand("export", "Write a group or an attribute to an attribute file (.atr)");

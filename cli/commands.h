@@ -54,8 +54,12 @@ void add_exchange_commands(CLI::App& app, Context& context);
 void add_dump_command(CLI::App& app, Context& context);
 // `dlist materials ...` and the global option --materials.
 void add_material_commands(CLI::App& app, Context& context);
-// `dlist attributes export` and `dlist attributes import` (the family is made when
-// no other command made it first).
+// `dlist attributes tree` and `dlist attributes new-group`.
+void add_attribute_commands(CLI::App& app, Context& context);
+// The `attributes` subcommand of app, created (requiring one subcommand) when it is
+// not there yet, so that each part of the family registers on the same one.
+CLI::App* attributes_subcommand(CLI::App& app);
+// `dlist attributes export` and `dlist attributes import`.
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 

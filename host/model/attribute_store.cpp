@@ -307,9 +307,10 @@ std::span<const unsigned char> buffer_bytes(const TEXTBUFFER& value) {
 
 bool embedded_file_ok(std::span<const unsigned char> value, std::string_view* name,
                       std::span<const unsigned char>* content) {
+  if (value.empty()) return false;
   const unsigned char* zero =
       static_cast<const unsigned char*>(std::memchr(value.data(), 0, value.size()));
-  if (value.empty() || zero == nullptr || zero == value.data()) return false;
+  if (zero == nullptr || zero == value.data()) return false;
   const std::size_t name_len = static_cast<std::size_t>(zero - value.data());
   const std::size_t after = value.size() - name_len - 1;
   if (after < 4) return false;

@@ -47,10 +47,11 @@ class DLIST_API ATTRIBUTES {
   // *definition when given; 0 when there is none.
   long get_abbrev_attribute(const char* abbrev, DBATTRIBUTETYPE* definition);
 
-  // Creates a group named node->name under the group parent; the new identifier,
+  // Creates a group named node->name under the group parent (0: the root) and sets
+  // node->kind to the group kind (1; the root alone has 0); the new identifier,
   // kNameTaken when a group of parent has the name, 0 on another failure.
   long cre_node(long parent, DBATTRIBUTENODETYPE* node);
-  // Creates an attribute in the group parent; the new entry's identifier,
+  // Creates an attribute in the group parent (0: the root); the new entry's identifier,
   // kNameTaken when an attribute of parent has the name, kAbbrevTaken when an
   // attribute has the abbreviation, 0 on another failure (no kind bit, an empty
   // name or abbreviation).
@@ -93,7 +94,7 @@ class DLIST_API ATTR_REF {
   // bit (0: all), in name order; the number of them, below 1 when there are none.
   long rew(long list, long kind_bit);
   // Fills the next reference of the walk (name: 17 bytes; flags: one byte) and
-  // returns its identifier; below 1 at the end.
+  // returns its identifier; 0 at the end, -1 when a reference cannot be read.
   long get(char* name, TEXTBUFFER* value, char* flags);
   // Reads one reference; its identifier, below 1 when there is none. *list, when
   // asked for, receives the list that holds it.

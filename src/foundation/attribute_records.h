@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dlist/api.h"
+#include "foundation/arrays.h"
 #include "foundation/fixed_text.h"
 #include "foundation/record_image.h"
 
@@ -81,3 +83,13 @@ static_assert(offsetof(DBATTRIBUTETYPE, flags) == 8 && offsetof(DBATTRIBUTETYPE,
                   offsetof(DBATTRIBUTETYPE, description) == 46 &&
                   offsetof(DBATTRIBUTETYPE, unit) == 146,
               "DBATTRIBUTETYPE keeps the offsets of its image");
+
+// A list of attribute definitions, two records to a block. Copy assignment rebuilds
+// the target record by record (PRAS::clone; unchanged when memory is short).
+class DLIST_API DBATTRIBUTECHAIN : public PRAS<DBATTRIBUTETYPE, 1, 1> {
+ public:
+  using PRAS<DBATTRIBUTETYPE, 1, 1>::PRAS;
+};
+
+extern template class PDA<DBATTRIBUTETYPE, 1, 1>;
+extern template class PRAS<DBATTRIBUTETYPE, 1, 1>;

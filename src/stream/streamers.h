@@ -171,3 +171,19 @@ void stream_in(T& object, std::span<const unsigned char> bytes) {
 }
 
 }  // namespace dlist
+
+// One attribute link record held for streaming: a copy of the record, streamed as
+// its fields (Streamer<DBATTREFTYPE>).
+class DLIST_API Streamable_DBATTREFTYPE : public Streamable {
+ public:
+  Streamable_DBATTREFTYPE() = default;
+  explicit Streamable_DBATTREFTYPE(const DBATTREFTYPE& record) : record_(record) {}
+
+  void io(Stream& s) override { Streamer<DBATTREFTYPE>(&record_).io(s); }
+
+  DBATTREFTYPE& record() { return record_; }
+  const DBATTREFTYPE& record() const { return record_; }
+
+ private:
+  DBATTREFTYPE record_;
+};
