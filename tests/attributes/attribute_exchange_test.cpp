@@ -384,3 +384,32 @@ TEST_F(AttributeExchangeTest, StrategyDialogAndSummary) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::pair<long, std::string>> g_shown;
+
+void record_show(void*, long id, const DBATTRIBUTETYPE& d) { g_shown.emplace_back(id, d.name); }
+
+TEST_F(AttributeExchangeTest, ShowButtonsOpenTheDisplayOfEitherAttribute) {
+  const long a = attribute(root(), definition("FIRE", "Fire"));
+  dlist::set_attribute_show_function(record_show);
+  g_shown.clear();
+  dlist::set_attribute_conflict_strategy(dlist::kConflictReplaceAsk);
+  dlist::ScriptedUser user;
+  user.on(dlist::kConflictContext)
+      .press(dlist::kConflictShowExisting)
+      .press(dlist::kConflictShowImported)
+      .press(dlist::kConflictButtonKeepAll);
+  {
+    dlist::DialogUserScope scope(user);
+    ASSERT_EQ(import_file(AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()), 1);
+  }
+  dlist::set_attribute_show_function(nullptr);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  const std::vector<std::pair<long, std::string>> expected = {{a, "Fire"}, {0, "Fire rating"}};
+  EXPECT_EQ(g_shown, expected);
+  EXPECT_EQ(dlist::attribute_conflict_strategy(), dlist::kConflictKeepAll);
+}
+
+}  // namespace
