@@ -211,6 +211,8 @@ TEST_F(AttributeExchangeTest, RoundTripIntoAnotherProject) {
   text_ref(t, "Usual", "EI30", dlist::kRefIndirect);
   const long file = attribute(sub, definition("SHEET", "Sheet", DBATTRIBUTETYPE::kFile, 2));
   held_ref(file, "held", "plan.txt", std::string("a\0b", 3));
+  // an indirect reference of a file attribute names another reference: a text
+  ASSERT_GT(text_ref(file, "usual", "held", dlist::kRefIndirect), 0);
   // A reference that names a file on disk is written with the file's content.
   std::ofstream(path("disk.txt")) << "on disk";
   ASSERT_GT(ATTR_REF().cre(list_of(file), "disk", TEXTBUFFER(path("disk.txt").c_str()), 0), 0);
