@@ -1,7 +1,8 @@
 // `dlist dump` of a few files of the fuzz corpus, as text and as JSON, against the
 // outputs kept beside this test (golden/dump/): good files of both kinds, with and
-// without an appendix, an attribute file, and refused ones with their message. A change of the block
-// reader or of the field listing that alters one byte of the output fails here.
+// without an appendix, an attribute file, and refused ones with their message. A
+// change of a reader or of the field listing that alters one byte of the output
+// fails here.
 
 #include <gtest/gtest.h>
 
