@@ -26,9 +26,8 @@
 #include "foundation/attribute_records.h"
 #include "foundation/orb_string.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
+#if !defined(_WIN32)
+// (On Windows the platform's own record stands here; its header comes first.)
 // A calendar time in the layout of the platform's record: eight 16-bit fields.
 struct SYSTEMTIME {
   uint16_t wYear = 0;
