@@ -64,6 +64,8 @@ CLI::App* attributes_subcommand(CLI::App& app);
 void add_attribute_edit_commands(CLI::App& app, Context& context);
 // `dlist surfaces ...` and the global option --surfaces.
 void add_surface_commands(CLI::App& app, Context& context);
+// `dlist attributes export` and `dlist attributes import`.
+void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -8,9 +8,13 @@
 // library in DIR/materials.dlist (dimensions with units, markets, subprices of the
 // four kinds, a three-level material tree), exports it whole to DIR/materials.lis,
 // reads that file into a fresh DIR/second-materials.dlist and checks that both
-// libraries hold equal materials. Last it creates a surface library in
-// DIR/surfaces.dlist, exports two of its surfaces (one with a bitmap) to
-// DIR/surfaces.sur, imports that into DIR/second-surfaces.dlist and compares them.
+// libraries hold equal materials. The first project also gets an attribute library
+// (groups, one under a predefined name, attributes of the three kinds with direct,
+// indirect and held-file references), exported to DIR/attributes.atr and imported
+// into the second project, whose library must then equal the first's. Last it
+// creates a surface library in DIR/surfaces.dlist, exports two of its surfaces (one
+// with a bitmap) to DIR/surfaces.sur, imports that into DIR/second-surfaces.dlist and
+// compares them.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +35,9 @@
 #include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "cli/report_collector.h"
+#include "attributes/attribute_exchange.h"
 #include "foundation/fixed_text.h"
+#include "host/model/attribute_store.h"
 #include "host/resources.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import.h"
@@ -46,6 +52,7 @@ namespace fs = std::filesystem;
 constexpr char kPaletteFile[] = "palettes.pal";
 constexpr char kPrototypeFile[] = "prototypes.prt";
 constexpr char kSecondProject[] = "second.dlist";
+constexpr char kAttributeFile[] = "attributes.atr";
 constexpr char kListFile[] = "materials.lis";
 constexpr char kSecondMaterials[] = "second-materials.dlist";
 
@@ -184,10 +191,11 @@ int run_demo(const std::string& dir_option, Output& out) {
   const fs::path second_path = dir / kSecondProject;
   const fs::path library_path = dir / kDefaultMaterials;
   const fs::path list_file = dir / kListFile;
+  const fs::path attribute_file = dir / kAttributeFile;
   // Never overwrite what an earlier run, or anybody, left there.
   for (const fs::path& p :
        {first_path, palette_file, prototype_file, second_path, library_path, list_file,
-        dir / kSecondMaterials, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
+        dir / kSecondMaterials, attribute_file, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
         dir / kDemoSecondSurfaces}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
@@ -239,6 +247,33 @@ int run_demo(const std::string& dir_option, Output& out) {
       first = prints_of_active();
     }
 
+    // The attribute library of the first project, exported from its root.
+    std::vector<std::string> first_attributes;
+    {
+      ModelDatabase db;
+      std::string error;
+      check(open_project(db, first_path.string(), false, &error), error);
+      ActiveModel active(db);
+      std::optional<AttributeDemoCounts> counts;
+      {
+        Transaction change(db);
+        check(static_cast<bool>(change), "cannot change " + first_path.string());
+        counts = fill_demo_attributes(&error);
+        check(counts.has_value(), error);
+        check(change.commit(), "cannot save " + first_path.string() + ": " + db.last_error());
+      }
+      std::string file = attribute_file.string();
+      check(AttributeExport(nullptr, ATTRIBUTES().rew_node(0), file.data(), 0, nullptr) == 1,
+            "cannot write " + file + ": " + reports.reason_of("AttributeExport"));
+      std::optional<std::vector<std::string>> prints = attribute_prints(&error);
+      check(prints.has_value(), error);
+      first_attributes = std::move(*prints);
+      out.out() << "created an attribute library in " << first_path.string() << ": "
+                << counts->groups << " groups, " << counts->attributes << " attributes and "
+                << counts->references << " references; exported " << attribute_file.string()
+                << " (" << size_of(attribute_file) << " bytes)\n";
+    }
+
     // The second project: a fresh one that takes both files.
     ProjectPrints second;
     {
@@ -253,6 +288,13 @@ int run_demo(const std::string& dir_option, Output& out) {
       check(PrototypeImport(nullptr, root, file.data()) == 1,
             "cannot import " + file + ": " + reports.reason_of("PrototypeImport"));
       second = prints_of_active();
+      file = attribute_file.string();
+      check(AttributeImport(nullptr, 0L, file.data()) == 1,
+            "cannot import " + file + ": " + reports.reason_of("AttributeImport"));
+      std::string error;
+      std::optional<std::vector<std::string>> prints = attribute_prints(&error);
+      check(prints.has_value(), error);
+      check(*prints == first_attributes, "the attribute libraries differ");
       out.out() << "imported both files into " << second_path.string() << ": "
                 << leaves(second.palettes) << " palettes and " << leaves(second.prototypes)
                 << " prototypes\n";
@@ -266,6 +308,9 @@ int run_demo(const std::string& dir_option, Output& out) {
     out.out() << "compared " << first.palettes.size() << " palette nodes and "
               << first.prototypes.size()
               << " prototype nodes with their records, surfaces and references: equal\n";
+    out.out() << "imported " << attribute_file.string() << " into " << second_path.string()
+              << " and compared its attribute library with the first's: "
+              << first_attributes.size() << " entries with equal definitions and references\n";
 
     // The material library, exported whole with full codes.
     {
@@ -324,13 +369,13 @@ void add_demo_command(CLI::App& app, Context& context) {
   auto* cmd = app.add_subcommand(
       "demo",
       "Create a project with palettes and prototypes of every kind, export both trees, "
-      "import them into a second project and check that both are equal; then create a "
-      "material library and export it to a list export file, and carry two surfaces "
-      "to a second surface library");
+      "import them into a second project and check that both are equal, the same with an "
+      "attribute library; then create a material library and export it to a list export file, "
+      "and carry two surfaces to a second surface library");
   auto dir = std::make_shared<std::string>();
   cmd->add_option("DIR", *dir,
                   "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt, "
-                  "second.dlist, materials.dlist, materials.lis and the surface files (default: a new temporary "
+                  "attributes.atr, second.dlist, materials.dlist, materials.lis and the surface files (default: a new temporary "
                   "folder)");
   cmd->callback([&context, dir] {
     Output out(context.console.out, context.console.err, "demo");

@@ -9,7 +9,10 @@
 #include "cli/kind_word.h"
 #include "cli/node_path.h"
 #include "cli/tree_listing.h"
+#include "foundation/fixed_text.h"
 #include "foundation/records.h"
+#include "host/model/attribute_store.h"
+#include "host/resources.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
 #include "palettes/host_calls.h"
@@ -256,6 +259,127 @@ std::string first_difference(const std::vector<NodePrint>& a, const std::vector<
   if (a.size() != b.size())
     return std::to_string(a.size()) + " nodes against " + std::to_string(b.size());
   return {};
+}
+
+std::optional<AttributeDemoCounts> fill_demo_attributes(std::string* error) {
+  AttributeDemoCounts counts;
+  ATTRIBUTES store;
+  auto failed = [&](const std::string& what) {
+    *error = "cannot create " + what + " in the attribute library";
+    return std::nullopt;
+  };
+  const long root = store.rew_node(0);
+  if (root < 1) return failed("the root");
+  auto group = [&](long parent, const std::string& name) {
+    DBATTRIBUTENODETYPE n;
+    n.set_name(name.c_str());
+    const long id = store.cre_node(parent, &n);
+    counts.groups += id > 0 ? 1 : 0;
+    return id;
+  };
+  auto attribute = [&](long parent, const char* abbrev, const char* name, uint32_t kind,
+                       uint32_t filter, const char* description, const char* unit, int precision) {
+    DBATTRIBUTETYPE d;
+    d.set_abbrev(abbrev);
+    d.set_name(name);
+    d.flags = kind | filter;
+    d.set_description(description);
+    d.set_unit(unit);
+    d.precision = static_cast<int8_t>(precision);
+    const long id = store.cre_attribute(parent, &d);
+    counts.attributes += id > 0 ? 1 : 0;
+    return id > 0 ? store.get_id_attribute(id, &d) : 0L;
+  };
+  auto reference = [&](long list, const char* name, const TEXTBUFFER& value, char flags) {
+    const long id = ATTR_REF().cre(list, name, value, flags);
+    counts.references += id > 0 ? 1 : 0;
+    return id > 0;
+  };
+  const long doors = group(root, "Doors");
+  const long fire = doors > 0 ? group(doors, "Fire") : 0;
+  const long general = group(root, load_string(20423));
+  if (doors < 1 || fire < 1 || general < 1) return failed("the groups");
+
+  constexpr uint32_t kDoorsAndWindows = (1u << 1) | (1u << 2);
+  const long width = attribute(doors, "DWIDTH", "Clear width", DBATTRIBUTETYPE::kFormula,
+                               kDoorsAndWindows, "width of the opening", "m", 2);
+  const long rating = attribute(fire, "FIRE", "Fire rating", DBATTRIBUTETYPE::kText,
+                                kDoorsAndWindows, "resistance class", "", -1);
+  const long sheet = attribute(general, "SHEET", "Data sheet", DBATTRIBUTETYPE::kFile,
+                               0x3FFF, "the maker's sheet", "", -1);
+  const long note = attribute(general, "NOTE", "Note", DBATTRIBUTETYPE::kText, 0x3FFF, "", "", -1);
+  if (width < 1 || rating < 1 || sheet < 1 || note < 1) return failed("the attributes");
+
+  const std::string content = "Door D-90\nfire rating EI 30\n";
+  const std::vector<unsigned char> embedded = make_embedded_file(
+      "door-sheet.txt",
+      std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(content.data()), content.size()));
+  TEXTBUFFER held;
+  held.assign(embedded.data(), static_cast<uint32_t>(embedded.size()));
+  const bool refs =
+      reference(width, "Narrow", TEXTBUFFER("0.8"), 0) &&
+      reference(width, "Wide", TEXTBUFFER("0.9+0.1"), 0) &&
+      reference(rating, "EI30", TEXTBUFFER("EI 30"), 0) &&
+      reference(rating, "EI60", TEXTBUFFER("EI 60"), 0) &&
+      reference(rating, "Usual", TEXTBUFFER("EI30"), 2) &&  // indirect: names EI30
+      reference(note, "Checked", TEXTBUFFER("checked on site"), 0);
+  if (!refs) return failed("the references");
+  if (ATTR_REF().filepred_import(sheet, "D-90", held) < 1) return failed("the held file");
+  ++counts.references;
+  return counts;
+}
+
+std::optional<std::vector<std::string>> attribute_prints(std::string* error) {
+  std::vector<std::string> out;
+  struct Pending {
+    long id;
+    std::string path;
+  };
+  std::vector<Pending> pending{{ATTRIBUTES().rew_node(0), ""}};
+  while (!pending.empty()) {
+    const Pending g = pending.back();
+    pending.pop_back();
+    ATTRIBUTES walk;
+    if (walk.rew_node(g.id) < 1) {
+      *error = "cannot read the attribute group " + g.path;
+      return std::nullopt;
+    }
+    std::vector<Pending> groups;
+    DBATTRIBUTENODETYPE node;
+    for (long id; (id = walk.get_node(&node)) > 0;) {
+      const std::string path = g.path + "/" + field_string(node.name, sizeof node.name);
+      if (node.is_group()) {
+        out.push_back(path);
+        groups.push_back({id, path});
+        continue;
+      }
+      DBATTRIBUTETYPE d;
+      const long list = ATTRIBUTES().get_id_attribute(id, &d);
+      if (list < 1) {
+        *error = "cannot read the attribute " + path;
+        return std::nullopt;
+      }
+      std::string line = path + " [" + field_string(d.abbrev, sizeof d.abbrev) + "] " +
+                         std::to_string(d.flags) + " " + std::to_string(d.options) + " " +
+                         std::to_string(d.precision) + " " +
+                         field_string(d.description, sizeof d.description) + " " +
+                         field_string(d.unit, sizeof d.unit);
+      ATTR_REF refs;
+      if (refs.rew(list, 0) > 0) {
+        char name[17] = {};
+        char flags = 0;
+        TEXTBUFFER value;
+        while (refs.get(name, &value, &flags) > 0) {
+          line += " | " + field_string(name, sizeof name) + ":" + std::to_string(flags) + "=" +
+                  std::string(value.data() ? value.data() : "", value.size());
+        }
+      }
+      out.push_back(line);
+    }
+    // each group's contents after the group's own entries, in the library's order
+    pending.insert(pending.end(), groups.rbegin(), groups.rend());
+  }
+  return out;
 }
 
 }  // namespace dlist::cli

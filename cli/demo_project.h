@@ -47,4 +47,23 @@ std::optional<std::vector<NodePrint>> tree_prints(const StoreTree& tree, std::st
 // Empty when the two lists are equal; otherwise the first difference, by path.
 std::string first_difference(const std::vector<NodePrint>& a, const std::vector<NodePrint>& b);
 
+// What fill_demo_attributes made.
+struct AttributeDemoCounts {
+  int groups = 0;
+  int attributes = 0;
+  int references = 0;
+};
+
+// Fills the attribute library of the active model: below the root a group "Doors"
+// with a subgroup "Fire", and a group under the predefined name of message 20423;
+// attributes of the three kinds, with direct references, an indirect one and a held
+// file. Nothing, with the reason in *error, when a store call fails.
+std::optional<AttributeDemoCounts> fill_demo_attributes(std::string* error);
+
+// Every entry of the attribute library of the active model, one line each, in the
+// library's order, each group before its contents: its path of names and, for an
+// attribute, its definition's fields and its references (name, flags, value bytes).
+// Nothing, with the reason in *error, when an entry cannot be read.
+std::optional<std::vector<std::string>> attribute_prints(std::string* error);
+
 }  // namespace dlist::cli

@@ -6,16 +6,22 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "attributes/attribute_dump.h"
 #include "cli/kind_word.h"
 #include "palettes/surface_pack.h"
 #include "cli/surface_dump.h"
 
 namespace dlist::cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 // A real as the shortest of %.15g and %.17g that reads back the same value.
 std::string real_text(double v) {
@@ -192,7 +198,67 @@ nlohmann::ordered_json dump_json(const ExchangeDump& dump, const std::string& fi
           {"error_offset", dump.ok() ? json(nullptr) : json(dump.error_offset)}};
 }
 
+static void print_attribute_dump(const AttributeDump& dump, const std::string& file, std::ostream& out) {
+  out << file << ": attribute file, " << dump.file_size << " bytes\n";
+  for (const AttributeDumpRecord& r : dump.records) {
+    out << "@" << r.offset << " " << r.name << " type " << r.type << " code " << r.code
+        << " length " << r.length << " parent " << r.parent << " id " << r.id << "\n";
+    print_fields(r.fields, 4, out);
+  }
+  if (dump.ended && dump.bytes_after_end != 0) out << dump.bytes_after_end << " bytes after the end\n";
+  if (!dump.ok()) out << "@" << dump.error_offset << " error: " << dump.error << "\n";
+}
+
+static nlohmann::ordered_json attribute_dump_json(const AttributeDump& dump, const std::string& file) {
+  using json = nlohmann::ordered_json;
+  json records = json::array();
+  for (const AttributeDumpRecord& r : dump.records) {
+    records.push_back({{"offset", r.offset},
+                       {"type", r.type},
+                       {"name", r.name},
+                       {"code", r.code},
+                       {"length", r.length},
+                       {"parent", r.parent},
+                       {"id", r.id},
+                       {"fields", fields_json(r.fields)}});
+  }
+  return {{"file", file},
+          {"kind", "attribute"},
+          {"size", dump.file_size},
+          {"records", records},
+          {"ended", dump.ended},
+          {"bytes_after_end", dump.bytes_after_end},
+          {"ok", dump.ok()},
+          {"error", dump.ok() ? json(nullptr) : json(dump.error)},
+          {"error_offset", dump.ok() ? json(nullptr) : json(dump.error_offset)}};
+}
+
+// An attribute file: named "*.atr", or opening with the file start record.
+static bool is_attribute_file(const std::string& file) {
+  std::string ext = fs::path(file).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".atr") return true;
+  std::ifstream in(file, std::ios::binary);
+  char head[20] = {};
+  in.read(head, sizeof head);
+  return in.gcount() == 20 && std::all_of(head, head + 20, [](char c) { return c == 0; });
+}
+
+static int attribute_dump_command(const std::string& file, bool json, Output& out) {
+  const AttributeDump dump = decode_attribute_file(file);
+  if (!dump.ok() && dump.records.empty() && dump.file_size == 0)
+    return out.fail(file + ": " + dump.error);
+  if (json)
+    out.out() << attribute_dump_json(dump, file).dump(2) << "\n";
+  else
+    print_attribute_dump(dump, file, out.out());
+  if (!dump.ok())
+    return out.fail(file + ": at offset " + std::to_string(dump.error_offset) + ": " + dump.error);
+  return 0;
+}
+
 int dump_command(const std::string& file, bool json, Output& out) {
+  if (is_attribute_file(file)) return attribute_dump_command(file, json, out);
   // A surface file is told by its first bytes; anything else is read as a palette
   // or prototype file.
   {
@@ -215,14 +281,15 @@ int dump_command(const std::string& file, bool json, Output& out) {
 
 void add_dump_command(CLI::App& app, Context& context) {
   CLI::App* cmd =
-      app.add_subcommand(
-      "dump", "Show every block of a palette or prototype file, or the entries of a surface file");
+      app.add_subcommand("dump", "Show every block of a palette or prototype file, every record of an "
+                            "attribute file, or the entries of a surface file (no project)");
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  cmd->add_option("FILE", *file, "The palette (.pal), prototype (.prt) or surface file")->required();
+  cmd->add_option("FILE", *file, "The palette (.pal), prototype (.prt), attribute (.atr) or surface file")->required();
   cmd->add_flag("--json", *json,
                 "As JSON: file, kind, size, description, blocks (offset, name, code, size, a, "
-                "b, kind, fields), ended, bytes_after_end, appendix, ok, error, error_offset");
+                "b, kind, fields), ended, bytes_after_end, appendix, ok, error, error_offset; for an "
+                "attribute file records (offset, type, name, code, length, parent, id, fields)");
   cmd->callback([&context, file, json] {
     Output out(context.console.out, context.console.err, "dump", context.options.quiet);
     context.status = dump_command(*file, *json, out);

@@ -83,6 +83,10 @@ bool is_surface_file(const std::string& file) {
   const std::string head = head_of(file, 4 + dlist::kMaxPackNameBytes);
   return looks_like_surface_pack(
       std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(head.data()), head.size()));
+// An attribute file: it opens with the file start record, 20 zero bytes.
+bool is_attribute_file(const std::string& file) {
+  const std::string head = head_of(file, 20);
+  return head.size() == 20 && head == std::string(20, '\0');
 }
 
 // What a file of another kind holds, when it can be told.
@@ -94,6 +98,7 @@ std::string other_kind(const std::string& file) {
   if (is_exchange_file(file, kPrototypeFileCode)) return " (a prototype file)";
   if (is_list_file(file)) return " (a list export file)";
   if (is_surface_file(file)) return " (a surface file)";
+  if (is_attribute_file(file)) return " (an attribute file)";
   return {};
 }
 
@@ -107,6 +112,8 @@ const char* kind_name(ExportKind kind) {
       return "a list export file";
     case ExportKind::kSurfaceFile:
       return "a surface file";
+    case ExportKind::kAttributeFile:
+      return "an attribute file";
   }
   return "";
 }
@@ -121,6 +128,8 @@ bool is_of_kind(const std::string& file, ExportKind kind) {
       return is_list_file(file);
     case ExportKind::kSurfaceFile:
       return is_surface_file(file);
+    case ExportKind::kAttributeFile:
+      return is_attribute_file(file);
   }
   return false;
 }

@@ -21,8 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "attributes/attribute_exchange.h"
+#include "attributes/attribute_file.h"
 #include "foundation/byte_order.h"
 #include "foundation/records.h"
+#include "host/model/attribute_store.h"
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
@@ -213,6 +216,91 @@ void list_seeds(Corpus& corpus) {
   corpus.put("list_import", "separators_in_texts.lis",
              bytes(banner + "\r\n.\r\n" + header +
                    "A|Wall|s|Local|0.0|;;A|B|two\r\nlines|three|fo|ur\r\n"));
+}
+
+// Attribute files: a group with a subgroup and attributes of the three kinds (text
+// references, an indirect one, a held file), one attribute alone, and damaged
+// copies: a definition one byte short, a text that loses its zero, an embedded
+// file whose length is one too many, a file cut inside a record.
+void attribute_seeds(Corpus& corpus) {
+  ATTRIBUTES store;
+  const long root = store.rew_node(0);
+  auto group = [&](long parent, const char* name) {
+    DBATTRIBUTENODETYPE n;
+    n.set_name(name);
+    return store.cre_node(parent, &n);
+  };
+  auto attribute = [&](long parent, const char* abbrev, const char* name, uint32_t kind) {
+    DBATTRIBUTETYPE d;
+    d.set_abbrev(abbrev);
+    d.set_name(name);
+    d.flags = kind | 3;
+    return store.cre_attribute(parent, &d);
+  };
+  auto list = [&](long entry) {
+    DBATTRIBUTETYPE d;
+    return store.get_id_attribute(entry, &d);
+  };
+  const long doors = group(root, "Doors");
+  const long fire = group(doors, "Fire");
+  const long rating = attribute(fire, "FIRE", "Fire rating", DBATTRIBUTETYPE::kText);
+  ATTR_REF refs;
+  refs.cre(list(rating), "EI30", TEXTBUFFER("EI 30"), 0);
+  refs.cre(list(rating), "Usual", TEXTBUFFER("EI30"), 2);
+  const long width = attribute(doors, "WIDTH", "Width", DBATTRIBUTETYPE::kFormula);
+  refs.cre(list(width), "Wide", TEXTBUFFER("0.9+0.1"), 0);
+  const long sheet = attribute(doors, "SHEET", "Sheet", DBATTRIBUTETYPE::kFile);
+  const std::string content = "door sheet";
+  const std::vector<unsigned char> embedded = dlist::make_embedded_file(
+      "sheet.txt", std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(content.data()), content.size()));
+  TEXTBUFFER held;
+  held.assign(embedded.data(), static_cast<uint32_t>(embedded.size()));
+  refs.filepred_import(list(sheet), "Sheet", held);
+
+  auto exported = [](long entry) {
+    const fs::path file = fs::temp_directory_path() / "dlist_make_fuzz_corpus.atr";
+    std::string path = file.string();
+    if (AttributeExport(nullptr, entry, path.data(), 0, nullptr) != 1) die("an attribute export failed");
+    Bytes b = read(file);
+    fs::remove(file);
+    return b;
+  };
+  // The offset of the first record of type.
+  auto first = [](const Bytes& b, int32_t type) {
+    for (std::size_t at = 0; at + dlist::kAtrHeaderSize <= b.size();) {
+      const auto h = dlist::decode_attribute_header(b.data() + at);
+      if (h.type == type) return at;
+      at += dlist::kAtrHeaderSize + h.length;
+    }
+    die("no record of type " + std::to_string(type));
+  };
+  const Bytes library = exported(doors);
+  const Bytes single = exported(rating);
+  corpus.put("attribute_import", "doors.atr", library);
+  corpus.put("attribute_import", "fire_rating.atr", single);
+  Bytes short_def = single;
+  dlist::store_le32(short_def.data() + first(single, dlist::kAtrDefinition) + 8, 151);
+  corpus.put("attribute_import", "damaged_definition_length.atr", short_def);
+  Bytes text_zero = single;
+  const std::size_t value = first(single, dlist::kAtrValue);
+  text_zero[value + dlist::kAtrHeaderSize + 5] = 'x';  // "EI 30" loses its zero
+  corpus.put("attribute_import", "damaged_text_zero.atr", text_zero);
+  Bytes file_length = library;
+  // the embedded file is the value that follows the key named "Sheet"
+  for (std::size_t at = 0; at + dlist::kAtrHeaderSize <= library.size();) {
+    const auto h = dlist::decode_attribute_header(library.data() + at);
+    if (h.type == dlist::kAtrValue && h.length > 10 &&
+        std::string(reinterpret_cast<const char*>(library.data() + at + 20)) == "sheet.txt") {
+      file_length[at + 20 + 10] += 1;
+    }
+    at += dlist::kAtrHeaderSize + h.length;
+  }
+  corpus.put("attribute_import", "damaged_file_length.atr", file_length);
+  Bytes cut = library;
+  cut.resize(first(library, dlist::kAtrKey) + 25);
+  corpus.put("attribute_import", "damaged_cut_short.atr", cut);
+  corpus.put("dump", "doors.atr", library);
+  corpus.put("dump", "damaged_file_length.atr", file_length);
 }
 
 }  // namespace
@@ -409,5 +497,6 @@ int main(int argc, char** argv) {
   corpus.put("dump", "damaged_name_unterminated.prt", long_name);
   list_seeds(corpus);
   surface_seeds(corpus);
+  attribute_seeds(corpus);
   return 0;
 }

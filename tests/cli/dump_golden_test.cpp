@@ -1,7 +1,8 @@
 // `dlist dump` of a few files of the fuzz corpus, as text and as JSON, against the
 // outputs kept beside this test (golden/dump/): good files of both kinds, with and
-// without an appendix, and refused ones with their message. A change of the block
-// reader or of the field listing that alters one byte of the output fails here.
+// without an appendix, an attribute file, and refused ones with their message. A
+// change of a reader or of the field listing that alters one byte of the output
+// fails here.
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,7 @@ TEST(DumpGoldenTest, CorpusFilesDumpAsKept) {
       {"wall_one.pal", 0},          {"with_appendix.prt", 0},
       {"stair_hotspots.prt", 0},    {"damaged_name_escape.pal", 1},
       {"damaged_text_zero.prt", 1}, {"damaged_surface_size.pal", 1},
+      {"doors.atr", 0},             {"damaged_file_length.atr", 1},
   };
   // The outputs name the file as the command line gave it, relative to the root.
   const std::string absolute = (corpus / "").string();
