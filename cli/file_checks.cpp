@@ -83,6 +83,8 @@ bool is_surface_file(const std::string& file) {
   const std::string head = head_of(file, 4 + dlist::kMaxPackNameBytes);
   return looks_like_surface_pack(
       std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(head.data()), head.size()));
+}
+
 // An attribute file: it opens with the file start record, 20 zero bytes.
 bool is_attribute_file(const std::string& file) {
   const std::string head = head_of(file, 20);
