@@ -24,6 +24,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_dump_command(app, context);
   add_material_commands(app, context);
   add_attribute_commands(app, context);
+  add_attribute_edit_commands(app, context);
   add_attribute_exchange_commands(app, context);
   add_demo_command(app, context);
   try {

@@ -59,6 +59,8 @@ void add_attribute_commands(CLI::App& app, Context& context);
 // The `attributes` subcommand of app, created (requiring one subcommand) when it is
 // not there yet, so that each part of the family registers on the same one.
 CLI::App* attributes_subcommand(CLI::App& app);
+// `dlist attributes new`: an attribute filled into the attribute editor.
+void add_attribute_edit_commands(CLI::App& app, Context& context);
 // `dlist attributes export` and `dlist attributes import`.
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);

@@ -37,6 +37,7 @@ struct FileChooserRecord {
   std::string path;     // what was chosen; empty when nothing was
   int result = 0;       // what the call returned
   std::string note;     // why nothing was chosen, when the user gave no usable answer
+  int template_id = 0;  // GetOpenFileNameA: the child template of the library
 };
 
 struct DialogRunRecord {

@@ -114,6 +114,8 @@ const char* chooser_name(FileChooser chooser) {
       return "ExportFile";
     case FileChooser::kSurePath:
       return "SurePathDialog";
+    case FileChooser::kOpenFileTemplate:
+      return "GetOpenFileNameA";
   }
   return "?";
 }

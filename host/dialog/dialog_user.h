@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/dialog/dialog_log.h"
@@ -96,7 +97,8 @@ enum class FileChooser {
   kSaveFile,
   kSaveFileR,
   kExportFile,
-  kSurePath
+  kSurePath,
+  kOpenFileTemplate  // the system's open-file dialog with a child template of the library
 };
 
 // The framework call's name ("SelectFileR", ...).
@@ -110,12 +112,28 @@ struct FileRequest {
   std::string initial;  // what the path buffer held
   int setting = 0;
   bool wants_description = false;  // ExportFile also asks for a description
+  // kOpenFileTemplate: the child template (799, 788, 780) and what its controls show:
+  // the name field 10436, the check box 10550 and the rows (name, value) of the list
+  // view 10752.
+  int template_id = 0;
+  std::string name;
+  int check = 0;
+  std::vector<std::pair<std::string, std::string>> rows;
 };
 
 struct FileAnswer {
   bool chosen = false;  // false: the user cancelled
   std::string path;
   std::string description;
+};
+
+// What the user did with the extra controls of a child template (kOpenFileTemplate):
+// the name typed into 10436, the state of the check box 10550, the row of the list
+// view 10752 chosen (-1: none). Unset fields keep what the controls showed.
+struct FileExtrasAnswer {
+  std::optional<std::string> name;
+  std::optional<int> check;
+  int row = -1;
 };
 
 class DialogUser {
@@ -141,6 +159,10 @@ class DialogUser {
 
   // The file chosen; nothing when the user has no answer (recorded, then cancelled).
   virtual std::optional<FileAnswer> choose_file(const FileRequest& request) = 0;
+
+  // After a file was chosen in a dialog with a child template: what the user did
+  // with its extra controls; nothing leaves them as they were.
+  virtual std::optional<FileExtrasAnswer> file_extras(const FileRequest&) { return std::nullopt; }
 
   // The framework showed a warning about a control (after it was recorded).
   virtual void show_warning(const WarningRecord&) {}

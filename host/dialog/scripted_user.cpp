@@ -154,11 +154,19 @@ ScriptedUser& ScriptedUser::answer(int id) {
 
 ScriptedUser& ScriptedUser::choose_file(std::string path, std::string description) {
   files_.push_back(FileAnswer{true, std::move(path), std::move(description)});
+  extras_.emplace_back();
+  return *this;
+}
+
+ScriptedUser& ScriptedUser::choose_file(std::string path, FileExtrasAnswer extras) {
+  files_.push_back(FileAnswer{true, std::move(path), {}});
+  extras_.emplace_back(std::move(extras));
   return *this;
 }
 
 ScriptedUser& ScriptedUser::cancel_file() {
   files_.push_back(FileAnswer{});
+  extras_.emplace_back();
   return *this;
 }
 
@@ -217,10 +225,19 @@ std::optional<int> ScriptedUser::answer_message_box(const MessageBoxRequest& req
 }
 
 std::optional<FileAnswer> ScriptedUser::choose_file(const FileRequest&) {
+  extras_now_.reset();
   if (files_.empty()) return std::nullopt;
   FileAnswer a = std::move(files_.front());
   files_.pop_front();
+  if (!extras_.empty()) {
+    extras_now_ = std::move(extras_.front());
+    extras_.pop_front();
+  }
   return a;
+}
+
+std::optional<FileExtrasAnswer> ScriptedUser::file_extras(const FileRequest&) {
+  return std::move(extras_now_);
 }
 
 bool ScriptedUser::finished() const {

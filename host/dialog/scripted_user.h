@@ -82,6 +82,8 @@ class ScriptedUser : public DialogUser {
   // File chooser answers, in order.
   ScriptedUser& choose_file(std::string path, std::string description = {});
   ScriptedUser& cancel_file();
+  // A file choice that also answers the extra controls of a child template.
+  ScriptedUser& choose_file(std::string path, FileExtrasAnswer extras);
 
   // True when every script, answer and file choice was used up.
   bool finished() const;
@@ -99,6 +101,7 @@ class ScriptedUser : public DialogUser {
                                       const std::vector<int>& commands) override;
   std::optional<int> answer_message_box(const MessageBoxRequest& request) override;
   std::optional<FileAnswer> choose_file(const FileRequest& request) override;
+  std::optional<FileExtrasAnswer> file_extras(const FileRequest& request) override;
 
  protected:
   // Whether dialog plays a script.
@@ -115,6 +118,8 @@ class ScriptedUser : public DialogUser {
   std::map<const void*, Run> running_;
   std::deque<int> answers_;
   std::deque<FileAnswer> files_;
+  std::deque<std::optional<FileExtrasAnswer>> extras_;  // beside files_, one each
+  std::optional<FileExtrasAnswer> extras_now_;          // of the file choice last given
   std::vector<std::string> unused_;
 };
 

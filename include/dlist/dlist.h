@@ -55,6 +55,7 @@
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/plans.h"
+#include "host/model/text_library.h"
 #include "host/model/prototype_store.h"
 #include "host/model/tree_store.h"
 #include "host/model/views.h"
@@ -65,3 +66,5 @@
 #include "host/report.h"
 #include "host/resources.h"
 #include "host/settings.h"
+#include "host/text_select.h"
+#include "attributes/attribute_editor.h"

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -47,6 +48,28 @@ TEST(Platform, UniqueTempPathsAreFreshFilesInTheFolder) {
   EXPECT_TRUE(dlist::unique_temp_path(folder / "no such folder").empty());
   EXPECT_TRUE(dlist::unique_temp_path(folder, "../up").empty());
   EXPECT_TRUE(dlist::unique_temp_path(fs::path()).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Platform, OpeningAFileForViewingIsRecordedNotStarted) {
+  const std::filesystem::path folder = dlist::unique_temp_folder(std::filesystem::temp_directory_path(), "dlv");
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  const std::filesystem::path file = folder / "a b; rm -rf x.txt";
+  { std::ofstream(file) << "x"; }
+  {
+    dlist::ProgramRecorder recorder;
+    EXPECT_TRUE(dlist::open_file_for_viewing(file));
+    EXPECT_FALSE(dlist::open_file_for_viewing(folder / "missing.txt"));
+    ASSERT_EQ(recorder.calls().size(), 1u);
+    // One argument for the whole path, whatever it holds: no shell sees it.
+    ASSERT_EQ(recorder.calls()[0].size(), 2u);
+    EXPECT_EQ(recorder.calls()[0][1], file.string());
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
