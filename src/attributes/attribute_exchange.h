@@ -79,9 +79,9 @@ DLIST_API int predefined_name_code(const char* name);
 // the element kinds one a line.
 DLIST_API std::string attribute_summary(const DBATTRIBUTETYPE& definition);
 
-// What the "show" buttons of the attribute conflict open: the read-only display of
-// an attribute (id > 0: the library's entry; otherwise the definition as read from
-// the file). Replaceable, so that the editor's display can take its place.
+// What the "show" buttons of the attribute conflict open: by default the editor's
+// read-only view of the definition (CallAttributeShow); a function set here takes
+// its place (id: the library's entry, 0 for the definition read from the file).
 using AttributeShowFunction = void (*)(void* owner, long id, const DBATTRIBUTETYPE& definition);
 DLIST_API void set_attribute_show_function(AttributeShowFunction show);
 

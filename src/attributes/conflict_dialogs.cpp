@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "attributes/attribute_editor.h"
 #include "attributes/attribute_exchange.h"
 #include "dialogs/dialog_runner.h"
 #include "foundation/fixed_text.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
-#include "host/dialog/message_box.h"
 #include "host/dialog/notify_codes.h"
 #include "host/report.h"
 #include "host/resources.h"
@@ -87,9 +87,8 @@ int DLIST_CALL ImportConflict_ExtAction_Proc(void* dialog, int control, int code
     if (show) {
       show(dialog, id, d);
     } else {
-      const std::string summary = attribute_summary(d);
-      const std::string caption = load_string(kConflictCaption);
-      MessageBoxA(dialog, summary.c_str(), caption.c_str(), kMbOk | kMbIconInformation);
+      DBATTRIBUTETYPE shown = d;  // the editor's read-only view of the definition
+      CallAttributeShow(dialog, shown);
     }
   }
   return 0;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -412,6 +413,20 @@ TEST_F(AttributeExchangeTest, ShowButtonsOpenTheDisplayOfEitherAttribute) {
   const std::vector<std::pair<long, std::string>> expected = {{a, "Fire"}, {0, "Fire rating"}};
   EXPECT_EQ(g_shown, expected);
   EXPECT_EQ(dlist::attribute_conflict_strategy(), dlist::kConflictKeepAll);
+
+  // by default a show button opens the editor's read-only view
+  dlist::reset_dialog_engine();
+  dlist::set_attribute_conflict_strategy(dlist::kConflictReplaceAsk);
+  dlist::ScriptedUser viewer;
+  viewer.on(dlist::kConflictContext).press(dlist::kConflictShowImported).press(dlist::kConflictButtonKeep);
+  {
+    dlist::DialogUserScope scope(viewer);
+    ASSERT_EQ(import_file(AtrBuilder().start().attribute(definition("FIRE", "Fire rating"), 0, 1, 2).end()), 1);
+  }
+  const auto& runs = dlist::dialog_log().runs;
+  EXPECT_TRUE(std::any_of(runs.begin(), runs.end(), [](const dlist::DialogRunRecord& r) {
+    return r.context != dlist::kConflictContext;
+  }));
 }
 
 }  // namespace
