@@ -33,6 +33,7 @@ CREATE TABLE IF NOT EXISTS attr_nodes (
   name   BLOB    NOT NULL
 );
 CREATE INDEX IF NOT EXISTS attr_nodes_children ON attr_nodes (parent, seq);
+CREATE INDEX IF NOT EXISTS attr_nodes_names ON attr_nodes (parent, name);
 CREATE TABLE IF NOT EXISTS attr_defs (
   node   INTEGER PRIMARY KEY,
   list   INTEGER NOT NULL UNIQUE,
