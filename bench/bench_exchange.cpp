@@ -5,12 +5,19 @@
 //
 // - export baseline: the exported file's bytes written again with plain buffered
 //   writes, one write per block, as the exporter writes them;
+// - export read-and-write baseline: what a hand-written dump costs: the same rows
+//   read from the same project (nodes, palettes or element records, surface and
+//   reference rows), one prepared query per table kept for the whole walk, walking
+//   the tree in the export's order, plus the plain writes of the same bytes;
 // - import baseline: the file read whole, its blocks walked, and the same rows
 //   inserted into a new project of the same schema in one transaction, without any
 //   look-up (existing palettes, taken names, parents by query) or record decoding.
 //
 // The time reported is the exchange call's; the counters give the baseline's time
-// per iteration ("baseline_ms") and the ratio of the two ("ratio"). Projects and
+// per iteration ("baseline_ms") and the ratio of the two ("ratio"); an export also
+// gives the read-and-write baseline ("dump_ms") and its ratio ("dump_ratio"), and the
+// same ratio of the thread's processor times ("dump_cpu_ratio", with "cpu_ms" the
+// export's), which stays put while other programs load the machine. Projects and
 // files are built once per N, outside the timed regions; every project lives in
 // memory, so the numbers leave out the disk's commit.
 //
@@ -32,6 +39,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "foundation/byte_order.h"
 #include "foundation/records.h"
 #include "host/model/model_database.h"
@@ -225,6 +233,59 @@ void write_baseline(const Bytes& bytes, const std::vector<std::pair<std::size_t,
   if (std::fclose(f) != 0) std::abort();
 }
 
+// Reads the rows an export of the whole tree reads, in its order, with one query per
+// table kept for the whole walk: a folder's children in store order, each leaf's
+// palette or element record with its surface (and reference) rows, the subfolders
+// after the folder's leaves, the last one first. Gives the bytes read, so that no
+// read can be left out.
+std::size_t read_rows_baseline(ModelDatabase& db, bool palettes) {
+  dlist::SqliteConnection& c = db.connection();
+  const ModelTree tree = palettes ? ModelTree::kPalettes : ModelTree::kPrototypes;
+  dlist::Statement children(c,
+                            "SELECT id, level, kind, name, description, last, record FROM nodes "
+                            "WHERE parent = ?1 ORDER BY seq, id");
+  dlist::Statement record(c, palettes ? "SELECT kind, image FROM palettes WHERE id = ?1"
+                                      : "SELECT kind, image, text FROM elements WHERE id = ?1");
+  dlist::Statement surfaces(c, "SELECT image FROM surfaces WHERE owner = ?1 ORDER BY pos");
+  dlist::Statement matrefs(c, "SELECT bytes FROM matrefs WHERE owner = ?1 ORDER BY pos");
+  dlist::Statement attrefs(c, "SELECT bytes FROM attrefs WHERE owner = ?1 ORDER BY pos");
+  std::size_t bytes = 0;
+  auto rows_of = [&](dlist::Statement& s, int64_t owner) {
+    s.reset();
+    s.bind(1, owner);
+    while (s.row()) bytes += s.blob(0).size();
+  };
+  std::vector<int64_t> pending{db.root(tree)};
+  std::vector<std::pair<int64_t, int64_t>> level;  // node, record (0: a folder)
+  while (!pending.empty()) {
+    const int64_t folder = pending.back();
+    pending.pop_back();
+    level.clear();
+    children.reset();
+    children.bind(1, folder);
+    while (children.row()) {
+      bytes += children.blob(3).size() + children.blob(4).size();
+      level.emplace_back(children.integer(0), children.integer(1) < 0 ? children.integer(6) : 0);
+    }
+    for (const auto& [node, rec] : level) {
+      if (rec == 0) {
+        pending.push_back(node);
+        continue;
+      }
+      record.reset();
+      record.bind(1, rec);
+      if (record.row()) bytes += record.blob(1).size() + (palettes ? 0 : record.blob(2).size());
+      rows_of(surfaces, rec);
+      if (!palettes) {
+        rows_of(matrefs, rec);
+        rows_of(attrefs, rec);
+      }
+    }
+  }
+  if (!children.ok() || !record.ok() || !surfaces.ok()) std::abort();
+  return bytes;
+}
+
 std::span<const unsigned char> span_of(const Bytes& b, std::size_t at, std::size_t n) {
   return std::span<const unsigned char>(b.data() + at, n);
 }
@@ -335,6 +396,15 @@ void report(benchmark::State& state, double exchange, double baseline, int n) {
   state.SetItemsProcessed(state.iterations() * n);
 }
 
+void report_dump(benchmark::State& state, double exchange, double dump, double cpu,
+                 double dump_cpu) {
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["dump_ms"] = benchmark::Counter(1000.0 * dump / iterations);
+  state.counters["dump_ratio"] = benchmark::Counter(dump > 0 ? exchange / dump : 0.0);
+  state.counters["cpu_ms"] = benchmark::Counter(1000.0 * cpu / iterations);
+  state.counters["dump_cpu_ratio"] = benchmark::Counter(dump_cpu > 0 ? cpu / dump_cpu : 0.0);
+}
+
 void export_bench(benchmark::State& state, bool palettes) {
   const int n = static_cast<int>(state.range(0));
   Source& src = palettes ? palette_source(n) : prototype_source(n);
@@ -344,21 +414,30 @@ void export_bench(benchmark::State& state, bool palettes) {
   const fs::path plain = scratch(palettes ? "plain.pal" : "plain.prt");
   std::string path = out.string();
   const long root = palettes ? 0L : static_cast<long>(src.db->root(ModelTree::kPrototypes));
-  double exchange = 0, baseline = 0;
+  double exchange = 0, baseline = 0, dump = 0, cpu = 0, dump_cpu = 0;
   for (auto _ : state) {
+    const double c0 = dlist::bench::thread_seconds();
     const auto t0 = Clock::now();
     const int ok = palettes ? PaletteExport(nullptr, root, path.data(), nullptr, 0)
                             : PrototypeExport(nullptr, root, path.data(), nullptr, 0);
     const double t = seconds_since(t0);
+    cpu += dlist::bench::thread_seconds() - c0;
     if (ok != 1) state.SkipWithError("the export failed");
     state.SetIterationTime(t);
     exchange += t;
     const auto t1 = Clock::now();
     write_baseline(src.bytes, parts, plain);
     baseline += seconds_since(t1);
+    const double c2 = dlist::bench::thread_seconds();
+    const auto t2 = Clock::now();
+    benchmark::DoNotOptimize(read_rows_baseline(*src.db, palettes));
+    write_baseline(src.bytes, parts, plain);
+    dump += seconds_since(t2);
+    dump_cpu += dlist::bench::thread_seconds() - c2;
   }
   if (fs::file_size(out) != src.bytes.size()) state.SkipWithError("the export differs in size");
   report(state, exchange, baseline, n);
+  report_dump(state, exchange, dump, cpu, dump_cpu);
   fs::remove(out);
   fs::remove(plain);
 }

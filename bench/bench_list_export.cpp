@@ -8,6 +8,14 @@
 // roots of 10 groups each); every material has a price, one short long text, three
 // unit references and two subprice references.
 //
+// A second baseline, "dump_ms", is what a hand-written dump costs: the same rows read
+// from the same library (the material tree walked level by level from each root as
+// the export collects it, then each material's row, its unit and subprice references,
+// its code from the codes met on the walk), one prepared query per table kept for the
+// whole walk, plus the same plain writes; "dump_ratio" is export time / dump time,
+// "dump_cpu_ratio" the same of the thread's processor times ("cpu_ms" the export's),
+// which stays put while other programs load the machine.
+//
 // Counters: "baseline_ms" (the baseline's time an iteration), "ratio" (export time /
 // baseline time) and "rss_growth_kb": how far the process's peak resident memory rose
 // above its resident memory at the start of the first export of the library (the peak
@@ -22,11 +30,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,6 +44,7 @@
 #include "bench/bench_library.h"
 #include "bench/bench_support.h"
 #include "host/list/list_context.h"
+#include "host/model/sqlite_connection.h"
 #include "materials/list_exporter.h"
 
 namespace {
@@ -124,22 +135,91 @@ void write_baseline(const std::vector<std::string>& lines, const fs::path& file)
   if (std::fclose(f) != 0) std::abort();
 }
 
+// Reads the rows of the whole library's export in its order; gives the bytes read, so
+// that no read can be left out.
+std::size_t read_rows_baseline(LISTCONTEXT& lib) {
+  dlist::SqliteConnection& c = lib.connection();
+  if (!c.exec("BEGIN")) std::abort();
+  dlist::Statement children(c, "SELECT id, code FROM materials WHERE parent = ?1 ORDER BY id");
+  dlist::Statement material(c,
+                            "SELECT parent, code, name, unit_price, native_unit, market, text1, "
+                            "text2, text3, text4 FROM materials WHERE id = ?1");
+  dlist::Statement units(c, "SELECT abbrev, factor FROM unit_refs WHERE material = ?1 ORDER BY id");
+  dlist::Statement subprices(c,
+                             "SELECT abbrev, value FROM subprice_refs WHERE material = ?1 ORDER BY id");
+  std::size_t bytes = 0;
+  std::vector<int64_t> ids;
+  std::unordered_map<int64_t, std::string> codes;  // a material's full code
+  std::vector<int64_t> pending;
+  const auto level = [&](int64_t parent, bool keep) {
+    children.reset();
+    children.bind(1, parent);
+    std::size_t first = ids.size();
+    while (children.row()) {
+      const auto code = children.blob(1);
+      std::string full = parent == 0 ? std::string() : codes[parent] + '.';
+      full.append(code.begin(), code.end());
+      codes[children.integer(0)] = std::move(full);
+      if (keep) ids.push_back(children.integer(0));
+    }
+    for (std::size_t i = first; i < ids.size(); ++i) pending.push_back(ids[i]);
+  };
+  level(0, false);
+  std::vector<int64_t> roots;
+  for (const auto& [id, code] : codes) roots.push_back(id);
+  std::sort(roots.begin(), roots.end());
+  for (int64_t root : roots) {
+    ids.push_back(root);
+    pending.assign(1, root);
+    while (!pending.empty()) {
+      const int64_t id = pending.back();
+      pending.pop_back();
+      level(id, true);
+    }
+  }
+  for (int64_t id : ids) {
+    material.reset();
+    material.bind(1, id);
+    if (material.row()) {
+      for (int k = 1; k < 10; ++k) bytes += material.blob(k).size();
+    }
+    bytes += codes[id].size();
+    units.reset();
+    units.bind(1, id);
+    while (units.row()) bytes += units.blob(0).size();
+    subprices.reset();
+    subprices.bind(1, id);
+    while (subprices.row()) bytes += subprices.blob(0).size();
+  }
+  if (!children.ok() || !material.ok() || !units.ok() || !subprices.ok()) std::abort();
+  c.exec("COMMIT");
+  return bytes;
+}
+
 void BM_ListExport(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   Source& src = source(n);
   std::string out = (folder() / "out.lis").string();
   const fs::path plain = folder() / "plain.lis";
-  double exported = 0, baseline = 0;
+  double exported = 0, baseline = 0, dump = 0, cpu = 0, dump_cpu = 0;
   for (auto _ : state) {
+    const double c0 = dlist::bench::thread_seconds();
     const auto t0 = Clock::now();
     const int ok = ListExporter(nullptr, src.library.get(), 0, out.data(), -1);
     const double t = seconds_since(t0);
+    cpu += dlist::bench::thread_seconds() - c0;
     if (ok != 1) state.SkipWithError("the export failed");
     state.SetIterationTime(t);
     exported += t;
     const auto t1 = Clock::now();
     write_baseline(src.lines, plain);
     baseline += seconds_since(t1);
+    const double c2 = dlist::bench::thread_seconds();
+    const auto t2 = Clock::now();
+    benchmark::DoNotOptimize(read_rows_baseline(*src.library));
+    write_baseline(src.lines, plain);
+    dump += seconds_since(t2);
+    dump_cpu += dlist::bench::thread_seconds() - c2;
   }
   std::size_t bytes = 0;
   for (const std::string& line : src.lines) bytes += line.size();
@@ -147,6 +227,10 @@ void BM_ListExport(benchmark::State& state) {
   const double iterations = static_cast<double>(state.iterations());
   state.counters["baseline_ms"] = benchmark::Counter(1000.0 * baseline / iterations);
   state.counters["ratio"] = benchmark::Counter(baseline > 0 ? exported / baseline : 0.0);
+  state.counters["dump_ms"] = benchmark::Counter(1000.0 * dump / iterations);
+  state.counters["dump_ratio"] = benchmark::Counter(dump > 0 ? exported / dump : 0.0);
+  state.counters["cpu_ms"] = benchmark::Counter(1000.0 * cpu / iterations);
+  state.counters["dump_cpu_ratio"] = benchmark::Counter(dump_cpu > 0 ? cpu / dump_cpu : 0.0);
   state.counters["rss_growth_kb"] = benchmark::Counter(static_cast<double>(src.rss_growth_kb));
   state.SetItemsProcessed(state.iterations() * n);
 }

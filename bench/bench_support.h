@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +20,14 @@ using Clock = std::chrono::steady_clock;
 
 inline double seconds_since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The processor time of the calling thread, in seconds: unlike the wall time it does
+// not grow when other programs take turns on the machine's cores.
+inline double thread_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
 // A folder of the run under the system's temporary folder, named by prefix and the

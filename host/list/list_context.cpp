@@ -108,12 +108,14 @@ void ListStore::begin_read_txn() {
 }
 
 void ListStore::end_read_txn() {
+  chain_cache.parent = -1;
   if (!read_txn) return;
   if (!db.exec("COMMIT")) db.exec_undo("ROLLBACK");
   read_txn = false;
 }
 
 void ListStore::reset_walks() {
+  chain_cache.parent = -1;
   for (Walk* w : {&materials, &units, &markets, &subprices}) w->reset();
   unit_refs.reset();
   subprice_refs.reset();
@@ -164,10 +166,15 @@ long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exi
   walk.reset();
   const int64_t id = list_id(parent);
   if (parent < 0 || (parent != 0 && id == 0)) return -1;
-  if (id != 0 && row_exists(store->db, exists, id) != 1) return -1;
-  Statement q(store->db, select);
-  q.bind(1, id);
-  return start_walk(q, walk);
+  long n = 0;
+  {
+    Statement q(store->db, select);
+    q.bind(1, id);
+    n = start_walk(q, walk);
+  }
+  // Children name their parent, so only a parent without any is looked up.
+  if (n == 0 && id != 0 && row_exists(store->db, exists, id) != 1) return -1;
+  return n;
 }
 
 Statement& Columns::bind(Statement& s, int first) const {

@@ -79,6 +79,15 @@ struct ListStore {
 
   uint64_t changes = 0;   // write locks given back, each call's own included
 
+  // The code of the parent of the last material whose code was read, kept while the
+  // file cannot change under it (a read transaction or the write lock is held) and
+  // the library has not changed since (changes); parent -1: none.
+  struct ChainCache {
+    int64_t parent = -1;
+    uint64_t changes = 0;
+    std::vector<MATID> chain;
+  } chain_cache;
+
   Walk materials, units, markets, subprices;
   RowWalk<unitref> unit_refs;
   RowWalk<subpriceref> subprice_refs;

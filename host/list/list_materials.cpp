@@ -85,12 +85,13 @@ Read read_material(ListStore& s, int64_t id, dbmaterial* rec, LONGTEXT* texts) {
   return Read::kFound;
 }
 
-// The code components of material id from its root down; false when there is no
-// such material, a component does not fit or the chain of parents does not end.
-bool code_chain(ListStore& s, int64_t id, std::vector<MATID>* out) {
+// The code components of material id from its root down, reading up from id; false
+// when there is no such material, a component does not fit or the chain of parents
+// does not end (within depth more steps).
+bool chain_up(ListStore& s, int64_t id, std::vector<MATID>* out, int depth) {
   out->clear();
   if (id == 0) return false;
-  for (int depth = 0; id != 0; ++depth) {
+  for (; id != 0; ++depth) {
     if (depth >= kMaxDepth) return false;
     Statement q(s.db, "SELECT parent, code FROM materials WHERE id = ?1");
     if (!q.bind(1, id).row()) return false;
@@ -101,6 +102,44 @@ bool code_chain(ListStore& s, int64_t id, std::vector<MATID>* out) {
     if (id < 0) return false;
   }
   std::reverse(out->begin(), out->end());
+  return true;
+}
+
+// The code components of material id from its root down, as chain_up. Siblings share
+// their parent's code: while the file is held still it is read once for them all.
+bool code_chain(ListStore& s, int64_t id, std::vector<MATID>* out) {
+  out->clear();
+  if (id == 0) return false;
+  MATID own{};
+  int64_t parent = 0;
+  {
+    Statement q(s.db, "SELECT parent, code FROM materials WHERE id = ?1");
+    if (!q.bind(1, id).row()) return false;
+    if (!copy_field(q.blob(1), own.id, kMatIdSize)) return false;
+    parent = q.integer(0);
+    if (parent < 0) return false;
+  }
+  if (parent == 0) {
+    out->push_back(own);
+    return true;
+  }
+  ListStore::ChainCache& cache = s.chain_cache;
+  const bool still = s.read_txn || s.db.lock_depth() > 0;
+  if (!still || cache.parent != parent || cache.changes != s.changes) {
+    std::vector<MATID> up;
+    if (!chain_up(s, parent, &up, 1)) return false;
+    if (!still) {
+      *out = std::move(up);
+      out->push_back(own);
+      return true;
+    }
+    cache.parent = parent;
+    cache.changes = s.changes;
+    cache.chain = std::move(up);
+  }
+  out->reserve(cache.chain.size() + 1);
+  out->assign(cache.chain.begin(), cache.chain.end());
+  out->push_back(own);
   return true;
 }
 

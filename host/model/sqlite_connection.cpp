@@ -71,6 +71,15 @@ bool Statement::row() {
   return false;
 }
 
+bool Statement::reset() {
+  // A cached statement is gone once the connection was closed under it.
+  if (!stmt_ || (!owned_ && generation_ != db_.generation_)) return ok_ = false;
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+  ok_ = true;
+  return true;
+}
+
 bool Statement::run() {
   row();
   return ok_;

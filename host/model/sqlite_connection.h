@@ -67,6 +67,10 @@ class DLIST_API Statement {
   bool is_number(int column) const;
 
   bool ok() const { return ok_; }
+  // Makes the statement ready to be bound and stepped again (its bindings cleared),
+  // so that a walk can keep one statement for all its steps; false when it was never
+  // prepared. A failure of an earlier use is forgotten.
+  bool reset();
 
  private:
   SqliteConnection& db_;

@@ -141,7 +141,7 @@ class Exporter {
       for (long id; (id = store.get_node(&child)) > 0;) children.emplace_back(id, child);
       for (auto& [id, node] : children) {
         if (node.is_leaf()) {
-          leaf(id, folder_id);
+          leaf(id, folder_id, node);  // the walk has just read it
         } else {
           node_block(id, folder_id, node);
           pending.push_back(id);  // the last subfolder is taken first
@@ -152,10 +152,15 @@ class Exporter {
 
   // One leaf with parent, whole.
   void leaf(long n, long parent) {
+    Node node = read_leaf(n);
+    leaf(n, parent, node);
+  }
+  // One leaf with parent, whole, its node read already.
+  void leaf(long n, long parent, Node& node) {
     if constexpr (std::is_same_v<Tree, PaletteTree>) {
-      write_palette(n, parent);
+      write_palette(n, parent, node);
     } else {
-      write_prototype(n, parent);
+      write_prototype(n, parent, node);
     }
   }
 
@@ -169,8 +174,7 @@ class Exporter {
   }
 
   // BLOCK_PALETTE, BLOCK_SURFREF per surface entry, BLOCK_NODE.
-  void write_palette(long n, long parent) {
-    Node node = read_leaf(n);
+  void write_palette(long n, long parent, Node& node) {
     const long palid = PALETTES().get_id_palette(n);
     DBSURFREFTYPE surf;
     visit_kind(node.kind, [&](auto k) {
@@ -189,8 +193,7 @@ class Exporter {
   }
 
   // BLOCK_RECORD, BLOCK_TEXT for a text with text, the reference blocks, BLOCK_NODE.
-  void write_prototype(long n, long parent) {
-    Node node = read_leaf(n);
+  void write_prototype(long n, long parent, Node& node) {
     short kind = 0;
     const long recid = PROTOTYPES().get_id_prototype(n, &kind);
     if (recid <= 0) fail("node " + str(n) + " carries no element record");

@@ -137,6 +137,30 @@ TEST_F(ListContextTest, CodeTreeWalksAndLookUps) {
   EXPECT_EQ(cursor.elemid(), a);
 }
 
+// Under a read lock siblings' codes share their parent's, read once; a change to an
+// ancestor, made inside the lock, shows in the next code read.
+TEST_F(ListContextTest, CodesReadUnderALockFollowChanges) {
+  const long a = lib_.create(0, material("A"), nullptr);
+  const long a1 = lib_.create(a, material("1"), nullptr);
+  const long x = lib_.create(a1, material("x"), nullptr);
+  const long y = lib_.create(a1, material("y"), nullptr);
+  ASSERT_GT(y, 0);
+  auto path = [&](long id) {
+    TEXTBUFFER p;
+    return lib_.get_idpath(id, p) == 1 ? std::string(p.get()) : std::string("-");
+  };
+  ASSERT_EQ(lib_.read_lock(), 1);
+  EXPECT_EQ(path(x), "A.1.x");
+  EXPECT_EQ(path(y), "A.1.y");
+  EXPECT_EQ(lib_.modify(a1, material("2"), nullptr), 1);
+  EXPECT_EQ(path(y), "A.2.y");
+  EXPECT_EQ(lib_.remove_material(a1), 1);
+  EXPECT_EQ(path(x), "-");
+  EXPECT_EQ(lib_.rewind_material(a1), -1);
+  EXPECT_EQ(lib_.rewind_material(a), 0);
+  lib_.read_unlock();
+}
+
 TEST_F(ListContextTest, FieldsThatDoNotFitAreRefusedNotCut) {
   dbmaterial m = material("A");
   std::memset(m.id, 'c', sizeof m.id);  // no terminator within the width
