@@ -125,7 +125,8 @@ void add_attribute_manager_commands(CLI::App& app, Context& context) {
       ->required();
   rename->add_option("NAME", *name, "New name (1 to 31 characters)")->required();
   rename->callback([node, name, run] {
-    run("rename", [&](ModelDatabase& p, Output& out) { return rename_command(p, *node, *name, out); });
+    run("rename",
+        [&](ModelDatabase& p, Output& out) { return rename_command(p, *node, *name, out); });
   });
 
   CLI::App* remove = group->add_subcommand(
@@ -136,8 +137,9 @@ void add_attribute_manager_commands(CLI::App& app, Context& context) {
   remove->add_option("NODE", *removed, "Entry: identifier or path")->required();
   remove->callback([&context, removed, run] {
     const bool can_answer = can_answer_questions(context);
-    run("remove",
-        [&](ModelDatabase& p, Output& out) { return remove_command(p, *removed, can_answer, out); });
+    run("remove", [&](ModelDatabase& p, Output& out) {
+      return remove_command(p, *removed, can_answer, out);
+    });
   });
 
   CLI::App* move = group->add_subcommand(
@@ -147,7 +149,8 @@ void add_attribute_manager_commands(CLI::App& app, Context& context) {
   move->add_option("NODE", *moved, "Entry: identifier or path")->required();
   move->add_option("TARGET", *target, "Group or attribute: identifier or path")->required();
   move->callback([moved, target, run] {
-    run("move", [&](ModelDatabase& p, Output& out) { return move_command(p, *moved, *target, out); });
+    run("move",
+        [&](ModelDatabase& p, Output& out) { return move_command(p, *moved, *target, out); });
   });
 }
 

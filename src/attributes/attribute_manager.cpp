@@ -161,7 +161,8 @@ void show_summary(void* dialog) {
 void update_commands(void* dialog) {
   void* menu = g_manager->menu;
   AttributeEntryInfo e;
-  const bool any = attribute_entry_info(item_entry(library_tree(dialog), selected_item(dialog)), &e);
+  const bool any =
+      attribute_entry_info(item_entry(library_tree(dialog), selected_item(dialog)), &e);
   for (const auto& [command, text] : kCommands) menu_enable(menu, command, any);
   if (!any) return;
   if (e.kind >= 0) menu_enable(menu, kAttrCmdEdit, false);
@@ -501,7 +502,9 @@ bool build_manager(void* hwnd) {
 // and removes both on every way out.
 class ManagerRun {
  public:
-  explicit ManagerRun(Manager& m) : m_(m) { register_window_class(kAdapterClass, AttrDragAdapterProc); }
+  explicit ManagerRun(Manager& m) : m_(m) {
+    register_window_class(kAdapterClass, AttrDragAdapterProc);
+  }
   ~ManagerRun() {
     if (m_.images != nullptr) image_list_destroy(m_.images);
     m_.images = nullptr;

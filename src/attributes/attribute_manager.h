@@ -17,7 +17,7 @@ namespace dlist {
 inline constexpr int kAttrManagerTree = 10750;
 inline constexpr int kAttrManagerSummary = 10751;
 inline constexpr int kAttrManagerSplitter = 10806;
-inline constexpr int kAttrManagerAdapter = 10061;  // hidden window of class "drag_adapter"
+inline constexpr int kAttrManagerAdapter = 10061;    // hidden window of class "drag_adapter"
 inline constexpr int kAttrManagerNameField = 10436;  // the group name and rename dialogs
 
 // Commands (menu bar and context menu).

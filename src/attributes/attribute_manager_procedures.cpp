@@ -125,8 +125,7 @@ RemoveResult remove_attribute_entry(void* owner, long id) {
 
 bool attribute_drop_allowed(long dragged, long target) {
   AttributeEntryInfo d, t;
-  if (dragged == target || !attribute_entry_info(dragged, &d) ||
-      !attribute_entry_info(target, &t))
+  if (dragged == target || !attribute_entry_info(dragged, &d) || !attribute_entry_info(target, &t))
     return false;
   if (attribute_entry_protected(dragged)) return false;
   if (target == d.parent) return false;

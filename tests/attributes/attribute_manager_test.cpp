@@ -169,7 +169,7 @@ TEST_F(AttributeManagerTest, RemovingAnAttributeThatPresetsUseAsksTwiceAndRemove
       .right_click(kAttrManagerTree, spare)
       .choose(kAttrCmdDelete)  // unused: one question, answered No
       .select_item(kAttrManagerTree, used)
-      .choose(kAttrCmdDelete)  // used: the second question, answered No
+      .choose(kAttrCmdDelete)   // used: the second question, answered No
       .choose(kAttrCmdDelete);  // and Yes
   user.no().no().yes();
   manage(user);
@@ -273,12 +273,12 @@ TEST_F(AttributeManagerTest, DropsOntoAnAttributeGoBesideItAndRefillTheParent) {
   user.on(kAttrManagerContext)
       .expand(kAttrManagerTree, a)
       .expand(kAttrManagerTree, b)
-      .drag(kAttrManagerTree, a1, a2)    // beside it already: refused
-      .drag(kAttrManagerTree, a1, a)     // its own group: refused
-      .drag(kAttrManagerTree, a, sub)    // below itself: the store refuses
+      .drag(kAttrManagerTree, a1, a2)  // beside it already: refused
+      .drag(kAttrManagerTree, a1, a)   // its own group: refused
+      .drag(kAttrManagerTree, a, sub)  // below itself: the store refuses
       .drag_to(kAttrManagerTree, a1, DragSpot::kOutside)
-      .drag(kAttrManagerTree, a1, b1)    // answered 2: into b1's group
-      .drag(kAttrManagerTree, a2, sub)   // into a group
+      .drag(kAttrManagerTree, a1, b1)   // answered 2: into b1's group
+      .drag(kAttrManagerTree, a2, sub)  // into a group
       .observe([&](void* dialog) {
         in_a = children(dialog, a);
         in_b = children(dialog, b);
