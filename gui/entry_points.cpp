@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "attributes/attribute_manager.h"
 #include "foundation/fixed_text.h"
 #include "gui/text.h"
 #include "host/dialog/file_chooser.h"
@@ -238,6 +239,12 @@ std::vector<EntryPoint> make_table() {
                [](Workspace& w) { return import_tree(w, false); }, ""});
   t.push_back({exchange, "Export pro&totypes...", Needs::kProject, Changes::kNothing,
                [](Workspace& w) { return export_tree(w, false); }, ""});
+  t.push_back({"&Attributes", "Attribute &manager...", Needs::kProject, Changes::kProject,
+               [](Workspace& w) {
+                 CrtAttributeManager(w.window);  // closed with its only button, Close
+                 return 1;
+               },
+               ""});
   return t;
 }
 

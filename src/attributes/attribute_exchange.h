@@ -78,6 +78,8 @@ DLIST_API int predefined_name_code(const char* name);
 // The attribute summary of a definition: twelve lines, label and value by turns,
 // the element kinds one a line.
 DLIST_API std::string attribute_summary(const DBATTRIBUTETYPE& definition);
+// Appends the summary to tree (a tree view), one item a line.
+DLIST_API void fill_attribute_summary_tree(void* tree, const DBATTRIBUTETYPE& definition);
 
 // What the "show" buttons of the attribute conflict open: by default the editor's
 // read-only view of the definition (CallAttributeShow); a function set here takes

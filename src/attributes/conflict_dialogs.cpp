@@ -194,18 +194,7 @@ int DLIST_CALL SetImportStrat_Init_Proc(void* dialog) {
 }
 
 void fill_tree(void* dialog, int control, const DBATTRIBUTETYPE& d) {
-  void* tree = GetControlHWND(dialog, control);
-  if (!tree) return;
-  const std::string summary = attribute_summary(d);
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = summary.find('\n', from);
-    const std::string line =
-        summary.substr(from, at == std::string::npos ? std::string::npos : at - from);
-    AddTreeViewItem(kTviRoot, line.c_str(), kTviLast, 0, tree, 0);
-    if (at == std::string::npos) break;
-    from = at + 1;
-  }
+  fill_attribute_summary_tree(GetControlHWND(dialog, control), d);
 }
 
 struct StrategyState {
@@ -299,6 +288,20 @@ std::string attribute_summary(const DBATTRIBUTETYPE& d) {
     out += parts[i];
   }
   return out;
+}
+
+void fill_attribute_summary_tree(void* tree, const DBATTRIBUTETYPE& d) {
+  if (!tree) return;
+  const std::string summary = attribute_summary(d);
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = summary.find('\n', from);
+    const std::string line =
+        summary.substr(from, at == std::string::npos ? std::string::npos : at - from);
+    AddTreeViewItem(kTviRoot, line.c_str(), kTviLast, 0, tree, 0);
+    if (at == std::string::npos) break;
+    from = at + 1;
+  }
 }
 
 bool ask_attribute_conflict(void* owner, long existing_id, const DBATTRIBUTETYPE& existing,
