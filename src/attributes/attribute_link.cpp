@@ -648,14 +648,15 @@ uint32_t link_filter_bit(int kind) {
 }
 
 const std::string& AttributeNames::name(const char* abbrev) {
-  const std::string key = field(abbrev, 7);
+  const std::string_view key(abbrev, strnlen(abbrev, 7));
   auto it = names_.find(key);
   if (it != names_.end()) return it->second;
   DBATTRIBUTETYPE def{};
   std::string name;
-  if (!key.empty() && ATTRIBUTES().get_abbrev_attribute(key.c_str(), &def) > 0)
+  const std::string text(key);
+  if (!text.empty() && ATTRIBUTES().get_abbrev_attribute(text.c_str(), &def) > 0)
     name = field(def.name, sizeof def.name);
-  return names_.emplace(key, std::move(name)).first->second;
+  return names_.emplace(text, std::move(name)).first->second;
 }
 
 std::string_view link_value(const DBATTREFTYPE& row) {
