@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "attributes/attribute_editor_ids.h"
 #include "attributes/attribute_refs.h"
 #include "attributes/attribute_tree.h"
+#include "attributes/held_file.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/list_view.h"
@@ -263,6 +266,55 @@ TEST_F(AttributeLinkTest, ModeButtonsStepTheSelectionField) {
   EXPECT_TRUE(has_control(panel, kLinkAttMode));
   EXPECT_FALSE(has_control(panel, kLinkSelMode));
   EXPECT_EQ(AttributeLink(kWindow, nullptr, 1, 2, nullptr, 600, 300), nullptr);
+}
+
+}  // namespace
+}  // namespace dlist
+
+namespace dlist {
+namespace {
+
+TEST_F(AttributeLinkTest, SavesAHeldFileUnderItsPlainNameAndAsksBeforeReplacing) {
+  attribute(root_, "Sheet", "SHT", DBATTRIBUTETYPE::kFile | 0x1);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("dlist_link_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "in");
+  const std::string held = make_held_file("../../escape.txt", "content");
+  DBATTREFCHAIN chain;
+  for (int i = 0; i < 2; ++i) {
+    DBATTREFTYPE r;
+    r.set_abbrev("SHT");
+    r.flags = DBATTREFTYPE::kInDatabase;
+    r.value.assign(held.data(), static_cast<uint32_t>(held.size()));
+    chain.push(r);
+  }
+  ScriptedUser user;
+  user.on(kAttributeLinkContext)
+      .right_click_row(kLinkList, 0)
+      .choose(kLinkSaveFile)
+      // the row that names the written file moved after the held one
+      .right_click_row(kLinkList, 0)
+      .choose(kLinkSaveFile);
+  user.choose_file((dir / "in").string()).choose_file((dir / "in").string()).no();
+  DialogUserScope scope(user);
+  void* panel = AttributeLink(kWindow, &chain, 1, 2, nullptr, 600, 300);
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(drive_dialog(panel));
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  EXPECT_TRUE(std::filesystem::exists(dir / "in" / "escape.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "escape.txt"));
+  // One row now names the written file; the other, refused, still holds its content.
+  int named = 0, still_held = 0;
+  for (unsigned i = 0; i < chain.size(); ++i) {
+    if ((chain[i].flags & DBATTREFTYPE::kInDatabase) != 0)
+      ++still_held;
+    else if (link_value(chain[i]) == (dir / "in" / "escape.txt").string())
+      ++named;
+  }
+  EXPECT_EQ(named, 1);
+  EXPECT_EQ(still_held, 1);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
