@@ -336,13 +336,11 @@ int check_prototype_command(ModelDatabase&, const std::string& node_text, int mo
   if (!loaded) return out.fail(error);
   DBATTREFCHAIN& chain = loaded->record->attr;
   int complete = 1;
-  int selected = -1;
   DialogFiller filler({});
   filler.run([&] {
     void* panel = AttributeLink(console_window(), &chain, loaded->kind, mode, nullptr, 640, 320);
     if (panel == nullptr) return 0;
     complete = IsAttRefChainComplette(panel);
-    selected = list_selected(GetControlHWND(panel, kLinkList));
     destroy_dialog(panel);
     return 1;
   });
@@ -358,7 +356,6 @@ int check_prototype_command(ModelDatabase&, const std::string& node_text, int mo
     if (link_value(chain[i]).empty())
       return out.fail("incomplete at " + describe_row(chain[i], i) +
                       ": an empty value beside other values of its attribute");
-  (void)selected;
   return out.fail("incomplete");
 }
 
