@@ -11,7 +11,10 @@
 // libraries hold equal materials. The first project also gets an attribute library
 // (groups, one under a predefined name, attributes of the three kinds with direct,
 // indirect and held-file references), exported to DIR/attributes.atr and imported
-// into the second project, whose library must then equal the first's. Last it
+// into the second project, whose library must then equal the first's; attribute
+// values are linked to door and window prototypes through the attribute link
+// panel and the prototype file is written again, so the second project's chains
+// must equal them. Last it
 // creates a surface library in DIR/surfaces.dlist, exports two of its surfaces (one
 // with a bitmap) to DIR/surfaces.sur, imports that into DIR/second-surfaces.dlist and
 // compares them.
@@ -255,11 +258,14 @@ int run_demo(const std::string& dir_option, Output& out) {
       check(open_project(db, first_path.string(), false, &error), error);
       ActiveModel active(db);
       std::optional<AttributeDemoCounts> counts;
+      int linked = 0;
       {
         Transaction change(db);
         check(static_cast<bool>(change), "cannot change " + first_path.string());
         counts = fill_demo_attributes(&error);
         check(counts.has_value(), error);
+        linked = link_demo_attribute_values(&error);
+        check(linked > 0, error);
         check(change.commit(), "cannot save " + first_path.string() + ": " + db.last_error());
       }
       std::string file = attribute_file.string();
@@ -272,6 +278,18 @@ int run_demo(const std::string& dir_option, Output& out) {
                 << counts->groups << " groups, " << counts->attributes << " attributes and "
                 << counts->references << " references; exported " << attribute_file.string()
                 << " (" << size_of(attribute_file) << " bytes)\n";
+      // The prototypes now carry attribute values: their file is written again, and
+      // the second project's prototypes must carry the same chains.
+      file = prototype_file.string();
+      std::string description = "dlist demo: prototypes of all 13 kinds";
+      const long root = StoreTree(ModelTree::kPrototypes).root();
+      check(PrototypeExport(nullptr, root, file.data(), description.data(), 1) == 1,
+            "cannot write " + file + ": " + reports.reason_of("PrototypeExport"));
+      first.prototypes = prints_of_active().prototypes;
+      out.out() << "linked " << linked
+                << " attribute values to door and window prototypes through the link panel;"
+                   " exported "
+                << file << " again (" << size_of(prototype_file) << " bytes)\n";
     }
 
     // The second project: a fresh one that takes both files.

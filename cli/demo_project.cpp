@@ -4,10 +4,13 @@
 
 #include <cctype>
 #include <cstring>
+#include <tuple>
 #include <type_traits>
+#include <vector>
 
 #include "cli/kind_word.h"
 #include "cli/node_path.h"
+#include "cli/prototype_attributes.h"
 #include "cli/tree_listing.h"
 #include "foundation/fixed_text.h"
 #include "foundation/records.h"
@@ -380,6 +383,54 @@ std::optional<std::vector<std::string>> attribute_prints(std::string* error) {
     pending.insert(pending.end(), groups.rbegin(), groups.rend());
   }
   return out;
+}
+
+}  // namespace dlist::cli
+
+namespace dlist::cli {
+
+int link_demo_attribute_values(std::string* error) {
+  auto first_leaf = [](int kind) {
+    PROTOTYPES store;
+    DBPROTOTYPENODE n;
+    std::vector<long> pending{store.get_root(static_cast<short>(kind))};
+    while (!pending.empty()) {
+      const long folder = pending.back();
+      pending.pop_back();
+      std::vector<long> folders;
+      store.rew_node(folder);
+      for (long id; (id = store.get_node(&n)) > 0;) {
+        if (n.is_leaf()) return id;
+        folders.push_back(id);
+      }
+      pending.insert(pending.end(), folders.rbegin(), folders.rend());
+    }
+    return 0L;
+  };
+  const long door = first_leaf(2);
+  const long window = first_leaf(3);
+  if (door <= 0 || window <= 0) {
+    *error = "no door or window prototype to link attribute values to";
+    return 0;
+  }
+  LinkRequest rating;
+  rating.ref = "EI60";
+  LinkRequest width;
+  width.value = "0.9";
+  LinkRequest sheet;
+  sheet.ref = "D-90";
+  int linked = 0;
+  for (const auto& [node, kind, abbrev, request] :
+       {std::tuple{door, 2, "FIRE", rating}, std::tuple{door, 2, "DWIDTH", width},
+        std::tuple{window, 3, "SHEET", sheet}, std::tuple{window, 3, "FIRE", rating}}) {
+    const std::string refusal = link_prototype_attribute(node, kind, abbrev, request);
+    if (!refusal.empty()) {
+      *error = "cannot link " + std::string(abbrev) + ": " + refusal;
+      return 0;
+    }
+    ++linked;
+  }
+  return linked;
 }
 
 }  // namespace dlist::cli

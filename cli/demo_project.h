@@ -60,6 +60,11 @@ struct AttributeDemoCounts {
 // file. Nothing, with the reason in *error, when a store call fails.
 std::optional<AttributeDemoCounts> fill_demo_attributes(std::string* error);
 
+// Links attribute values of the demo library to the first door and window
+// prototypes through the attribute link panel: references (one to a held file) and
+// a typed value. The number of values linked; 0, with the reason in *error, on failure.
+int link_demo_attribute_values(std::string* error);
+
 // Every entry of the attribute library of the active model, one line each, in the
 // library's order, each group before its contents: its path of names and, for an
 // attribute, its definition's fields and its references (name, flags, value bytes).

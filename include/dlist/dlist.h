@@ -73,3 +73,5 @@
 #include "host/settings.h"
 #include "host/text_select.h"
 #include "attributes/attribute_editor.h"
+#include "attributes/attribute_link.h"
+#include "attributes/attribute_tree.h"
