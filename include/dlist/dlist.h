@@ -73,3 +73,4 @@
 #include "host/settings.h"
 #include "host/text_select.h"
 #include "attributes/attribute_editor.h"
+#include "attributes/teamwork.h"
