@@ -74,3 +74,5 @@
 #include "host/text_select.h"
 #include "attributes/attribute_editor.h"
 #include "attributes/teamwork.h"
+#include "clipboard/defaults_clipboard.h"
+#include "host/clipboard_store.h"
