@@ -72,5 +72,7 @@ void add_demo_command(CLI::App& app, Context& context);
 // `dlist prototypes attributes|link-attribute|unlink-attribute|check`; after
 // add_tree_commands.
 void add_prototype_attribute_commands(CLI::App& app, Context& context);
+// `dlist clipboard show` and `dlist clipboard clear`.
+void add_clipboard_commands(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -75,3 +75,6 @@
 #include "attributes/attribute_editor.h"
 #include "attributes/attribute_link.h"
 #include "attributes/attribute_tree.h"
+#include "attributes/teamwork.h"
+#include "clipboard/defaults_clipboard.h"
+#include "host/clipboard_store.h"

@@ -676,6 +676,24 @@ void fields(V& v, R& a) {
   v.value("reserved", a.reserved);
 }
 
+// The preset of one edge: its 27-byte image.
+template <class V, RecordOf<DBEDGEPALETTE> R>
+void fields(V& v, R& e) {
+  v.value("layer", e.layer);
+  v.value("pen", e.pen);
+  v.value("line_type", e.line_type);
+  v.value("fill_pen", e.fill_pen);
+  v.value("section_pen", e.section_pen);
+  v.value("view_pen", e.view_pen);
+  DLIST_PACKED_FIELD(v, e, angle);
+  v.value("edge_kind", e.edge_kind);
+  v.value("custom_angle", e.custom_angle);
+  v.value("custom_overhang", e.custom_overhang);
+  v.value("gutter", e.gutter);
+  v.value("flags", e.flags);
+  DLIST_PACKED_FIELD(v, e, overhang);
+}
+
 // Streams the declared fields through a stream; the names are not used.
 class StreamFields {
  public:

@@ -95,6 +95,7 @@ inline constexpr uint32_t kMaxHotspots = 1u << 20;          // hotspots of one e
   X(DBPOLYPOINT)                                                               \
   X(RECIDTYPE)                                                                 \
   X(DBSURFHATCH)                                                               \
+  X(DBEDGEPALETTE)                                                             \
   /* the text record's 310-byte image (its string travels apart) */            \
   X(DBTEXTTYPE)                                                                \
   /* structured records */                                                     \
