@@ -66,6 +66,8 @@ void add_attribute_edit_commands(CLI::App& app, Context& context);
 void add_surface_commands(CLI::App& app, Context& context);
 // `dlist attributes export` and `dlist attributes import`.
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
+// `dlist locations ...`.
+void add_location_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli
