@@ -11,6 +11,7 @@
 #include "gui/text.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
+#include "locations/location_manager.h"
 #include "materials/list_dialogs.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import.h"
@@ -238,6 +239,12 @@ std::vector<EntryPoint> make_table() {
                [](Workspace& w) { return import_tree(w, false); }, ""});
   t.push_back({exchange, "Export pro&totypes...", Needs::kProject, Changes::kNothing,
                [](Workspace& w) { return export_tree(w, false); }, ""});
+  t.push_back({"&Project", "&Locations...", Needs::kProject, Changes::kProject,
+               [](Workspace& w) {
+                 CrtLocationManager(w.window);
+                 return 1;
+               },
+               ""});
   return t;
 }
 

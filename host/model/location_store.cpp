@@ -316,6 +316,28 @@ int LOCALIZATION::is_independ(long id, long target) {
   return dlist::is_below(*db, model_id(id), model_id(target)) == 0 ? 1 : 0;
 }
 
+dlist::LocationBatch::LocationBatch() {
+  ModelDatabase* db = dlist::active_model();
+  if (db == nullptr || !db->is_open() || db->write_lock() == 0) return;
+  model_ = db;
+  auto* scope = new dlist::CallScope(db->connection());
+  if (*scope) {
+    scope_ = scope;
+  } else {
+    delete scope;
+  }
+}
+
+dlist::LocationBatch::~LocationBatch() {
+  delete static_cast<dlist::CallScope*>(scope_);  // not committed: taken back
+  if (model_ != nullptr) static_cast<ModelDatabase*>(model_)->write_unlock();
+}
+
+bool dlist::LocationBatch::commit() {
+  auto* scope = static_cast<dlist::CallScope*>(scope_);
+  return scope != nullptr && scope->commit();
+}
+
 int LOCALIZATION::is_used_location(long key) {
   ModelDatabase* db = begin_model_call();
   if (!db || key <= 0) return 0;

@@ -67,3 +67,28 @@ class DLIST_API LOCALIZATION {
   std::vector<int64_t> children_;  // the walk of rew_location / get_location
   std::size_t next_child_ = 0;
 };
+
+namespace dlist {
+
+// Location calls that stand or fall together: the scope holds the model's write
+// lock and a savepoint of its own inside the transaction, so leaving it without
+// commit() takes back what the calls in it did and nothing that the caller's
+// transaction held before (a full replacement that meets a bad file).
+class DLIST_API LocationBatch {
+ public:
+  LocationBatch();
+  ~LocationBatch();
+  LocationBatch(const LocationBatch&) = delete;
+  LocationBatch& operator=(const LocationBatch&) = delete;
+
+  // False when there is no active model or the lock or savepoint could not be had.
+  explicit operator bool() const { return scope_ != nullptr; }
+  // Keeps the calls' writes; false when that fails (they are then taken back).
+  bool commit();
+
+ private:
+  void* model_ = nullptr;  // the model whose lock is held
+  void* scope_ = nullptr;  // the savepoint
+};
+
+}  // namespace dlist

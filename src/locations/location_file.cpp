@@ -182,9 +182,11 @@ int DLIST_CALL LocationImport(void* /*hwnd*/, long target, char* file) {
     return 0;
   }
   const bool replace = target == -1;
-  // One transaction: a full replacement that fails takes the purge back with it;
-  // an import under a location keeps what it created.
-  if (model->write_lock() == 0) {
+  // A full replacement removes the locations and creates the file's in one batch:
+  // a refused file takes back the removal with what was created. An import under a
+  // location keeps what it created.
+  dlist::LocationBatch batch;
+  if (!batch) {
     DiagnosticOut("LocationImport: the project cannot be changed");
     return 0;
   }
@@ -221,8 +223,7 @@ int DLIST_CALL LocationImport(void* /*hwnd*/, long target, char* file) {
   } catch (...) {
     reason = "unknown failure";
   }
-  if (!ok && replace) model->abandon();
-  const bool committed = model->write_unlock() != 0;
+  const bool committed = (ok || !replace) && batch.commit();
   if (ok && !committed) reason = "the project cannot be changed";
   if (!reason.empty()) {
     DiagnosticOut(("LocationImport: " + reason).c_str());

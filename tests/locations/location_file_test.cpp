@@ -200,6 +200,14 @@ TEST_F(LocationFileTest, FullReplacementKeepsKeysAndIsUndoneByABadFile) {
   EXPECT_EQ(tree(), "A#1[ta]{B#0 C#2[tc] } ");
 }
 
+TEST_F(LocationFileTest, ARefusedReplacementKeepsWhatTheCallersTransactionDidBefore) {
+  ASSERT_NE(db_.write_lock(), 0);
+  add(0, "Made before", 1);
+  EXPECT_EQ(import(LocFile().record(0, 5, 9, "New").record(77, 6, 0, "Lost").end(), -1), 0);
+  EXPECT_NE(db_.write_unlock(), 0);
+  EXPECT_EQ(tree(), "Made before#1 ");
+}
+
 TEST_F(LocationFileTest, RoundTripOfANestedTree) {
   const long a = add(0, "A", 0, "top");
   add(add(a, "A1"), "A11", 0, "deep");
