@@ -8,13 +8,13 @@
 namespace dlist::cli {
 
 std::optional<int> fill_demo_locations(std::string* error) {
-  struct Spec {
+  struct Entry {
     int parent;  // index into the made ones, -1 for the top level
     const char* name;
     int key;     // 0: fixed
     const char* text;
   };
-  static const Spec kSpecs[] = {
+  static const Entry kEntries[] = {
       {-1, "Site", 0, "The whole site; fixed"},
       {0, "Building A", 10, "Offices"},
       {1, "Ground floor", 11, "Entrance and hall"},
@@ -28,7 +28,7 @@ std::optional<int> fill_demo_locations(std::string* error) {
   };
   std::vector<long> made;
   LOCALIZATION store;
-  for (const Spec& s : kSpecs) {
+  for (const Entry& s : kEntries) {
     DBLOCATIONTYPE l;
     l.key = s.key;
     l.set_name(s.name);
