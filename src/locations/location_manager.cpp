@@ -7,6 +7,7 @@
 // is registered; it is unregistered when the dialog closes, on every way out.
 #include "locations/location_manager.h"
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "host/model/location_store.h"
 #include "host/report.h"
 #include "host/resources.h"
+#include "host/settings.h"
 #include "locations/location_file.h"
 
 namespace dlist {
@@ -281,10 +283,12 @@ void import_locations(void* dialog, bool under_selected) {
   const long target = under_selected ? item_location(tree, at) : -1;
   if (under_selected && target <= 0) return;
   std::vector<char> path(kPathSize, '\0');
+  R_Get_STRING(kLocImportPathSetting, path.data(), kPathSize);
   const std::string filter = file_filter();
   if (SelectImportFileR(dialog, filter.c_str(), path.data(), kPathSize, kLocImportPathSetting,
                         load(kTitleImport).c_str()) == 0)
     return;
+  R_Set_STRING(kLocImportPathSetting, std::filesystem::path(path.data()).parent_path().string().c_str());
   if (!under_selected) {
     if (LOCALIZATION().rew_location(0) > 0 &&
         MessageBoxA(dialog, load(kTextReplaceQuestion).c_str(), load(kTitleReplace).c_str(),

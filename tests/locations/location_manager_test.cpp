@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "host/dialog/dialog_log.h"
@@ -149,6 +150,30 @@ TEST_F(LocationManagerTest, SelectionStartsOnTheKeyAndGivesTheChosenKey) {
   EXPECT_EQ(key, 1);
   EXPECT_NE(CrtSelectLocation(nullptr, &key), 0);
   EXPECT_EQ(key, 0);
+}
+
+TEST_F(LocationManagerTest, ImportAllAsksBeforeReplacingAndExportWritesTheFile) {
+  const long old = add(0, "Old", 1);
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("dlist_locman_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".loc"))
+                               .string();
+  dlist::ScriptedUser user;
+  user.on(dlist::kLocManagerContext)
+      .choose(dlist::kLocExportAll)
+      .choose(dlist::kLocImportAll)  // No: nothing changes
+      .choose(dlist::kLocImportAll)  // Yes
+      .press(2);
+  user.choose_file(file, "all").choose_file(file).choose_file(file);
+  user.no().yes();
+  manage(user);
+  DBLOCATIONTYPE l;
+  LOCALIZATION walk;
+  ASSERT_EQ(walk.rew_location(0), 1);
+  ASSERT_GT(walk.get_location(&l), 0);
+  EXPECT_STREQ(l.name, "Old");
+  EXPECT_EQ(l.key, 1);
+  EXPECT_NE(LOCALIZATION().get_key_location(1), old);  // replaced by the file's
+  std::filesystem::remove(file);
 }
 
 }  // namespace
