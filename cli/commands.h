@@ -68,6 +68,8 @@ void add_surface_commands(CLI::App& app, Context& context);
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
 // `dlist attributes rename`, `remove` and `move`: the attribute manager's procedures.
 void add_attribute_manager_commands(CLI::App& app, Context& context);
+// `dlist locations ...`.
+void add_location_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 // `dlist prototypes attributes|link-attribute|unlink-attribute|check`; after
 // add_tree_commands.

@@ -41,6 +41,8 @@
 #include "attributes/attribute_exchange.h"
 #include "foundation/fixed_text.h"
 #include "host/model/attribute_store.h"
+#include "cli/demo_locations.h"
+#include "locations/location_file.h"
 #include "host/resources.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import.h"
@@ -56,6 +58,7 @@ constexpr char kPaletteFile[] = "palettes.pal";
 constexpr char kPrototypeFile[] = "prototypes.prt";
 constexpr char kSecondProject[] = "second.dlist";
 constexpr char kAttributeFile[] = "attributes.atr";
+constexpr char kLocationFile[] = "locations.loc";
 constexpr char kListFile[] = "materials.lis";
 constexpr char kSecondMaterials[] = "second-materials.dlist";
 
@@ -199,7 +202,7 @@ int run_demo(const std::string& dir_option, Output& out) {
   for (const fs::path& p :
        {first_path, palette_file, prototype_file, second_path, library_path, list_file,
         dir / kSecondMaterials, attribute_file, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
-        dir / kDemoSecondSurfaces}) {
+        dir / kDemoSecondSurfaces, dir / kLocationFile}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -329,6 +332,42 @@ int run_demo(const std::string& dir_option, Output& out) {
     out.out() << "imported " << attribute_file.string() << " into " << second_path.string()
               << " and compared its attribute library with the first's: "
               << first_attributes.size() << " entries with equal definitions and references\n";
+
+    // Nested locations of the first project, exported whole and imported in place of
+    // every location of the second.
+    {
+      const fs::path location_file = dir / kLocationFile;
+      std::vector<std::string> first_locations;
+      {
+        ModelDatabase db;
+        std::string error;
+        check(open_project(db, first_path.string(), false, &error), error);
+        ActiveModel active(db);
+        Transaction change(db);
+        check(static_cast<bool>(change), "cannot change " + first_path.string());
+        const std::optional<int> count = fill_demo_locations(&error);
+        check(count.has_value(), error);
+        check(change.commit(), "cannot save " + first_path.string() + ": " + db.last_error());
+        std::string file = location_file.string();
+        std::string description = "dlist demo: locations";
+        check(LocationExport(nullptr, 0L, file.data(), description.data()) == 1,
+              "cannot write " + file + ": " + reports.reason_of("LocationExport"));
+        first_locations = location_prints();
+        out.out() << "created " << *count << " nested locations in " << first_path.string()
+                  << "; exported " << file << " (" << size_of(location_file) << " bytes)\n";
+      }
+      ModelDatabase db;
+      std::string error;
+      check(open_project(db, second_path.string(), false, &error), error);
+      ActiveModel active(db);
+      std::string file = location_file.string();
+      check(LocationImport(nullptr, -1L, file.data()) == 1,
+            "cannot import " + file + ": " + reports.reason_of("LocationImport"));
+      check(location_prints() == first_locations, "the location trees differ");
+      out.out() << "imported " << file << " into " << second_path.string()
+                << " and compared: " << first_locations.size()
+                << " locations with equal names, keys and texts\n";
+    }
 
     // The material library, exported whole with full codes.
     {

@@ -22,6 +22,9 @@ namespace dlist::cli {
 void print_dump(const ExchangeDump& dump, const std::string& file, std::ostream& out);
 nlohmann::ordered_json dump_json(const ExchangeDump& dump, const std::string& file);
 
+// A location file (named "*.loc"): its description and records, as text or JSON.
+int location_dump_command(const std::string& file, bool json, Output& out);
+
 // The command's body: 0 for a file the importers read through, 1 otherwise.
 int dump_command(const std::string& file, bool json, Output& out);
 

@@ -1,6 +1,7 @@
 // Checks of the files a command writes and reads, before it touches them.
 #include "cli/file_checks.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "host/model/sqlite_connection.h"
 #include "materials/list_exporter.h"
 #include "palettes/exchange_format.h"
+#include "locations/location_dump.h"
 #include "palettes/surface_pack.h"
 
 namespace dlist::cli {
@@ -91,6 +93,15 @@ bool is_attribute_file(const std::string& file) {
   return head.size() == 20 && head == std::string(20, '\0');
 }
 
+// A location file: named "*.loc", or read through with at least one location.
+bool is_location_file(const std::string& file) {
+  std::string ext = fs::path(file).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".loc") return true;
+  const LocationDump dump = decode_location_file(file);
+  return dump.ok() && !dump.records.empty();
+}
+
 // What a file of another kind holds, when it can be told.
 std::string other_kind(const std::string& file) {
   static constexpr char kSqlite[] = "SQLite format 3";
@@ -116,6 +127,8 @@ const char* kind_name(ExportKind kind) {
       return "a surface file";
     case ExportKind::kAttributeFile:
       return "an attribute file";
+    case ExportKind::kLocationFile:
+      return "a location file";
   }
   return "";
 }
@@ -132,6 +145,8 @@ bool is_of_kind(const std::string& file, ExportKind kind) {
       return is_surface_file(file);
     case ExportKind::kAttributeFile:
       return is_attribute_file(file);
+    case ExportKind::kLocationFile:
+      return is_location_file(file);
   }
   return false;
 }

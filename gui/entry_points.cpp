@@ -12,6 +12,7 @@
 #include "gui/text.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
+#include "locations/location_manager.h"
 #include "materials/list_dialogs.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import.h"
@@ -242,6 +243,12 @@ std::vector<EntryPoint> make_table() {
   t.push_back({"&Attributes", "Attribute &manager...", Needs::kProject, Changes::kProject,
                [](Workspace& w) {
                  CrtAttributeManager(w.window);  // closed with its only button, Close
+                 return 1;
+               },
+               ""});
+  t.push_back({"&Project", "&Locations...", Needs::kProject, Changes::kProject,
+               [](Workspace& w) {
+                 CrtLocationManager(w.window);
                  return 1;
                },
                ""});

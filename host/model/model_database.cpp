@@ -132,6 +132,7 @@ bool ModelDatabase::open(const std::string& path) {
   // them still opens (its plan calls then fail).
   create_plan_tables(db_);
   create_attribute_tables(*this);
+  create_location_tables(*this);
   InvalidateProjectAttributes();
   return true;
 }

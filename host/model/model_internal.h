@@ -16,6 +16,10 @@ namespace dlist {
 // written (a read-only project without them; the attribute calls then fail).
 bool create_attribute_tables(ModelDatabase& model);
 
+// Makes the table of the location tree where it is missing. False when that cannot
+// be written (a read-only project without it; the location calls then fail).
+bool create_location_tables(ModelDatabase& model);
+
 }  // namespace dlist
 
 namespace dlist::model {

@@ -17,6 +17,7 @@
 #include "foundation/element_kinds.h"
 #include "foundation/material_records.h"
 #include "foundation/plan_records.h"
+#include "foundation/location_records.h"
 
 // streams and record streamers
 #include "stream/stream.h"
@@ -39,6 +40,10 @@
 #include "materials/material_library.h"
 #include "materials/model_forwarders.h"
 
+// locations
+#include "locations/location_file.h"
+#include "locations/location_manager.h"
+
 // stand-ins of the suite's closed modules
 #include "host/active_window.h"
 #include "host/database_browser.h"
@@ -58,6 +63,7 @@
 #include "host/model/element_ids.h"
 #include "host/model/kind_calls.h"
 #include "host/model/model_database.h"
+#include "host/model/location_store.h"
 #include "host/model/palette_store.h"
 #include "host/model/plans.h"
 #include "host/model/text_library.h"
