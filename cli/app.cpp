@@ -29,6 +29,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_attribute_edit_commands(app, context);
   add_surface_commands(app, context);
   add_attribute_exchange_commands(app, context);
+  add_material_link_commands(app, context);
   add_demo_command(app, context);
   try {
     app.parse(argc, argv);

@@ -66,6 +66,9 @@ void add_attribute_edit_commands(CLI::App& app, Context& context);
 void add_surface_commands(CLI::App& app, Context& context);
 // `dlist attributes export` and `dlist attributes import`.
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
+// `dlist prototypes materials|link-material|unlink-material` and `dlist material-groups`;
+// after add_tree_commands.
+void add_material_link_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -425,8 +425,7 @@ std::string column_value(const ParameterRow& p, int column) {
   }
 }
 
-void fill_parameter_list(void* dialog) {
-  void* list = GetControlHWND(dialog, kSpList);
+void fill_order() {
   g_order.resize(g_state.parameters.size());
   for (std::size_t i = 0; i < g_order.size(); ++i) g_order[i] = static_cast<int>(i);
   std::stable_sort(g_order.begin(), g_order.end(), [](int a, int b) {
@@ -434,6 +433,11 @@ void fill_parameter_list(void* dialog) {
     const std::string y = column_value(g_state.parameters[static_cast<std::size_t>(b)], g_sort_column);
     return g_sort_up ? x < y : y < x;
   });
+}
+
+void fill_parameter_list(void* dialog) {
+  void* list = GetControlHWND(dialog, kSpList);
+  fill_order();
   list_delete_all(list);
   for (std::size_t r = 0; r < g_order.size(); ++r) {
     const ParameterRow& p = g_state.parameters[static_cast<std::size_t>(g_order[r])];
@@ -441,7 +445,7 @@ void fill_parameter_list(void* dialog) {
     list_insert_row(list, row, p.name.c_str(), g_order[r]);
     list_set_text(list, row, 1, p.abbrev.c_str());
     list_set_text(list, row, 2, p.unit.c_str());
-    list_set_text(list, row, 3, text(p.source == 2 ? 21411 : 21412).c_str());
+    list_set_text(list, row, 3, text(p.source == 2 ? 50881 : 50882).c_str());
     if (p.abbrev == g_state.parameter) list_set_state(list, row, kLvisSelected, kLvisSelected);
   }
 }
@@ -451,8 +455,8 @@ int choose_parameter(void* parent) {
   if (AllocTmpBuffers(2) == 0) return 0;
   int result = 0;
   if (MakeMainUnit(parent, text(21350).c_str(), "SelParam", 420, 300) != nullptr &&
-      ListViewInputA(kSpList, 0, 0, 420, 260) != 0 && CommandButton(kIdAccept, 20001, 250, 270, 80, 24) &&
-      CommandButton(2, 20002, 335, 270, 80, 24) && SetDlgInitProc(SelParameter_Init_Proc) &&
+      ListViewInputA(kSpList, 0, 0, 420, 260) != 0 && CommandButton(kIdAccept, 36, 250, 270, 80, 24) &&
+      CommandButton(2, 37, 335, 270, 80, 24) && SetDlgInitProc(SelParameter_Init_Proc) &&
       SetAllInputProc(SelParameter_ExtAction_Proc)) {
     result = RunModalDialog(parent, 0, kSelParameterContext, 0);
   } else {
@@ -558,6 +562,14 @@ void MaterialTable::mark(int dimension) {
       if (p != nullptr) any[static_cast<std::size_t>(p - entries_.data())] = 1;
     }
   }
+}
+
+std::vector<std::string> offered_parameters(DBATTREFCHAIN* attrs, int kind) {
+  collect_parameters(attrs, kind);
+  fill_order();
+  std::vector<std::string> out;
+  for (int i : g_order) out.push_back(g_state.parameters[static_cast<std::size_t>(i)].abbrev);
+  return out;
 }
 
 }  // namespace dlist::matlink

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "dlist/api.h"
@@ -129,5 +130,9 @@ class MaterialTable {
 
 // The module's table.
 MaterialTable& material_table();
+
+// The abbreviations of the parameters that the parameter selection offers for kind
+// and attrs, in the rows it shows them (its current sorting).
+DLIST_API std::vector<std::string> offered_parameters(DBATTREFCHAIN* attrs, int kind);
 
 }  // namespace dlist::matlink
