@@ -765,7 +765,8 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
   g_state.parent = parent;
   g_state.mode = mode;
   collect_parameters(attrs, kind);
-  g_state.dimension = dimension_of(g_state.parameter);
+  g_state.parameter.clear();
+  g_state.dimension = -1;
   LISTCONTEXT* lib = library();
   if (chain != nullptr && lib != nullptr) {
     for (unsigned i = 0; i < chain->size(); ++i) {
