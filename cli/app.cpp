@@ -32,6 +32,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_attribute_manager_commands(app, context);
   add_prototype_attribute_commands(app, context);
   add_location_commands(app, context);
+  add_material_link_commands(app, context);
   add_demo_command(app, context);
   add_clipboard_commands(app, context);
   try {

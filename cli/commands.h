@@ -70,6 +70,9 @@ void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_attribute_manager_commands(CLI::App& app, Context& context);
 // `dlist locations ...`.
 void add_location_commands(CLI::App& app, Context& context);
+// `dlist prototypes materials|link-material|unlink-material` and `dlist material-groups`;
+// after add_tree_commands.
+void add_material_link_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
 // `dlist prototypes attributes|link-attribute|unlink-attribute|check`; after
 // add_tree_commands.

@@ -17,7 +17,9 @@
 // must equal them. Last it
 // creates a surface library in DIR/surfaces.dlist, exports two of its surfaces (one
 // with a bitmap) to DIR/surfaces.sur, imports that into DIR/second-surfaces.dlist and
-// compares them.
+// compares them. Between the two, materials of the library are linked to wall
+// prototypes of the first project (one group stored and applied) and the links are
+// carried through DIR/linked-prototypes.prt into DIR/linked.dlist and compared.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/demo_links.h"
 #include "cli/demo_materials.h"
 #include "cli/demo_project.h"
 #include "cli/demo_surfaces.h"
@@ -202,7 +205,7 @@ int run_demo(const std::string& dir_option, Output& out) {
   for (const fs::path& p :
        {first_path, palette_file, prototype_file, second_path, library_path, list_file,
         dir / kSecondMaterials, attribute_file, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
-        dir / kDemoSecondSurfaces, dir / kLocationFile}) {
+        dir / kDemoSecondSurfaces, dir / kLocationFile, dir / kDemoLinkFile, dir / kDemoLinkProject}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -409,6 +412,10 @@ int run_demo(const std::string& dir_option, Output& out) {
                    "long texts and unit and subprice references (numbers to the last bit); "
                 << pieces << " of them gained the reference to the piece unit that the import "
                    "gives every material without one\n";
+
+      // Materials of the library linked to prototypes of the first project.
+      ActiveLibrary active_links(library);
+      check(run_link_demo(dir, first_path, library, out.out(), &error), error);
     }
 
     // The surface library: two surfaces carried to a second library and compared.

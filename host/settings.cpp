@@ -414,6 +414,19 @@ int R_Set_STRING(int id, const char* value) {
   return dlist::set_setting(std::to_string(id), value ? value : "") ? 1 : 0;
 }
 
+int GetMatSelectMode() {
+  auto value = dlist::get_setting(dlist::kMatSelectModeKey);
+  if (!value || value->size() != 1 || (*value)[0] < '1' || (*value)[0] > '4') return 1;
+  return (*value)[0] - '0';
+}
+
+int SetMatSelectMode(int mode) {
+  if (mode < 1 || mode > 4) return 0;
+  return dlist::set_setting(dlist::kMatSelectModeKey, std::string(1, static_cast<char>('0' + mode)))
+             ? 1
+             : 0;
+}
+
 int GetMeterInch() {
   auto value = dlist::get_setting(dlist::kMeterInchKey);
   if (!value || value->empty() || value->size() > 2) return 0;

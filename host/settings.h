@@ -50,10 +50,17 @@ DLIST_API int GetMeterInch();
 // character.
 DLIST_API char GetWinIniDecPoint();
 
+// The material selection mode of the host, setting "mat_select_mode": 1 to 4,
+// default 1 (also for a value outside 1 to 4). SetMatSelectMode stores a mode of 1
+// to 4 and answers 1, 0 for another value or when it could not be stored.
+DLIST_API int GetMatSelectMode();
+DLIST_API int SetMatSelectMode(int mode);
+
 namespace dlist {
 
 inline constexpr char kMeterInchKey[] = "meter_inch";
 inline constexpr char kDecimalPointKey[] = "decimal_point";
+inline constexpr char kMatSelectModeKey[] = "mat_select_mode";
 inline constexpr size_t kMaxSettingValue = 32768;
 
 // The value of key; nothing when unset or when the key is not a valid key.

@@ -7,6 +7,7 @@
 #include "foundation/element_kinds.h"
 #include "host/model/element_parameters.h"
 #include "host/model/model_internal.h"
+#include "host/model/material_groups.h"
 #include "host/model/plans.h"
 
 namespace dlist {
@@ -131,6 +132,7 @@ bool ModelDatabase::open(const std::string& path) {
   // The plan tables are made where they are missing; a read-only project without
   // them still opens (its plan calls then fail).
   create_plan_tables(db_);
+  create_material_group_tables(db_);
   create_attribute_tables(*this);
   create_location_tables(*this);
   InvalidateProjectAttributes();

@@ -1,0 +1,853 @@
+// The material link dialog, its parameter selection and the material table.
+
+#include "matlink/material_link.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "foundation/material_records.h"
+#include "host/dialog/combo_box.h"
+#include "host/dialog/engine.h"
+#include "host/dialog/framework.h"
+#include "host/dialog/image_list.h"
+#include "host/dialog/list_view.h"
+#include "host/dialog/message_box.h"
+#include "host/dialog/notify_codes.h"
+#include "host/dialog/tree_view.h"
+#include "host/list/list_context.h"
+#include "host/model/attribute_store.h"
+#include "host/model/element_parameters.h"
+#include "host/model/material_groups.h"
+#include "host/report.h"
+#include "host/settings.h"
+#include "materials/material_library.h"
+
+namespace dlist::matlink {
+namespace {
+
+// One row of the link list, kept while the dialog is open.
+struct LinkRecord {
+  long material = 0;
+  double quantity = 1.0;
+  int32_t location = 0;
+  char parameter[7] = {};
+};
+
+// One parameter offered: its name, abbreviation and the unit it is measured in.
+struct ParameterRow {
+  std::string name;
+  std::string abbrev;
+  std::string unit;
+  int source = 0;  // 0 the element's attribute, 1 a project attribute, 2 built in
+};
+
+struct LinkState {
+  std::vector<LinkRecord> links;
+  std::vector<DBMATREF> group_links;
+  long group = 0;
+  std::vector<ParameterRow> parameters;
+  std::string parameter;  // abbreviation of the chosen parameter, empty: none
+  int dimension = -1;     // its dimension, -1: none
+  char* state = nullptr;
+  void* parent = nullptr;
+  int mode = 1;
+  bool group_mode = false;
+  char group_name[kMatGroupNameSize] = {};
+  int chosen_row = -1;  // of the parameter selection
+};
+
+LinkState g_state;
+MaterialTable g_table;
+void* g_images = nullptr;
+int g_label_mode = 0;   // 0 code and name, 1 name, 2 code
+int g_sort_column = 0;  // of the parameter selection
+bool g_sort_up = true;
+
+constexpr const char* kIcons[] = {"invalid", "material", "cover", "coverinv"};
+constexpr int kSortTitles[] = {21409, 21410, 20402, 21005};
+
+bool is_auto(double q) { return std::fabs(q - DBMATREF::kAutoQuantity) < 1e-10; }
+
+LISTCONTEXT* library() { return MaterialLibrary().GetPC(); }
+
+bool flag_on() { return g_state.state == nullptr || g_state.state[kLinkFlagOffset] != 0; }
+
+std::string text(int id) { return dialog_text(id); }
+
+std::string material_label(long id) {
+  char out[kLinkedNameSize] = {};
+  if (library() != nullptr) LinkedMaterialName(library(), id, out, static_cast<short>(g_label_mode));
+  return out;
+}
+
+std::string material_name(long id) {
+  char out[kLinkedNameSize] = {};
+  if (library() != nullptr) LinkedMaterialName(library(), id, out, 1);
+  return out;
+}
+
+std::string quantity_text(double q) {
+  if (is_auto(q)) return text(21529);
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.6f", q);
+  return buffer;
+}
+
+int dimension_of(const std::string& abbrev) {
+  for (const ParameterRow& p : g_state.parameters)
+    if (p.abbrev == abbrev)
+      return p.unit.empty() || library() == nullptr ? -1
+                                                    : DimensionNumber(library(), p.unit.c_str());
+  return -1;
+}
+
+void collect_parameters(DBATTREFCHAIN* attrs, int kind) {
+  g_state.parameters.clear();
+  const uint32_t mask = kind < 0 ? 0x200000u : ElementClassBit(kind);
+  auto add = [](std::string name, std::string abbrev, std::string unit, int source) {
+    for (const ParameterRow& p : g_state.parameters)
+      if (p.abbrev == abbrev) return;
+    g_state.parameters.push_back({std::move(name), std::move(abbrev), std::move(unit), source});
+  };
+  if (attrs != nullptr) {
+    for (unsigned i = 0; i < attrs->size(); ++i) {
+      DBATTRIBUTETYPE d;
+      char abbrev[8] = {};
+      std::memcpy(abbrev, (*attrs)[i].abbrev, sizeof (*attrs)[i].abbrev);
+      if (abbrev[0] != 0 && ATTRIBUTES().get_abbrev_attribute(abbrev, &d) > 0)
+        add(std::string(d.name, strnlen(d.name, sizeof d.name)), abbrev,
+            std::string(d.unit, strnlen(d.unit, sizeof d.unit)), 0);
+    }
+  }
+  for (const PROJECTATTRIBUTE& a : ProjectAttributes()) {
+    if ((a.definition.Filter() & mask) == 0) continue;
+    const DBATTRIBUTETYPE& d = a.definition;
+    add(std::string(d.name, strnlen(d.name, sizeof d.name)),
+        std::string(d.abbrev, strnlen(d.abbrev, sizeof d.abbrev)),
+        std::string(d.unit, strnlen(d.unit, sizeof d.unit)), 1);
+  }
+  const int n = nParameter(mask);
+  for (int i = 0; i < n; ++i) {
+    ELEMPARAMETER p;
+    if (GetParameter(mask, i, &p) == 0) continue;
+    add(std::string(p.name, strnlen(p.name, sizeof p.name)),
+        std::string(p.abbrev, strnlen(p.abbrev, sizeof p.abbrev)),
+        std::string(p.unit, strnlen(p.unit, sizeof p.unit)), 2);
+  }
+}
+
+// ---- the link list ------------------------------------------------------------------
+
+void* links_list(void* dialog) { return GetControlHWND(dialog, kMlLinks); }
+
+void fill_link_row(void* list, int row) {
+  const LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
+  const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
+  list_set_text(list, row, 0, first.c_str());
+  list_set_text(list, row, 1, quantity_text(r.quantity).c_str());
+  list_set_text(list, row, 2, r.location != 0 ? std::to_string(r.location).c_str() : "");
+}
+
+void refill_links(void* dialog) {
+  void* list = links_list(dialog);
+  list_delete_all(list);
+  for (std::size_t i = 0; i < g_state.links.size(); ++i) {
+    list_insert_row(list, static_cast<int>(i), "", static_cast<intptr_t>(g_state.links[i].material));
+    fill_link_row(list, static_cast<int>(i));
+  }
+  SetInputActivitet(dialog, kMlLocation, g_state.links.empty() ? 0 : 1);
+}
+
+void show_quantity(void* dialog, int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
+    ShowDlgInput(dialog, kMlQuantity, 0);
+    return;
+  }
+  const std::string q = quantity_text(g_state.links[static_cast<std::size_t>(row)].quantity);
+  set_control_text(dialog, kMlQuantity, q.c_str());
+  ShowDlgInput(dialog, kMlQuantity, 1);
+}
+
+void select_link(void* dialog, int row) {
+  void* list = links_list(dialog);
+  list_set_state(list, row, kLvisSelected, kLvisSelected);
+  show_quantity(dialog, row);
+}
+
+// ---- the tree --------------------------------------------------------------------------
+
+void fill_tree(void* dialog) {
+  void* tree = GetControlHWND(dialog, kMlTree);
+  tree_delete_all(tree);
+  for (MaterialEntry& e : g_table.entries()) {
+    MaterialEntry* parent = e.parent > 0 ? g_table.find(e.parent) : nullptr;
+    _TREEITEM* under = parent != nullptr && parent->item != nullptr ? parent->item : kTviRoot;
+    e.item = tree_insert(tree, under, kTviLast, material_label(e.id).c_str(), e.mark, e.mark, e.id);
+  }
+}
+
+void mark_tree(void* dialog) {
+  g_table.mark(g_state.dimension);
+  void* tree = GetControlHWND(dialog, kMlTree);
+  for (MaterialEntry& e : g_table.entries())
+    if (e.item != nullptr) tree_set_image(tree, e.item, e.mark, e.mark);
+}
+
+void relabel_tree(void* dialog) {
+  void* tree = GetControlHWND(dialog, kMlTree);
+  for (MaterialEntry& e : g_table.entries())
+    if (e.item != nullptr) tree_set_text(tree, e.item, material_label(e.id).c_str());
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void switch_flag_on(void* dialog) {
+  if (g_state.state != nullptr && g_state.state[kLinkFlagOffset] == 0) {
+    g_state.state[kLinkFlagOffset] = 1;
+    set_control_check(dialog, kMlFlag, 1);
+  }
+}
+
+void add_selected(void* dialog) {
+  void* tree = GetControlHWND(dialog, kMlTree);
+  _TREEITEM* item = tree_get_next(tree, nullptr, TreeRelation::kCaret);
+  const long id = item != nullptr ? static_cast<long>(tree_param(tree, item)) : 0;
+  MaterialEntry* e = id > 0 ? g_table.find(id) : nullptr;
+  if (e == nullptr || e->mark == kMarkInvalid || e->mark == kMarkCoverInvalid) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  for (const LinkRecord& r : g_state.links)
+    if (r.material == id) {
+      SpecBeep(0, units::kDmatlink, __LINE__);
+      return;
+    }
+  LinkRecord r;
+  r.material = id;
+  set_field(r.parameter, sizeof r.parameter, g_state.parameter.c_str());
+  g_state.links.push_back(r);
+  switch_flag_on(dialog);
+  refill_links(dialog);
+  select_link(dialog, static_cast<int>(g_state.links.size()) - 1);
+}
+
+void remove_selected(void* dialog) {
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  g_state.links.erase(g_state.links.begin() + row);
+  refill_links(dialog);
+  show_quantity(dialog, -1);
+}
+
+void set_auto(void* dialog) {
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) return;
+  g_state.links[static_cast<std::size_t>(row)].quantity = DBMATREF::kAutoQuantity;
+  fill_link_row(links_list(dialog), row);
+  show_quantity(dialog, row);
+}
+
+bool any_auto() {
+  return std::any_of(g_state.links.begin(), g_state.links.end(),
+                     [](const LinkRecord& r) { return is_auto(r.quantity); });
+}
+
+// ---- groups ----------------------------------------------------------------------------
+
+void fill_group_combo(void* dialog) {
+  void* combo = GetControlHWND(dialog, kMlGroupName);
+  combo_clear(combo);
+  DBMATGROUP g;
+  if (rewind_group() < 0) return;
+  for (long id = get_group(&g); id > 0; id = get_group(&g)) combo_add(combo, g.name, id);
+}
+
+void load_group(void* dialog, long group) {
+  g_state.group = group;
+  g_state.group_links.clear();
+  void* list = GetControlHWND(dialog, kMlGroupLinks);
+  list_delete_all(list);
+  if (group <= 0) return;
+  MatrefIterator it(group);
+  DBMATREF ref;
+  while (it.next(&ref) > 0 && g_state.group_links.size() < 100000) {
+    const int row = static_cast<int>(g_state.group_links.size());
+    g_state.group_links.push_back(ref);
+    const std::string first = "(" + std::string(ref.parameter) + ") " + ref.code.get();
+    list_insert_row(list, row, first.c_str(), row);
+    list_set_text(list, row, 1, quantity_text(ref.quantity).c_str());
+  }
+}
+
+long selected_group(void* dialog) {
+  void* combo = GetControlHWND(dialog, kMlGroupName);
+  const std::string name = control_text(dialog, kMlGroupName);
+  const int at = combo_find(combo, name.c_str());
+  return at >= 0 ? static_cast<long>(combo_param(combo, at)) : find_group(name.c_str());
+}
+
+bool store_links(long group) {
+  LISTCONTEXT* lib = library();
+  for (const LinkRecord& r : g_state.links) {
+    DBMATREF ref;
+    if (lib == nullptr || lib->get_idpath(r.material, ref.code) == 0) return false;
+    ref.quantity = r.quantity;
+    ref.set_parameter(r.parameter);
+    if (cre_group_matref(group, ref) == 0) return false;
+  }
+  return true;
+}
+
+void group_new(void* dialog) {
+  const std::string name = control_text(dialog, kMlGroupName);
+  if (name.empty() || name.size() >= static_cast<std::size_t>(kMatGroupNameSize) ||
+      find_group(name.c_str()) != 0) {
+    SetErrorId(kMlGroupName);
+    WarningProc(dialog, kMlGroupName);
+    return;
+  }
+  const long id = create_group(name.c_str());
+  if (id == 0 || !store_links(id)) {
+    if (id != 0) remove_group(id);
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  fill_group_combo(dialog);
+  load_group(dialog, id);
+}
+
+void group_replace(void* dialog) {
+  const long id = selected_group(dialog);
+  if (id <= 0 || any_auto()) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  if (remove_matref(id) == 0 || !store_links(id)) SpecBeep(0, units::kDmatlink, __LINE__);
+  load_group(dialog, id);
+}
+
+void group_delete(void* dialog) {
+  const long id = selected_group(dialog);
+  if (id <= 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  if (message_box(dialog, text(21370).c_str(), text(21358).c_str(), kMbYesNo) != kIdYes) return;
+  if (remove_group(id) == 0) SpecBeep(0, units::kDmatlink, __LINE__);
+  fill_group_combo(dialog);
+  set_control_text(dialog, kMlGroupName, "");
+  load_group(dialog, 0);
+}
+
+// The group's links whose material is in the library; missing counts the others.
+std::vector<LinkRecord> group_records(int* missing) {
+  std::vector<LinkRecord> out;
+  *missing = 0;
+  LISTCONTEXT* lib = library();
+  for (const DBMATREF& ref : g_state.group_links) {
+    dbmaterial m;
+    const long id = lib != nullptr ? lib->get(ref.code, m, nullptr) : 0;
+    if (id <= 0) {
+      ++*missing;
+      continue;
+    }
+    LinkRecord r;
+    r.material = id;
+    r.quantity = ref.quantity;
+    std::memcpy(r.parameter, ref.parameter, sizeof r.parameter);
+    r.parameter[sizeof r.parameter - 1] = 0;
+    out.push_back(r);
+  }
+  return out;
+}
+
+// The warning about the group's links, when there is one; false when it is answered No.
+bool confirm_group(void* dialog, int missing, int caption) {
+  if (missing == 0) return true;
+  const std::string warning = text(50880) + " " + std::to_string(missing);
+  return message_box(dialog, warning.c_str(), text(caption).c_str(), kMbYesNo) == kIdYes;
+}
+
+void group_apply(void* dialog, bool overwrite) {
+  const long id = selected_group(dialog);
+  if (id <= 0 || (overwrite && any_auto())) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  if (id != g_state.group) load_group(dialog, id);
+  int missing = 0;
+  std::vector<LinkRecord> records = group_records(&missing);
+  if (!confirm_group(dialog, missing, overwrite ? 21360 : 21359)) return;
+  if (overwrite) {
+    g_state.links = std::move(records);
+  } else {
+    for (const LinkRecord& r : records) {
+      auto same = std::find_if(g_state.links.begin(), g_state.links.end(), [&](const LinkRecord& l) {
+        return l.material == r.material && std::strcmp(l.parameter, r.parameter) == 0;
+      });
+      if (same != g_state.links.end()) {
+        same->quantity = r.quantity;
+      } else {
+        g_state.links.push_back(r);
+      }
+    }
+  }
+  switch_flag_on(dialog);
+  refill_links(dialog);
+}
+
+void show_group_mode(void* dialog) {
+  const bool group = g_state.group_mode;
+  for (int id : {kMlGroupName, kMlGroupLinks, kMlGroupNew, kMlGroupReplace, kMlGroupDelete,
+                 kMlGroupAdd, kMlGroupOverwrite})
+    ShowDlgInput(dialog, id, group ? 1 : 0);
+  for (int id : {kMlAdd, kMlRemove, kMlView, kMlLocation}) ShowDlgInput(dialog, id, group ? 0 : 1);
+  set_control_check(dialog, kMlLinkMode, group ? 1 : 0);
+}
+
+// ---- the parameter selection ----------------------------------------------------------
+
+std::vector<int> g_order;  // rows of the selection: indexes into parameters
+
+std::string column_value(const ParameterRow& p, int column) {
+  switch (column) {
+    case 0: return p.name;
+    case 1: return p.abbrev;
+    case 2: return p.unit;
+    default: return std::to_string(p.source);
+  }
+}
+
+void fill_order() {
+  g_order.resize(g_state.parameters.size());
+  for (std::size_t i = 0; i < g_order.size(); ++i) g_order[i] = static_cast<int>(i);
+  std::stable_sort(g_order.begin(), g_order.end(), [](int a, int b) {
+    const std::string x = column_value(g_state.parameters[static_cast<std::size_t>(a)], g_sort_column);
+    const std::string y = column_value(g_state.parameters[static_cast<std::size_t>(b)], g_sort_column);
+    return g_sort_up ? x < y : y < x;
+  });
+}
+
+void fill_parameter_list(void* dialog) {
+  void* list = GetControlHWND(dialog, kSpList);
+  fill_order();
+  list_delete_all(list);
+  for (std::size_t r = 0; r < g_order.size(); ++r) {
+    const ParameterRow& p = g_state.parameters[static_cast<std::size_t>(g_order[r])];
+    const int row = static_cast<int>(r);
+    list_insert_row(list, row, p.name.c_str(), g_order[r]);
+    list_set_text(list, row, 1, p.abbrev.c_str());
+    list_set_text(list, row, 2, p.unit.c_str());
+    list_set_text(list, row, 3, text(p.source == 2 ? 50881 : 50882).c_str());
+    if (p.abbrev == g_state.parameter) list_set_state(list, row, kLvisSelected, kLvisSelected);
+  }
+}
+
+int choose_parameter(void* parent) {
+  g_state.chosen_row = -1;
+  if (AllocTmpBuffers(2) == 0) return 0;
+  int result = 0;
+  if (MakeMainUnit(parent, text(21350).c_str(), "SelParam", 420, 300) != nullptr &&
+      ListViewInputA(kSpList, 0, 0, 420, 260) != 0 && CommandButton(kIdAccept, 36, 250, 270, 80, 24) &&
+      CommandButton(2, 37, 335, 270, 80, 24) && SetDlgInitProc(SelParameter_Init_Proc) &&
+      SetAllInputProc(SelParameter_ExtAction_Proc)) {
+    result = RunModalDialog(parent, 0, kSelParameterContext, 0);
+  } else {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+  }
+  PurgeTmpBuffers();
+  if (result == 0 || g_state.chosen_row < 0) return 0;
+  const std::size_t at = static_cast<std::size_t>(g_order[static_cast<std::size_t>(g_state.chosen_row)]);
+  g_state.parameter = g_state.parameters[at].abbrev;
+  g_state.dimension = dimension_of(g_state.parameter);
+  return 1;
+}
+
+}  // namespace
+
+// ---- the material table ------------------------------------------------------------------
+
+MaterialTable& material_table() { return g_table; }
+
+void MaterialTable::clear() {
+  entries_.clear();
+  heads_.clear();
+  next_.clear();
+  bits_ = 1;
+  filled_ = false;
+}
+
+void MaterialTable::rehash(std::size_t count) {
+  bits_ = 1;
+  while (bits_ < 30 && (std::size_t{1} << bits_) < count) ++bits_;
+  heads_.assign(std::size_t{1} << bits_, -1);
+  next_.assign(entries_.size(), -1);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const uint32_t b = bucket(entries_[i].id);
+    next_[i] = heads_[b];
+    heads_[b] = static_cast<int32_t>(i);
+  }
+}
+
+MaterialEntry* MaterialTable::find(long id) {
+  if (heads_.empty()) return nullptr;
+  for (int32_t i = heads_[bucket(id)]; i >= 0; i = next_[static_cast<std::size_t>(i)])
+    if (entries_[static_cast<std::size_t>(i)].id == id) return &entries_[static_cast<std::size_t>(i)];
+  return nullptr;
+}
+
+bool MaterialTable::fill(LISTCONTEXT& library) {
+  clear();
+  library.read_lock();
+  std::vector<long> level{0};
+  std::vector<long> below;
+  bool ok = true;
+  while (ok && !level.empty()) {
+    below.clear();
+    for (long parent : level) {
+      if (library.rewind_material(parent) < 0) {
+        ok = false;
+        break;
+      }
+      const std::size_t first = below.size();
+      dbmaterial m;
+      long id;
+      while ((id = library.get(m, nullptr)) > 0) below.push_back(id);
+      if (id < 0) ok = false;
+      for (std::size_t i = first; i < below.size(); ++i) {
+        MaterialEntry e;
+        e.id = below[i];
+        e.parent = parent;
+        e.mask = MaterialDimensionMask(&library, below[i]);
+        entries_.push_back(e);
+      }
+    }
+    level.swap(below);
+  }
+  library.read_unlock();
+  if (!ok) {
+    clear();
+    return false;
+  }
+  rehash(entries_.size());
+  for (MaterialEntry& e : entries_)
+    if (e.parent > 0)
+      if (MaterialEntry* p = find(e.parent)) p->has_children = true;
+  filled_ = true;
+  return true;
+}
+
+void MaterialTable::mark(int dimension) {
+  // Levels follow each other, so walking backwards meets every child before its parent.
+  std::vector<char> any(entries_.size(), 0);
+  for (std::size_t k = entries_.size(); k-- > 0;) {
+    MaterialEntry& e = entries_[k];
+    const bool linkable =
+        dimension < 0 || (dimension < 32 && ((e.mask >> dimension) & 1u) != 0);
+    if (e.has_children) {
+      e.mark = any[k] ? kMarkCover : kMarkCoverInvalid;
+    } else {
+      e.mark = linkable ? kMarkMaterial : kMarkInvalid;
+    }
+    const bool counts = linkable || any[k];
+    if (counts && e.parent > 0) {
+      MaterialEntry* p = find(e.parent);
+      if (p != nullptr) any[static_cast<std::size_t>(p - entries_.data())] = 1;
+    }
+  }
+}
+
+std::vector<std::string> offered_parameters(DBATTREFCHAIN* attrs, int kind) {
+  collect_parameters(attrs, kind);
+  fill_order();
+  std::vector<std::string> out;
+  for (int i : g_order) out.push_back(g_state.parameters[static_cast<std::size_t>(i)].abbrev);
+  return out;
+}
+
+}  // namespace dlist::matlink
+
+using namespace dlist;
+using namespace dlist::matlink;
+
+// ---- callbacks ----------------------------------------------------------------------------
+
+int DLIST_CALL MaterialLink_Init_Proc(void* dialog) {
+  if (g_images == nullptr) {
+    g_images = image_list_create(16, 16);
+    if (g_images == nullptr) return 0;
+    for (const char* icon : kIcons)
+      if (image_list_add_icon(g_images, icon) < 0) return 0;
+  }
+  tree_set_image_list(GetControlHWND(dialog, kMlTree), g_images);
+  void* list = links_list(dialog);
+  list_insert_column(list, 0, text(21364).c_str(), 200);
+  list_insert_column(list, 1, text(21365).c_str(), 100);
+  list_insert_column(list, 2, text(22024).c_str(), 100);
+  void* group_list = GetControlHWND(dialog, kMlGroupLinks);
+  list_insert_column(group_list, 0, text(21367).c_str(), 200);
+  list_insert_column(group_list, 1, text(21365).c_str(), 100);
+  if (!g_table.filled() && (library() == nullptr || !g_table.fill(*library()))) return 0;
+  g_table.mark(g_state.dimension);
+  fill_tree(dialog);
+  refill_links(dialog);
+  fill_group_combo(dialog);
+  show_group_mode(dialog);
+  ShowDlgInput(dialog, kMlQuantity, 0);
+  set_control_check(dialog, kMlLabelMode, g_label_mode);
+  if (g_state.state != nullptr) set_control_check(dialog, kMlFlag, g_state.state[kLinkFlagOffset] != 0);
+  return 1;
+}
+
+int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) {
+  const Notification* n = notification();
+  switch (control) {
+    case kMlFlag:
+      if (code == kBnClicked && g_state.state != nullptr) {
+        g_state.state[kLinkFlagOffset] = g_state.state[kLinkFlagOffset] != 0 ? 0 : 1;
+        set_control_check(dialog, kMlFlag, g_state.state[kLinkFlagOffset]);
+      }
+      return 0;
+    case kMlParameter:
+      if (code == kBnClicked && choose_parameter(dialog) != 0) {
+        set_control_text(dialog, kMlParameterText, g_state.parameter.c_str());
+        mark_tree(dialog);
+      }
+      return 0;
+    case kMlAdd:
+    case kMlMenuAdd:
+      if (code == kBnClicked) add_selected(dialog);
+      return 0;
+    case kMlRemove:
+    case kMlMenuRemove:
+      if (code == kBnClicked) remove_selected(dialog);
+      return 0;
+    case kMlMenuRemoveAll:
+      g_state.links.clear();
+      refill_links(dialog);
+      show_quantity(dialog, -1);
+      return 0;
+    case kMlMenuAuto:
+      set_auto(dialog);
+      return 0;
+    case kMlLinks:
+      if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0)
+        show_quantity(dialog, n->row);
+      return 0;
+    case kMlLinkMode:
+      if (code == kBnClicked) {
+        g_state.group_mode = !g_state.group_mode;
+        show_group_mode(dialog);
+      }
+      return 0;
+    case kMlLabelMode:
+      if (code == kBnClicked) {
+        g_label_mode = (g_label_mode + 1) % 3;
+        set_control_check(dialog, kMlLabelMode, g_label_mode);
+        relabel_tree(dialog);
+      }
+      return 0;
+    case kMlGroupName:
+      if (code == kCbnSelChange) load_group(dialog, selected_group(dialog));
+      return 0;
+    case kMlGroupNew:
+      if (code == kBnClicked) group_new(dialog);
+      return 0;
+    case kMlGroupReplace:
+      if (code == kBnClicked) group_replace(dialog);
+      return 0;
+    case kMlGroupDelete:
+      if (code == kBnClicked) group_delete(dialog);
+      return 0;
+    case kMlGroupAdd:
+    case kMlGroupOverwrite:
+      if (code == kBnClicked) group_apply(dialog, control == kMlGroupOverwrite);
+      return 0;
+    case kMlMatMode:
+    case kMlSelMode:
+      if (code == kBnClicked) SetMatSelectMode(GetMatSelectMode() % 4 + 1);
+      return 0;
+    case kMlRefresh:
+      ShowDlgInput(dialog, kMlTree, 0);
+      tree_delete_all(GetControlHWND(dialog, kMlTree));
+      if (library() != nullptr) g_table.fill(*library());
+      g_table.mark(g_state.dimension);
+      fill_tree(dialog);
+      ShowDlgInput(dialog, kMlTree, 1);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control) {
+  if (control == kMlGroupName) {
+    group_new(dialog);
+    return 1;
+  }
+  if (control != kMlQuantity) {
+    post_command(g_state.parent, 2);
+    return 1;
+  }
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) return 1;
+  const std::string typed = control_text(dialog, kMlQuantity);
+  double value = 0;
+  if ((g_state.mode == 1 || g_state.mode == 5) && typed == text(21529)) {
+    value = DBMATREF::kAutoQuantity;
+  } else {
+    if (InputChecking(dialog, kMlQuantity) == 0) {
+      WarningProc(dialog, kMlQuantity);
+      return 1;
+    }
+    value = GetInpCont_Double(kMlQuantity);
+  }
+  LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
+  if (std::fabs(value - r.quantity) >= 1e-6) {
+    switch_flag_on(dialog);
+    r.quantity = value;
+    fill_link_row(links_list(dialog), row);
+  }
+  ShowDlgInput(dialog, kMlQuantity, 0);
+  set_focus(dialog, kMlLinks);
+  return 1;
+}
+
+int DLIST_CALL MaterialLink_Cancel_Proc(void* dialog) {
+  if (control_visible(dialog, kMlQuantity)) set_focus(dialog, kMlLinks);
+  return 1;
+}
+
+int DLIST_CALL SelParameter_Init_Proc(void* dialog) {
+  void* list = GetControlHWND(dialog, kSpList);
+  for (int c = 0; c < 4; ++c) {
+    std::string title = text(kSortTitles[c]);
+    if (c == g_sort_column) title = (g_sort_up ? "(+) " : "(-) ") + title;
+    list_insert_column(list, c, title.c_str(), 100);
+  }
+  fill_parameter_list(dialog);
+  return 1;
+}
+
+int DLIST_CALL SelParameter_ExtAction_Proc(void* dialog, int control, int code) {
+  const Notification* n = notification();
+  if (control != kSpList || n == nullptr) return 0;
+  if (code == kLvnColumnClick && n->column >= 0 && n->column < 4) {
+    if (n->column == g_sort_column) {
+      g_sort_up = !g_sort_up;
+    } else {
+      g_sort_column = n->column;
+      g_sort_up = true;
+    }
+    fill_parameter_list(dialog);
+  } else if (code == kLvnItemChanged && (n->new_state & kLvisSelected) != 0) {
+    g_state.chosen_row = n->row;
+  }
+  return 0;
+}
+
+// ---- exported calls --------------------------------------------------------------------------
+
+void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN* attrs, int kind,
+                              int mode, char* state, int width, int height) {
+  g_state.links.clear();
+  g_state.group_links.clear();
+  g_state.group = 0;
+  g_state.group_mode = false;
+  g_state.state = state;
+  g_state.parent = parent;
+  g_state.mode = mode;
+  collect_parameters(attrs, kind);
+  g_state.parameter.clear();
+  g_state.dimension = -1;
+  LISTCONTEXT* lib = library();
+  if (chain != nullptr && lib != nullptr) {
+    for (unsigned i = 0; i < chain->size(); ++i) {
+      const DBMATREF& ref = (*chain)[i];
+      dbmaterial m;
+      const long id = lib->get(ref.code, m, nullptr);
+      if (id <= 0) continue;  // the material left the library
+      LinkRecord r;
+      r.material = id;
+      r.quantity = ref.quantity;
+      r.location = ref.location;
+      std::memcpy(r.parameter, ref.parameter, sizeof r.parameter);
+      r.parameter[sizeof r.parameter - 1] = 0;
+      g_state.links.push_back(r);
+    }
+  }
+  if (AllocTmpBuffers(8) == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return nullptr;
+  }
+  const int w = width > 0 ? width : 640;
+  const int h = height > 0 ? height : 420;
+  const int caption = mode == 4 ? 21304 : 20986;
+  bool ok = MakeModlessHeader(parent, text(caption).c_str(), "MatLink", w, h) != nullptr;
+  ok = ok && TreeViewInput(kMlTree, 0, 30, w / 2, h - 60) &&
+       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2) &&
+       DoubleInput(kMlQuantity, w / 2, h / 2 + 32, 120, 20) &&
+       SetInpCont_MinMaxD(kMlQuantity, DBMATREF::kAutoQuantity, 9999999999.0, 6) &&
+       ListViewInputA(kMlGroupLinks, w / 2, h / 2 + 60, w / 2, h / 2 - 90) &&
+       ComboInput(kMlGroupName, w / 2, 4, 160, 20) &&
+       SetInpCont_MinMaxN(kMlGroupName, 1, kMatGroupNameSize - 1) &&
+       CommandButton(kMlParameter, 21350, 0, 4, 90, 22) &&
+       StaticText(kMlParameterText, "", 95, 4, 60, 22) &&
+       Item("linkmode", kMlLinkMode, "Button", kBsCheckBox, 160, 4, 22, 22) &&
+       SetInpCont_ToolTip(kMlLinkMode, 21368) &&
+       Item("mtstat", kMlLabelMode, "Button", kBsCheckBox, 185, 4, 22, 22) &&
+       SetInpCont_ToolTip(kMlLabelMode, 22020) && CommandButton(kMlView, 21355, 0, h - 26, 60, 22) &&
+       CommandButton(kMlAdd, 21354, 62, h - 26, 60, 22) &&
+       CommandButton(kMlRemove, 21356, 124, h - 26, 60, 22) &&
+       CommandButton(kMlLocation, 22024, 186, h - 26, 60, 22) &&
+       CommandButton(kMlGroupNew, 21361, 0, h - 26, 60, 22) &&
+       CommandButton(kMlGroupReplace, 21362, 62, h - 26, 60, 22) &&
+       CommandButton(kMlGroupDelete, 21358, 124, h - 26, 60, 22) &&
+       CommandButton(kMlGroupAdd, 21359, 186, h - 26, 60, 22) &&
+       CommandButton(kMlGroupOverwrite, 21360, 248, h - 26, 60, 22) &&
+       Item(mode == 4 ? "matmode" : "selmode", mode == 4 ? kMlMatMode : kMlSelMode, "Button", 0,
+            w - 30, 4, 22, 22);
+  if (ok && state != nullptr)
+    ok = Item("checkon", kMlFlag, "Button", kBsCheckBox, 215, 4, 22, 22) != 0;
+  ok = ok && SetDlgInitProc(MaterialLink_Init_Proc) && SetAllInputProc(MaterialLink_ExtAction_Proc) &&
+       SetKeyEnterProc(MaterialLink_KeyEnter_Proc) && SetCancelProc(MaterialLink_Cancel_Proc);
+  void* dialog = ok ? RunModlessDialog(parent, kMaterialLinkContext) : nullptr;
+  PurgeTmpBuffers();
+  if (dialog == nullptr) SpecBeep(0, units::kDmatlink, __LINE__);
+  return dialog;
+}
+
+void DLIST_CALL SpecUpdate_MaterialRef(DBMATREFCHAIN* chain) {
+  if (chain == nullptr) return;
+  chain->resize(0);
+  if (!flag_on()) return;
+  LISTCONTEXT* lib = library();
+  for (const LinkRecord& r : g_state.links) {
+    DBMATREF ref;
+    if (lib == nullptr || lib->get_idpath(r.material, ref.code) == 0) continue;
+    ref.quantity = r.quantity;
+    ref.location = r.location;
+    std::memcpy(ref.parameter, r.parameter, sizeof ref.parameter);
+    chain->push(ref);
+  }
+}
+
+int DLIST_CALL GetBuiltins(TEXTBUFFERCHAIN* out, long kind) {
+  if (out == nullptr) return 0;
+  const uint32_t mask = kind < 0 ? 0x200000u : ElementClassBit(static_cast<int>(kind));
+  return ElemAttributeNames(mask, out);
+}
+
+void DLIST_CALL PurgeMaterialsFromMemory() { g_table.clear(); }
+
+void DLIST_CALL DestroyMaterialImageList() {
+  if (g_images != nullptr) image_list_destroy(g_images);
+  g_images = nullptr;
+}

@@ -1,0 +1,144 @@
+// The material link dialog through the scripted user: the caller's flag, the tree
+// marking for a parameter, the parameter selection's sorting, the quantity editor,
+// and the material table.
+
+#include "matlink/material_link.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "cli/demo_materials.h"
+#include "host/dialog/engine.h"
+#include "host/dialog/framework.h"
+#include "host/dialog/list_view.h"
+#include "host/dialog/notify_codes.h"
+#include "host/dialog/scripted_user.h"
+#include "host/dialog/tree_view.h"
+#include "host/list/list_context.h"
+#include "host/model/model_database.h"
+#include "host/report.h"
+
+namespace {
+
+class MaterialLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dlist::reset_dialog_engine();
+    ASSERT_TRUE(library_.open(":memory:"));
+    std::string error;
+    ASSERT_TRUE(dlist::cli::fill_demo_library(library_, &error).has_value()) << error;
+    ASSERT_TRUE(model_.open(":memory:")) << model_.last_error();
+    PurgeMaterialsFromMemory();
+  }
+  void TearDown() override {
+    PurgeMaterialsFromMemory();
+    DestroyMaterialImageList();
+    dlist::reset_dialog_engine();
+  }
+
+  long id(const char* code) {
+    dbmaterial m;
+    return library_.get(TEXTBUFFER(code), m, nullptr);
+  }
+  // Opens the dialog on chain, lets user act and takes the links back.
+  void run(dlist::ScriptedUser& user, DBMATREFCHAIN* chain, char* state = nullptr) {
+    dlist::DialogUserScope scope(user);
+    void* dialog = MaterialLink(nullptr, chain, nullptr, 1, 1, state, 0, 0);
+    ASSERT_NE(dialog, nullptr);
+    dlist::drive_dialog(dialog);
+    SpecUpdate_MaterialRef(chain);
+    dlist::destroy_dialog(dialog);
+  }
+  int area_row() {
+    const auto offered = dlist::matlink::offered_parameters(nullptr, 1);
+    for (std::size_t i = 0; i < offered.size(); ++i)
+      if (offered[i] == "AREA") return static_cast<int>(i);
+    return -1;
+  }
+
+  LISTCONTEXT library_;
+  dlist::ActiveLibrary active_{library_};
+  dlist::ModelDatabase model_;
+  dlist::ActiveModel active_model_{model_};
+  dlist::ReportLogScope quiet_;
+};
+
+TEST_F(MaterialLinkTest, TheCallersFlagOffGivesAnEmptyChainAndTypingSwitchesItOn) {
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  ref.quantity = 2;
+  chain.push(ref);
+  char state[64] = {};
+  dlist::ScriptedUser off;
+  run(off, &chain, state);
+  EXPECT_EQ(chain.size(), 0u);
+
+  chain.push(ref);
+  dlist::ScriptedUser typing;
+  typing.on(kMaterialLinkContext).select_row(kMlLinks, 0).type(kMlQuantity, "4").enter(kMlQuantity);
+  run(typing, &chain, state);
+  EXPECT_EQ(state[kLinkFlagOffset], 1);
+  ASSERT_EQ(chain.size(), 1u);
+  EXPECT_DOUBLE_EQ(chain[0].quantity, 4.0);
+}
+
+TEST_F(MaterialLinkTest, TheTreeIsMarkedForTheParametersDimension) {
+  const int row = area_row();
+  ASSERT_GE(row, 0);
+  dlist::ScriptedUser user;
+  int plaster = -1, brick = -1, masonry = -1, finishes = -1;
+  user.on(kMaterialLinkContext).press(kMlParameter).observe([&](void* dialog) {
+    void* tree = GetControlHWND(dialog, kMlTree);
+    auto icon = [&](const char* code) {
+      return dlist::tree_image(tree, dlist::matlink::material_table().find(id(code))->item);
+    };
+    plaster = icon("2.1.1");
+    brick = icon("1.1.1");
+    masonry = icon("1.1");
+    finishes = icon("2");
+  });
+  user.on(kSelParameterContext).select_row(kSpList, row).press(dlist::kIdAccept);
+  DBMATREFCHAIN chain;
+  run(user, &chain);
+  EXPECT_EQ(plaster, dlist::matlink::kMarkMaterial);
+  EXPECT_EQ(brick, dlist::matlink::kMarkInvalid);
+  EXPECT_EQ(masonry, dlist::matlink::kMarkCoverInvalid);
+  EXPECT_EQ(finishes, dlist::matlink::kMarkCover);
+}
+
+TEST_F(MaterialLinkTest, TheParameterListSortsByTheClickedColumnBothWays) {
+  const auto by_name = dlist::matlink::offered_parameters(nullptr, 1);
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext).press(kMlParameter);
+  user.on(kSelParameterContext).click_column(kSpList, 1).click_column(kSpList, 1).close();
+  DBMATREFCHAIN chain;
+  run(user, &chain);
+  const auto descending = dlist::matlink::offered_parameters(nullptr, 1);
+  ASSERT_EQ(descending.size(), by_name.size());
+  EXPECT_TRUE(std::is_sorted(descending.rbegin(), descending.rend()));
+}
+
+TEST_F(MaterialLinkTest, ARefusedQuantityKeepsTheLinkAndTheTableRefills) {
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .expand(kMlTree, id("1"))
+      .expand(kMlTree, id("1.1"))
+      .select_item(kMlTree, id("1.1.1"))
+      .press(kMlAdd)
+      .type(kMlQuantity, "1e99")
+      .enter(kMlQuantity)
+      .select_item(kMlTree, id("1.1.1"))
+      .press(kMlAdd);
+  DBMATREFCHAIN chain;
+  run(user, &chain);
+  ASSERT_EQ(chain.size(), 1u);
+  EXPECT_DOUBLE_EQ(chain[0].quantity, 1.0);
+  EXPECT_TRUE(dlist::matlink::material_table().filled());
+  PurgeMaterialsFromMemory();
+  EXPECT_FALSE(dlist::matlink::material_table().filled());
+}
+
+}  // namespace
