@@ -30,6 +30,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_surface_commands(app, context);
   add_attribute_exchange_commands(app, context);
   add_demo_command(app, context);
+  add_list_commands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

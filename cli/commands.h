@@ -67,5 +67,7 @@ void add_surface_commands(CLI::App& app, Context& context);
 // `dlist attributes export` and `dlist attributes import`.
 void add_attribute_exchange_commands(CLI::App& app, Context& context);
 void add_demo_command(CLI::App& app, Context& context);
+// `dlist lists ...`: sets of list specifications.
+void add_list_commands(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -1,6 +1,7 @@
 #include "host/list_specs/list_spec_store.h"
 
-#define SI_NO_CONVERSION
+// The packaged library is built with the ICU converter; the header must say the same.
+#define SI_CONVERT_ICU
 #include <SimpleIni.h>
 
 #include <algorithm>
@@ -70,6 +71,43 @@ std::string to_hex(const std::vector<unsigned char>& bytes) {
   return out;
 }
 
+int hex_digit(char c);
+
+// Texts are kept on one line and survive the INI syntax: '%', control characters, the
+// INI's own marks and spaces at either end are written as %XX.
+std::string escape(const std::string& text) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    bool edge_space = c == ' ' && (i == 0 || i + 1 == text.size());
+    if (c < 32 || c == 127 || c == '%' || c == '=' || c == '[' || c == ']' || c == ';' || c == '#' || edge_space) {
+      out += '%';
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+bool unescape(const char* text, std::string& out) {
+  out.clear();
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p != '%') {
+      out += *p;
+      continue;
+    }
+    if (p[1] == '\0' || p[2] == '\0') return false;
+    int hi = hex_digit(p[1]), lo = hex_digit(p[2]);
+    if (hi < 0 || lo < 0) return false;
+    out += static_cast<char>(hi * 16 + lo);
+    p += 2;
+  }
+  return true;
+}
+
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -111,9 +149,9 @@ bool parse_int(const char* text, long& out) {
 
 void put_spec(CSimpleIniA& ini, const DL_LISTSPEC& spec, unsigned index) {
   std::string section = kSpecPrefix + std::to_string(index + 1);
-  ini.SetValue(section.c_str(), "Name", spec.Name().c_str());
-  ini.SetValue(section.c_str(), "Title", spec.title.c_str());
-  ini.SetValue(section.c_str(), "OutputFile", spec.output_file.c_str());
+  ini.SetValue(section.c_str(), "Name", escape(spec.Name()).c_str());
+  ini.SetValue(section.c_str(), "Title", escape(spec.title).c_str());
+  ini.SetValue(section.c_str(), "OutputFile", escape(spec.output_file).c_str());
   ini.SetLongValue(section.c_str(), "SortOrder", spec.sort_order);
   ini.SetLongValue(section.c_str(), "Summarize", spec.summarize ? 1 : 0);
   StreamOutputMemory out;
@@ -138,23 +176,29 @@ void drop_spec_sections(CSimpleIniA& ini) {
 bool get_spec(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_LISTSPEC& spec,
               std::string& error) {
   std::string section = kSpecPrefix + std::to_string(index + 1);
-  const char* name = ini.GetValue(section.c_str(), "Name", nullptr);
+  const char* raw_name = ini.GetValue(section.c_str(), "Name", nullptr);
   const char* tree = ini.GetValue(section.c_str(), "Tree", nullptr);
-  if (name == nullptr || tree == nullptr) {
+  std::string name, title, output;
+  if (raw_name == nullptr || tree == nullptr) {
     error = "section [" + section + "] is missing or incomplete";
     return false;
   }
-  if (*name == '\0' || std::strlen(name) > DL_LISTSPEC::kMaxName) {
+  if (!unescape(raw_name, name) || !unescape(ini.GetValue(section.c_str(), "Title", ""), title) ||
+      !unescape(ini.GetValue(section.c_str(), "OutputFile", ""), output)) {
+    error = "[" + section + "]: a text holds a broken %XX";
+    return false;
+  }
+  if (name.empty() || name.size() > DL_LISTSPEC::kMaxName) {
     error = "[" + section + "]: the name is empty or longer than 31 characters";
     return false;
   }
   if (set.find(name) >= 0) {
-    error = "[" + section + "]: the name \"" + std::string(name) + "\" is used twice";
+    error = "[" + section + "]: the name \"" + name + "\" is used twice";
     return false;
   }
   spec.SetName(name);
-  spec.title = ini.GetValue(section.c_str(), "Title", "");
-  spec.output_file = ini.GetValue(section.c_str(), "OutputFile", "");
+  spec.title = title;
+  spec.output_file = output;
   long v = 0;
   if (!parse_int(ini.GetValue(section.c_str(), "SortOrder", "0"), v)) {
     error = "[" + section + "]: SortOrder is no number";
@@ -236,10 +280,10 @@ bool HasIniExtension(const std::string& path) {
 std::string FormatSet(const DL_LISTSPEC_LIST& set) {
   CSimpleIniA ini;
   ini.SetValue(kSetSection, "Version", "1");
-  ini.SetValue(kSetSection, "Template", set.TemplateFileName().c_str());
+  ini.SetValue(kSetSection, "Template", escape(set.TemplateFileName()).c_str());
   for (const auto& p : set.Precision()) {
     std::string key(p.key, strnlen(p.key, sizeof p.key));
-    ini.SetLongValue(kPrecisionSection, key.c_str(), p.precision);
+    ini.SetLongValue(kPrecisionSection, escape(key).c_str(), p.precision);
   }
   put_specs(ini, set);
   std::string out;
@@ -251,9 +295,9 @@ bool ParseSet(const std::string& text, DL_LISTSPEC_LIST& set, std::string& error
   CSimpleIniA ini;
   if (!load_ini(text, ini, error)) return false;
   DL_LISTSPEC_LIST fresh;
-  const char* tpl = ini.GetValue(kSetSection, "Template", "");
-  if (std::strlen(tpl) > 255) {
-    error = "the template's name is longer than 255 characters";
+  std::string tpl;
+  if (!unescape(ini.GetValue(kSetSection, "Template", ""), tpl) || tpl.size() > 255) {
+    error = "the template's name is broken or longer than 255 characters";
     return false;
   }
   fresh.TemplateFileName() = tpl;
@@ -267,12 +311,13 @@ bool ParseSet(const std::string& text, DL_LISTSPEC_LIST& set, std::string& error
   for (const auto& k : keys) {
     DL_PRECISION p;
     long v = 0;
-    if (std::strlen(k.pItem) >= sizeof p.key || !parse_int(ini.GetValue(kPrecisionSection, k.pItem), v) ||
-        v < 0 || v > 15) {
+    std::string key;
+    if (!unescape(k.pItem, key) || key.empty() || key.size() >= sizeof p.key ||
+        !parse_int(ini.GetValue(kPrecisionSection, k.pItem), v) || v < 0 || v > 15) {
       error = "[Precision] " + std::string(k.pItem) + " is not a key of up to seven characters with 0 to 15";
       return false;
     }
-    std::strncpy(p.key, k.pItem, sizeof p.key - 1);
+    std::memcpy(p.key, key.data(), key.size());
     p.precision = static_cast<int>(v);
     fresh.Precision().push_back(p);
   }
