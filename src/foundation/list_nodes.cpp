@@ -667,9 +667,13 @@ DL_TREE_CELL* DL_ReadTree(Stream& s) {
 
 bool DL_CheckTree(const DL_TREE_CELL* root, std::string& where, std::string& why,
                   uint32_t (*section_scope)(unsigned number, void* ctx), void* ctx) {
+  // Depth-first in display order, so that the first refused node is named.
   std::vector<std::pair<const DL_TREE_CELL*, std::string>> work;
-  unsigned i = 0;
-  for (DL_TREE_CELL* s : root->Sons()) work.emplace_back(s, "/" + std::to_string(++i));
+  auto push_sons = [&work](const DL_TREE_CELL* cell, const std::string& path) {
+    auto sons = cell->Sons();
+    for (std::size_t k = sons.size(); k-- > 0;) work.emplace_back(sons[k], path + "/" + std::to_string(k + 1));
+  };
+  push_sons(root, "");
   while (!work.empty()) {
     auto [cell, path] = work.back();
     work.pop_back();
@@ -690,8 +694,7 @@ bool DL_CheckTree(const DL_TREE_CELL* root, std::string& where, std::string& why
       why = texts.empty() ? "the node is not valid" : texts.front().c_str();
       return false;
     }
-    unsigned j = 0;
-    for (DL_TREE_CELL* s : cell->Sons()) work.emplace_back(s, path + "/" + std::to_string(++j));
+    push_sons(cell, path);
   }
   return true;
 }

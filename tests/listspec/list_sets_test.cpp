@@ -88,8 +88,21 @@ TEST_F(ListSets, DamagedSetsAreRefusedLeavingTheOpenSet) {
     EXPECT_EQ(set.size(), 3u);
   }
   EXPECT_FALSE(ls::Read(set, path("costs.txt"), error));
-  // A tree the rules refuse: a material loop straight under the root's floor loop.
-  EXPECT_EQ(run({"lists", "show", path("costs.ini")}), 0);
+  // A tree the rules refuse: a material loop under a floor loop, with no element loop.
+  DL_LISTSPEC_LIST wrong;
+  auto* spec = new DL_LISTSPEC(wrong);
+  spec->SetName("Wrong");
+  spec->SetTree(dlist::listspec::NewSpecificationTree());
+  auto* floor = new DL_TREE_CELL(std::make_unique<DL_FLOOR_LOOP>());
+  spec->Tree()->Append(floor);
+  floor->Append(new DL_TREE_CELL(std::make_unique<DL_MATERIAL_LOOP>()));
+  wrong.resize(1);
+  wrong.set(0, spec);
+  write("bad.ini", ls::FormatSet(wrong));
+  EXPECT_FALSE(ls::Read(set, path("bad.ini"), error));
+  EXPECT_TRUE(has(error, "node /3/1")) << error;
+  EXPECT_EQ(set.size(), 3u);
+  EXPECT_EQ(set.INIFileName(), path("costs.ini"));
 }
 
 TEST_F(ListSets, TemplatesAndTheirConversion) {
