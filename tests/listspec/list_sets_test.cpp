@@ -65,6 +65,10 @@ TEST_F(ListSets, SetWrittenAndReadBackEqual) {
   // Options files add specifications; a name used twice is refused and changes nothing.
   ASSERT_TRUE(ls::AddOpt(back, path("other.ini"), error) == false);
   EXPECT_EQ(back.size(), 2u);
+  DL_LISTSPEC_LIST empty;
+  ASSERT_TRUE(ls::AddOpt(empty, path("other.ini"), error)) << error;
+  EXPECT_EQ(empty.size(), 2u);
+  EXPECT_EQ(empty[0]->Name(), "Renamed");
 }
 
 TEST_F(ListSets, DamagedSetsAreRefusedLeavingTheOpenSet) {
@@ -130,6 +134,10 @@ TEST_F(ListSets, TemplatesAndTheirConversion) {
                           "dlist-template 2\nsection 5 group 0 scope 0 A\nend\n", "hello\n"}) {
     EXPECT_FALSE(ls::ParseTemplate(bad, t, error));
   }
+  // A damaged template converts to nothing: the destination stays as it was.
+  write("broken.txt", "dlist-template 2\nsection 0 group 0 scope 0 A\n");
+  EXPECT_FALSE(DL_ConvertTemplate(path("broken.txt").c_str(), path("new.dlt").c_str()));
+  ASSERT_TRUE(ls::ReadTemplate(path("new.dlt"), t, error)) << error;
   std::string deep = "dlist-template 2\n";
   for (int i = 0; i < 100; ++i) deep += "section " + std::to_string(i) + " group 0 scope 0 x\n";
   EXPECT_FALSE(ls::ParseTemplate(deep, t, error));
