@@ -35,6 +35,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_material_link_commands(app, context);
   add_demo_command(app, context);
   add_clipboard_commands(app, context);
+  add_list_commands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -5,7 +5,7 @@
 # tests. `scripts/setup.sh fuzz` adds the clang-14 tool chain of the fuzz targets.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev
+packages=(cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libcli11-dev libsqlite3-dev libmuparser-dev nlohmann-json3-dev libbenchmark-dev libsimpleini-dev
           libwxgtk3.2-dev xvfb xauth)
 case "${1:-}" in
   "") ;;
