@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "attributes/attribute_editor.h"
+#include "attributes/attribute_manager.h"
 #include "attributes/attribute_refs.h"
 #include "attributes/attribute_tree.h"
 #include "attributes/held_file.h"
@@ -574,6 +575,7 @@ void tree_menu(void* dialog) {
     menu_append(menu, kLinkTreeAdd, load_string(20874).c_str());
     menu_append(menu, kLinkTreeShow, load_string(21420).c_str());
   } else {
+    menu_append(menu, kLinkTreeNewGroup, load_string(20407).c_str());
     menu_append(menu, kLinkTreeNewAttribute, load_string(20398).c_str());
   }
   const int command = menu_track(menu, dialog);
@@ -585,6 +587,9 @@ void tree_menu(void* dialog) {
       break;
     case kLinkTreeShow:
       CallAttributeEdit(dialog, id, kAttributeShow);
+      break;
+    case kLinkTreeNewGroup:
+      if (run_new_group_dialog(dialog, id) > 0) rebuild_tree(dialog);
       break;
     case kLinkTreeNewAttribute:
     case kLinkTreeNewAttribute2:

@@ -42,6 +42,7 @@ inline constexpr int kLinkViewCommand = 10814;
 inline constexpr int kLinkCloseMenu = 10817;
 // Commands of the tree's context menu.
 inline constexpr int kLinkTreeAdd = 10823;
+inline constexpr int kLinkTreeNewGroup = 10824;
 inline constexpr int kLinkTreeNewAttribute = 10825;
 inline constexpr int kLinkTreeNewAttribute2 = 10826;
 inline constexpr int kLinkTreeShow = 10827;

@@ -105,6 +105,16 @@ long run_name_dialog(void* parent, NameDialog& state, unsigned caption, int cont
   return r.value_or(0) != 0 ? state.result : 0;
 }
 
+}  // namespace
+
+long run_new_group_dialog(void* parent, long given) {
+  NameDialog state;
+  state.given = given;
+  return run_name_dialog(parent, state, kCaptionNewGroup, kAttrGroupNameContext);
+}
+
+namespace {
+
 // ---- the manager ------------------------------------------------------------------------
 
 struct Manager {
@@ -201,9 +211,7 @@ void new_group(void* dialog) {
   _TREEITEM* item = command_item(dialog);
   _TREEITEM* parent = group_item(tree, item);
   if (parent == nullptr) return;
-  NameDialog state;
-  state.given = item_entry(tree, item);
-  const long created = run_name_dialog(dialog, state, kCaptionNewGroup, kAttrGroupNameContext);
+  const long created = run_new_group_dialog(dialog, item_entry(tree, item));
   if (created <= 0) return;
   select_shown(tree, add_attribute_item(tree, parent, created));
 }

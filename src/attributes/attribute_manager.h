@@ -35,6 +35,10 @@ inline constexpr int kAttrManagerContext = 22202;
 inline constexpr int kAttrGroupNameContext = 22253;
 inline constexpr int kAttrRenameContext = 22263;
 
+// The group name dialog: creates the group that the user names in the group of
+// given (an attribute stands for its group). The new group, 0 when cancelled.
+long run_new_group_dialog(void* parent, long given);
+
 // The host setting that keeps the last import path of attribute files.
 inline constexpr int kAttrImportSetting = 274;
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "attributes/attribute_editor_ids.h"
+#include "attributes/attribute_manager.h"
 #include "attributes/attribute_refs.h"
 #include "attributes/attribute_tree.h"
 #include "attributes/held_file.h"
@@ -235,6 +236,25 @@ TEST_F(AttributeLinkTest, AddsEditsAndStoresValues) {
   char name[17] = "garden";
   EXPECT_GT(GetIndirectRef(paint_, name, &stored, &flags), 0);
   EXPECT_STREQ(stored.get(), "green");
+}
+
+TEST_F(AttributeLinkTest, TreeMenuMakesAGroupThroughTheGroupNameDialog) {
+  DBATTREFCHAIN chain;
+  char options[32] = {};
+  ScriptedUser user;
+  user.on(kAttributeLinkContext).right_click(kLinkTree, group_).choose(kLinkTreeNewGroup);
+  user.on(kAttrGroupNameContext).type(kAttrManagerNameField, "Walls").press(kIdAccept);
+  DialogUserScope scope(user);
+  void* panel = AttributeLink(kWindow, &chain, 1, 2, options, 600, 300);
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(drive_dialog(panel));
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  ATTRIBUTES store;
+  ASSERT_GT(store.rew_node(group_), 0);
+  DBATTRIBUTENODETYPE node{};
+  bool found = false;
+  while (store.get_node(&node) > 0) found = found || std::string(node.name) == "Walls";
+  EXPECT_TRUE(found);
 }
 
 TEST_F(AttributeLinkTest, ModeButtonsStepTheSelectionField) {
