@@ -257,56 +257,9 @@ LISTCONTEXT::~LISTCONTEXT() {
 bool LISTCONTEXT::open(const std::string& path) {
   close();
   ListStore& s = *impl_;
-  s.error.clear();
-  if (!s.db.open(path)) {
-    s.error = "cannot open " + path + ": " + s.db.last_error();
-    return false;
-  }
-  int64_t version = -1;
-  int64_t application = -1;
-  int64_t tables = -1;
-  {
-    Statement v(s.db, "PRAGMA user_version");
-    if (v.row()) version = v.integer(0);
-    Statement a(s.db, "PRAGMA application_id");
-    if (a.row()) application = a.integer(0);
-    Statement t(s.db, "SELECT count(*) FROM sqlite_schema");
-    if (t.row()) tables = t.integer(0);
-    if (!v.ok() || !a.ok() || !t.ok()) {
-      // A file in use or out of reach says so; anything else is no library.
-      const std::string cause = s.db.failure_cause();
-      s.error = !cause.empty() && s.db.last_failure() != dlist::kSqliteNotADatabase
-                    ? cause
-                    : "not a material library: " + s.db.last_error();
-    }
-  }
-  if (s.error.empty()) {
-    if (tables == 0 && version == 0 && application == 0) {
-      bool created = s.db.write_lock();
-      if (created) {
-        created = s.db.exec(dlist::list::kSchema) &&
-                  s.db.exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str()) &&
-                  s.db.exec(("PRAGMA application_id = " +
-                             std::to_string(dlist::list::kApplicationId))
-                                .c_str());
-        if (!created) s.db.abandon();
-        created = s.db.write_unlock() && created;
-      }
-      if (!created) {
-        const std::string cause = s.db.failure_cause();
-        s.error = "cannot create the material library: " + (cause.empty() ? s.db.last_error() : cause);
-      }
-    } else if (application != dlist::list::kApplicationId) {
-      s.error = "not a material library";
-    } else if (version != kSchemaVersion) {
-      s.error = "the material library has schema version " + std::to_string(version) +
-                ", not " + std::to_string(kSchemaVersion);
-    }
-  }
-  if (!s.error.empty()) {
-    s.db.close();
-    return false;
-  }
+  const dlist::OwnDatabaseKind kind{"material library", dlist::list::kApplicationId,
+                                   kSchemaVersion, dlist::list::kSchema};
+  if (!dlist::open_own_database(s.db, path, kind, &s.error)) return false;
   // A whole library is walked at once (exports, imports): room for it in the page
   // cache keeps those walks off the disk.
   s.db.exec("PRAGMA cache_size = -65536");

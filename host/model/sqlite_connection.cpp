@@ -329,4 +329,59 @@ bool CallScope::commit() {
   return true;
 }
 
+bool open_own_database(SqliteConnection& db, const std::string& path, const OwnDatabaseKind& kind,
+                       std::string* error) {
+  const std::string what = kind.what;
+  error->clear();
+  if (!db.open(path)) {
+    *error = "cannot open " + path + ": " + db.last_error();
+    return false;
+  }
+  int64_t version = -1;
+  int64_t application = -1;
+  int64_t tables = -1;
+  {
+    Statement v(db, "PRAGMA user_version");
+    if (v.row()) version = v.integer(0);
+    Statement a(db, "PRAGMA application_id");
+    if (a.row()) application = a.integer(0);
+    Statement t(db, "SELECT count(*) FROM sqlite_schema");
+    if (t.row()) tables = t.integer(0);
+    if (!v.ok() || !a.ok() || !t.ok()) {
+      // A file in use or out of reach says so; anything else is not of this kind.
+      const std::string cause = db.failure_cause();
+      *error = !cause.empty() && db.last_failure() != kSqliteNotADatabase
+                   ? cause
+                   : "not a " + what + ": " + db.last_error();
+    }
+  }
+  if (error->empty()) {
+    if (tables == 0 && version == 0 && application == 0) {
+      bool created = db.write_lock();
+      if (created) {
+        created = db.exec(kind.schema) &&
+                  db.exec(("PRAGMA user_version = " + std::to_string(kind.version)).c_str()) &&
+                  db.exec(("PRAGMA application_id = " + std::to_string(kind.application_id)).c_str());
+        if (!created) db.abandon();
+        created = db.write_unlock() && created;
+      }
+      if (!created) {
+        const std::string cause = db.failure_cause();
+        *error = "cannot create the " + what + ": " + (cause.empty() ? db.last_error() : cause);
+      }
+    } else if (application != kind.application_id) {
+      *error = "not a " + what;
+    } else if (version != kind.version) {
+      *error = "the " + what + " has schema version " + std::to_string(version) + ", not " +
+               std::to_string(kind.version);
+    }
+  }
+  if (!error->empty()) {
+    db.close();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace dlist
+

@@ -200,4 +200,22 @@ class DLIST_API CallScope {
   bool open_ = false;
 };
 
+// A database file of one of our own kinds (a library of the stand-ins): the words
+// that name it in messages ("material library"), its application identifier, its
+// schema version and the statements that make a new one.
+struct OwnDatabaseKind {
+  const char* what;
+  int64_t application_id;
+  int64_t version;
+  const char* schema;
+};
+
+// Opens path as a database of kind. A new (empty) file gets the schema, the version
+// and the application identifier in one transaction; any other file must carry both.
+// False, with the reason in *error and db closed, for a file that cannot be opened,
+// is in use, is of another kind or of another version.
+DLIST_API bool open_own_database(SqliteConnection& db, const std::string& path,
+                                 const OwnDatabaseKind& kind, std::string* error);
+
 }  // namespace dlist
+

@@ -98,53 +98,9 @@ SURFCONTEXT::~SURFCONTEXT() { close(); }
 bool SURFCONTEXT::open(const std::string& path) {
   close();
   Impl& s = *impl_;
-  s.error.clear();
-  if (!s.db.open(path)) {
-    s.error = "cannot open " + path + ": " + s.db.last_error();
-    return false;
-  }
-  int64_t version = -1, application = -1, tables = -1;
-  {
-    Statement v(s.db, "PRAGMA user_version");
-    if (v.row()) version = v.integer(0);
-    Statement a(s.db, "PRAGMA application_id");
-    if (a.row()) application = a.integer(0);
-    Statement t(s.db, "SELECT count(*) FROM sqlite_schema");
-    if (t.row()) tables = t.integer(0);
-    if (!v.ok() || !a.ok() || !t.ok()) {
-      const std::string cause = s.db.failure_cause();
-      s.error = !cause.empty() && s.db.last_failure() != dlist::kSqliteNotADatabase
-                    ? cause
-                    : "not a surface library: " + s.db.last_error();
-    }
-  }
-  if (s.error.empty()) {
-    if (tables == 0 && version == 0 && application == 0) {
-      bool created = s.db.write_lock();
-      if (created) {
-        created = s.db.exec(dlist::kSchema) &&
-                  s.db.exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str()) &&
-                  s.db.exec(
-                      ("PRAGMA application_id = " + std::to_string(dlist::kApplicationId)).c_str());
-        if (!created) s.db.abandon();
-        created = s.db.write_unlock() && created;
-      }
-      if (!created) {
-        const std::string cause = s.db.failure_cause();
-        s.error = "cannot create the surface library: " + (cause.empty() ? s.db.last_error() : cause);
-      }
-    } else if (application != dlist::kApplicationId) {
-      s.error = "not a surface library";
-    } else if (version != kSchemaVersion) {
-      s.error = "the surface library has schema version " + std::to_string(version) + ", not " +
-                std::to_string(kSchemaVersion);
-    }
-  }
-  if (!s.error.empty()) {
-    s.db.close();
-    return false;
-  }
-  return true;
+  const dlist::OwnDatabaseKind kind{"surface library", dlist::kApplicationId, kSchemaVersion,
+                                   dlist::kSchema};
+  return dlist::open_own_database(s.db, path, kind, &s.error);
 }
 
 void SURFCONTEXT::close() {
