@@ -21,9 +21,11 @@
 #include "host/list/list_context.h"
 #include "host/model/attribute_store.h"
 #include "host/model/element_parameters.h"
+#include "host/model/location_store.h"
 #include "host/model/material_groups.h"
 #include "host/report.h"
 #include "host/settings.h"
+#include "locations/location_manager.h"
 #include "materials/material_library.h"
 
 namespace dlist::matlink {
@@ -144,12 +146,30 @@ void collect_parameters(DBATTREFCHAIN* attrs, int kind) {
 
 void* links_list(void* dialog) { return GetControlHWND(dialog, kMlLinks); }
 
+}  // namespace
+
+std::string location_path(long key) {
+  std::string out;
+  if (key <= 0) return out;
+  DBLOCATIONTYPE l;
+  long parent = 0;
+  long id = LOCALIZATION().get_key_location(key);
+  for (int depth = 0; id > 0 && depth < 100000; ++depth) {
+    if (LOCALIZATION().get_id_location(id, &l, &parent) != id) break;
+    out = std::string(l.name, strnlen(l.name, sizeof l.name)) + (out.empty() ? "" : "/" + out);
+    id = parent;
+  }
+  return out;
+}
+
+namespace {
+
 void fill_link_row(void* list, int row) {
   const LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
   const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
   list_set_text(list, row, 0, first.c_str());
   list_set_text(list, row, 1, quantity_text(r.quantity).c_str());
-  list_set_text(list, row, 2, r.location != 0 ? std::to_string(r.location).c_str() : "");
+  list_set_text(list, row, 2, location_path(r.location).c_str());
 }
 
 void refill_links(void* dialog) {
@@ -218,12 +238,12 @@ void add_selected(void* dialog) {
   const long id = item != nullptr ? static_cast<long>(tree_param(tree, item)) : 0;
   MaterialEntry* e = id > 0 ? g_table.find(id) : nullptr;
   if (e == nullptr || e->mark == kMarkInvalid || e->mark == kMarkCoverInvalid) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   for (const LinkRecord& r : g_state.links)
     if (r.material == id) {
-      SpecBeep(0, units::kDmatlink, __LINE__);
+      SpecBeep(1, units::kDmatlink, __LINE__);
       return;
     }
   LinkRecord r;
@@ -238,7 +258,7 @@ void add_selected(void* dialog) {
 void remove_selected(void* dialog) {
   const int row = list_selected(links_list(dialog));
   if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   g_state.links.erase(g_state.links.begin() + row);
@@ -252,6 +272,21 @@ void set_auto(void* dialog) {
   g_state.links[static_cast<std::size_t>(row)].quantity = DBMATREF::kAutoQuantity;
   fill_link_row(links_list(dialog), row);
   show_quantity(dialog, row);
+}
+
+// Lets the user choose the location of the selected link.
+void choose_location(void* dialog) {
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  long key = g_state.links[static_cast<std::size_t>(row)].location;
+  if (CrtSelectLocation(dialog, &key) == 0) return;
+  if (key != g_state.links[static_cast<std::size_t>(row)].location) switch_flag_on(dialog);
+  g_state.links[static_cast<std::size_t>(row)].location = static_cast<int32_t>(key);
+  fill_link_row(links_list(dialog), row);
+  select_link(dialog, row);
 }
 
 bool any_auto() {
@@ -326,7 +361,7 @@ void group_new(void* dialog) {
 void group_replace(void* dialog) {
   const long id = selected_group(dialog);
   if (id <= 0 || any_auto()) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (remove_matref(id) == 0 || !store_links(id)) SpecBeep(0, units::kDmatlink, __LINE__);
@@ -336,7 +371,7 @@ void group_replace(void* dialog) {
 void group_delete(void* dialog) {
   const long id = selected_group(dialog);
   if (id <= 0) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (message_box(dialog, text(21370).c_str(), text(21358).c_str(), kMbYesNo) != kIdYes) return;
@@ -378,7 +413,7 @@ bool confirm_group(void* dialog, int missing, int caption) {
 void group_apply(void* dialog, bool overwrite) {
   const long id = selected_group(dialog);
   if (id <= 0 || (overwrite && any_auto())) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (id != g_state.group) load_group(dialog, id);
@@ -636,6 +671,10 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
       return 0;
     case kMlMenuAuto:
       set_auto(dialog);
+      return 0;
+    case kMlLocation:
+    case kMlMenuLocation:
+      if (code == kBnClicked) choose_location(dialog);
       return 0;
     case kMlLinks:
       if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0)

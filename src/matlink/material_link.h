@@ -128,6 +128,9 @@ class MaterialTable {
   bool filled_ = false;
 };
 
+// The path of names of the location whose key is key ("" for none).
+DLIST_API std::string location_path(long key);
+
 // The module's table.
 MaterialTable& material_table();
 

@@ -17,7 +17,9 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
+#include "host/model/location_store.h"
 #include "host/model/model_database.h"
+#include "locations/location_manager.h"
 #include "host/report.h"
 
 namespace {
@@ -139,6 +141,41 @@ TEST_F(MaterialLinkTest, ARefusedQuantityKeepsTheLinkAndTheTableRefills) {
   EXPECT_TRUE(dlist::matlink::material_table().filled());
   PurgeMaterialsFromMemory();
   EXPECT_FALSE(dlist::matlink::material_table().filled());
+}
+
+TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
+  DBLOCATIONTYPE site;
+  site.set_name("Site");
+  ASSERT_GT(LOCALIZATION().cre_location(0, &site, 1), 0);
+  DBLOCATIONTYPE hall;
+  hall.set_name("Hall");
+  const long hall_id = LOCALIZATION().cre_location(LOCALIZATION().get_key_location(site.key), &hall, 1);
+  ASSERT_GT(hall_id, 0);
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  chain.push(ref);
+  std::string shown;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .press(kMlLocation)  // no link selected: refused
+      .select_row(kMlLinks, 1)
+      .press(kMlLocation)
+      .observe([&](void* dialog) {
+        shown = dlist::list_text(GetControlHWND(dialog, kMlLinks), 1, 2);
+      });
+  user.on(dlist::kLocSelectContext)
+      .expand(dlist::kLocTree, LOCALIZATION().get_key_location(site.key))
+      .select_item(dlist::kLocTree, hall_id)
+      .press(dlist::kIdAccept);
+  run(user, &chain);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[0].location, 0);
+  EXPECT_EQ(chain[1].location, hall.key);
+  EXPECT_EQ(shown, "Site/Hall");
+  EXPECT_EQ(dlist::matlink::location_path(hall.key), "Site/Hall");
 }
 
 }  // namespace
