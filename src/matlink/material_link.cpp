@@ -26,6 +26,8 @@
 #include "host/report.h"
 #include "host/settings.h"
 #include "locations/location_manager.h"
+#include "host/dialog/menu.h"
+#include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 
 namespace dlist::matlink {
@@ -71,6 +73,16 @@ bool g_sort_up = true;
 
 constexpr const char* kIcons[] = {"invalid", "material", "cover", "coverinv"};
 constexpr int kSortTitles[] = {21409, 21410, 20402, 21005};
+
+// Loads the four icons of the trees once.
+bool ensure_images() {
+  if (g_images != nullptr) return true;
+  g_images = image_list_create(16, 16);
+  if (g_images == nullptr) return false;
+  for (const char* icon : kIcons)
+    if (image_list_add_icon(g_images, icon) < 0) return false;
+  return true;
+}
 
 bool is_auto(double q) { return std::fabs(q - DBMATREF::kAutoQuantity) < 1e-10; }
 
@@ -615,12 +627,7 @@ using namespace dlist::matlink;
 // ---- callbacks ----------------------------------------------------------------------------
 
 int DLIST_CALL MaterialLink_Init_Proc(void* dialog) {
-  if (g_images == nullptr) {
-    g_images = image_list_create(16, 16);
-    if (g_images == nullptr) return 0;
-    for (const char* icon : kIcons)
-      if (image_list_add_icon(g_images, icon) < 0) return 0;
-  }
+  if (!ensure_images()) return 0;
   tree_set_image_list(GetControlHWND(dialog, kMlTree), g_images);
   void* list = links_list(dialog);
   list_insert_column(list, 0, text(21364).c_str(), 200);
@@ -889,4 +896,191 @@ void DLIST_CALL PurgeMaterialsFromMemory() { g_table.clear(); }
 void DLIST_CALL DestroyMaterialImageList() {
   if (g_images != nullptr) image_list_destroy(g_images);
   g_images = nullptr;
+}
+
+// ---- the material selection ------------------------------------------------------------
+
+namespace dlist::matlink {
+namespace {
+
+// The selection's marks and tree items, by index in the material table.
+std::vector<char> g_marked;
+std::vector<_TREEITEM*> g_select_items;
+
+void* select_tree(void* dialog) { return GetControlHWND(dialog, kMsTree); }
+
+// The index in the table of the selected tree item; -1 for none.
+long selected_entry(void* dialog) {
+  void* tree = select_tree(dialog);
+  _TREEITEM* item = tree_get_next(tree, nullptr, TreeRelation::kCaret);
+  MaterialEntry* e = item != nullptr ? g_table.find(static_cast<long>(tree_param(tree, item))) : nullptr;
+  return e != nullptr ? static_cast<long>(e - g_table.entries().data()) : -1;
+}
+
+void show_mark(void* dialog, std::size_t at) {
+  const int icon = g_marked[at] != 0 ? kMarkMaterial : kMarkInvalid;
+  if (g_select_items[at] != nullptr) tree_set_image(select_tree(dialog), g_select_items[at], icon, icon);
+}
+
+void toggle_mark(void* dialog) {
+  const long at = selected_entry(dialog);
+  if (at < 0) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  g_marked[static_cast<std::size_t>(at)] ^= 1;
+  show_mark(dialog, static_cast<std::size_t>(at));
+}
+
+void view_selected(void* dialog) {
+  const long at = selected_entry(dialog);
+  if (at < 0 || library() == nullptr) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  Material m(library(), g_table.entries()[static_cast<std::size_t>(at)].id);
+  if (m.read() == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  CrtShowMaterial(dialog, &m);
+}
+
+// Selects the first marked material after the selected one (in the table's order).
+void next_marked(void* dialog) {
+  const long from = selected_entry(dialog);
+  for (std::size_t k = static_cast<std::size_t>(from + 1); k < g_marked.size(); ++k)
+    if (g_marked[k] != 0 && g_select_items[k] != nullptr) {
+      tree_select(select_tree(dialog), g_select_items[k]);
+      return;
+    }
+  SpecBeep(1, units::kDmatlink, __LINE__);
+}
+
+void show_select_mode(void* dialog) {
+  char name[16];
+  std::snprintf(name, sizeof name, "selmode%d", GetMatSelectMode());
+  set_control_text(dialog, kMsSelMode, name);
+}
+
+}  // namespace
+}  // namespace dlist::matlink
+
+int DLIST_CALL MaterialSelect_Init_Proc(void* dialog) {
+  if (!ensure_images()) return 0;
+  void* tree = select_tree(dialog);
+  tree_set_image_list(tree, g_images);
+  if (!g_table.filled() && (library() == nullptr || !g_table.fill(*library()))) return 0;
+  auto& entries = g_table.entries();
+  g_marked.assign(entries.size(), 0);
+  g_select_items.assign(entries.size(), nullptr);
+  tree_delete_all(tree);
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const MaterialEntry& e = entries[k];
+    MaterialEntry* parent = e.parent > 0 ? g_table.find(e.parent) : nullptr;
+    _TREEITEM* under = parent != nullptr ? g_select_items[static_cast<std::size_t>(parent - entries.data())]
+                                         : kTviRoot;
+    if (under == nullptr) under = kTviRoot;
+    g_select_items[k] = tree_insert(tree, under, kTviLast, material_label(e.id).c_str(), kMarkInvalid,
+                                    kMarkInvalid, e.id);
+  }
+  set_control_check(dialog, kMsLabelMode, g_label_mode);
+  show_select_mode(dialog);
+  return 1;
+}
+
+int DLIST_CALL MaterialSelect_ExtAction_Proc(void* dialog, int control, int code) {
+  switch (control) {
+    case kMsTree:
+      if (code == kNmRClick) {
+        const Notification* n = notification();
+        if (n != nullptr && n->item != nullptr) tree_select(select_tree(dialog), n->item);
+        void* menu = menu_create();
+        menu_append(menu, kMsMenuMark, text(20925).c_str());
+        menu_append(menu, kMsMenuView, text(20904).c_str());
+        menu_append_separator(menu);
+        menu_append(menu, 2, text(37).c_str());
+        const int chosen = menu_track(menu, dialog);
+        menu_destroy(menu);
+        if (chosen == kMsMenuMark) toggle_mark(dialog);
+        if (chosen == kMsMenuView) view_selected(dialog);
+      }
+      return 0;
+    case kMsMark:
+    case kMsMenuMark:
+      if (code == kBnClicked) toggle_mark(dialog);
+      return 0;
+    case kMsView:
+    case kMsMenuView:
+      if (code == kBnClicked) view_selected(dialog);
+      return 0;
+    case kMsNext:
+      if (code == kBnClicked) next_marked(dialog);
+      return 0;
+    case kMsAllOff:
+      if (code == kBnClicked)
+        for (std::size_t k = 0; k < g_marked.size(); ++k)
+          if (g_marked[k] != 0) {
+            g_marked[k] = 0;
+            show_mark(dialog, k);
+          }
+      return 0;
+    case kMsLabelMode:
+      if (code == kBnClicked) {
+        g_label_mode = (g_label_mode + 1) % 3;
+        set_control_check(dialog, kMsLabelMode, g_label_mode);
+        for (std::size_t k = 0; k < g_select_items.size(); ++k)
+          if (g_select_items[k] != nullptr)
+            tree_set_text(select_tree(dialog), g_select_items[k],
+                          material_label(g_table.entries()[k].id).c_str());
+      }
+      return 0;
+    case kMsSelMode:
+      if (code == kBnClicked) {
+        SetMatSelectMode(GetMatSelectMode() == 1 ? 2 : 1);
+        show_select_mode(dialog);
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+int DLIST_CALL MaterialSelect_KeyEnter_Proc(void* dialog, int control) {
+  if (control != kMsTree) return 0;
+  toggle_mark(dialog);
+  return 1;
+}
+
+int DLIST_CALL CrtMaterialSelect(void* parent, TEXTBUFFERCHAIN* out, int flag) {
+  if (AllocTmpBuffers(4) == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return 0;
+  }
+  int result = 0;
+  if (MakeMainUnit(parent, text(flag != 0 ? 21858 : 21859).c_str(), "MatSelect", 420, 420) != nullptr &&
+      TreeViewInput(kMsTree, 0, 30, 420, 350) && CommandButton(kMsMark, 20925, 0, 4, 70, 22) &&
+      CommandButton(kMsView, 20904, 72, 4, 70, 22) && CommandButton(kMsNext, 20926, 144, 4, 90, 22) &&
+      CommandButton(kMsAllOff, 20927, 236, 4, 90, 22) &&
+      Item("mtstat", kMsLabelMode, "Button", kBsCheckBox, 330, 4, 22, 22) &&
+      SetInpCont_ToolTip(kMsLabelMode, 22020) &&
+      Item("selmode", kMsSelMode, "Button", 0, 356, 4, 22, 22) &&
+      SetInpCont_ToolTip(kMsSelMode, 20986) && CommandButton(kIdAccept, 36, 250, 390, 80, 24) &&
+      CommandButton(2, 37, 335, 390, 80, 24) && SetDlgInitProc(MaterialSelect_Init_Proc) &&
+      SetAllInputProc(MaterialSelect_ExtAction_Proc) && SetKeyEnterProc(MaterialSelect_KeyEnter_Proc)) {
+    result = RunModalDialog(parent, 0, kMaterialSelectContext, 0);
+  } else {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+  }
+  PurgeTmpBuffers();
+  if (result != 0 && out != nullptr && library() != nullptr) {
+    for (std::size_t k = 0; k < g_marked.size() && k < g_table.size(); ++k) {
+      if (g_marked[k] == 0) continue;
+      TEXTBUFFER code;
+      if (library()->get_idpath(g_table.entries()[k].id, code) != 0) out->push(code);
+    }
+  }
+  g_marked.clear();
+  g_select_items.clear();
+  return result;
 }

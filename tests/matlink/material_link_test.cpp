@@ -1,6 +1,6 @@
 // The material link dialog through the scripted user: the caller's flag, the tree
 // marking for a parameter, the parameter selection's sorting, the quantity editor,
-// and the material table.
+// the material table, the location command and the material selection.
 
 #include "matlink/material_link.h"
 
@@ -176,6 +176,45 @@ TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
   EXPECT_EQ(chain[1].location, hall.key);
   EXPECT_EQ(shown, "Site/Hall");
   EXPECT_EQ(dlist::matlink::location_path(hall.key), "Site/Hall");
+}
+
+TEST_F(MaterialLinkTest, TheSelectionGivesTheMarkedCodesInTheTablesOrder) {
+  long after_next = 0;
+  dlist::ScriptedUser user;
+  user.on(kMaterialSelectContext)
+      .expand(kMsTree, id("2"))
+      .expand(kMsTree, id("2.1"))
+      .select_item(kMsTree, id("2.1.1"))
+      .press(kMsMark)
+      .expand(kMsTree, id("1"))
+      .expand(kMsTree, id("1.1"))
+      .right_click(kMsTree, id("1.1.1"))
+      .choose(kMsMenuMark)
+      .select_item(kMsTree, id("1"))
+      .press(kMsNext)
+      .observe([&](void* dialog) {
+        void* tree = GetControlHWND(dialog, kMsTree);
+        after_next = static_cast<long>(
+            dlist::tree_param(tree, dlist::tree_get_next(tree, nullptr, dlist::TreeRelation::kCaret)));
+      })
+      .press(dlist::kIdAccept);
+  user.on(kMaterialSelectContext)
+      .expand(kMsTree, id("1"))
+      .select_item(kMsTree, id("1.1"))
+      .press(kMsMark)
+      .press(kMsAllOff)
+      .press(dlist::kIdAccept);
+  dlist::DialogUserScope scope(user);
+  TEXTBUFFERCHAIN out;
+  EXPECT_NE(CrtMaterialSelect(nullptr, &out, 1), 0);
+  EXPECT_EQ(after_next, id("1.1.1"));
+  ASSERT_EQ(out.size(), 2u);
+  // The table holds the materials level by level, each level in the tree's order.
+  EXPECT_STREQ(out[0].get(), "1.1.1");
+  EXPECT_STREQ(out[1].get(), "2.1.1");
+  TEXTBUFFERCHAIN none;
+  EXPECT_NE(CrtMaterialSelect(nullptr, &none, 0), 0);
+  EXPECT_EQ(none.size(), 0u);
 }
 
 }  // namespace
