@@ -16,6 +16,7 @@
 #include "host/dialog/image_list.h"
 #include "host/dialog/list_view.h"
 #include "host/dialog/message_box.h"
+#include "host/dialog/owner_draw.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
@@ -299,6 +300,26 @@ void choose_location(void* dialog) {
   g_state.links[static_cast<std::size_t>(row)].location = static_cast<int32_t>(key);
   fill_link_row(links_list(dialog), row);
   select_link(dialog, row);
+}
+
+// The context menus: of the tree (add) and of the link list (remove, remove all,
+// automatic quantity, location). The command chosen; 0 when dismissed.
+int link_context_menu(void* dialog, bool tree) {
+  void* menu = menu_create();
+  if (menu == nullptr) return 0;
+  if (tree) {
+    menu_append(menu, kMlMenuAdd, text(21354).c_str());
+  } else {
+    const bool any = !g_state.links.empty();
+    menu_append(menu, kMlMenuRemove, text(21356).c_str());
+    menu_append(menu, kMlMenuRemoveAll, text(50883).c_str());
+    menu_append(menu, kMlMenuAuto, text(50884).c_str());
+    menu_append(menu, kMlMenuLocation, text(22024).c_str());
+    for (int id : {kMlMenuRemove, kMlMenuRemoveAll, kMlMenuAuto, kMlMenuLocation}) menu_enable(menu, id, any);
+  }
+  const int chosen = menu_track(menu, dialog);
+  menu_destroy(menu);
+  return chosen;
 }
 
 bool any_auto() {
@@ -686,6 +707,19 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
     case kMlLinks:
       if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0)
         show_quantity(dialog, n->row);
+      if (code == kNmRClick && !g_state.group_mode) {
+        if (n != nullptr && n->row >= 0 && static_cast<std::size_t>(n->row) < g_state.links.size())
+          select_link(dialog, n->row);
+        const int chosen = link_context_menu(dialog, false);
+        if (chosen != 0) MaterialLink_ExtAction_Proc(dialog, chosen, kBnClicked);
+      }
+      return 0;
+    case kMlTree:
+      if (code == kNmRClick && !g_state.group_mode) {
+        if (n != nullptr && n->item != nullptr) tree_select(GetControlHWND(dialog, kMlTree), n->item);
+        const int chosen = link_context_menu(dialog, true);
+        if (chosen != 0) MaterialLink_ExtAction_Proc(dialog, chosen, kBnClicked);
+      }
       return 0;
     case kMlLinkMode:
       if (code == kBnClicked) {
@@ -731,6 +765,19 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
     default:
       return 0;
   }
+}
+
+int DLIST_CALL MaterialLink_Draw_Proc(void* /*dialog*/, const DrawItem* item) {
+  if (item == nullptr || item->control != kMlLinks || item->row < 0 ||
+      static_cast<std::size_t>(item->row) >= g_state.links.size())
+    return 0;
+  const LinkRecord& r = g_state.links[static_cast<std::size_t>(item->row)];
+  if ((item->state & kLvisSelected) != 0) draw_highlight(item->dc);
+  const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
+  draw_text(item->dc, 0, first.c_str());
+  draw_text(item->dc, 1, quantity_text(r.quantity).c_str());
+  draw_text(item->dc, 2, location_path(r.location).c_str());
+  return 1;
 }
 
 int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control) {
@@ -838,7 +885,8 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
   const int caption = mode == 4 ? 21304 : 20986;
   bool ok = MakeModlessHeader(parent, text(caption).c_str(), "MatLink", w, h) != nullptr;
   ok = ok && TreeViewInput(kMlTree, 0, 30, w / 2, h - 60) &&
-       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2) &&
+       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2, kLvsOwnerDrawFixed) &&
+       SetInpCont_DrawProc(kMlLinks, MaterialLink_Draw_Proc) &&
        DoubleInput(kMlQuantity, w / 2, h / 2 + 32, 120, 20) &&
        SetInpCont_MinMaxD(kMlQuantity, DBMATREF::kAutoQuantity, 9999999999.0, 6) &&
        ListViewInputA(kMlGroupLinks, w / 2, h / 2 + 60, w / 2, h / 2 - 90) &&

@@ -18,6 +18,9 @@
 
 class LISTCONTEXT;
 class TEXTBUFFERCHAIN;
+namespace dlist {
+struct DrawItem;
+}
 struct _TREEITEM;
 
 // Dialog contexts and controls.
@@ -98,6 +101,7 @@ DLIST_API int DLIST_CALL MaterialLink_Init_Proc(void* dialog);
 DLIST_API int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code);
 DLIST_API int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control);
 DLIST_API int DLIST_CALL MaterialLink_Cancel_Proc(void* dialog);
+DLIST_API int DLIST_CALL MaterialLink_Draw_Proc(void* dialog, const dlist::DrawItem* item);
 DLIST_API int DLIST_CALL MaterialSelect_Init_Proc(void* dialog);
 DLIST_API int DLIST_CALL MaterialSelect_ExtAction_Proc(void* dialog, int control, int code);
 DLIST_API int DLIST_CALL MaterialSelect_KeyEnter_Proc(void* dialog, int control);

@@ -13,6 +13,7 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/list_view.h"
+#include "host/dialog/owner_draw.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
@@ -176,6 +177,35 @@ TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
   EXPECT_EQ(chain[1].location, hall.key);
   EXPECT_EQ(shown, "Site/Hall");
   EXPECT_EQ(dlist::matlink::location_path(hall.key), "Site/Hall");
+}
+
+TEST_F(MaterialLinkTest, TheContextMenusWorkOnTheClickedRowAndTheRowsAreDrawn) {
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  chain.push(ref);
+  std::vector<dlist::DrawnRow> painted;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .right_click_row(kMlLinks, 1)
+      .choose(kMlMenuAuto)
+      .right_click_row(kMlLinks, 0)
+      .choose(kMlMenuRemove)
+      .expand(kMlTree, id("3"))
+      .right_click(kMlTree, id("3.1"))
+      .choose(kMlMenuAdd)
+      .observe([&](void* dialog) { painted = dlist::list_painted(GetControlHWND(dialog, kMlLinks)); });
+  run(user, &chain);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_STREQ(chain[0].code.get(), "2.1.1");
+  EXPECT_TRUE(chain[0].is_auto_quantity());
+  EXPECT_STREQ(chain[1].code.get(), "3.1");
+  ASSERT_EQ(painted.size(), 2u);
+  EXPECT_EQ(painted[0].text(1), dlist::dialog_text(21529));
+  EXPECT_EQ(painted[1].text(1), "1.000000");
+  EXPECT_TRUE(painted[1].highlighted);
 }
 
 TEST_F(MaterialLinkTest, TheSelectionGivesTheMarkedCodesInTheTablesOrder) {
