@@ -53,6 +53,7 @@ TEST_F(MaterialLinkCommandsTest, LinksAreAddedOnceWithTheirQuantityAndParameter)
   EXPECT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.1"}), 1);
   EXPECT_TRUE(has(err_.str(), "linked already")) << err_.str();
   EXPECT_FALSE(has(err_.str(), "internal failure")) << err_.str();
+  EXPECT_TRUE(has(err_.str(), "rejected input")) << err_.str();
   // A brick is counted in pieces: an area cannot measure it.
   EXPECT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.2", "--parameter", "AREA"}), 1);
   EXPECT_TRUE(has(err_.str(), "cannot be measured")) << err_.str();
