@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/file_checks.h"
 #include "cli/json_stream.h"
+#include "cli/location_paths.h"
 #include "cli/project.h"
 #include "cli/report_collector.h"
 #include "foundation/code_page.h"
@@ -426,6 +427,21 @@ void add_location_commands(CLI::App& app, Context& context) {
     if (refuse_input(context, "locations import", import_args->file)) return;
     run("import", [=](ModelDatabase& p, Output& out) { return import_body(p, *import_args, out); });
   });
+}
+
+long location_key(const std::string& text, std::string* error) {
+  const std::optional<Location> l = resolve(text, error);
+  if (!l) return 0;
+  if (l->record.key <= 0) {
+    *error = describe(l->id) + " has no key and cannot be given to a link";
+    return 0;
+  }
+  return l->record.key;
+}
+
+std::string location_key_path(long key) {
+  const long id = key > 0 ? LOCALIZATION().get_key_location(key) : 0;
+  return id > 0 ? path_of(id) : std::string();
 }
 
 }  // namespace dlist::cli

@@ -1,6 +1,6 @@
 // The material links of a prototype, worked through the material link dialog as a
 // user would: `dlist prototypes materials NODE [--json]`, `link-material NODE CODE
-// [--quantity Q|auto] [--parameter ABBR]`, `unlink-material NODE CODE`; and the
+// [--quantity Q|auto] [--parameter ABBR] [--location LOC]`, `unlink-material NODE CODE`; and the
 // named groups of links: `dlist material-groups list|new|apply|remove`.
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/console_window.h"
 #include "cli/dialog_filler.h"
+#include "cli/location_paths.h"
 #include "cli/material_library_file.h"
 #include "cli/node_path.h"
 #include "cli/project.h"
@@ -23,8 +24,10 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/notify_codes.h"
 #include "host/list/list_context.h"
+#include "host/model/location_store.h"
 #include "host/model/material_groups.h"
 #include "host/model/prototype_store.h"
+#include "locations/location_manager.h"
 #include "materials/material_library.h"
 #include "matlink/material_link.h"
 #include "palettes/prototype_records.h"
@@ -142,7 +145,8 @@ int print_links(LISTCONTEXT& library, const DBMATREFCHAIN& mat, bool json, Outpu
                    {"name", name_of(library, chain_code(r))},
                    {"quantity", quantity_json(r.quantity)},
                    {"parameter", std::string(r.parameter)},
-                   {"location", r.location != 0 ? nlohmann::ordered_json(r.location) : nullptr}});
+                   {"location", r.location != 0 ? nlohmann::ordered_json(location_key_path(r.location))
+                                                : nlohmann::ordered_json(nullptr)}});
     }
     out.out() << a.dump(2) << "\n";
     return 0;
@@ -150,7 +154,8 @@ int print_links(LISTCONTEXT& library, const DBMATREFCHAIN& mat, bool json, Outpu
   for (unsigned i = 0; i < mat.size(); ++i) {
     const DBMATREF& r = mat[i];
     out.out() << chain_code(r) << "\t" << name_of(library, chain_code(r)) << "\t"
-              << quantity_word(r.quantity) << "\t" << r.parameter << "\n";
+              << quantity_word(r.quantity) << "\t" << r.parameter << "\t"
+              << location_key_path(r.location) << "\n";
   }
   return 0;
 }
@@ -186,6 +191,7 @@ struct LinkRequest {
   std::string code;
   std::string quantity;
   std::string parameter;
+  std::string location;
   bool json = false;
 };
 
@@ -198,6 +204,12 @@ int link_command(ModelDatabase& project, LISTCONTEXT& library, const LinkRequest
   TEXTBUFFER path;
   library.get_idpath(id, path);
   const std::string code = path.get();
+  long location = 0;
+  if (!r.location.empty()) {
+    const long key = location_key(r.location, &error);
+    location = key > 0 ? LOCALIZATION().get_key_location(key) : 0;
+    if (location <= 0) return out.fail("--location: " + error);
+  }
   LinkFiller filler(false);
   Script& s = filler.on(kMaterialLinkContext);
   if (!r.parameter.empty()) {
@@ -218,6 +230,19 @@ int link_command(ModelDatabase& project, LISTCONTEXT& library, const LinkRequest
   if (!r.quantity.empty()) {
     s.type(kMlQuantity, r.quantity == "auto" ? dialog_text(21529) : r.quantity).enter(kMlQuantity);
   }
+  if (location > 0) {
+    s.press(kMlLocation);
+    Script& pick = filler.on(kLocSelectContext);
+    std::vector<long> outer;
+    DBLOCATIONTYPE l;
+    long parent = 0;
+    for (long at = location; outer.size() < 100000 && LOCALIZATION().get_id_location(at, &l, &parent) == at &&
+                             parent > 0;
+         at = parent)
+      outer.insert(outer.begin(), parent);
+    for (long a : outer) pick.expand(kLocTree, a);
+    pick.select_item(kLocTree, location).press(kIdAccept);
+  }
   DBMATREFCHAIN before;
   DBMATREFCHAIN after;
   Preset unchanged_view = *p;
@@ -234,6 +259,13 @@ int link_command(ModelDatabase& project, LISTCONTEXT& library, const LinkRequest
     return out.fail(code + " was not linked" + (why.empty() ? "" : ": " + why));
   }
   if (filler.warned()) return out.fail(filler.refusal() + "; the project is unchanged");
+  if (location > 0) {
+    DBLOCATIONTYPE l;
+    LOCALIZATION().get_id_location(location, &l);
+    for (unsigned i = 0; i < after.size(); ++i)
+      if (chain_code(after[i]) == code && after[i].location != l.key)
+        return out.fail("the location of " + code + " was not set; the project is unchanged");
+  }
   return save(project, *p, after, out, "linked " + code);
 }
 
@@ -394,6 +426,7 @@ void add_material_link_commands(CLI::App& app, Context& context) {
   link->add_option("CODE", r->code, "Material code, components joined by the separator")->required();
   link->add_option("--quantity", r->quantity, "Quantity, or auto (follows from the parameter)");
   link->add_option("--parameter", r->parameter, "Abbreviation of the parameter that measures it");
+  link->add_option("--location", r->location, "Location: identifier or path of names");
   link->callback([&context, r] {
     run_with_both(context, "prototypes link-material",
                   [&](ModelDatabase& project, LISTCONTEXT& library, Output& out) {

@@ -26,7 +26,7 @@ LAYERS = {
     "dialogs": [],
     "palettes": ["dialogs"],
     "materials": ["dialogs"],
-    "matlink": ["dialogs", "materials", "palettes"],
+    "matlink": ["dialogs", "materials", "palettes", "locations"],
     "attributes": ["dialogs", "palettes"],
     "listspec": ["dialogs", "materials", "attributes", "palettes"],
     "locations": ["dialogs", "attributes"],

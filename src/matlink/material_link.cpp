@@ -16,14 +16,19 @@
 #include "host/dialog/image_list.h"
 #include "host/dialog/list_view.h"
 #include "host/dialog/message_box.h"
+#include "host/dialog/owner_draw.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
 #include "host/model/attribute_store.h"
 #include "host/model/element_parameters.h"
+#include "host/model/location_store.h"
 #include "host/model/material_groups.h"
 #include "host/report.h"
 #include "host/settings.h"
+#include "locations/location_manager.h"
+#include "host/dialog/menu.h"
+#include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 
 namespace dlist::matlink {
@@ -69,6 +74,16 @@ bool g_sort_up = true;
 
 constexpr const char* kIcons[] = {"invalid", "material", "cover", "coverinv"};
 constexpr int kSortTitles[] = {21409, 21410, 20402, 21005};
+
+// Loads the four icons of the trees once.
+bool ensure_images() {
+  if (g_images != nullptr) return true;
+  g_images = image_list_create(16, 16);
+  if (g_images == nullptr) return false;
+  for (const char* icon : kIcons)
+    if (image_list_add_icon(g_images, icon) < 0) return false;
+  return true;
+}
 
 bool is_auto(double q) { return std::fabs(q - DBMATREF::kAutoQuantity) < 1e-10; }
 
@@ -144,12 +159,30 @@ void collect_parameters(DBATTREFCHAIN* attrs, int kind) {
 
 void* links_list(void* dialog) { return GetControlHWND(dialog, kMlLinks); }
 
+}  // namespace
+
+std::string location_path(long key) {
+  std::string out;
+  if (key <= 0) return out;
+  DBLOCATIONTYPE l;
+  long parent = 0;
+  long id = LOCALIZATION().get_key_location(key);
+  for (int depth = 0; id > 0 && depth < 100000; ++depth) {
+    if (LOCALIZATION().get_id_location(id, &l, &parent) != id) break;
+    out = std::string(l.name, strnlen(l.name, sizeof l.name)) + (out.empty() ? "" : "/" + out);
+    id = parent;
+  }
+  return out;
+}
+
+namespace {
+
 void fill_link_row(void* list, int row) {
   const LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
   const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
   list_set_text(list, row, 0, first.c_str());
   list_set_text(list, row, 1, quantity_text(r.quantity).c_str());
-  list_set_text(list, row, 2, r.location != 0 ? std::to_string(r.location).c_str() : "");
+  list_set_text(list, row, 2, location_path(r.location).c_str());
 }
 
 void refill_links(void* dialog) {
@@ -218,12 +251,12 @@ void add_selected(void* dialog) {
   const long id = item != nullptr ? static_cast<long>(tree_param(tree, item)) : 0;
   MaterialEntry* e = id > 0 ? g_table.find(id) : nullptr;
   if (e == nullptr || e->mark == kMarkInvalid || e->mark == kMarkCoverInvalid) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   for (const LinkRecord& r : g_state.links)
     if (r.material == id) {
-      SpecBeep(0, units::kDmatlink, __LINE__);
+      SpecBeep(1, units::kDmatlink, __LINE__);
       return;
     }
   LinkRecord r;
@@ -238,7 +271,7 @@ void add_selected(void* dialog) {
 void remove_selected(void* dialog) {
   const int row = list_selected(links_list(dialog));
   if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   g_state.links.erase(g_state.links.begin() + row);
@@ -252,6 +285,41 @@ void set_auto(void* dialog) {
   g_state.links[static_cast<std::size_t>(row)].quantity = DBMATREF::kAutoQuantity;
   fill_link_row(links_list(dialog), row);
   show_quantity(dialog, row);
+}
+
+// Lets the user choose the location of the selected link.
+void choose_location(void* dialog) {
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  long key = g_state.links[static_cast<std::size_t>(row)].location;
+  if (CrtSelectLocation(dialog, &key) == 0) return;
+  if (key != g_state.links[static_cast<std::size_t>(row)].location) switch_flag_on(dialog);
+  g_state.links[static_cast<std::size_t>(row)].location = static_cast<int32_t>(key);
+  fill_link_row(links_list(dialog), row);
+  select_link(dialog, row);
+}
+
+// The context menus: of the tree (add) and of the link list (remove, remove all,
+// automatic quantity, location). The command chosen; 0 when dismissed.
+int link_context_menu(void* dialog, bool tree) {
+  void* menu = menu_create();
+  if (menu == nullptr) return 0;
+  if (tree) {
+    menu_append(menu, kMlMenuAdd, text(21354).c_str());
+  } else {
+    const bool any = !g_state.links.empty();
+    menu_append(menu, kMlMenuRemove, text(21356).c_str());
+    menu_append(menu, kMlMenuRemoveAll, text(50883).c_str());
+    menu_append(menu, kMlMenuAuto, text(50884).c_str());
+    menu_append(menu, kMlMenuLocation, text(22024).c_str());
+    for (int id : {kMlMenuRemove, kMlMenuRemoveAll, kMlMenuAuto, kMlMenuLocation}) menu_enable(menu, id, any);
+  }
+  const int chosen = menu_track(menu, dialog);
+  menu_destroy(menu);
+  return chosen;
 }
 
 bool any_auto() {
@@ -326,7 +394,7 @@ void group_new(void* dialog) {
 void group_replace(void* dialog) {
   const long id = selected_group(dialog);
   if (id <= 0 || any_auto()) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (remove_matref(id) == 0 || !store_links(id)) SpecBeep(0, units::kDmatlink, __LINE__);
@@ -336,7 +404,7 @@ void group_replace(void* dialog) {
 void group_delete(void* dialog) {
   const long id = selected_group(dialog);
   if (id <= 0) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (message_box(dialog, text(21370).c_str(), text(21358).c_str(), kMbYesNo) != kIdYes) return;
@@ -378,7 +446,7 @@ bool confirm_group(void* dialog, int missing, int caption) {
 void group_apply(void* dialog, bool overwrite) {
   const long id = selected_group(dialog);
   if (id <= 0 || (overwrite && any_auto())) {
-    SpecBeep(0, units::kDmatlink, __LINE__);
+    SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
   if (id != g_state.group) load_group(dialog, id);
@@ -580,12 +648,7 @@ using namespace dlist::matlink;
 // ---- callbacks ----------------------------------------------------------------------------
 
 int DLIST_CALL MaterialLink_Init_Proc(void* dialog) {
-  if (g_images == nullptr) {
-    g_images = image_list_create(16, 16);
-    if (g_images == nullptr) return 0;
-    for (const char* icon : kIcons)
-      if (image_list_add_icon(g_images, icon) < 0) return 0;
-  }
+  if (!ensure_images()) return 0;
   tree_set_image_list(GetControlHWND(dialog, kMlTree), g_images);
   void* list = links_list(dialog);
   list_insert_column(list, 0, text(21364).c_str(), 200);
@@ -637,9 +700,26 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
     case kMlMenuAuto:
       set_auto(dialog);
       return 0;
+    case kMlLocation:
+    case kMlMenuLocation:
+      if (code == kBnClicked) choose_location(dialog);
+      return 0;
     case kMlLinks:
       if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0)
         show_quantity(dialog, n->row);
+      if (code == kNmRClick && !g_state.group_mode) {
+        if (n != nullptr && n->row >= 0 && static_cast<std::size_t>(n->row) < g_state.links.size())
+          select_link(dialog, n->row);
+        const int chosen = link_context_menu(dialog, false);
+        if (chosen != 0) MaterialLink_ExtAction_Proc(dialog, chosen, kBnClicked);
+      }
+      return 0;
+    case kMlTree:
+      if (code == kNmRClick && !g_state.group_mode) {
+        if (n != nullptr && n->item != nullptr) tree_select(GetControlHWND(dialog, kMlTree), n->item);
+        const int chosen = link_context_menu(dialog, true);
+        if (chosen != 0) MaterialLink_ExtAction_Proc(dialog, chosen, kBnClicked);
+      }
       return 0;
     case kMlLinkMode:
       if (code == kBnClicked) {
@@ -685,6 +765,19 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
     default:
       return 0;
   }
+}
+
+int DLIST_CALL MaterialLink_Draw_Proc(void* /*dialog*/, const DrawItem* item) {
+  if (item == nullptr || item->control != kMlLinks || item->row < 0 ||
+      static_cast<std::size_t>(item->row) >= g_state.links.size())
+    return 0;
+  const LinkRecord& r = g_state.links[static_cast<std::size_t>(item->row)];
+  if ((item->state & kLvisSelected) != 0) draw_highlight(item->dc);
+  const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
+  draw_text(item->dc, 0, first.c_str());
+  draw_text(item->dc, 1, quantity_text(r.quantity).c_str());
+  draw_text(item->dc, 2, location_path(r.location).c_str());
+  return 1;
 }
 
 int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control) {
@@ -792,7 +885,8 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
   const int caption = mode == 4 ? 21304 : 20986;
   bool ok = MakeModlessHeader(parent, text(caption).c_str(), "MatLink", w, h) != nullptr;
   ok = ok && TreeViewInput(kMlTree, 0, 30, w / 2, h - 60) &&
-       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2) &&
+       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2, kLvsOwnerDrawFixed) &&
+       SetInpCont_DrawProc(kMlLinks, MaterialLink_Draw_Proc) &&
        DoubleInput(kMlQuantity, w / 2, h / 2 + 32, 120, 20) &&
        SetInpCont_MinMaxD(kMlQuantity, DBMATREF::kAutoQuantity, 9999999999.0, 6) &&
        ListViewInputA(kMlGroupLinks, w / 2, h / 2 + 60, w / 2, h / 2 - 90) &&
@@ -850,4 +944,191 @@ void DLIST_CALL PurgeMaterialsFromMemory() { g_table.clear(); }
 void DLIST_CALL DestroyMaterialImageList() {
   if (g_images != nullptr) image_list_destroy(g_images);
   g_images = nullptr;
+}
+
+// ---- the material selection ------------------------------------------------------------
+
+namespace dlist::matlink {
+namespace {
+
+// The selection's marks and tree items, by index in the material table.
+std::vector<char> g_marked;
+std::vector<_TREEITEM*> g_select_items;
+
+void* select_tree(void* dialog) { return GetControlHWND(dialog, kMsTree); }
+
+// The index in the table of the selected tree item; -1 for none.
+long selected_entry(void* dialog) {
+  void* tree = select_tree(dialog);
+  _TREEITEM* item = tree_get_next(tree, nullptr, TreeRelation::kCaret);
+  MaterialEntry* e = item != nullptr ? g_table.find(static_cast<long>(tree_param(tree, item))) : nullptr;
+  return e != nullptr ? static_cast<long>(e - g_table.entries().data()) : -1;
+}
+
+void show_mark(void* dialog, std::size_t at) {
+  const int icon = g_marked[at] != 0 ? kMarkMaterial : kMarkInvalid;
+  if (g_select_items[at] != nullptr) tree_set_image(select_tree(dialog), g_select_items[at], icon, icon);
+}
+
+void toggle_mark(void* dialog) {
+  const long at = selected_entry(dialog);
+  if (at < 0) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  g_marked[static_cast<std::size_t>(at)] ^= 1;
+  show_mark(dialog, static_cast<std::size_t>(at));
+}
+
+void view_selected(void* dialog) {
+  const long at = selected_entry(dialog);
+  if (at < 0 || library() == nullptr) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  Material m(library(), g_table.entries()[static_cast<std::size_t>(at)].id);
+  if (m.read() == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  CrtShowMaterial(dialog, &m);
+}
+
+// Selects the first marked material after the selected one (in the table's order).
+void next_marked(void* dialog) {
+  const long from = selected_entry(dialog);
+  for (std::size_t k = static_cast<std::size_t>(from + 1); k < g_marked.size(); ++k)
+    if (g_marked[k] != 0 && g_select_items[k] != nullptr) {
+      tree_select(select_tree(dialog), g_select_items[k]);
+      return;
+    }
+  SpecBeep(1, units::kDmatlink, __LINE__);
+}
+
+void show_select_mode(void* dialog) {
+  char name[16];
+  std::snprintf(name, sizeof name, "selmode%d", GetMatSelectMode());
+  set_control_text(dialog, kMsSelMode, name);
+}
+
+}  // namespace
+}  // namespace dlist::matlink
+
+int DLIST_CALL MaterialSelect_Init_Proc(void* dialog) {
+  if (!ensure_images()) return 0;
+  void* tree = select_tree(dialog);
+  tree_set_image_list(tree, g_images);
+  if (!g_table.filled() && (library() == nullptr || !g_table.fill(*library()))) return 0;
+  auto& entries = g_table.entries();
+  g_marked.assign(entries.size(), 0);
+  g_select_items.assign(entries.size(), nullptr);
+  tree_delete_all(tree);
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const MaterialEntry& e = entries[k];
+    MaterialEntry* parent = e.parent > 0 ? g_table.find(e.parent) : nullptr;
+    _TREEITEM* under = parent != nullptr ? g_select_items[static_cast<std::size_t>(parent - entries.data())]
+                                         : kTviRoot;
+    if (under == nullptr) under = kTviRoot;
+    g_select_items[k] = tree_insert(tree, under, kTviLast, material_label(e.id).c_str(), kMarkInvalid,
+                                    kMarkInvalid, e.id);
+  }
+  set_control_check(dialog, kMsLabelMode, g_label_mode);
+  show_select_mode(dialog);
+  return 1;
+}
+
+int DLIST_CALL MaterialSelect_ExtAction_Proc(void* dialog, int control, int code) {
+  switch (control) {
+    case kMsTree:
+      if (code == kNmRClick) {
+        const Notification* n = notification();
+        if (n != nullptr && n->item != nullptr) tree_select(select_tree(dialog), n->item);
+        void* menu = menu_create();
+        menu_append(menu, kMsMenuMark, text(20925).c_str());
+        menu_append(menu, kMsMenuView, text(20904).c_str());
+        menu_append_separator(menu);
+        menu_append(menu, 2, text(37).c_str());
+        const int chosen = menu_track(menu, dialog);
+        menu_destroy(menu);
+        if (chosen == kMsMenuMark) toggle_mark(dialog);
+        if (chosen == kMsMenuView) view_selected(dialog);
+      }
+      return 0;
+    case kMsMark:
+    case kMsMenuMark:
+      if (code == kBnClicked) toggle_mark(dialog);
+      return 0;
+    case kMsView:
+    case kMsMenuView:
+      if (code == kBnClicked) view_selected(dialog);
+      return 0;
+    case kMsNext:
+      if (code == kBnClicked) next_marked(dialog);
+      return 0;
+    case kMsAllOff:
+      if (code == kBnClicked)
+        for (std::size_t k = 0; k < g_marked.size(); ++k)
+          if (g_marked[k] != 0) {
+            g_marked[k] = 0;
+            show_mark(dialog, k);
+          }
+      return 0;
+    case kMsLabelMode:
+      if (code == kBnClicked) {
+        g_label_mode = (g_label_mode + 1) % 3;
+        set_control_check(dialog, kMsLabelMode, g_label_mode);
+        for (std::size_t k = 0; k < g_select_items.size(); ++k)
+          if (g_select_items[k] != nullptr)
+            tree_set_text(select_tree(dialog), g_select_items[k],
+                          material_label(g_table.entries()[k].id).c_str());
+      }
+      return 0;
+    case kMsSelMode:
+      if (code == kBnClicked) {
+        SetMatSelectMode(GetMatSelectMode() == 1 ? 2 : 1);
+        show_select_mode(dialog);
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+int DLIST_CALL MaterialSelect_KeyEnter_Proc(void* dialog, int control) {
+  if (control != kMsTree) return 0;
+  toggle_mark(dialog);
+  return 1;
+}
+
+int DLIST_CALL CrtMaterialSelect(void* parent, TEXTBUFFERCHAIN* out, int flag) {
+  if (AllocTmpBuffers(4) == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return 0;
+  }
+  int result = 0;
+  if (MakeMainUnit(parent, text(flag != 0 ? 21858 : 21859).c_str(), "MatSelect", 420, 420) != nullptr &&
+      TreeViewInput(kMsTree, 0, 30, 420, 350) && CommandButton(kMsMark, 20925, 0, 4, 70, 22) &&
+      CommandButton(kMsView, 20904, 72, 4, 70, 22) && CommandButton(kMsNext, 20926, 144, 4, 90, 22) &&
+      CommandButton(kMsAllOff, 20927, 236, 4, 90, 22) &&
+      Item("mtstat", kMsLabelMode, "Button", kBsCheckBox, 330, 4, 22, 22) &&
+      SetInpCont_ToolTip(kMsLabelMode, 22020) &&
+      Item("selmode", kMsSelMode, "Button", 0, 356, 4, 22, 22) &&
+      SetInpCont_ToolTip(kMsSelMode, 20986) && CommandButton(kIdAccept, 36, 250, 390, 80, 24) &&
+      CommandButton(2, 37, 335, 390, 80, 24) && SetDlgInitProc(MaterialSelect_Init_Proc) &&
+      SetAllInputProc(MaterialSelect_ExtAction_Proc) && SetKeyEnterProc(MaterialSelect_KeyEnter_Proc)) {
+    result = RunModalDialog(parent, 0, kMaterialSelectContext, 0);
+  } else {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+  }
+  PurgeTmpBuffers();
+  if (result != 0 && out != nullptr && library() != nullptr) {
+    for (std::size_t k = 0; k < g_marked.size() && k < g_table.size(); ++k) {
+      if (g_marked[k] == 0) continue;
+      TEXTBUFFER code;
+      if (library()->get_idpath(g_table.entries()[k].id, code) != 0) out->push(code);
+    }
+  }
+  g_marked.clear();
+  g_select_items.clear();
+  return result;
 }

@@ -18,6 +18,9 @@
 
 class LISTCONTEXT;
 class TEXTBUFFERCHAIN;
+namespace dlist {
+struct DrawItem;
+}
 struct _TREEITEM;
 
 // Dialog contexts and controls.
@@ -55,6 +58,18 @@ inline constexpr int kMlRefresh = 31776;
 // The parameter selection dialog's list.
 inline constexpr int kSpList = 10760;
 
+// The material selection: its context and commands.
+inline constexpr int kMaterialSelectContext = 22323;
+inline constexpr int kMsTree = 10770;
+inline constexpr int kMsMark = 10805;      // "pen": marks or unmarks the selected item
+inline constexpr int kMsView = 10806;      // shows the selected material
+inline constexpr int kMsNext = 10807;      // "wandering": the next marked item
+inline constexpr int kMsAllOff = 10808;    // unmarks every material
+inline constexpr int kMsLabelMode = 10481;
+inline constexpr int kMsSelMode = 10818;
+inline constexpr int kMsMenuMark = 10777;
+inline constexpr int kMsMenuView = 10776;
+
 // Byte of the caller's element record that switches material linking on.
 inline constexpr int kLinkFlagOffset = 29;
 
@@ -71,6 +86,11 @@ DLIST_API void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBAT
 DLIST_API void DLIST_CALL SpecUpdate_MaterialRef(DBMATREFCHAIN* chain);
 // Appends the names of the built-in parameters of kind's class to out; how many.
 DLIST_API int DLIST_CALL GetBuiltins(TEXTBUFFERCHAIN* out, long kind);
+// The modal material selection (title 21858 with flag, else 21859): the user marks
+// materials of the library's tree; on OK the code path of every marked material is
+// appended to out, in the order of the material table. The dialog's result; 0 when
+// it cannot be built.
+DLIST_API int DLIST_CALL CrtMaterialSelect(void* parent, TEXTBUFFERCHAIN* out, int flag);
 // Empties the material table; the next dialog fills it again.
 DLIST_API void DLIST_CALL PurgeMaterialsFromMemory();
 // Frees the image list of the tree icons.
@@ -81,6 +101,10 @@ DLIST_API int DLIST_CALL MaterialLink_Init_Proc(void* dialog);
 DLIST_API int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code);
 DLIST_API int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control);
 DLIST_API int DLIST_CALL MaterialLink_Cancel_Proc(void* dialog);
+DLIST_API int DLIST_CALL MaterialLink_Draw_Proc(void* dialog, const dlist::DrawItem* item);
+DLIST_API int DLIST_CALL MaterialSelect_Init_Proc(void* dialog);
+DLIST_API int DLIST_CALL MaterialSelect_ExtAction_Proc(void* dialog, int control, int code);
+DLIST_API int DLIST_CALL MaterialSelect_KeyEnter_Proc(void* dialog, int control);
 DLIST_API int DLIST_CALL SelParameter_Init_Proc(void* dialog);
 DLIST_API int DLIST_CALL SelParameter_ExtAction_Proc(void* dialog, int control, int code);
 
@@ -127,6 +151,9 @@ class MaterialTable {
   int bits_ = 1;
   bool filled_ = false;
 };
+
+// The path of names of the location whose key is key ("" for none).
+DLIST_API std::string location_path(long key);
 
 // The module's table.
 MaterialTable& material_table();

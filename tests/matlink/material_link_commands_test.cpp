@@ -52,6 +52,8 @@ TEST_F(MaterialLinkCommandsTest, LinksAreAddedOnceWithTheirQuantityAndParameter)
       << err_.str();
   EXPECT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.1"}), 1);
   EXPECT_TRUE(has(err_.str(), "linked already")) << err_.str();
+  EXPECT_FALSE(has(err_.str(), "internal failure")) << err_.str();
+  EXPECT_TRUE(has(err_.str(), "rejected input")) << err_.str();
   // A brick is counted in pieces: an area cannot measure it.
   EXPECT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.2", "--parameter", "AREA"}), 1);
   EXPECT_TRUE(has(err_.str(), "cannot be measured")) << err_.str();
@@ -70,6 +72,24 @@ TEST_F(MaterialLinkCommandsTest, LinksAreAddedOnceWithTheirQuantityAndParameter)
   EXPECT_EQ(run({"prototypes", "unlink-material", "Walls/W1", "1.1.1"}), 1);
   EXPECT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.1", "--quantity", "x"}), 1);
   EXPECT_EQ(links("Walls/W1").size(), 1u);
+}
+
+TEST_F(MaterialLinkCommandsTest, ALinkTakesALocationByPathOrIdentifier) {
+  ASSERT_EQ(run({"locations", "new", "--name", "Site"}), 0) << err_.str();
+  ASSERT_EQ(run({"locations", "new", "--name", "Hall", "--under", "Site"}), 0) << err_.str();
+  ASSERT_EQ(run({"prototypes", "link-material", "Walls/W1", "1.1.1", "--location", "Site/Hall"}), 0)
+      << err_.str();
+  ASSERT_EQ(run({"prototypes", "link-material", "Walls/W1", "2.1.1", "--location", "1"}), 0)
+      << err_.str();
+  ASSERT_EQ(run({"prototypes", "link-material", "Walls/W1", "3.1"}), 0) << err_.str();
+  EXPECT_EQ(run({"prototypes", "link-material", "Walls/W2", "1.1.1", "--location", "Site/Nowhere"}), 1);
+  EXPECT_TRUE(has(err_.str(), "Nowhere")) << err_.str();
+  const json l = links("Walls/W1");
+  ASSERT_EQ(l.size(), 3u) << l.dump();
+  EXPECT_EQ(l[0]["location"], "Site/Hall");
+  EXPECT_EQ(l[1]["location"], "Site");
+  EXPECT_TRUE(l[2]["location"].is_null());
+  EXPECT_TRUE(links("Walls/W2").empty());
 }
 
 TEST_F(MaterialLinkCommandsTest, LinksOfMaterialsThatLeftTheLibraryAreDropped) {

@@ -1,6 +1,6 @@
 // The material link dialog through the scripted user: the caller's flag, the tree
 // marking for a parameter, the parameter selection's sorting, the quantity editor,
-// and the material table.
+// the material table, the location command and the material selection.
 
 #include "matlink/material_link.h"
 
@@ -13,11 +13,14 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
 #include "host/dialog/list_view.h"
+#include "host/dialog/owner_draw.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
+#include "host/model/location_store.h"
 #include "host/model/model_database.h"
+#include "locations/location_manager.h"
 #include "host/report.h"
 
 namespace {
@@ -139,6 +142,109 @@ TEST_F(MaterialLinkTest, ARefusedQuantityKeepsTheLinkAndTheTableRefills) {
   EXPECT_TRUE(dlist::matlink::material_table().filled());
   PurgeMaterialsFromMemory();
   EXPECT_FALSE(dlist::matlink::material_table().filled());
+}
+
+TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
+  DBLOCATIONTYPE site;
+  site.set_name("Site");
+  ASSERT_GT(LOCALIZATION().cre_location(0, &site, 1), 0);
+  DBLOCATIONTYPE hall;
+  hall.set_name("Hall");
+  const long hall_id = LOCALIZATION().cre_location(LOCALIZATION().get_key_location(site.key), &hall, 1);
+  ASSERT_GT(hall_id, 0);
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  chain.push(ref);
+  std::string shown;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .press(kMlLocation)  // no link selected: refused
+      .select_row(kMlLinks, 1)
+      .press(kMlLocation)
+      .observe([&](void* dialog) {
+        shown = dlist::list_text(GetControlHWND(dialog, kMlLinks), 1, 2);
+      });
+  user.on(dlist::kLocSelectContext)
+      .expand(dlist::kLocTree, LOCALIZATION().get_key_location(site.key))
+      .select_item(dlist::kLocTree, hall_id)
+      .press(dlist::kIdAccept);
+  run(user, &chain);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[0].location, 0);
+  EXPECT_EQ(chain[1].location, hall.key);
+  EXPECT_EQ(shown, "Site/Hall");
+  EXPECT_EQ(dlist::matlink::location_path(hall.key), "Site/Hall");
+}
+
+TEST_F(MaterialLinkTest, TheContextMenusWorkOnTheClickedRowAndTheRowsAreDrawn) {
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  chain.push(ref);
+  std::vector<dlist::DrawnRow> painted;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .right_click_row(kMlLinks, 1)
+      .choose(kMlMenuAuto)
+      .right_click_row(kMlLinks, 0)
+      .choose(kMlMenuRemove)
+      .expand(kMlTree, id("3"))
+      .right_click(kMlTree, id("3.1"))
+      .choose(kMlMenuAdd)
+      .observe([&](void* dialog) { painted = dlist::list_painted(GetControlHWND(dialog, kMlLinks)); });
+  run(user, &chain);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_STREQ(chain[0].code.get(), "2.1.1");
+  EXPECT_TRUE(chain[0].is_auto_quantity());
+  EXPECT_STREQ(chain[1].code.get(), "3.1");
+  ASSERT_EQ(painted.size(), 2u);
+  EXPECT_EQ(painted[0].text(1), dlist::dialog_text(21529));
+  EXPECT_EQ(painted[1].text(1), "1.000000");
+  EXPECT_TRUE(painted[1].highlighted);
+}
+
+TEST_F(MaterialLinkTest, TheSelectionGivesTheMarkedCodesInTheTablesOrder) {
+  long after_next = 0;
+  dlist::ScriptedUser user;
+  user.on(kMaterialSelectContext)
+      .expand(kMsTree, id("2"))
+      .expand(kMsTree, id("2.1"))
+      .select_item(kMsTree, id("2.1.1"))
+      .press(kMsMark)
+      .expand(kMsTree, id("1"))
+      .expand(kMsTree, id("1.1"))
+      .right_click(kMsTree, id("1.1.1"))
+      .choose(kMsMenuMark)
+      .select_item(kMsTree, id("1"))
+      .press(kMsNext)
+      .observe([&](void* dialog) {
+        void* tree = GetControlHWND(dialog, kMsTree);
+        after_next = static_cast<long>(
+            dlist::tree_param(tree, dlist::tree_get_next(tree, nullptr, dlist::TreeRelation::kCaret)));
+      })
+      .press(dlist::kIdAccept);
+  user.on(kMaterialSelectContext)
+      .expand(kMsTree, id("1"))
+      .select_item(kMsTree, id("1.1"))
+      .press(kMsMark)
+      .press(kMsAllOff)
+      .press(dlist::kIdAccept);
+  dlist::DialogUserScope scope(user);
+  TEXTBUFFERCHAIN out;
+  EXPECT_NE(CrtMaterialSelect(nullptr, &out, 1), 0);
+  EXPECT_EQ(after_next, id("1.1.1"));
+  ASSERT_EQ(out.size(), 2u);
+  // The table holds the materials level by level, each level in the tree's order.
+  EXPECT_STREQ(out[0].get(), "1.1.1");
+  EXPECT_STREQ(out[1].get(), "2.1.1");
+  TEXTBUFFERCHAIN none;
+  EXPECT_NE(CrtMaterialSelect(nullptr, &none, 0), 0);
+  EXPECT_EQ(none.size(), 0u);
 }
 
 }  // namespace
