@@ -286,6 +286,46 @@ TEST_F(WindowUserTest, ListImportAsksBeforeOverwriting) {
   EXPECT_EQ(field_string(material("1.2.1").name), "Concrete block");
 }
 
+TEST_F(WindowUserTest, ListImportStoppedWithCancelChangesNothing) {
+  std::string file = (folder_ / "demo.lis").string();
+  ASSERT_EQ(ListExporter(nullptr, &library(), 0L, file.data(), -1L), 1);
+  const long brick = dlist::cli::find_material(library(), "1.1.1");
+  {
+    Material m(&library(), brick);
+    ASSERT_NE(m.read(), 0);
+    put_field(m.data.name, "Old brick");
+    ASSERT_NE(m.update(), 0);
+  }
+  window_->select_material(0);
+  window_->user().set_file_driver([&](const dlist::FileRequest&) {
+    dlist::FileAnswer answer;
+    answer.chosen = true;
+    answer.path = file;
+    return std::optional<dlist::FileAnswer>(answer);
+  });
+  int overwritten = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::listdlg::kOverwriteContext) return unexpected(w);
+    ++overwritten;
+    d->press(dlist::listdlg::kOverwrite);
+  });
+  // Cancel is pressed a few records in, after the renamed material was overwritten.
+  int steps = 0;
+  window_->user().set_progress_driver([&](wxProgressDialog& progress) {
+    if (++steps != 6) return;
+    shoot(progress, "import_progress.png");
+    wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+    click.SetEventObject(&progress);
+    progress.GetEventHandler()->ProcessEvent(click);
+  });
+  EXPECT_EQ(window_->run(entry("&Import list file...")), 0);
+  EXPECT_GE(steps, 6);
+  EXPECT_GE(overwritten, 1);
+  EXPECT_TRUE(unexpected_.empty()) << unexpected_.front();
+  EXPECT_EQ(field_string(material("1.1.1").name), "Old brick");
+}
+
 TEST_F(WindowUserTest, TextImportAsksForTheColumns) {
   const std::string file = (folder_ / "prices.csv").string();
   {
