@@ -40,6 +40,8 @@
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 #include "palettes/clash_dialog.h"
+#include "attributes/attribute_link.h"
+#include <wx/button.h>
 
 namespace {
 
@@ -499,6 +501,46 @@ TEST_F(WindowUserTest, RecordDialogsShowEveryControl) {
   std::vector<int> expected;
   for (const Shot& s : shots) expected.push_back(s.context);
   EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(unexpected_.empty());
+}
+
+// The attribute link panel beside the main window: its buttons show the bitmaps
+// the panel names, the mode button the bitmap of the current link mode.
+TEST_F(WindowUserTest, TheLinkPanelsButtonsShowTheirBitmaps) {
+  DBATTREFCHAIN chain;
+  void* panel = AttributeLink(window_, &chain, 1, 2, nullptr, 600, 300);
+  ASSERT_NE(panel, nullptr);
+  bool seen = false;
+  int left = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::kAttributeLinkContext) return unexpected(w);
+    if (!seen) {
+      seen = true;
+      for (int id : {dlist::kLinkAdd, dlist::kLinkChange, dlist::kLinkDelete, dlist::kLinkSelMode}) {
+        auto* button = dynamic_cast<wxButton*>(d->control(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->GetBitmap().IsOk()) << id;
+      }
+      left = d->control(dlist::kLinkSplitter)->GetPosition().x;
+      d->move_splitter(dlist::kLinkSplitter, 120);  // as the mouse lets go of the bar
+      return;
+    }
+    // The engine moved the splitter, and the window with it.
+    const std::optional<dlist::DialogView> view = dlist::view_dialog(panel);
+    ASSERT_TRUE(view.has_value());
+    for (const dlist::ControlView& c : view->controls) {
+      if (c.id == dlist::kLinkSplitter) {
+        EXPECT_EQ(c.x, 120);
+      }
+    }
+    EXPECT_LT(d->control(dlist::kLinkSplitter)->GetPosition().x, left);
+    shoot(*d, "attribute_link.png");
+    dlist::destroy_dialog(panel);
+  });
+  EXPECT_TRUE(dlist::drive_dialog(panel));
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(dlist::link_mode_bitmap(), "selmode1");
   EXPECT_TRUE(unexpected_.empty());
 }
 
