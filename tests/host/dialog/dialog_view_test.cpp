@@ -48,7 +48,7 @@ TEST_F(DialogTest, ThePictureShowsEveryControlWithItsState) {
         looked = true;
         EXPECT_EQ(view->title, "Test");
         EXPECT_EQ(view->width, 200);
-        ASSERT_EQ(view->controls.size(), 5u);
+        ASSERT_EQ(view->controls.size(), 6u);
         const dlist::ControlView& edit = view->controls[0];
         EXPECT_EQ(edit.kind, dlist::ControlKind::kEdit);
         EXPECT_EQ(edit.text, "Brick");
