@@ -5,6 +5,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/cursor.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
@@ -234,16 +235,32 @@ wxWindow* DialogWindow::make_control(Shown& s) {
       break;
     }
     case ControlKind::kButton: {
-      auto* button = new wxButton(this, wxID_ANY, shown(v.text));
+      // A button with a bitmap shows the bitmap alone; its text becomes its tool tip.
+      auto* button = new wxButton(this, wxID_ANY, v.bitmap.empty() ? shown(v.text) : wxString());
       if (v.id == kIdAccept) button->SetDefault();
+      if (!v.bitmap.empty()) button->SetBitmap(icon(v.bitmap));
       button->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { on_button(id); });
       w = button;
       break;
     }
-    case ControlKind::kSplitter:
-      w = new wxStaticLine(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                           v.cx >= v.cy ? wxLI_HORIZONTAL : wxLI_VERTICAL);
+    case ControlKind::kSplitter: {
+      // A bar to drag: where the button is let go becomes the splitter's new edge.
+      const bool upright = v.cy >= v.cx;
+      auto* bar = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
+      bar->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW));
+      bar->SetCursor(wxCursor(upright ? wxCURSOR_SIZEWE : wxCURSOR_SIZENS));
+      bar->Bind(wxEVT_LEFT_DOWN, [bar](wxMouseEvent&) { bar->CaptureMouse(); });
+      bar->Bind(wxEVT_MOUSE_CAPTURE_LOST, [](wxMouseCaptureLostEvent&) {});
+      bar->Bind(wxEVT_LEFT_UP, [this, bar, id, upright](wxMouseEvent& e) {
+        if (!bar->HasCapture()) return;
+        bar->ReleaseMouse();
+        const wxPoint at = bar->GetPosition() + e.GetPosition() - wxPoint(0, menu_height_);
+        const wxPoint units = ConvertPixelsToDialog(at);
+        move_splitter(id, upright ? units.x : units.y);
+      });
+      w = bar;
       break;
+    }
     case ControlKind::kWindow:
       w = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
       break;
@@ -378,7 +395,10 @@ void DialogWindow::sync_control(Shown& s, const ControlView& v) {
       break;
     }
     case ControlKind::kButton:
-      if (w->GetLabel() != text) w->SetLabel(text);
+      if (v.bitmap.empty() && w->GetLabel() != text) w->SetLabel(text);
+      if (v.bitmap != s.view.bitmap) {
+        static_cast<wxButton*>(w)->SetBitmap(v.bitmap.empty() ? wxNullBitmap : icon(v.bitmap));
+      }
       break;
     default:
       break;
@@ -392,7 +412,8 @@ void DialogWindow::sync_control(Shown& s, const ControlView& v) {
     }
     w->Refresh();
   }
-  const wxString tip = shown(v.tooltip);
+  const wxString tip =
+      shown(v.tooltip.empty() && v.kind == ControlKind::kButton && !v.bitmap.empty() ? v.text : v.tooltip);
   if (w->GetToolTipText() != tip) {
     if (tip.empty()) {
       w->UnsetToolTip();
@@ -400,7 +421,10 @@ void DialogWindow::sync_control(Shown& s, const ControlView& v) {
       w->SetToolTip(tip);
     }
   }
+  // A control the dialog moved or resized (the panes beside a dragged splitter).
+  const bool moved = v.x != s.view.x || v.y != s.view.y || v.cx != s.view.cx || v.cy != s.view.cy;
   s.view = v;
+  if (moved) place(s);
 }
 
 void DialogWindow::fill_choices(Shown& s, const ControlView& v) {
@@ -725,6 +749,15 @@ void DialogWindow::on_button(int id) {
   UserAction a;
   a.kind = K::kPress;
   a.control = id;
+  act(std::move(a));
+}
+
+void DialogWindow::move_splitter(int id, int position) {
+  if (syncing_) return;
+  UserAction a;
+  a.kind = K::kMoveSplitter;
+  a.control = id;
+  a.value = std::max(0, position);
   act(std::move(a));
 }
 

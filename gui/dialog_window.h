@@ -69,6 +69,8 @@ class DialogWindow : public wxDialog {
   void expand_item(int id, intptr_t param);
   void right_click_item(int id, intptr_t param);
   void close_box();
+  // Drags splitter id so its left (top, when it lies flat) edge is at position (dialog units).
+  void move_splitter(int id, int position);
 
   // The window's picture as a PNG file; false when it cannot be taken or written.
   bool screenshot(const std::string& path);

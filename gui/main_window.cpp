@@ -305,8 +305,12 @@ int MainWindow::run(size_t index) {
     if (change != nullptr && !*change) {
       report("The file cannot be changed now (it may be in use or read-only).");
     } else {
+      user_->take_stopped();
       result = e.run(w);
-      if (change != nullptr && !user_->quitting() && !change->commit()) {
+      // Stopped with the progress window's Cancel: the transaction rolls back when
+      // its scope ends, and the person, who asked for it, is not told again.
+      const bool stopped = user_->take_stopped();
+      if (change != nullptr && !user_->quitting() && !stopped && !change->commit()) {
         report("The changes could not be saved.");
       }
     }

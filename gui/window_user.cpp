@@ -115,6 +115,7 @@ struct WindowUser::Progress {
   int depth = 0;
   long total = 0;
   long done = 0;
+  bool stopped = false;  // the person pressed Cancel
 };
 
 // ---- the user
@@ -323,9 +324,11 @@ void WindowUser::open(std::string_view title, long total) {
   if (p.depth++ > 0) return;
   p.total = total;
   p.done = 0;
+  p.stopped = false;
   p.window = std::make_unique<wxProgressDialog>(
       shown(std::string(title)), " ", total > 0 ? static_cast<int>(std::min(total, 1L << 30)) : 100,
-      top(), wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_SMOOTH);
+      top(), wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_SMOOTH | wxPD_CAN_ABORT);
+  if (progress_driver_) progress_driver_(*p.window);
 }
 
 void WindowUser::step(std::string_view text) {
@@ -333,11 +336,19 @@ void WindowUser::step(std::string_view text) {
   if (!p.window) return;
   ++p.done;
   const wxString line = shown(std::string(text));
-  if (p.total > 0) {
-    p.window->Update(static_cast<int>(std::min(p.done, p.total)), line);
-  } else {
-    p.window->Pulse(line);
-  }
+  // Both return false once Cancel was pressed (they also let the button work).
+  const bool going = p.total > 0 ? p.window->Update(static_cast<int>(std::min(p.done, p.total)), line)
+                                 : p.window->Pulse(line);
+  if (!going) p.stopped = true;
+  if (p.stopped) stopped_ = true;
+  if (progress_driver_) progress_driver_(*p.window);
+}
+
+bool WindowUser::cancelled() {
+  Progress& p = *progress_;
+  if (p.window && !p.stopped && p.window->WasCancelled()) p.stopped = true;
+  if (p.stopped) stopped_ = true;
+  return p.window && p.stopped;
 }
 
 void WindowUser::close() {

@@ -13,12 +13,14 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/progdlg.h>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/dialog/dialog_user.h"
@@ -66,6 +68,10 @@ class WindowUser : public DialogUser, public ProgressSink {
   void open(std::string_view title, long total) override;
   void step(std::string_view text) override;
   void close() override;
+  // True once the person pressed the progress window's Cancel button.
+  bool cancelled() override;
+  // Whether a progress window was stopped with Cancel since the last call.
+  bool take_stopped() { return std::exchange(stopped_, false); }
 
   // A question or a notice of the front end itself, in a message box over the
   // innermost window (flags: kMb* buttons and icon); the answer.
@@ -89,6 +95,9 @@ class WindowUser : public DialogUser, public ProgressSink {
   // Answers context menus instead of showing them (the command, or nothing).
   using MenuDriver = std::function<std::optional<int>(const std::vector<int>&)>;
   void set_menu_driver(MenuDriver driver) { menu_driver_ = std::move(driver); }
+  // Called when the progress window opens and after each of its steps.
+  using ProgressDriver = std::function<void(wxProgressDialog& window)>;
+  void set_progress_driver(ProgressDriver driver) { progress_driver_ = std::move(driver); }
 
  private:
   wxWindow* top() const;  // the innermost of our windows, else the parent
@@ -101,6 +110,8 @@ class WindowUser : public DialogUser, public ProgressSink {
   Driver driver_;
   FileDriver file_driver_;
   MenuDriver menu_driver_;
+  ProgressDriver progress_driver_;
+  bool stopped_ = false;  // a progress window was stopped since take_stopped()
   MessageWindow* box_ = nullptr;  // the box that waits for an answer
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls queued on the app
   bool quitting_ = false;

@@ -61,6 +61,16 @@ void ProgressWindow::step(std::string_view text) {
   }
 }
 
+bool ProgressWindow::cancelled() {
+  if (cancelled_ || !open_ || sink_ == nullptr) return cancelled_;
+  try {
+    cancelled_ = sink_->cancelled();
+  } catch (...) {
+  }
+  if (cancelled_) log_progress("progress: cancelled");
+  return cancelled_;
+}
+
 void ProgressWindow::close() {
   if (!open_) return;
   open_ = false;

@@ -20,6 +20,10 @@ class ProgressSink {
   virtual void open(std::string_view title, long total) = 0;
   virtual void step(std::string_view text) = 0;
   virtual void close() = 0;
+  // Whether the person asked to stop (a Cancel button). Long operations ask after
+  // each step; once true they stop, undo what their transaction holds and report
+  // failure. A sink without a button never asks to stop.
+  virtual bool cancelled() { return false; }
 };
 
 // Installs sink (null: none) and returns the previous one. The caller keeps the
@@ -54,12 +58,16 @@ class ProgressWindow {
   // once closed.
   void step(std::string_view text);
   void close();
+  // True once the sink asked to stop; it stays true for this window. A sink that
+  // fails to answer is taken as not asking.
+  bool cancelled();
 
  private:
   void open(std::string_view title, long total);
 
   ProgressSink* sink_ = nullptr;
   bool open_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace dlist

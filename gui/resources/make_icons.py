@@ -221,6 +221,41 @@ for digit, fill in zip("1234", "GbpO"):
                 rows[4 + y][5 + x] = "w"
     ICONS["status" + digit] = ["".join(r) for r in rows]
 
+# The link modes of the attribute link panel's mode button: a digit in a ring,
+# blue for the attribute modes, violet for the selection modes.
+for prefix, colour, digits in (("attmode", "b", "123"), ("selmode", "p", "12")):
+    for digit in digits:
+        rows = [list("................") for _ in range(16)]
+        for y in range(1, 15):
+            for x in range(1, 15):
+                d = (x - 7.5) ** 2 + (y - 7.5) ** 2
+                if 30 <= d <= 49:
+                    rows[y][x] = colour
+        for y, line in enumerate(DIGITS[digit]):
+            for x, c in enumerate(line):
+                if c == "k":
+                    rows[4 + y][5 + x] = "k"
+        ICONS[prefix + digit] = ["".join(r) for r in rows]
+
+# Showing a held file.
+ICONS["viewfile"] = [
+    "................",
+    "..kkkkkkkk......",
+    "..kwwwwwwkk.....",
+    "..kwwwwwwkwk....",
+    "..kwggggwkkkk...",
+    "..kwwwwwwwwwk...",
+    "..kwggggggwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwggggggwwk...",
+    "..kwwwwwwbbbb...",
+    "..kwggggbwwwwb..",
+    "..kwwwwwbwwwwb..",
+    "..kkkkkkbwwwwb..",
+    ".........bbbbkk.",
+    ".............kk.",
+    "................"]
+
 
 def write_xpm(folder, name, rows):
     used = sorted({c for row in rows for c in row if c != "."})

@@ -98,6 +98,8 @@ std::string UserAction::describe() const {
       return "press Enter in " + std::to_string(control);
     case Kind::kClose:
       return "close the dialog";
+    case Kind::kMoveSplitter:
+      return "move splitter " + std::to_string(control) + " to " + std::to_string(value);
     case Kind::kObserve:
       return "observe";
   }

@@ -63,6 +63,7 @@ struct UserAction {
     kFocus,           // move the focus to control
     kEnter,           // press Enter in control (0: where the focus is)
     kClose,           // close the dialog's window (as cancelling)
+    kMoveSplitter,    // drag splitter control so its left (top, when it lies flat) edge is at value
     kObserve,         // not an action: lets a test look at the dialog at this point
   };
 

@@ -103,6 +103,7 @@ ControlView view_control(const Control& c) {
   v.radio = c.kind == Kind::kCheckBox && (c.style & 0xF) == kBsRadioButton;
   v.text_id = c.text_id;
   if (c.tooltip > 0) v.tooltip = dialog_text(c.tooltip);
+  v.bitmap = c.bitmap;
   v.has_range_n = c.has_range_n;
   v.min_n = c.min_n;
   v.max_n = c.max_n;

@@ -69,6 +69,7 @@ struct ControlView {
   bool radio = false;
   int text_id = 0;      // a button's message
   std::string tooltip;  // empty when none
+  std::string bitmap;   // a button's image name; empty when it shows its text
   bool has_range_n = false;
   long long min_n = 0, max_n = 0;
   bool has_range_d = false;

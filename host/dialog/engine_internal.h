@@ -143,6 +143,7 @@ struct Control {
   bool text_selected = false;
   int text_id = 0;
   int tooltip = 0;
+  std::string bitmap;  // a button's image name; empty: its text
 
   bool has_range_n = false;  // text length or integer range
   long long min_n = 0, max_n = 0;

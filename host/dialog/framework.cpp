@@ -307,6 +307,13 @@ int GetInpCont_ToolTip(int id) {
   return c != nullptr ? c->tooltip : 0;
 }
 
+int SetInpCont_Bitmap(int id, const char* name) {
+  Control* c = current_control(id, "SetInpCont_Bitmap");
+  if (c == nullptr) return 0;
+  c->bitmap = name != nullptr ? name : "";
+  return 1;
+}
+
 int SetInpCont_DrawProc(int id, dlist::DrawProc proc) {
   Control* c = current_control(id, "SetInpCont_DrawProc");
   if (c == nullptr) return 0;

@@ -117,6 +117,9 @@ DLIST_API intptr_t GetInpCont_Extern(int id);
 // The tool tip of the control: message text_id.
 DLIST_API int SetInpCont_ToolTip(int id, int text_id);
 DLIST_API int GetInpCont_ToolTip(int id);
+// The bitmap a button shows, by its image name ("add", "attmode1", ...); an empty
+// name or null shows its text again. 0 when the current dialog has no control id.
+DLIST_API int SetInpCont_Bitmap(int id, const char* name);
 // Owner drawing of a list (owner_draw.h).
 DLIST_API int SetInpCont_DrawProc(int id, dlist::DrawProc proc);
 DLIST_API dlist::DrawProc GetInpCont_DrawProc(int id);

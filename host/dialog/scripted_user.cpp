@@ -134,6 +134,10 @@ Script& Script::focus(int control) {
   return add(action(UserAction::Kind::kFocus, control));
 }
 
+Script& Script::move_splitter(int splitter, int position) {
+  return add(action(UserAction::Kind::kMoveSplitter, splitter, position));
+}
+
 Script& Script::enter(int control) {
   return add(action(UserAction::Kind::kEnter, control));
 }

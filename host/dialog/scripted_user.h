@@ -53,6 +53,8 @@ class Script {
   Script& tick(int timer);
   Script& press(int button);
   Script& focus(int control);
+  // Drags splitter so its left edge (top edge, when it lies flat) is at position.
+  Script& move_splitter(int splitter, int position);
   Script& enter(int control = 0);
   Script& close();
   // Calls look(dialog) when the script reaches this point.

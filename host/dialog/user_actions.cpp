@@ -422,6 +422,22 @@ void Engine::apply(Dialog* d, const UserAction& a) {
         notify(d, n);
       }
       return;
+    case K::kMoveSplitter: {
+      if (c->kind != Kind::kSplitter) {
+        refuse(d, a, "control " + std::to_string(a.control) + " is no splitter");
+        return;
+      }
+      // A splitter standing upright moves sideways, one lying flat up and down; the
+      // dialog hears of it as the end of the drag and lays out its panes itself.
+      if (c->cy >= c->cx) {
+        c->x = a.value;
+      } else {
+        c->y = a.value;
+      }
+      n.code = kDragButtonUp;
+      notify(d, n);
+      return;
+    }
     case K::kFocus:
     case K::kEnter:
       if (!c->focusable()) {

@@ -612,6 +612,8 @@ void show_mode_bitmap(int n) {
   char text[16];
   std::snprintf(text, sizeof text, g_link.mode == 4 ? "attmode%d" : "selmode%d", n + 1);
   g_link.bitmap = text;
+  // Called while the panel is the current dialog (its start and its mode button).
+  SetInpCont_Bitmap(g_link.mode == 4 ? kLinkAttMode : kLinkSelMode, text);
 }
 
 void step_mode(int button) {
@@ -908,6 +910,9 @@ void* AttributeLink(void* parent, DBATTREFCHAIN* chain, int kind, int mode, char
           CommandButton(kLinkViewFile, 21068, width - bw, top + 4 * (bh + 4), bw, bh) != 0 &&
           CommandButton(mode_button, mode == 4 ? 21304 : 20986, width - bw, top + 5 * (bh + 4),
                         bw, bh) != 0 &&
+          SetInpCont_Bitmap(kLinkAdd, "add") != 0 && SetInpCont_Bitmap(kLinkChange, "replace") != 0 &&
+          SetInpCont_Bitmap(kLinkDelete, "delete") != 0 &&
+          SetInpCont_Bitmap(kLinkViewFile, "viewfile") != 0 &&
           SetInpCont_DrawProc(kLinkList, AttributeLink_Draw_Proc) != 0 &&
           SetDlgInitProc(AttributeLink_Init_Proc) != 0 &&
           SetAllInputProc(AttributeLink_ExtAction_Proc) != 0 &&

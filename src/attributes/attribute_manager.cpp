@@ -455,7 +455,8 @@ int DLIST_CALL AttrMan_ExtAction_Proc(void* dialog, int control, int code) {
   if (control == kAttrManagerTree) return tree_notification(dialog, code);
   if (control == kAttrManagerSplitter) {
     ScreenRect rect;
-    if (window_rect(GetControlHWND(dialog, control), &rect)) g_splitter = rect.left;
+    // Its middle: the next dialog builds it 2 units left of the position kept.
+    if (window_rect(GetControlHWND(dialog, control), &rect)) g_splitter = rect.left + 2;
     return 0;
   }
   if (code == kBnClicked) run_command(dialog, control);

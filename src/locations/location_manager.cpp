@@ -462,6 +462,12 @@ int tree_proc(void* dialog, int code) {
 
 int DLIST_CALL manager_action(void* dialog, int control, int code) {
   if (control == kLocTree) return tree_proc(dialog, code);
+  if (control == kLocSplitter) {
+    // The splitter was dragged: its middle is the position the next dialog opens with.
+    ScreenRect rect;
+    if (window_rect(GetControlHWND(dialog, control), &rect)) g_splitter = rect.left + 2;
+    return 0;
+  }
   if (control == kLocNoLocation && code == kBnClicked) {
     // No location: the tree is emptied and the dialog confirmed.
     tree_delete_all(tree_of(dialog));

@@ -149,6 +149,12 @@ int list_import(void* window, LISTCONTEXT* library, long parent, const char* pat
     DiagnosticOut(("list import: " + importer.FailureText()).c_str());
   }
   progress.close();
+  if (state.stopped) {
+    // Stopped in the progress window: nothing of this import stays.
+    lock.abandon();
+    lock.unlock();
+    return 0;
+  }
   // What was placed stays, also after a failure; a commit that fails is a failure.
   if (!lock.unlock()) {
     SpecBeep(0, "LIMPORT", __LINE__);

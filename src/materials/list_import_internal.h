@@ -61,6 +61,9 @@ struct ImportState {
   double multipliers[3] = {1.0, 1.0, 1.0};
   // Set when the user cancelled a question: the import ends without an error box.
   bool cancelled = false;
+  // Set when the person stopped the import in the progress window: the import
+  // rolls back whatever it placed and fails.
+  bool stopped = false;
 
   // The library abbreviation of a unit named abbrev in the file.
   std::string map_abbrev(std::string_view abbrev) const;

@@ -379,7 +379,14 @@ int ListImporter::RecordReady() {
     }
   }
   if (ItemPlacement() == 0) return 0;
-  if (progress_ != nullptr) progress_->step(field_text(entry_.material.name));
+  if (progress_ != nullptr) {
+    progress_->step(field_text(entry_.material.name));
+    if (progress_->cancelled()) {
+      state_.cancelled = true;
+      state_.stopped = true;
+      return 0;
+    }
+  }
   ResetEntry();
   return 1;
 }

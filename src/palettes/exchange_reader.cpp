@@ -31,6 +31,7 @@
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
+#include "host/progress.h"
 #include "host/report.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_blocks.h"
@@ -61,6 +62,9 @@ class ImportFailure : public std::runtime_error {
 };
 
 [[noreturn]] void fail(const std::string& what) { throw ImportFailure(what); }
+
+// The person stopped the import in the progress window.
+struct ImportStopped {};
 
 std::string str(long long v) { return std::to_string(v); }
 
@@ -111,8 +115,8 @@ class Importer : public ExchangeBlockHandler {
   using Node = typename Tree::Node;
   using Store = typename Tree::Store;
 
-  Importer(void* dialog, long target, const Node& target_node)
-      : dialog_(dialog), filter_(target_node.kind) {
+  Importer(void* dialog, long target, const Node& target_node, ProgressWindow* progress)
+      : dialog_(dialog), filter_(target_node.kind), progress_(progress) {
     const bool user_folder = target_node.depth() >= Tree::kUserLevel;
     Store store;
     for (int k = kFirstKind; k <= kLastKind; ++k) {
@@ -175,6 +179,7 @@ class Importer : public ExchangeBlockHandler {
   void folder(TreeNode& tree_node, const BlockHeader& h, uint64_t at) override {
     Node& node = static_cast<Node&>(tree_node);
     folders_[{node.kind, h.b}] = create_folder(parent_of(node, h, at), node, at);
+    stepped(node);
   }
 
   void leaf(TreeNode& tree_node, const BlockHeader& h, uint64_t at,
@@ -187,6 +192,14 @@ class Importer : public ExchangeBlockHandler {
       fail("BLOCK_NODE at offset " + str(at) + " is of kind " + str(node.kind));
     }
     pending_ = Pending{};
+    stepped(node);
+  }
+
+  // Shows the node just imported; stops when the person asked to.
+  void stepped(const Node& node) {
+    if (progress_ == nullptr) return;
+    progress_->step(name_of(node));
+    if (progress_->cancelled()) throw ImportStopped{};
   }
 
   // The project's folder that stands for the node's parent.
@@ -446,6 +459,7 @@ class Importer : public ExchangeBlockHandler {
   Node created_;  // the node last created, under its final name
   void* tree_ = nullptr;
   std::vector<VisibleItem> visible_;
+  ProgressWindow* progress_;
 };
 
 // The folder to import into: target, its folder for a leaf, the root for 0. False
@@ -468,15 +482,20 @@ int import_file(void* hwnd, long target, const char* file) {
   WaitCursor wait;
   std::optional<WriteLock> lock;  // one transaction; what was created before a failure stays
   if (ModelDatabase* db = active_model(); db && db->is_open()) lock.emplace(*db);
+  ProgressWindow progress(Tree::kPalettes ? 50950u : 50951u);
   std::string reason;
   try {
     long folder = 0;
     typename Tree::Node node;
     if (!resolve_target<Tree>(target, &folder, &node)) fail("no target node " + str(target));
     if (!file) fail("no file name");
-    Importer<Tree> importer(hwnd, folder, node);
+    Importer<Tree> importer(hwnd, folder, node, &progress);
     importer.run(file);
     return 1;
+  } catch (const ImportStopped&) {
+    // Stopped by the person: nothing of this import stays.
+    if (lock) lock->abandon();
+    reason = "stopped";
   } catch (const ExchangeFault& f) {
     reason = f.what;
   } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include "palettes/exchange_writer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,7 @@
 #include "host/model/model_database.h"
 #include "host/model/palette_store.h"
 #include "host/model/prototype_store.h"
+#include "host/progress.h"
 #include "host/report.h"
 #include "host/resource_appendix.h"
 #include "palettes/exchange_format.h"
@@ -105,7 +107,8 @@ class Exporter {
  public:
   using Node = typename Tree::Node;
 
-  Exporter(FileHandle& file, APPENDIX& appendix) : out_(file), appendix_(appendix) {}
+  Exporter(FileHandle& file, APPENDIX& appendix, ProgressWindow* progress)
+      : out_(file), appendix_(appendix), progress_(progress) {}
 
   void begin(const Node& start) {
     out_.header({Tree::kFileCode, start.level, start.kind, 0});
@@ -116,6 +119,10 @@ class Exporter {
   void node_block(long id, long parent, Node& node) {
     if (node.depth() < Tree::kUserLevel) return;
     out_.streamed(BLOCK_NODE, node.depth() == Tree::kUserLevel ? 0 : parent, id, node);
+    if (progress_ == nullptr) return;
+    progress_->step(std::string(node.name, strnlen(node.name, sizeof node.name)));
+    // Stopped by the person: the file is left as it was.
+    if (progress_->cancelled()) fail("stopped");
   }
 
   // A folder written whole: its BLOCK_NODE, then its contents.
@@ -231,6 +238,7 @@ class Exporter {
 
   BlockWriter out_;
   APPENDIX& appendix_;
+  ProgressWindow* progress_;
 };
 
 // The start node of a palette export: node, or the root for 0.
@@ -254,7 +262,8 @@ int export_file(const char* file, const char* description, int resources,
     if (!file) fail("no file name");
     FileReplacement target(file);
     APPENDIX appendix;
-    Exporter<Tree> exporter(target.file(), appendix);
+    ProgressWindow progress(std::is_same_v<Tree, PaletteTree> ? 50952u : 50953u);
+    Exporter<Tree> exporter(target.file(), appendix, &progress);
     WriteDescription(target.file(), description);
     exporter.begin(start);
     write(exporter);

@@ -40,6 +40,8 @@
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 #include "palettes/clash_dialog.h"
+#include "attributes/attribute_link.h"
+#include <wx/button.h>
 
 namespace {
 
@@ -286,6 +288,46 @@ TEST_F(WindowUserTest, ListImportAsksBeforeOverwriting) {
   EXPECT_EQ(field_string(material("1.2.1").name), "Concrete block");
 }
 
+TEST_F(WindowUserTest, ListImportStoppedWithCancelChangesNothing) {
+  std::string file = (folder_ / "demo.lis").string();
+  ASSERT_EQ(ListExporter(nullptr, &library(), 0L, file.data(), -1L), 1);
+  const long brick = dlist::cli::find_material(library(), "1.1.1");
+  {
+    Material m(&library(), brick);
+    ASSERT_NE(m.read(), 0);
+    put_field(m.data.name, "Old brick");
+    ASSERT_NE(m.update(), 0);
+  }
+  window_->select_material(0);
+  window_->user().set_file_driver([&](const dlist::FileRequest&) {
+    dlist::FileAnswer answer;
+    answer.chosen = true;
+    answer.path = file;
+    return std::optional<dlist::FileAnswer>(answer);
+  });
+  int overwritten = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::listdlg::kOverwriteContext) return unexpected(w);
+    ++overwritten;
+    d->press(dlist::listdlg::kOverwrite);
+  });
+  // Cancel is pressed a few records in, after the renamed material was overwritten.
+  int steps = 0;
+  window_->user().set_progress_driver([&](wxProgressDialog& progress) {
+    if (++steps != 6) return;
+    shoot(progress, "import_progress.png");
+    wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+    click.SetEventObject(&progress);
+    progress.GetEventHandler()->ProcessEvent(click);
+  });
+  EXPECT_EQ(window_->run(entry("&Import list file...")), 0);
+  EXPECT_GE(steps, 6);
+  EXPECT_GE(overwritten, 1);
+  EXPECT_TRUE(unexpected_.empty()) << unexpected_.front();
+  EXPECT_EQ(field_string(material("1.1.1").name), "Old brick");
+}
+
 TEST_F(WindowUserTest, TextImportAsksForTheColumns) {
   const std::string file = (folder_ / "prices.csv").string();
   {
@@ -459,6 +501,46 @@ TEST_F(WindowUserTest, RecordDialogsShowEveryControl) {
   std::vector<int> expected;
   for (const Shot& s : shots) expected.push_back(s.context);
   EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(unexpected_.empty());
+}
+
+// The attribute link panel beside the main window: its buttons show the bitmaps
+// the panel names, the mode button the bitmap of the current link mode.
+TEST_F(WindowUserTest, TheLinkPanelsButtonsShowTheirBitmaps) {
+  DBATTREFCHAIN chain;
+  void* panel = AttributeLink(window_, &chain, 1, 2, nullptr, 600, 300);
+  ASSERT_NE(panel, nullptr);
+  bool seen = false;
+  int left = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::kAttributeLinkContext) return unexpected(w);
+    if (!seen) {
+      seen = true;
+      for (int id : {dlist::kLinkAdd, dlist::kLinkChange, dlist::kLinkDelete, dlist::kLinkSelMode}) {
+        auto* button = dynamic_cast<wxButton*>(d->control(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->GetBitmap().IsOk()) << id;
+      }
+      left = d->control(dlist::kLinkSplitter)->GetPosition().x;
+      d->move_splitter(dlist::kLinkSplitter, 120);  // as the mouse lets go of the bar
+      return;
+    }
+    // The engine moved the splitter, and the window with it.
+    const std::optional<dlist::DialogView> view = dlist::view_dialog(panel);
+    ASSERT_TRUE(view.has_value());
+    for (const dlist::ControlView& c : view->controls) {
+      if (c.id == dlist::kLinkSplitter) {
+        EXPECT_EQ(c.x, 120);
+      }
+    }
+    EXPECT_LT(d->control(dlist::kLinkSplitter)->GetPosition().x, left);
+    shoot(*d, "attribute_link.png");
+    dlist::destroy_dialog(panel);
+  });
+  EXPECT_TRUE(dlist::drive_dialog(panel));
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(dlist::link_mode_bitmap(), "selmode1");
   EXPECT_TRUE(unexpected_.empty());
 }
 

@@ -132,6 +132,26 @@ TEST_F(LocationManagerTest, NewEditAndLabelEditing) {
   EXPECT_GT(l.key, 2);
 }
 
+TEST_F(LocationManagerTest, TheSplitterKeepsWhereItWasDragged) {
+  const auto left_edge = [](void* d) {
+    dlist::ScreenRect r;
+    EXPECT_TRUE(dlist::window_rect(GetControlHWND(d, dlist::kLocSplitter), &r));
+    return r.left;
+  };
+  dlist::ScriptedUser user;
+  user.on(dlist::kLocManagerContext)
+      .observe([&](void* d) { EXPECT_EQ(left_edge(d), 198); })
+      .move_splitter(dlist::kLocSplitter, 148)
+      .press(2);
+  manage(user);
+  dlist::ScriptedUser again;
+  again.on(dlist::kLocManagerContext)
+      .observe([&](void* d) { EXPECT_EQ(left_edge(d), 148); })
+      .move_splitter(dlist::kLocSplitter, 198)  // back where it was, for the other tests
+      .press(2);
+  manage(again);
+}
+
 TEST_F(LocationManagerTest, SelectionStartsOnTheKeyAndGivesTheChosenKey) {
   const long a = add(0, "A", 1);
   const long b = add(a, "B", 7);

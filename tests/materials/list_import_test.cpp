@@ -20,6 +20,7 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/scripted_user.h"
 #include "host/list/list_context.h"
+#include "host/progress.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_exporter.h"
 #include "tests/materials/library_test_support.h"
@@ -169,6 +170,48 @@ TEST_F(ListImportTest, OverwriteQuestionAndKeepAll) {
   EXPECT_NE(after.find("A.1|Xrick|"), std::string::npos);
   // Overwriting gives the old references back first: usages stay as they were.
   EXPECT_NE(after.find("unit m metre 1"), std::string::npos) << after;
+}
+
+// Answers "stop" once `steps` records were shown.
+class StoppingSink : public dlist::ProgressSink {
+ public:
+  explicit StoppingSink(int steps) : steps_(steps) {}
+  void open(std::string_view, long) override {}
+  void step(std::string_view) override { ++shown; }
+  void close() override {}
+  bool cancelled() override { return steps_ >= 0 && shown >= steps_; }
+  int shown = 0;
+
+ private:
+  int steps_;
+};
+
+TEST_F(ListImportTest, StoppedInTheProgressWindowLeavesTheLibraryAsItWas) {
+  ASSERT_NE(ListInic(nullptr, &lib_, file("in.lis", kSample).c_str()), 0);
+  const std::string before = snapshot(lib_);
+  std::string changed = kSample;
+  for (const char* name : {"Walls", "Brick", "Stone"}) changed.replace(changed.find(name), 1, "X");
+  changed += "B|Roofs||1.0|;;|||\r\n";
+  const std::string other = file("changed.lis", changed);
+  dlist::ListImportOptions options;
+  options.overwrite = dlist::kOverwriteAll;
+  // Stopped after two overwritten records: the overwrites are undone, nothing new
+  // stays, and the import fails without an error box.
+  StoppingSink stop(2);
+  {
+    dlist::ProgressSinkScope scope(&stop);
+    EXPECT_EQ(dlist::list_import(nullptr, &lib_, 0, other.c_str(), 1, options), 0);
+  }
+  EXPECT_EQ(stop.shown, 2);
+  EXPECT_EQ(snapshot(lib_), before);
+  EXPECT_TRUE(boxes().empty()) << ::testing::PrintToString(boxes());
+
+  StoppingSink never(-1);
+  dlist::ProgressSinkScope scope(&never);
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, other.c_str(), 1, options), 0);
+  EXPECT_EQ(never.shown, 4);
+  EXPECT_NE(snapshot(lib_).find("A.1|Xrick|"), std::string::npos);
+  EXPECT_GT(find(lib_, "B"), 0);
 }
 
 TEST_F(ListImportTest, HeaderLinesBuildUnitsAndSubprices) {

@@ -13,6 +13,7 @@
 #include "host/dialog/framework.h"
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
+#include "host/progress.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_writer.h"
 #include "tests/palettes/exchange_test_support.h"
@@ -204,6 +205,44 @@ TEST_F(ExchangeReaderTest, ImportingTwice) {
   EXPECT_EQ(names_below<PROTOTYPES>(walls), (std::vector<std::string>{"F", "F~1"}));
   EXPECT_EQ(names_below<PROTOTYPES>(child<PROTOTYPES>(walls, "F~1")), std::vector<std::string>{"W"});
   EXPECT_EQ(rows("elements"), 2);
+}
+
+// Answers "stop" once `steps` nodes were shown.
+class StoppingSink : public dlist::ProgressSink {
+ public:
+  explicit StoppingSink(int steps) : steps_(steps) {}
+  void open(std::string_view, long) override {}
+  void step(std::string_view) override { ++shown; }
+  void close() override {}
+  bool cancelled() override { return shown >= steps_; }
+  int shown = 0;
+
+ private:
+  int steps_;
+};
+
+TEST_F(ExchangeReaderTest, StoppedInTheProgressWindowChangesNothing) {
+  ASSERT_EQ(import(false, wall_prototypes("F", {"W"})), 1);
+  const int64_t nodes = rows("nodes"), elements = rows("elements");
+  std::string out = path("out.pro");
+  ASSERT_EQ(PrototypeExport(nullptr, folder(ModelTree::kPrototypes, 1), out.data(), nullptr, 0), 1);
+  const Bytes exported = read_file(out);
+  {
+    // The import stops after the folder and one prototype: both are undone.
+    StoppingSink stop(2);
+    dlist::ProgressSinkScope scope(&stop);
+    EXPECT_EQ(import(false, wall_prototypes("G", {"A", "B", "C"})), 0);
+    EXPECT_EQ(stop.shown, 2);
+    // The export stops after its first node: the previous file stays.
+    StoppingSink stop_export(1);
+    dlist::ProgressSinkScope export_scope(&stop_export);
+    EXPECT_EQ(PrototypeExport(nullptr, folder(ModelTree::kPrototypes, 1), out.data(), nullptr, 0), 0);
+  }
+  EXPECT_EQ(rows("nodes"), nodes);
+  EXPECT_EQ(rows("elements"), elements);
+  EXPECT_EQ(read_file(out), exported);
+  EXPECT_EQ(import(false, wall_prototypes("G", {"A", "B", "C"})), 1);
+  EXPECT_EQ(rows("elements"), elements + 3);
 }
 
 TEST_F(ExchangeReaderTest, TakenNamesGetTheNextSuffix) {

@@ -48,7 +48,7 @@ TEST_F(DialogTest, ThePictureShowsEveryControlWithItsState) {
         looked = true;
         EXPECT_EQ(view->title, "Test");
         EXPECT_EQ(view->width, 200);
-        ASSERT_EQ(view->controls.size(), 5u);
+        ASSERT_EQ(view->controls.size(), 6u);
         const dlist::ControlView& edit = view->controls[0];
         EXPECT_EQ(edit.kind, dlist::ControlKind::kEdit);
         EXPECT_EQ(edit.text, "Brick");
@@ -68,6 +68,8 @@ TEST_F(DialogTest, ThePictureShowsEveryControlWithItsState) {
         EXPECT_EQ(view->controls[3].column_titles, std::vector<std::string>{"Name"});
         EXPECT_EQ(view->controls[4].choices, (std::vector<std::string>{"a", "b"}));
         EXPECT_EQ(view->controls[4].current, 1);
+        EXPECT_EQ(view->controls[5].bitmap, "add");
+        EXPECT_TRUE(view->controls[0].bitmap.empty());
       })
       .press(dlist::kIdReject);
   dlist::DialogUserScope scope(user);
@@ -76,7 +78,9 @@ TEST_F(DialogTest, ThePictureShowsEveryControlWithItsState) {
            SetInpCont_MinMaxN(11, 1, 15) && SetInpCont_ToolTip(11, 36) &&
            Item("One", 15, "Button", dlist::kBsRadioButton, 4, 20, 60, 12) &&
            TreeViewInput(12, 4, 34, 80, 40) && ListViewInputA(13, 90, 34, 80, 40) &&
-           ComboInput(14, 90, 6, 80, 60, dlist::kCbsDropDownList) && SetDlgInitProc(FillInit);
+           ComboInput(14, 90, 6, 80, 60, dlist::kCbsDropDownList) &&
+           CommandButton(16, 37, 4, 80, 40, 12) && SetInpCont_Bitmap(16, "add") &&
+           SetDlgInitProc(FillInit);
   });
   EXPECT_TRUE(looked);
   EXPECT_TRUE(user.finished()) << user.leftovers();
