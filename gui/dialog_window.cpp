@@ -22,6 +22,7 @@
 #include <wx/tglbtn.h>
 #include <wx/treectrl.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -635,8 +636,11 @@ void DialogWindow::wait() {
   if (!actions_.empty()) return;
   wxGUIEventLoop loop;
   loop_ = &loop;
+  // The window may be closed and deleted while the loop runs (a modeless panel that
+  // its host closes): then nothing of it is touched afterwards.
+  wxWeakRef<DialogWindow> alive(this);
   loop.Run();
-  loop_ = nullptr;
+  if (alive) loop_ = nullptr;
 }
 
 void DialogWindow::stop_waiting() {
