@@ -67,7 +67,7 @@ bool parse_old(std::istringstream& in, DL_TEMPLATE& out, std::string& error) {
   unsigned line_no = 1;
   while (std::getline(in, line)) {
     ++line_no;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == '@') {
       std::istringstream head(line.substr(1));
       long number = -1;
@@ -131,7 +131,7 @@ bool ParseTemplate(const std::string& text, DL_TEMPLATE& out, std::string& error
   unsigned line_no = 1;
   while (std::getline(in, line)) {
     ++line_no;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     std::string t = trim(line);
     auto fail = [&](const std::string& why) {
       error = "line " + std::to_string(line_no) + ": " + why;
@@ -140,7 +140,10 @@ bool ParseTemplate(const std::string& text, DL_TEMPLATE& out, std::string& error
     if (t.empty() || t[0] == '#') continue;
     if (t[0] == '|') {
       if (open.empty()) return fail("text outside a section");
-      open.back()->text.push_back(t.size() > 1 && t[1] == ' ' ? t.substr(2) : t.substr(1));
+      // A text line keeps its trailing blanks: only the indentation and the one blank
+      // after the bar belong to the form.
+      const std::string text = line.substr(line.find('|') + 1);
+      open.back()->text.push_back(!text.empty() && text[0] == ' ' ? text.substr(1) : text);
     } else if (t == "end") {
       if (open.empty()) return fail("\"end\" without a section");
       open.pop_back();
