@@ -79,7 +79,7 @@ void add_demo_command(CLI::App& app, Context& context);
 void add_prototype_attribute_commands(CLI::App& app, Context& context);
 // `dlist clipboard show` and `dlist clipboard clear`.
 void add_clipboard_commands(CLI::App& app, Context& context);
-// `dlist lists ...`: sets of list specifications.
+// `dlist lists ...`: sets of list definitions.
 void add_list_commands(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

@@ -1,5 +1,5 @@
 // `dlist lists new|show|add|copy|rename|remove|edit|check|sections|convert-template`:
-// sets of list specifications in INI files (docs/list_specifications.md). Every
+// sets of list definitions in INI files (docs/list_definitions.md). Every
 // command that changes a set reads it whole, changes the copy in memory and writes the
 // whole set back through a temporary file; a refusal leaves the file as it was.
 #include <CLI/CLI.hpp>
@@ -13,14 +13,14 @@
 #include "cli/commands.h"
 #include "foundation/list_nodes.h"
 #include "host/file_replacement.h"
-#include "host/list_specs/list_spec_store.h"
+#include "host/list_sets/list_set_store.h"
 #include "listspec/list_tree.h"
 
 namespace dlist::cli {
 namespace {
 
 namespace fs = std::filesystem;
-namespace ls = dlist::list_specs;
+namespace ls = dlist::list_sets;
 using json = nlohmann::ordered_json;
 
 constexpr const char* kTypeNames[] = {"root",     "section",  "plan",         "floor",
@@ -117,14 +117,14 @@ json node_json(const DL_TREE_CELL& cell, unsigned depth) {
   return j;
 }
 
-json spec_json(const DL_LISTSPEC& spec) {
+json list_json(const DL_LISTSPEC& list_def) {
   json j;
-  j["name"] = spec.Name();
-  j["title"] = spec.title;
-  j["output_file"] = spec.output_file;
-  j["sort_order"] = spec.sort_order;
-  j["summarize"] = spec.summarize;
-  j["tree"] = spec.Tree() != nullptr ? node_json(*spec.Tree(), 0) : json();
+  j["name"] = list_def.Name();
+  j["title"] = list_def.title;
+  j["output_file"] = list_def.output_file;
+  j["sort_order"] = list_def.sort_order;
+  j["summarize"] = list_def.summarize;
+  j["tree"] = list_def.Tree() != nullptr ? node_json(*list_def.Tree(), 0) : json();
   return j;
 }
 
@@ -265,22 +265,22 @@ void write_set(const DL_LISTSPEC_LIST& set, const std::string& path) {
   if (!ls::WriteINI(set, path, error)) throw Refusal(error);
 }
 
-DL_LISTSPEC& spec_named(DL_LISTSPEC_LIST& set, const std::string& name) {
+DL_LISTSPEC& list_named(DL_LISTSPEC_LIST& set, const std::string& name) {
   int i = set.find(name);
-  if (i < 0) throw Refusal("the set has no specification \"" + name + "\"");
+  if (i < 0) throw Refusal("the set has no list definition \"" + name + "\"");
   return *set[static_cast<unsigned>(i)];
 }
 
 void check_name(const DL_LISTSPEC_LIST& set, const std::string& name) {
   if (name.empty() || name.size() > DL_LISTSPEC::kMaxName)
-    throw Refusal("a specification's name has 1 to 31 characters");
-  if (set.find(name) >= 0) throw Refusal("the set already has a specification \"" + name + "\"");
+    throw Refusal("a list definition's name has 1 to 31 characters");
+  if (set.find(name) >= 0) throw Refusal("the set already has a list definition \"" + name + "\"");
 }
 
-void add_spec(DL_LISTSPEC_LIST& set, DL_LISTSPEC* spec) {
+void add_list(DL_LISTSPEC_LIST& set, DL_LISTSPEC* list_def) {
   unsigned at = set.size();
   set.resize(at + 1);
-  set.set(at, spec);
+  set.set(at, list_def);
 }
 
 DL_TREE_CELL* append(DL_TREE_CELL* parent, std::unique_ptr<DL_LIST_TREE_NODE> node) {
@@ -289,19 +289,19 @@ DL_TREE_CELL* append(DL_TREE_CELL* parent, std::unique_ptr<DL_LIST_TREE_NODE> no
   return c;
 }
 
-// The useful specifications of a new set.
-void add_starter_specs(DL_LISTSPEC_LIST& set) {
+// The useful list definitions of a new set.
+void add_starter_lists(DL_LISTSPEC_LIST& set) {
   auto make = [&set](const char* name, const char* title) {
-    auto* spec = new DL_LISTSPEC(set);
-    spec->SetName(name);
-    spec->title = title;
-    spec->SetTree(new DL_TREE_CELL(std::make_unique<DL_ROOT_NODE>()));
-    append(spec->Tree(), std::make_unique<DL_SECTION_NODE>(0, true));
-    return spec;
+    auto* list_def = new DL_LISTSPEC(set);
+    list_def->SetName(name);
+    list_def->title = title;
+    list_def->SetTree(new DL_TREE_CELL(std::make_unique<DL_ROOT_NODE>()));
+    append(list_def->Tree(), std::make_unique<DL_SECTION_NODE>(0, true));
+    return list_def;
   };
-  auto close = [&set](DL_LISTSPEC* spec) {
-    append(spec->Tree(), std::make_unique<DL_SECTION_NODE>(1, true));
-    add_spec(set, spec);
+  auto close = [&set](DL_LISTSPEC* list_def) {
+    append(list_def->Tree(), std::make_unique<DL_SECTION_NODE>(1, true));
+    add_list(set, list_def);
   };
   {
     DL_LISTSPEC* s = make("Priced materials", "Priced material summary");
@@ -385,7 +385,7 @@ void guarded(Context& context, const char* command, Body body) {
 }  // namespace
 
 void add_list_commands(CLI::App& app, Context& context) {
-  CLI::App* lists = app.add_subcommand("lists", "Sets of list specifications (INI files)");
+  CLI::App* lists = app.add_subcommand("lists", "Sets of list definitions (INI files)");
   lists->require_subcommand(1);
   struct Args {
     std::string set, name, other, from, tpl, file, output;
@@ -394,7 +394,7 @@ void add_list_commands(CLI::App& app, Context& context) {
   auto args = std::make_shared<Args>();
   Console& con = context.console;
 
-  CLI::App* cmd = lists->add_subcommand("new", "Create a set with the ready-made template and three specifications");
+  CLI::App* cmd = lists->add_subcommand("new", "Create a set with the ready-made template and three list definitions");
   cmd->add_option("SET", args->set, "the set file (.ini)")->required();
   cmd->add_option("--template", args->tpl, "a template file to name instead of the ready-made one");
   cmd->callback([args, &context, &con] {
@@ -413,15 +413,15 @@ void add_list_commands(CLI::App& app, Context& context) {
         if (!fs::exists(tpl, ec)) write_text(tpl.string(), ls::ReadyMadeTemplate("delimited"));
         set.TemplateFileName() = tpl.filename().string();
       }
-      add_starter_specs(set);
+      add_starter_lists(set);
       write_set(set, args->set);
-      con.out << "created " << args->set << " with " << set.size() << " specifications\n";
+      con.out << "created " << args->set << " with " << set.size() << " list definitions\n";
     });
   });
 
-  cmd = lists->add_subcommand("show", "Show the specifications of a set");
+  cmd = lists->add_subcommand("show", "Show the list definitions of a set");
   cmd->add_option("SET", args->set)->required();
-  cmd->add_option("NAME", args->name, "only this specification");
+  cmd->add_option("NAME", args->name, "only this list definition");
   cmd->add_flag("--json", args->json);
   cmd->callback([args, &context, &con] {
     guarded(context, "show", [&] {
@@ -430,13 +430,13 @@ void add_list_commands(CLI::App& app, Context& context) {
       std::vector<const DL_LISTSPEC*> chosen;
       for (unsigned i = 0; i < set.size(); ++i)
         if (args->name.empty() || set[i]->Name() == args->name) chosen.push_back(set[i]);
-      if (!args->name.empty() && chosen.empty()) throw Refusal("the set has no specification \"" + args->name + "\"");
+      if (!args->name.empty() && chosen.empty()) throw Refusal("the set has no list definition \"" + args->name + "\"");
       if (args->json) {
         json j;
         j["template"] = set.TemplateFileName();
-        json specs = json::array();
-        for (const auto* s : chosen) specs.push_back(spec_json(*s));
-        j["specifications"] = specs;
+        json lists = json::array();
+        for (const auto* s : chosen) lists.push_back(list_json(*s));
+        j["list definitions"] = lists;
         con.out << j.dump(2) << "\n";
         return;
       }
@@ -448,7 +448,7 @@ void add_list_commands(CLI::App& app, Context& context) {
     });
   });
 
-  cmd = lists->add_subcommand("add", "Add a specification with the start and final sections");
+  cmd = lists->add_subcommand("add", "Add a list definition with the start and final sections");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name)->required();
   cmd->callback([args, &context, &con] {
@@ -456,16 +456,16 @@ void add_list_commands(CLI::App& app, Context& context) {
       DL_LISTSPEC_LIST set;
       read_set(set, args->set);
       check_name(set, args->name);
-      auto* spec = new DL_LISTSPEC(set);
-      spec->SetName(args->name);
-      spec->SetTree(listspec::NewSpecificationTree());
-      add_spec(set, spec);
+      auto* list_def = new DL_LISTSPEC(set);
+      list_def->SetName(args->name);
+      list_def->SetTree(listspec::NewListTree());
+      add_list(set, list_def);
       write_set(set, args->set);
       con.out << "added " << args->name << "\n";
     });
   });
 
-  cmd = lists->add_subcommand("copy", "Copy a specification under a new name");
+  cmd = lists->add_subcommand("copy", "Copy a list definition under a new name");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name)->required();
   cmd->add_option("NEW", args->other)->required();
@@ -473,17 +473,17 @@ void add_list_commands(CLI::App& app, Context& context) {
     guarded(context, "copy", [&] {
       DL_LISTSPEC_LIST set;
       read_set(set, args->set);
-      const DL_LISTSPEC& from = spec_named(set, args->name);
+      const DL_LISTSPEC& from = list_named(set, args->name);
       check_name(set, args->other);
-      auto* spec = new DL_LISTSPEC(from);
-      spec->SetName(args->other);
-      add_spec(set, spec);
+      auto* list_def = new DL_LISTSPEC(from);
+      list_def->SetName(args->other);
+      add_list(set, list_def);
       write_set(set, args->set);
       con.out << "copied " << args->name << " to " << args->other << "\n";
     });
   });
 
-  cmd = lists->add_subcommand("rename", "Rename a specification");
+  cmd = lists->add_subcommand("rename", "Rename a list definition");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name)->required();
   cmd->add_option("NEW", args->other)->required();
@@ -491,29 +491,29 @@ void add_list_commands(CLI::App& app, Context& context) {
     guarded(context, "rename", [&] {
       DL_LISTSPEC_LIST set;
       read_set(set, args->set);
-      DL_LISTSPEC& spec = spec_named(set, args->name);
+      DL_LISTSPEC& list_def = list_named(set, args->name);
       check_name(set, args->other);
-      spec.SetName(args->other);
+      list_def.SetName(args->other);
       write_set(set, args->set);
       con.out << "renamed " << args->name << " to " << args->other << "\n";
     });
   });
 
-  cmd = lists->add_subcommand("remove", "Remove a specification");
+  cmd = lists->add_subcommand("remove", "Remove a list definition");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name)->required();
   cmd->callback([args, &context, &con] {
     guarded(context, "remove", [&] {
       DL_LISTSPEC_LIST set;
       read_set(set, args->set);
-      spec_named(set, args->name);
+      list_named(set, args->name);
       set.remove(static_cast<unsigned>(set.find(args->name)));
       write_set(set, args->set);
       con.out << "removed " << args->name << "\n";
     });
   });
 
-  cmd = lists->add_subcommand("edit", "Replace a specification's tree by one in the shape of show --json");
+  cmd = lists->add_subcommand("edit", "Replace a list definition's tree by one in the shape of show --json");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name)->required();
   cmd->add_option("--from", args->from, "the tree (JSON)")->required();
@@ -521,7 +521,7 @@ void add_list_commands(CLI::App& app, Context& context) {
     guarded(context, "edit", [&] {
       DL_LISTSPEC_LIST set;
       read_set(set, args->set);
-      DL_LISTSPEC& spec = spec_named(set, args->name);
+      DL_LISTSPEC& list_def = list_named(set, args->name);
       std::ifstream in(args->from, std::ios::binary);
       if (!in) throw Refusal("cannot open \"" + args->from + "\"");
       json j;
@@ -545,13 +545,13 @@ void add_list_commands(CLI::App& app, Context& context) {
       if (!tpath.empty() && !ls::ReadTemplate(tpath, tpl, error)) tpl.clear();
       if (!DL_CheckTree(root.get(), where, why, section_scope, &tpl))
         throw Refusal("node " + where + ": " + why);
-      spec.SetTree(root.release());
+      list_def.SetTree(root.release());
       write_set(set, args->set);
       con.out << "replaced the tree of " << args->name << "\n";
     });
   });
 
-  cmd = lists->add_subcommand("check", "Report what is wrong in the specifications' nodes");
+  cmd = lists->add_subcommand("check", "Report what is wrong in the list definitions' nodes");
   cmd->add_option("SET", args->set)->required();
   cmd->add_option("NAME", args->name);
   cmd->callback([args, &context, &con] {

@@ -2,7 +2,7 @@
 // quantities by which an element of that class is measured (a wall's length, area
 // and volume, a door's count, ...), and the project's attributes seen as further
 // parameters. One table (docs/element_parameters.md) serves the attribute editor,
-// the material link, the list specifications and the model's quantities.
+// the material link, the list definitions and the model's quantities.
 //
 // An element class is one filter bit of an attribute definition: the bit of an
 // element kind (ElementClassBit). A class mask may hold several bits; a parameter is

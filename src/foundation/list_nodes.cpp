@@ -17,14 +17,14 @@ using dlist::StreamError;
 void check_count(Stream& s, unsigned count, unsigned min_bytes) {
   if (!s.isInput()) return;
   auto& in = static_cast<StreamInput&>(s);
-  if (uint64_t{count} * min_bytes > in.bytesLeft()) throw StreamError("list specification: count beyond the data");
+  if (uint64_t{count} * min_bytes > in.bytesLeft()) throw StreamError("list definition: count beyond the data");
 }
 
 void io_text(Stream& s, ORB::String& text) {
   unsigned length = text.length();
   s.io(length);
   if (s.isInput()) {
-    if (length > kMaxListTextLength) throw StreamError("list specification: text too long");
+    if (length > kMaxListTextLength) throw StreamError("list definition: text too long");
     check_count(s, length, 1);
     std::string buffer(length, '\0');
     if (length > 0) s.io(buffer.data(), static_cast<int>(length));
@@ -468,7 +468,7 @@ bool DL_TreesEqual(const DL_TREE_CELL* a, const DL_TREE_CELL* b) {
   return true;
 }
 
-// ---- specifications and sets ----------------------------------------------------------------
+// ---- list definitions and sets ----------------------------------------------------------------
 
 DL_LISTSPEC::DL_LISTSPEC(const DL_LISTSPEC& o)
     : title(o.title), output_file(o.output_file), sort_order(o.sort_order), summarize(o.summarize),
@@ -488,47 +488,47 @@ bool DL_LISTSPEC::operator==(const DL_LISTSPEC& o) const {
 
 DL_LISTSPEC_LIST::DL_LISTSPEC_LIST(const DL_LISTSPEC_LIST& o)
     : template_(o.template_), ini_(o.ini_), precision_(o.precision_) {
-  for (const DL_LISTSPEC* s : o.specs_) specs_.push_back(new DL_LISTSPEC(*s));
+  for (const DL_LISTSPEC* s : o.lists_) lists_.push_back(new DL_LISTSPEC(*s));
 }
 
 DL_LISTSPEC_LIST::~DL_LISTSPEC_LIST() {
-  for (DL_LISTSPEC* s : specs_) delete s;
+  for (DL_LISTSPEC* s : lists_) delete s;
 }
 
 bool DL_LISTSPEC_LIST::resize(unsigned n) {
-  while (specs_.size() > n) {
-    delete specs_.back();
-    specs_.pop_back();
+  while (lists_.size() > n) {
+    delete lists_.back();
+    lists_.pop_back();
   }
-  specs_.resize(n, nullptr);
+  lists_.resize(n, nullptr);
   return true;
 }
-void DL_LISTSPEC_LIST::set(unsigned i, DL_LISTSPEC* spec) {
-  if (i >= specs_.size()) return;
-  delete specs_[i];
-  specs_[i] = spec;
+void DL_LISTSPEC_LIST::set(unsigned i, DL_LISTSPEC* list_def) {
+  if (i >= lists_.size()) return;
+  delete lists_[i];
+  lists_[i] = list_def;
 }
 void DL_LISTSPEC_LIST::remove(unsigned i) {
-  if (i >= specs_.size()) return;
-  delete specs_[i];
-  specs_.erase(specs_.begin() + i);
+  if (i >= lists_.size()) return;
+  delete lists_[i];
+  lists_.erase(lists_.begin() + i);
 }
 void DL_LISTSPEC_LIST::swap(DL_LISTSPEC_LIST& o) noexcept {
-  specs_.swap(o.specs_);
+  lists_.swap(o.lists_);
   template_.swap(o.template_);
   ini_.swap(o.ini_);
   precision_.swap(o.precision_);
 }
 int DL_LISTSPEC_LIST::find(const std::string& name) const {
-  for (std::size_t i = 0; i < specs_.size(); ++i)
-    if (specs_[i] != nullptr && specs_[i]->Name() == name) return static_cast<int>(i);
+  for (std::size_t i = 0; i < lists_.size(); ++i)
+    if (lists_[i] != nullptr && lists_[i]->Name() == name) return static_cast<int>(i);
   return -1;
 }
 
 bool DL_LISTSPEC_LIST::operator==(const DL_LISTSPEC_LIST& o) const {
-  if (template_ != o.template_ || precision_ != o.precision_ || specs_.size() != o.specs_.size()) return false;
-  for (std::size_t i = 0; i < specs_.size(); ++i)
-    if (!(*specs_[i] == *o.specs_[i])) return false;
+  if (template_ != o.template_ || precision_ != o.precision_ || lists_.size() != o.lists_.size()) return false;
+  for (std::size_t i = 0; i < lists_.size(); ++i)
+    if (!(*lists_[i] == *o.lists_[i])) return false;
   return true;
 }
 
@@ -620,9 +620,9 @@ void DL_WriteTree(Stream& s, const DL_TREE_CELL* root) {
   while (!work.empty()) {
     auto [cell, depth] = work.back();
     work.pop_back();
-    if (depth > kMaxTreeDepth) throw StreamError("list specification: tree too deep");
+    if (depth > kMaxTreeDepth) throw StreamError("list definition: tree too deep");
     unsigned char type = cell->node ? static_cast<unsigned char>(cell->node->TreeNodeType()) : 0xFF;
-    if (type == 0xFF) throw StreamError("list specification: a cell holds no node");
+    if (type == 0xFF) throw StreamError("list definition: a cell holds no node");
     s.io(type);
     cell->node->io(s, info, 0);
     auto sons = cell->Sons();
@@ -638,7 +638,7 @@ DL_TREE_CELL* DL_ReadTree(Stream& s) {
     unsigned char type = 0;
     s.io(type);
     auto node = DL_MakeNode(type);
-    if (!node) throw StreamError("list specification: unknown node type " + std::to_string(type));
+    if (!node) throw StreamError("list definition: unknown node type " + std::to_string(type));
     node->io(s, info, 0);
     s.io(sons);
     // A son takes at least its type, its flag byte and its count.
@@ -647,7 +647,7 @@ DL_TREE_CELL* DL_ReadTree(Stream& s) {
   };
   unsigned sons = 0;
   std::unique_ptr<DL_TREE_CELL> root(read_cell(sons));
-  if (root->node->TreeNodeType() != DL_ROOT) throw StreamError("list specification: the tree has no root");
+  if (root->node->TreeNodeType() != DL_ROOT) throw StreamError("list definition: the tree has no root");
   // (cell, sons still to read) for each open level.
   std::vector<std::pair<DL_TREE_CELL*, unsigned>> open{{root.get(), sons}};
   while (!open.empty()) {
@@ -656,10 +656,10 @@ DL_TREE_CELL* DL_ReadTree(Stream& s) {
       continue;
     }
     --open.back().second;
-    if (open.size() > kMaxTreeDepth) throw StreamError("list specification: tree too deep");
+    if (open.size() > kMaxTreeDepth) throw StreamError("list definition: tree too deep");
     DL_TREE_CELL* cell = read_cell(sons);
     open.back().first->Append(cell);
-    if (cell->node->TreeNodeType() == DL_ROOT) throw StreamError("list specification: a root inside the tree");
+    if (cell->node->TreeNodeType() == DL_ROOT) throw StreamError("list definition: a root inside the tree");
     open.emplace_back(cell, sons);
   }
   return root.release();

@@ -1,9 +1,9 @@
-// List specifications: the node classes of a specification's tree, the tree cells,
-// a specification and a set of them. These classes are shared by the library and the
-// list generator module (host/list_specs): the library builds trees from its editor,
+// List definitions: the node classes of a list definition's tree, the tree cells,
+// a list definition and a set of them. These classes are shared by the library and the
+// list generator module (host/list_sets): the library builds trees from its editor,
 // the generator module stores, checks and walks them. They live in the core so that
 // both sides see one definition; the rules (io, Valid, Report, Correct, DKIIR,
-// IsSonAllowed) are written down in docs/list_specifications.md.
+// IsSonAllowed) are written down in docs/list_definitions.md.
 //
 // Node trees are read back through io(); a tree deeper than kMaxTreeDepth is refused
 // rather than followed, and every count is checked against the bytes the stream has
@@ -426,9 +426,9 @@ struct DLIST_API DL_TSECTION {
   std::vector<DL_TSECTION> sons;  // sections defined inside this one
 };
 
-// ---- tree cells, specifications, sets ----------------------------------------------------
+// ---- tree cells, list definitions, sets ----------------------------------------------------
 
-// A cell of a specification's tree; siblings form a circular doubly linked list.
+// A cell of a list definition's tree; siblings form a circular doubly linked list.
 struct DLIST_API DL_TREE_CELL {
   explicit DL_TREE_CELL(std::unique_ptr<DL_LIST_TREE_NODE> n = nullptr) : node(std::move(n)) {}
   ~DL_TREE_CELL();
@@ -504,14 +504,14 @@ class DLIST_API DL_LISTSPEC_LIST {
   DL_LISTSPEC_LIST& operator=(const DL_LISTSPEC_LIST&) = delete;
   ~DL_LISTSPEC_LIST();
 
-  unsigned size() const { return static_cast<unsigned>(specs_.size()); }
-  DL_LISTSPEC* operator[](unsigned i) const { return specs_[i]; }
+  unsigned size() const { return static_cast<unsigned>(lists_.size()); }
+  DL_LISTSPEC* operator[](unsigned i) const { return lists_[i]; }
   bool resize(unsigned n);
-  void set(unsigned i, DL_LISTSPEC* spec);
+  void set(unsigned i, DL_LISTSPEC* list_def);
   void remove(unsigned i);
   // Exchanges the whole contents with o.
   void swap(DL_LISTSPEC_LIST& o) noexcept;
-  // Index of the specification named name, or -1.
+  // Index of the list definition named name, or -1.
   int find(const std::string& name) const;
 
   std::string& TemplateFileName() { return template_; }
@@ -528,7 +528,7 @@ class DLIST_API DL_LISTSPEC_LIST {
   bool operator==(const DL_LISTSPEC_LIST& o) const;
 
  private:
-  std::vector<DL_LISTSPEC*> specs_;
+  std::vector<DL_LISTSPEC*> lists_;
   std::string template_;
   std::string ini_;
   DL_PRECLIST precision_;

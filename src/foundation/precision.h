@@ -1,5 +1,5 @@
 // DL_PRECISION, the precision of one numeric object parameter in a set of
-// list specifications, and the instantiation of its table, CDA<DL_PRECISION,7>.
+// list definitions, and the instantiation of its table, CDA<DL_PRECISION,7>.
 #pragma once
 
 #include "foundation/arrays.h"

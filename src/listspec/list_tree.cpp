@@ -181,10 +181,10 @@ std::unique_ptr<DL_LIST_TREE_NODE> NodeFromRecord(const EditorRecord& r) {
   }
 }
 
-void BuildTree(DL_LISTSPEC& spec, const std::vector<EditorRecord>& top) {
-  spec.destroy_tree();
+void BuildTree(DL_LISTSPEC& list_def, const std::vector<EditorRecord>& top) {
+  list_def.destroy_tree();
   auto* root = new DL_TREE_CELL(std::make_unique<DL_ROOT_NODE>());
-  spec.SetTree(root);
+  list_def.SetTree(root);
   std::vector<std::pair<DL_TREE_CELL*, const std::vector<EditorRecord>*>> work{{root, &top}};
   while (!work.empty()) {
     auto [cell, records] = work.back();
@@ -199,7 +199,7 @@ void BuildTree(DL_LISTSPEC& spec, const std::vector<EditorRecord>& top) {
   }
 }
 
-DL_TREE_CELL* NewSpecificationTree() {
+DL_TREE_CELL* NewListTree() {
   auto* root = new DL_TREE_CELL(std::make_unique<DL_ROOT_NODE>());
   for (unsigned number : {0u, 1u}) root->Append(new DL_TREE_CELL(std::make_unique<DL_SECTION_NODE>(number, true)));
   return root;

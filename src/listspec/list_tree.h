@@ -1,5 +1,5 @@
-// The library's side of the list-specification tree: the records the tree editor keeps
-// (one for each item of its tree view), building a specification's tree from them,
+// The library's side of the list-list definition tree: the records the tree editor keeps
+// (one for each item of its tree view), building a list definition's tree from them,
 // the label-to-name rule and the placement check the editor asks before it places a
 // node. The node classes themselves are shared with the generator module
 // (foundation/list_nodes.h).
@@ -55,11 +55,11 @@ std::string LabelFromText(const std::string& text, const std::string& title);
 // The node for a record, or null for a kind without a node class.
 std::unique_ptr<DL_LIST_TREE_NODE> NodeFromRecord(const EditorRecord& record);
 
-// Replaces spec's tree by one built from the editor's top-level records.
-void BuildTree(DL_LISTSPEC& spec, const std::vector<EditorRecord>& top);
+// Replaces list_def's tree by one built from the editor's top-level records.
+void BuildTree(DL_LISTSPEC& list_def, const std::vector<EditorRecord>& top);
 
-// The tree of a new specification: sections 0 and 1, enabled, with the section flag.
-DL_TREE_CELL* NewSpecificationTree();
+// The tree of a new list definition: sections 0 and 1, enabled, with the section flag.
+DL_TREE_CELL* NewListTree();
 
 // Whether candidate may be placed under target: as its son (as_son) or following it.
 // section_scope is the candidate section's definition scope.

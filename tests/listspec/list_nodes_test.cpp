@@ -1,4 +1,4 @@
-// The node model of list specifications: flag bytes, filter entries, tree cells,
+// The node model of list definitions: flag bytes, filter entries, tree cells,
 // building a tree from editor records, the placement rules and streaming of trees.
 #include <gtest/gtest.h>
 
@@ -114,9 +114,9 @@ TEST(ListNodes, TreeFromEditorRecords) {
   EditorRecord unknown;
   unknown.kind = 7;  // no node class
   DL_LISTSPEC_LIST set;
-  DL_LISTSPEC spec(set);
-  BuildTree(spec, {start, walls, unknown});
-  auto top = spec.Tree()->Sons();
+  DL_LISTSPEC list_def(set);
+  BuildTree(list_def, {start, walls, unknown});
+  auto top = list_def.Tree()->Sons();
   ASSERT_EQ(top.size(), 2u);
   const auto& s = static_cast<const DL_SECTION_NODE&>(*top[0]->node);
   EXPECT_TRUE(s.SectionFlag());
@@ -161,7 +161,7 @@ TEST(ListNodes, PlacementRules) {
 }
 
 TEST(ListNodes, TreesStreamBackEqualAndDamageIsRefused) {
-  DL_TREE_CELL* root = NewSpecificationTree();
+  DL_TREE_CELL* root = NewListTree();
   auto* e = new DL_TREE_CELL(std::make_unique<DL_ELEMENT_LOOP>(32));
   auto a = std::make_unique<DL_STRING_ATTRIBUTE_LOOP>("LOCAT");
   a->Add("north");

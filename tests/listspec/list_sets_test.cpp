@@ -1,4 +1,4 @@
-// Sets of list specifications in INI files, templates, and the `dlist lists` commands.
+// Sets of list definitions in INI files, templates, and the `dlist lists` commands.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,13 +6,13 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "host/list_specs/list_spec_store.h"
+#include "host/list_sets/list_set_store.h"
 #include "listspec/list_tree.h"
 #include "tests/cli/command_line_support.h"
 
 namespace {
 
-namespace ls = dlist::list_specs;
+namespace ls = dlist::list_sets;
 using dlist::testing::has;
 
 class ListSets : public dlist::testing::ScratchFolderTest {
@@ -30,19 +30,19 @@ TEST_F(ListSets, SetWrittenAndReadBackEqual) {
   p.precision = 3;
   set.Precision().push_back(p);
   for (const char* name : {"One", "Two"}) {
-    auto* spec = new DL_LISTSPEC(set);
-    spec->SetName(name);
-    spec->title = " A = b; [c]\n100% ";
-    spec->SetTree(dlist::listspec::NewSpecificationTree());
+    auto* list_def = new DL_LISTSPEC(set);
+    list_def->SetName(name);
+    list_def->title = " A = b; [c]\n100% ";
+    list_def->SetTree(dlist::listspec::NewListTree());
     auto* e = new DL_TREE_CELL(std::make_unique<DL_ELEMENT_LOOP>(64));
-    spec->Tree()->Append(e);
+    list_def->Tree()->Append(e);
     auto m = std::make_unique<DL_MATERIAL_LOOP>();
     m->Filters().Add(DL_FILTER_ENTRY("PRICE", 1.25, 9.5, true));
     auto* mc = new DL_TREE_CELL(std::move(m));
     e->Append(mc);
     e->Append(new DL_TREE_CELL(std::make_unique<DL_EDGE_LOOP>()));
     set.resize(set.size() + 1);
-    set.set(set.size() - 1, spec);
+    set.set(set.size() - 1, list_def);
   }
   std::string error;
   // The extension is compared without regard to case.
@@ -55,14 +55,14 @@ TEST_F(ListSets, SetWrittenAndReadBackEqual) {
   back[0]->SetName("Renamed");
   ASSERT_TRUE(ls::WriteINI(back, path("other.ini"), error)) << error;
   EXPECT_EQ(bytes("Costs.INI"), before);
-  // The specifications alone: other sections of the file stay.
+  // The list definitions alone: other sections of the file stay.
   write("keep.ini", "[ListSet]\nVersion=1\n[Mine]\nA=1\n");
   ASSERT_TRUE(ls::WriteINIListSpecs(set, path("keep.ini"), error)) << error;
   EXPECT_TRUE(has(bytes("keep.ini"), "[Mine]"));
   DL_LISTSPEC_LIST kept;
   ASSERT_TRUE(ls::Read(kept, path("keep.ini"), error)) << error;
   EXPECT_EQ(kept.size(), 2u);
-  // Options files add specifications; a name used twice is refused and changes nothing.
+  // Options files add list definitions; a name used twice is refused and changes nothing.
   ASSERT_TRUE(ls::AddOpt(back, path("other.ini"), error) == false);
   EXPECT_EQ(back.size(), 2u);
   DL_LISTSPEC_LIST empty;
@@ -82,7 +82,7 @@ TEST_F(ListSets, DamagedSetsAreRefusedLeavingTheOpenSet) {
       good.substr(0, good.size() / 2),                          // truncated
       std::string(good).replace(tree, 2, "zz"),                 // no hex
       std::string(good).replace(tree, 2, "05"),                 // no root
-      std::string(good).replace(good.find("Specifications = 3"), 18, "Specifications = 99999"),
+      std::string(good).replace(good.find("Lists = 3"), 9, "Lists = 99999"),
       "[ListSet]\nVersion=2\n",
   };
   for (const auto& text : damaged) {
@@ -94,14 +94,14 @@ TEST_F(ListSets, DamagedSetsAreRefusedLeavingTheOpenSet) {
   EXPECT_FALSE(ls::Read(set, path("costs.txt"), error));
   // A tree the rules refuse: a material loop under a floor loop, with no element loop.
   DL_LISTSPEC_LIST wrong;
-  auto* spec = new DL_LISTSPEC(wrong);
-  spec->SetName("Wrong");
-  spec->SetTree(dlist::listspec::NewSpecificationTree());
+  auto* list_def = new DL_LISTSPEC(wrong);
+  list_def->SetName("Wrong");
+  list_def->SetTree(dlist::listspec::NewListTree());
   auto* floor = new DL_TREE_CELL(std::make_unique<DL_FLOOR_LOOP>());
-  spec->Tree()->Append(floor);
+  list_def->Tree()->Append(floor);
   floor->Append(new DL_TREE_CELL(std::make_unique<DL_MATERIAL_LOOP>()));
   wrong.resize(1);
-  wrong.set(0, spec);
+  wrong.set(0, list_def);
   write("bad.ini", ls::FormatSet(wrong));
   EXPECT_FALSE(ls::Read(set, path("bad.ini"), error));
   EXPECT_TRUE(has(error, "node /3/1")) << error;
@@ -160,7 +160,7 @@ TEST_F(ListSets, CommandsOverASet) {
   write("tree.json", out_.str());
   ASSERT_EQ(run({"lists", "show", set, "Theirs", "--json"}), 0);
   auto j = nlohmann::json::parse(out_.str());
-  write("one.json", j["specifications"][0]["tree"].dump());
+  write("one.json", j["list definitions"][0]["tree"].dump());
   ASSERT_EQ(run({"lists", "edit", set, "Theirs", "--from", path("one.json")}), 0) << err_.str();
   ASSERT_EQ(run({"lists", "sections", path("costs.dlt"), "--json"}), 0) << err_.str();
   EXPECT_TRUE(has(out_.str(), "Material row"));

@@ -6,9 +6,9 @@
 
 #include "foundation/stream_error.h"
 #include "host/file_replacement.h"
-#include "host/list_specs/list_spec_store.h"
+#include "host/list_sets/list_set_store.h"
 
-namespace dlist::list_specs {
+namespace dlist::list_sets {
 namespace {
 
 constexpr const char* kHeader = "dlist-template 2";
@@ -261,16 +261,16 @@ std::string ReadyMadeTemplate(const std::string& name) {
   return "";
 }
 
-}  // namespace dlist::list_specs
+}  // namespace dlist::list_sets
 
 bool DL_ConvertTemplate(const char* source, const char* destination) {
   if (source == nullptr || destination == nullptr) return false;
-  dlist::list_specs::DL_TEMPLATE t;
+  dlist::list_sets::DL_TEMPLATE t;
   std::string error;
-  if (!dlist::list_specs::ReadTemplate(source, t, error)) return false;
+  if (!dlist::list_sets::ReadTemplate(source, t, error)) return false;
   try {
     dlist::FileReplacement out(destination);
-    std::string text = dlist::list_specs::FormatTemplate(t);
+    std::string text = dlist::list_sets::FormatTemplate(t);
     out.file().write(text.data(), static_cast<unsigned>(text.size()));
     out.commit();
     return true;

@@ -1,7 +1,7 @@
-// The list generator module's storage of list specifications and its templates (a
-// stand-in of ours). A set of specifications is an INI file (docs/list_specifications.md,
+// The list generator module's storage of list definitions and its templates (a
+// stand-in of ours). A set of list definitions is an INI file (docs/list_definitions.md,
 // "Set files"): the set's own section, the precision list, and one section for each
-// specification whose node tree is streamed through the nodes' io() and stored as hex
+// list definition whose node tree is streamed through the nodes' io() and stored as hex
 // text. A template is a text file of section definitions ("Template files").
 //
 // Every reader builds into a fresh set and hands it over only when the whole file was
@@ -15,10 +15,10 @@
 #include "dlist/api.h"
 #include "foundation/list_nodes.h"
 
-namespace dlist::list_specs {
+namespace dlist::list_sets {
 
 inline constexpr unsigned long long kMaxSetFileBytes = 64ull << 20;
-inline constexpr unsigned kMaxSpecifications = 10000;
+inline constexpr unsigned kMaxListDefinitions = 10000;
 inline constexpr unsigned kMaxTemplateDepth = 32;
 
 // Whether path ends in ".ini", in any case.
@@ -26,12 +26,12 @@ DLIST_API bool HasIniExtension(const std::string& path);
 
 // Loads the set at path into set (INIFileName becomes path).
 DLIST_API bool Read(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
-// Writes the whole set (properties, precision list, specifications) to path.
+// Writes the whole set (properties, precision list, list definitions) to path.
 DLIST_API bool WriteINI(const DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
-// Replaces the specification sections of the INI file at path by the set's, keeping
+// Replaces the list definition sections of the INI file at path by the set's, keeping
 // the file's other sections; a missing file is written whole.
 DLIST_API bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
-// Appends the specifications of the options file at path (a set file of the same form)
+// Appends the list definitions of the options file at path (a set file of the same form)
 // to set; a name already in the set is refused.
 DLIST_API bool AddOpt(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
 
@@ -52,7 +52,7 @@ DLIST_API uint32_t SectionScope(const DL_TEMPLATE& t, unsigned number);
 // The ready-made templates: "delimited" and "html"; empty for another name.
 DLIST_API std::string ReadyMadeTemplate(const std::string& name);
 
-}  // namespace dlist::list_specs
+}  // namespace dlist::list_sets
 
 // Converts the template at source (the older form or the current one) into the current
 // form at destination; true on success.

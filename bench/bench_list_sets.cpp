@@ -1,4 +1,4 @@
-// Benchmark of the storage of list specification sets: a set of 100 specifications of
+// Benchmark of the storage of list definition sets: a set of 100 list definitions of
 // 1,000 nodes each written to an INI file and read back (with every tree checked),
 // beside a baseline in the same iteration: the same trees streamed to memory and
 // read back, without the INI file, its hex text and the checks.
@@ -13,7 +13,7 @@
 
 #include "bench/bench_support.h"
 #include "foundation/list_nodes.h"
-#include "host/list_specs/list_spec_store.h"
+#include "host/list_sets/list_set_store.h"
 #include "stream/stream.h"
 
 namespace {
@@ -21,7 +21,7 @@ namespace {
 using dlist::bench::Clock;
 using dlist::bench::seconds_since;
 
-constexpr unsigned kSpecs = 100;
+constexpr unsigned kListDefinitions = 100;
 constexpr unsigned kLoops = 333;  // 3 nodes each, with the two sections 1,001 nodes
 
 DL_TREE_CELL* make_tree() {
@@ -48,20 +48,20 @@ void BM_ListSetWriteRead(benchmark::State& state) {
   const std::string path = (folder.path() / "set.ini").string();
   DL_LISTSPEC_LIST set;
   set.TemplateFileName() = "set.dlt";
-  for (unsigned i = 0; i < kSpecs; ++i) {
-    auto* spec = new DL_LISTSPEC(set);
-    spec->SetName("Specification " + std::to_string(i));
-    spec->SetTree(make_tree());
+  for (unsigned i = 0; i < kListDefinitions; ++i) {
+    auto* list_def = new DL_LISTSPEC(set);
+    list_def->SetName("List " + std::to_string(i));
+    list_def->SetTree(make_tree());
     set.resize(set.size() + 1);
-    set.set(set.size() - 1, spec);
+    set.set(set.size() - 1, list_def);
   }
   double timed = 0, baseline = 0;
   for (auto _ : state) {
     auto t0 = Clock::now();
     std::string error;
     DL_LISTSPEC_LIST back;
-    if (!dlist::list_specs::WriteINI(set, path, error) || !dlist::list_specs::Read(back, path, error) ||
-        back.size() != kSpecs) {
+    if (!dlist::list_sets::WriteINI(set, path, error) || !dlist::list_sets::Read(back, path, error) ||
+        back.size() != kListDefinitions) {
       state.SkipWithError(error.c_str());
       return;
     }

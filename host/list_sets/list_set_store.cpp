@@ -1,4 +1,4 @@
-#include "host/list_specs/list_spec_store.h"
+#include "host/list_sets/list_set_store.h"
 
 // The packaged library is built with the ICU converter; the header must say the same.
 #define SI_CONVERT_ICU
@@ -16,12 +16,12 @@
 #include "host/file_replacement.h"
 #include "stream/stream.h"
 
-namespace dlist::list_specs {
+namespace dlist::list_sets {
 namespace {
 
 constexpr const char* kSetSection = "ListSet";
 constexpr const char* kPrecisionSection = "Precision";
-constexpr const char* kSpecPrefix = "Specification ";
+constexpr const char* kListPrefix = "List ";
 constexpr unsigned kMaxPrecisions = 4096;
 
 bool read_file(const std::string& path, std::string& text, unsigned long long limit, std::string& error) {
@@ -147,35 +147,35 @@ bool parse_int(const char* text, long& out) {
   return true;
 }
 
-void put_spec(CSimpleIniA& ini, const DL_LISTSPEC& spec, unsigned index) {
-  std::string section = kSpecPrefix + std::to_string(index + 1);
-  ini.SetValue(section.c_str(), "Name", escape(spec.Name()).c_str());
-  ini.SetValue(section.c_str(), "Title", escape(spec.title).c_str());
-  ini.SetValue(section.c_str(), "OutputFile", escape(spec.output_file).c_str());
-  ini.SetLongValue(section.c_str(), "SortOrder", spec.sort_order);
-  ini.SetLongValue(section.c_str(), "Summarize", spec.summarize ? 1 : 0);
+void put_list(CSimpleIniA& ini, const DL_LISTSPEC& list_def, unsigned index) {
+  std::string section = kListPrefix + std::to_string(index + 1);
+  ini.SetValue(section.c_str(), "Name", escape(list_def.Name()).c_str());
+  ini.SetValue(section.c_str(), "Title", escape(list_def.title).c_str());
+  ini.SetValue(section.c_str(), "OutputFile", escape(list_def.output_file).c_str());
+  ini.SetLongValue(section.c_str(), "SortOrder", list_def.sort_order);
+  ini.SetLongValue(section.c_str(), "Summarize", list_def.summarize ? 1 : 0);
   StreamOutputMemory out;
-  if (spec.Tree() != nullptr) DL_WriteTree(out, spec.Tree());
+  if (list_def.Tree() != nullptr) DL_WriteTree(out, list_def.Tree());
   ini.SetValue(section.c_str(), "Tree", to_hex(out.bytes()).c_str());
 }
 
-void put_specs(CSimpleIniA& ini, const DL_LISTSPEC_LIST& set) {
-  ini.SetLongValue(kSetSection, "Specifications", static_cast<long>(set.size()));
-  for (unsigned i = 0; i < set.size(); ++i) put_spec(ini, *set[i], i);
+void put_lists(CSimpleIniA& ini, const DL_LISTSPEC_LIST& set) {
+  ini.SetLongValue(kSetSection, "Lists", static_cast<long>(set.size()));
+  for (unsigned i = 0; i < set.size(); ++i) put_list(ini, *set[i], i);
 }
 
-void drop_spec_sections(CSimpleIniA& ini) {
+void drop_list_sections(CSimpleIniA& ini) {
   CSimpleIniA::TNamesDepend sections;
   ini.GetAllSections(sections);
   std::vector<std::string> names;
   for (const auto& s : sections)
-    if (std::strncmp(s.pItem, kSpecPrefix, std::strlen(kSpecPrefix)) == 0) names.emplace_back(s.pItem);
+    if (std::strncmp(s.pItem, kListPrefix, std::strlen(kListPrefix)) == 0) names.emplace_back(s.pItem);
   for (const auto& n : names) ini.Delete(n.c_str(), nullptr);
 }
 
-bool get_spec(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_LISTSPEC& spec,
+bool get_list(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_LISTSPEC& list_def,
               std::string& error) {
-  std::string section = kSpecPrefix + std::to_string(index + 1);
+  std::string section = kListPrefix + std::to_string(index + 1);
   const char* raw_name = ini.GetValue(section.c_str(), "Name", nullptr);
   const char* tree = ini.GetValue(section.c_str(), "Tree", nullptr);
   std::string name, title, output;
@@ -196,20 +196,20 @@ bool get_spec(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_
     error = "[" + section + "]: the name \"" + name + "\" is used twice";
     return false;
   }
-  spec.SetName(name);
-  spec.title = title;
-  spec.output_file = output;
+  list_def.SetName(name);
+  list_def.title = title;
+  list_def.output_file = output;
   long v = 0;
   if (!parse_int(ini.GetValue(section.c_str(), "SortOrder", "0"), v)) {
     error = "[" + section + "]: SortOrder is no number";
     return false;
   }
-  spec.sort_order = static_cast<int>(v);
+  list_def.sort_order = static_cast<int>(v);
   if (!parse_int(ini.GetValue(section.c_str(), "Summarize", "0"), v) || (v != 0 && v != 1)) {
     error = "[" + section + "]: Summarize is neither 0 nor 1";
     return false;
   }
-  spec.summarize = v == 1;
+  list_def.summarize = v == 1;
   std::vector<unsigned char> bytes;
   if (!from_hex(tree, bytes)) {
     error = "[" + section + "]: the tree is no hexadecimal text";
@@ -217,36 +217,36 @@ bool get_spec(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_
   }
   try {
     StreamInputMemory in(bytes.data(), bytes.size());
-    spec.SetTree(DL_ReadTree(in));
+    list_def.SetTree(DL_ReadTree(in));
     if (in.bytesLeft() != 0) throw StreamError("bytes after the tree");
   } catch (const StreamError& e) {
     error = "[" + section + "]: the tree is damaged (" + std::string(e.what()) + ")";
     return false;
   }
   std::string where, why;
-  if (!DL_CheckTree(spec.Tree(), where, why)) {
+  if (!DL_CheckTree(list_def.Tree(), where, why)) {
     error = "[" + section + "]: node " + where + ": " + why;
     return false;
   }
   return true;
 }
 
-// Adds the specifications of ini to set (which may hold some already).
-bool get_specs(const CSimpleIniA& ini, DL_LISTSPEC_LIST& set, std::string& error) {
+// Adds the list definitions of ini to set (which may hold some already).
+bool get_lists(const CSimpleIniA& ini, DL_LISTSPEC_LIST& set, std::string& error) {
   unsigned long count = 0;
-  if (!parse_unsigned(ini.GetValue(kSetSection, "Specifications", nullptr), kMaxSpecifications, count)) {
-    error = "[ListSet] Specifications is missing or out of range";
+  if (!parse_unsigned(ini.GetValue(kSetSection, "Lists", nullptr), kMaxListDefinitions, count)) {
+    error = "[ListSet] List definitions is missing or out of range";
     return false;
   }
   for (unsigned i = 0; i < count; ++i) {
-    auto* spec = new DL_LISTSPEC(set);
-    if (!get_spec(ini, i, set, *spec, error)) {
-      delete spec;
+    auto* list_def = new DL_LISTSPEC(set);
+    if (!get_list(ini, i, set, *list_def, error)) {
+      delete list_def;
       return false;
     }
     unsigned at = set.size();
     set.resize(at + 1);
-    set.set(at, spec);
+    set.set(at, list_def);
   }
   return true;
 }
@@ -262,7 +262,7 @@ bool load_ini(const std::string& text, CSimpleIniA& ini, std::string& error) {
   }
   const char* version = ini.GetValue(kSetSection, "Version", nullptr);
   if (version == nullptr || std::strcmp(version, "1") != 0) {
-    error = "the file is no list specification set (no [ListSet] Version=1)";
+    error = "the file is no list definition set (no [ListSet] Version=1)";
     return false;
   }
   return true;
@@ -285,7 +285,7 @@ std::string FormatSet(const DL_LISTSPEC_LIST& set) {
     std::string key(p.key, strnlen(p.key, sizeof p.key));
     ini.SetLongValue(kPrecisionSection, escape(key).c_str(), p.precision);
   }
-  put_specs(ini, set);
+  put_lists(ini, set);
   std::string out;
   ini.Save(out);
   return out;
@@ -321,7 +321,7 @@ bool ParseSet(const std::string& text, DL_LISTSPEC_LIST& set, std::string& error
     p.precision = static_cast<int>(v);
     fresh.Precision().push_back(p);
   }
-  if (!get_specs(ini, fresh, error)) return false;
+  if (!get_lists(ini, fresh, error)) return false;
   fresh.INIFileName() = set.INIFileName();
   set.swap(fresh);
   return true;
@@ -364,8 +364,8 @@ bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std
     error = "\"" + path + "\": " + why;
     return false;
   }
-  drop_spec_sections(ini);
-  put_specs(ini, set);
+  drop_list_sections(ini);
+  put_lists(ini, set);
   std::string out;
   ini.Save(out);
   return write_file(path, out, error);
@@ -377,12 +377,12 @@ bool AddOpt(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error) 
   CSimpleIniA ini;
   std::string why;
   DL_LISTSPEC_LIST grown(set);
-  if (!load_ini(text, ini, why) || !get_specs(ini, grown, why)) {
+  if (!load_ini(text, ini, why) || !get_lists(ini, grown, why)) {
     error = "\"" + path + "\": " + why;
     return false;
   }
-  if (grown.size() > kMaxSpecifications) {
-    error = "\"" + path + "\": the set would hold too many specifications";
+  if (grown.size() > kMaxListDefinitions) {
+    error = "\"" + path + "\": the set would hold too many list definitions";
     return false;
   }
   grown.INIFileName() = set.INIFileName();
@@ -390,4 +390,4 @@ bool AddOpt(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error) 
   return true;
 }
 
-}  // namespace dlist::list_specs
+}  // namespace dlist::list_sets
