@@ -1,0 +1,34 @@
+// The main module's list generation entry: one process-wide handler.
+#include "main_module.h"
+
+#include <utility>
+
+#include "report.h"
+
+namespace dlist {
+namespace {
+
+DoListHandler& do_list_handler() {
+  static DoListHandler handler;
+  return handler;
+}
+
+}  // namespace
+
+DoListHandler set_do_list_handler(DoListHandler handler) {
+  DoListHandler previous = std::move(do_list_handler());
+  do_list_handler() = std::move(handler);
+  return previous;
+}
+
+}  // namespace dlist
+
+int DLIST_CALL CallDoList(const char* ini, const char* name, DL_LISTSPEC_LIST* set) {
+  if (ini == nullptr || set == nullptr) return 0;
+  const dlist::DoListHandler& handler = dlist::do_list_handler();
+  if (!handler) {
+    DiagnosticOut("CallDoList: no list generator is in place; no list was generated.");
+    return 0;
+  }
+  return handler(ini, name == nullptr ? std::string() : std::string(name), *set);
+}
