@@ -88,7 +88,8 @@ std::vector<std::string> link_prints(std::size_t n) {
       for (unsigned i = 0; i < mat.size(); ++i)
         line += std::string(mat[i].code.get()) + " " +
                 (mat[i].is_auto_quantity() ? std::string("auto") : std::to_string(mat[i].quantity)) +
-                " " + mat[i].parameter + "; ";
+                " " + mat[i].parameter +
+                (mat[i].location != 0 ? " at location " + std::to_string(mat[i].location) : "") + "; ";
     out.push_back(line);
   }
   return out;
@@ -125,6 +126,8 @@ bool run_link_demo(const std::filesystem::path& dir, const std::filesystem::path
     });
     ok = ok && link_wall(walls[1], [&](Script& s, ScriptedUser&, DBATTREFCHAIN&) {
       add(s, library, "2.2.1", "0.5");
+      // The new link stays selected: a double click in the location tree places it.
+      s.double_click(kMlLocations, ItemRef::with_text("Outside"));
       s.press(kMlLinkMode).choose_combo_text(kMlGroupName, "Plastered wall").press(kMlGroupAdd);
     });
     if (!ok || !change.commit()) {
@@ -133,7 +136,7 @@ bool run_link_demo(const std::filesystem::path& dir, const std::filesystem::path
     }
     first = link_prints(2);
     out << "linked materials of the library to 2 wall prototypes (fixed and automatic "
-           "quantities, the parameter AREA) and stored the group \"Plastered wall\":\n";
+           "quantities, the parameter AREA, a location) and stored the group \"Plastered wall\":\n";
     for (const std::string& line : first) out << "  " << line << "\n";
     std::string file = (dir / kDemoLinkFile).string();
     std::string description = "dlist demo: prototypes with material links";

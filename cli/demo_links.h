@@ -1,7 +1,7 @@
 // The demonstration's material links: materials of its library linked to several
 // wall prototypes through the material link dialog (fixed and automatic quantities,
-// a parameter), one group stored and applied, and the links carried through a
-// prototype file into a fresh project.
+// a parameter, a location), one group stored and applied, and the links carried
+// through a prototype file into a fresh project.
 #pragma once
 
 #include <filesystem>

@@ -18,6 +18,7 @@
 #include "cli/location_paths.h"
 #include "cli/material_library_file.h"
 #include "cli/node_path.h"
+#include "cli/prototype_record.h"
 #include "cli/project.h"
 #include "cli/store_tree.h"
 #include "foundation/element_kinds.h"
@@ -45,43 +46,23 @@ struct Preset {
 };
 
 std::optional<Preset> open_preset(const std::string& text, std::string* error) {
-  const StoreTree tree(ModelTree::kPrototypes);
-  const std::optional<NodeInfo> info = resolve_node(tree, text, NodeWanted::kAny, error);
-  if (!info) return std::nullopt;
+  std::optional<LoadedPrototype> loaded = load_prototype(text, error);
+  if (!loaded) return std::nullopt;
   Preset p;
-  p.node = info->id;
-  short kind = 0;
-  p.recid = PROTOTYPES().get_id_prototype(info->id, &kind);
-  p.kind = kind;
-  if (p.recid <= 0) {
-    *error = "\"" + text + "\" is a folder, not a prototype";
-    return std::nullopt;
-  }
-  bool read = false;
-  visit_kind(p.kind, [&](auto k) {
-    typename decltype(k)::element rec;
-    DBSURFREFTYPE surf;
-    read = get_id_record(p.recid, reinterpret_cast<unsigned long>(&rec), p.kind,
-                         decltype(k)::facts.has_surfaces ? &surf : nullptr, &p.mat, &p.attr) > 0;
-  });
-  if (!read) *error = "the record of \"" + text + "\" cannot be read";
-  return read ? std::optional<Preset>(std::move(p)) : std::nullopt;
+  p.node = loaded->node;
+  p.recid = loaded->recid;
+  p.kind = loaded->kind;
+  p.mat = loaded->record->mat;
+  p.attr = loaded->record->attr;
+  return p;
 }
 
 // Stores mat as the prototype's material chain; false when the store fails.
 bool store_chain(const Preset& p, DBMATREFCHAIN& mat) {
-  bool stored = false;
-  visit_kind(p.kind, [&](auto k) {
-    typename decltype(k)::element rec;
-    DBSURFREFTYPE surf;
-    DBMATREFCHAIN old;
-    DBATTREFCHAIN attr;
-    DBSURFREFTYPE* s = decltype(k)::facts.has_surfaces ? &surf : nullptr;
-    if (get_id_record(p.recid, reinterpret_cast<unsigned long>(&rec), p.kind, s, &old, &attr) <= 0)
-      return;
-    stored = MOD_PROTOTYPE(p.recid, reinterpret_cast<unsigned long>(&rec), p.kind, s, &mat, &attr) != 0;
-  });
-  return stored;
+  std::unique_ptr<PrototypeRecord> record = record_of_kind(p.kind);
+  if (!record || !record->read(p.recid)) return false;
+  record->mat = mat;
+  return record->write(p.recid);
 }
 
 // The user of the link dialog; answers Yes to the dialog's questions when told so.

@@ -18,6 +18,7 @@
 #include "cli/dialog_filler.h"
 #include "cli/json_stream.h"
 #include "cli/node_path.h"
+#include "cli/prototype_record.h"
 #include "foundation/code_page.h"
 #include "foundation/element_kinds.h"
 #include "host/dialog/engine.h"
@@ -30,69 +31,6 @@
 
 namespace dlist::cli {
 namespace {
-
-// A prototype's whole stored element, read and written with the prototype calls.
-class PrototypeRecord {
- public:
-  virtual ~PrototypeRecord() = default;
-  virtual bool read(long recid) = 0;
-  virtual bool write(long recid) = 0;
-  DBATTREFCHAIN attr;
-};
-
-template <int K>
-class RecordOf : public PrototypeRecord {
- public:
-  bool read(long recid) override {
-    return get_id_record(recid, reinterpret_cast<unsigned long>(&rec_), K, &surf_, &mat_, &attr) >
-           0;
-  }
-  bool write(long recid) override {
-    return MOD_PROTOTYPE(recid, reinterpret_cast<unsigned long>(&rec_), K, &surf_, &mat_, &attr) !=
-           0;
-  }
-
- private:
-  typename Kind<K>::element rec_{};
-  DBSURFREFTYPE surf_;
-  DBMATREFCHAIN mat_;
-};
-
-std::unique_ptr<PrototypeRecord> record_of_kind(int kind) {
-  std::unique_ptr<PrototypeRecord> r;
-  visit_kind(kind, [&](auto k) { r = std::make_unique<RecordOf<decltype(k)::kind>>(); });
-  return r;
-}
-
-struct Loaded {
-  long recid = 0;
-  int kind = 0;
-  std::unique_ptr<PrototypeRecord> record;
-};
-
-std::optional<Loaded> load(long node, int kind, std::string* error) {
-  Loaded l;
-  l.kind = kind;
-  l.recid = PROTOTYPES().get_id_prototype(node);
-  l.record = record_of_kind(kind);
-  if (l.recid <= 0 || !l.record || !l.record->read(l.recid)) {
-    *error = "node " + std::to_string(node) + " carries no prototype record that can be read";
-    return std::nullopt;
-  }
-  return l;
-}
-
-std::optional<Loaded> load_user_node(const std::string& text, long* node_id, std::string* error) {
-  const StoreTree tree(ModelTree::kPrototypes);
-  const std::optional<NodeInfo> node = resolve_node(tree, text, NodeWanted::kAny, error);
-  if (!node) return std::nullopt;
-  if (!node->is_leaf()) {
-    *error = describe_node(tree, node->id) + " is a folder, not a prototype";
-    return std::nullopt;
-  }
-  *node_id = node->id;
-  return load(node->id, node->kind, error);
-}
 
 // The user of the panel: the script for its dialogs and its own answers for the
 // file reference dialog; other file choosers and questions go to the console.
@@ -176,7 +114,7 @@ std::vector<std::string> reference_names(long entry) {
 std::string link_prototype_attribute(long node, int kind, const std::string& abbrev,
                                      const LinkRequest& request) {
   std::string error;
-  std::optional<Loaded> loaded = load(node, kind, &error);
+  std::optional<LoadedPrototype> loaded = load_prototype(node, kind, &error);
   if (!loaded) return error;
   const std::optional<std::string> stored_abbrev = stored_field("ABBR", abbrev, &error);
   if (!stored_abbrev) return error;
@@ -252,8 +190,7 @@ std::string link_prototype_attribute(long node, int kind, const std::string& abb
 int prototype_attributes_command(ModelDatabase&, const std::string& node_text, bool json,
                                  Output& out) {
   std::string error;
-  long node = 0;
-  const std::optional<Loaded> loaded = load_user_node(node_text, &node, &error);
+  const std::optional<LoadedPrototype> loaded = load_prototype(node_text, &error);
   if (!loaded) return out.fail(error);
   AttributeNames names;
   const DBATTREFCHAIN& chain = loaded->record->attr;
@@ -302,8 +239,7 @@ int unlink_attribute_command(ModelDatabase& project, const std::string& node_tex
                              const std::string& abbrev, const std::optional<std::string>& value,
                              Output& out) {
   std::string error;
-  long node = 0;
-  std::optional<Loaded> loaded = load_user_node(node_text, &node, &error);
+  std::optional<LoadedPrototype> loaded = load_prototype(node_text, &error);
   if (!loaded) return out.fail(error);
   DBATTREFCHAIN& chain = loaded->record->attr;
   AttributeNames names;
@@ -331,8 +267,7 @@ int unlink_attribute_command(ModelDatabase& project, const std::string& node_tex
 
 int check_prototype_command(ModelDatabase&, const std::string& node_text, int mode, Output& out) {
   std::string error;
-  long node = 0;
-  std::optional<Loaded> loaded = load_user_node(node_text, &node, &error);
+  std::optional<LoadedPrototype> loaded = load_prototype(node_text, &error);
   if (!loaded) return out.fail(error);
   DBATTREFCHAIN& chain = loaded->record->attr;
   int complete = 1;

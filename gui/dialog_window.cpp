@@ -994,47 +994,58 @@ void DialogWindow::double_click_row(int id, int row) {
   list->GetEventHandler()->ProcessEvent(e);
 }
 
-void DialogWindow::select_item(int id, intptr_t param) {
-  Shown* s = find_shown(id);
-  if (s == nullptr) return;
-  auto* tree = static_cast<wxTreeCtrl*>(s->window);
+void* DialogWindow::tree_item(int id, intptr_t param) const {
+  const Shown* s = find_shown(id);
+  if (s == nullptr) return nullptr;
   for (const auto& [item, handle] : s->tree_params) {
     for (const TreeItemView& i : s->view.items) {
-      if (reinterpret_cast<intptr_t>(i.handle) == handle && i.param == param) {
-        tree->SelectItem(wxTreeItemId(item));  // sends the selection change
-        return;
-      }
+      if (reinterpret_cast<intptr_t>(i.handle) == handle && i.param == param) return item;
     }
+  }
+  return nullptr;
+}
+
+void DialogWindow::select_item(int id, intptr_t param) {
+  if (void* item = tree_item(id, param)) {
+    static_cast<wxTreeCtrl*>(control(id))->SelectItem(wxTreeItemId(item));  // sends the selection change
   }
 }
 
 void DialogWindow::expand_item(int id, intptr_t param) {
-  Shown* s = find_shown(id);
-  if (s == nullptr) return;
-  auto* tree = static_cast<wxTreeCtrl*>(s->window);
-  for (const auto& [item, handle] : s->tree_params) {
-    for (const TreeItemView& i : s->view.items) {
-      if (reinterpret_cast<intptr_t>(i.handle) == handle && i.param == param) {
-        tree->Expand(wxTreeItemId(item));  // sends the expanding, which asks the model
-        return;
-      }
-    }
+  if (void* item = tree_item(id, param)) {
+    static_cast<wxTreeCtrl*>(control(id))->Expand(wxTreeItemId(item));  // asks the model
   }
 }
 
 void DialogWindow::right_click_item(int id, intptr_t param) {
-  Shown* s = find_shown(id);
-  if (s == nullptr) return;
-  auto* tree = static_cast<wxTreeCtrl*>(s->window);
-  for (const auto& [item, handle] : s->tree_params) {
-    for (const TreeItemView& i : s->view.items) {
-      if (reinterpret_cast<intptr_t>(i.handle) == handle && i.param == param) {
-        wxTreeEvent e(wxEVT_TREE_ITEM_RIGHT_CLICK, tree, wxTreeItemId(item));
-        tree->GetEventHandler()->ProcessEvent(e);
-        return;
-      }
-    }
+  if (void* item = tree_item(id, param)) {
+    auto* tree = static_cast<wxTreeCtrl*>(control(id));
+    wxTreeEvent e(wxEVT_TREE_ITEM_RIGHT_CLICK, tree, wxTreeItemId(item));
+    tree->GetEventHandler()->ProcessEvent(e);
   }
+}
+
+void DialogWindow::edit_label(int id, intptr_t param, const std::string& utf8) {
+  void* item = tree_item(id, param);
+  if (item == nullptr) return;
+  auto* tree = static_cast<wxTreeCtrl*>(control(id));
+  wxTreeEvent begin(wxEVT_TREE_BEGIN_LABEL_EDIT, tree, wxTreeItemId(item));
+  tree->GetEventHandler()->ProcessEvent(begin);
+  if (!begin.IsAllowed()) return;
+  wxTreeEvent end(wxEVT_TREE_END_LABEL_EDIT, tree, wxTreeItemId(item));
+  end.SetLabel(wxString::FromUTF8(utf8));
+  tree->GetEventHandler()->ProcessEvent(end);
+}
+
+void DialogWindow::drag_item(int id, intptr_t param, intptr_t onto) {
+  void* item = tree_item(id, param);
+  void* target = tree_item(id, onto);
+  if (item == nullptr || target == nullptr) return;
+  auto* tree = static_cast<wxTreeCtrl*>(control(id));
+  wxTreeEvent begin(wxEVT_TREE_BEGIN_DRAG, tree, wxTreeItemId(item));
+  tree->GetEventHandler()->ProcessEvent(begin);
+  wxTreeEvent end(wxEVT_TREE_END_DRAG, tree, wxTreeItemId(target));
+  tree->GetEventHandler()->ProcessEvent(end);
 }
 
 void DialogWindow::close_box() {

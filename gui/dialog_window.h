@@ -68,6 +68,11 @@ class DialogWindow : public wxDialog {
   void select_item(int id, intptr_t param);
   void expand_item(int id, intptr_t param);
   void right_click_item(int id, intptr_t param);
+  // Edits the label of the item of param to utf8, as typing into the tree's editor
+  // and pressing Enter would (refused where the tree edits no labels).
+  void edit_label(int id, intptr_t param, const std::string& utf8);
+  // Drags the item of param onto the item of onto and lets go (Shift as the keyboard holds it).
+  void drag_item(int id, intptr_t param, intptr_t onto);
   void close_box();
   // Drags splitter id so its left (top, when it lies flat) edge is at position (dialog units).
   void move_splitter(int id, int position);
@@ -98,6 +103,8 @@ class DialogWindow : public wxDialog {
   void act(UserAction action);
   Shown* find_shown(int id);
   const Shown* find_shown(int id) const;
+  // The wx item (its id) of the model item of param in tree id; null when none.
+  void* tree_item(int id, intptr_t param) const;
   // The tree item reference for the model item of wx item.
   std::optional<ItemRef> item_ref(const Shown& s, void* item) const;
 

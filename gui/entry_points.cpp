@@ -3,13 +3,18 @@
 #include <wx/app.h>
 #include <wx/choicdlg.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "attributes/attribute_link.h"
 #include "attributes/attribute_manager.h"
+#include "cli/prototype_record.h"
+#include "cli/store_tree.h"
 #include "foundation/fixed_text.h"
 #include "gui/text.h"
+#include "host/dialog/engine.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
 #include "locations/location_manager.h"
@@ -18,6 +23,7 @@
 #include "materials/list_import.h"
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
+#include "matlink/material_link.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
@@ -107,6 +113,61 @@ int export_tree(Workspace& w, bool palettes) {
   }
   return palettes ? PaletteExport(nullptr, 0L, path, description, 1)
                   : PrototypeExport(nullptr, 0L, path, description, 1);
+}
+
+// Every prototype of the project, shown by its path of names.
+std::vector<Choice> prototypes() {
+  std::vector<Choice> all;
+  const cli::StoreTree tree(ModelTree::kPrototypes);
+  std::vector<std::pair<long, std::string>> pending{{tree.root(), ""}};
+  while (!pending.empty()) {
+    const auto [id, path] = pending.back();
+    pending.pop_back();
+    const auto children = tree.children(id);
+    if (!children) continue;
+    for (auto it = children->rbegin(); it != children->rend(); ++it) {
+      const std::string p = path.empty() ? it->name : path + "/" + it->name;
+      if (it->is_leaf()) {
+        all.emplace_back(it->id, p);
+      } else {
+        pending.emplace_back(it->id, p);
+      }
+    }
+  }
+  std::sort(all.begin(), all.end(), [](const Choice& a, const Choice& b) { return a.second < b.second; });
+  return all;
+}
+
+// The prototype the person picks, with its record read; nothing when cancelled.
+std::optional<cli::LoadedPrototype> pick_prototype() {
+  const auto id = pick("Which prototype?", prototypes());
+  if (!id) return std::nullopt;
+  const auto node = cli::StoreTree(ModelTree::kPrototypes).node(*id);
+  std::string error;
+  return node ? cli::load_prototype(node->id, node->kind, &error) : std::nullopt;
+}
+
+// Opens a link panel on a prototype beside the main window; it stays open until the
+// person closes it, and what it holds then is stored in the prototype's record.
+int link_prototype(Workspace& w, bool materials) {
+  std::optional<cli::LoadedPrototype> p = pick_prototype();
+  if (!p) return 0;
+  if (materials) {
+    PurgeMaterialsFromMemory();  // the library may have changed since the last panel
+    void* panel = MaterialLink(w.window, &p->record->mat, &p->record->attr, p->kind, 1, nullptr, 0, 0);
+    if (panel == nullptr) return 0;
+    drive_dialog(panel);
+    DBMATREFCHAIN links;
+    SpecUpdate_MaterialRef(&links);
+    destroy_dialog(panel);
+    p->record->mat = links;
+  } else {
+    void* panel = AttributeLink(w.window, &p->record->attr, p->kind, 2, nullptr, 640, 320);
+    if (panel == nullptr) return 0;
+    drive_dialog(panel);
+    destroy_dialog(panel);
+  }
+  return p->record->write(p->recid) ? 1 : 0;
 }
 
 std::vector<EntryPoint> make_table() {
@@ -252,6 +313,10 @@ std::vector<EntryPoint> make_table() {
                  return 1;
                },
                ""});
+  t.push_back({"&Project", "&Material links of a prototype...", Needs::kProjectAndLibrary,
+               Changes::kProject, [](Workspace& w) { return link_prototype(w, true); }, ""});
+  t.push_back({"&Project", "&Attribute values of a prototype...", Needs::kProject, Changes::kProject,
+               [](Workspace& w) { return link_prototype(w, false); }, ""});
   return t;
 }
 

@@ -25,7 +25,7 @@ struct Workspace {
   void* window = nullptr;            // the window the system's calls take as parent
 };
 
-enum class Needs { kLibrary, kMaterial, kProject };
+enum class Needs { kLibrary, kMaterial, kProject, kProjectAndLibrary };
 // Where the changes of an entry point go: one transaction of that store around
 // the whole call, committed when the call ends unless the main window is closing.
 enum class Changes { kNothing, kLibrary, kProject };

@@ -282,10 +282,13 @@ int MainWindow::run(size_t index) {
   w.library = library();
   w.material = selected_material();
   w.window = static_cast<wxWindow*>(this);
-  if ((e.needs != Needs::kProject && w.library == nullptr) ||
-      (e.needs == Needs::kProject && w.project == nullptr)) {
-    report(e.needs == Needs::kProject ? "Open a project first (File menu)."
-                                      : "Open a material library first (File menu).");
+  const bool needs_project = e.needs == Needs::kProject || e.needs == Needs::kProjectAndLibrary;
+  if (needs_project && w.project == nullptr) {
+    report("Open a project first (File menu).");
+    return 0;
+  }
+  if (e.needs != Needs::kProject && w.library == nullptr) {
+    report("Open a material library first (File menu).");
     return 0;
   }
   if (e.needs == Needs::kMaterial && w.material == 0) {

@@ -257,6 +257,61 @@ ICONS["viewfile"] = [
     "................"]
 
 
+# The material trees: a material that cannot be linked (greyed, struck through), a
+# material with children (two boards), and one whose children cannot be linked.
+def greyed(rows):
+    return ["".join({"t": "g", "T": "l"}.get(c, c) for c in r) for r in rows]
+
+
+def struck(rows):
+    out = [list(r) for r in rows]
+    for i in range(2, 14):
+        out[i][i + 1] = "r"
+        out[i][i] = "r"
+    return ["".join(r) for r in out]
+
+
+BOARD = ["ttttttttttt",
+         "tTTTTttTTTt",
+         "tTTTTttTTTt",
+         "ttttttttttt",
+         "tTTttTTTTTt",
+         "ttttttttttt"]
+
+
+def stacked():
+    rows = [list("................") for _ in range(16)]
+    for (top, left) in ((2, 4), (8, 1)):
+        for y, line in enumerate(BOARD):
+            for x, c in enumerate(line):
+                rows[top + y][left + x] = c
+    return ["".join(r) for r in rows]
+
+
+ICONS["invalid"] = struck(greyed(ICONS["material"]))
+ICONS["cover"] = stacked()
+ICONS["coverinv"] = greyed(ICONS["cover"])
+
+# A location: a pin.
+ICONS["location"] = [
+    "................",
+    "......rrrr......",
+    ".....rrrrrr.....",
+    "....rrrwwrrr....",
+    "....rrwwwwrr....",
+    "....rrwwwwrr....",
+    "....rrrwwrrr....",
+    ".....rrrrrr.....",
+    ".....rrrrrr.....",
+    "......rrrr......",
+    "......rrrr......",
+    ".......rr.......",
+    ".......rr.......",
+    "....gggggggg....",
+    "................",
+    "................"]
+
+
 def write_xpm(folder, name, rows):
     used = sorted({c for row in rows for c in row if c != "."})
     assert len(rows) == 16 and all(len(r) == 16 for r in rows), name

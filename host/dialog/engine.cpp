@@ -628,6 +628,26 @@ bool set_control_text(void* dialog, int id, const char* text) {
   return true;
 }
 
+bool move_control(void* dialog, int id, int x, int y, int cx, int cy) {
+  Control* c = engine().control(dialog, id);
+  if (c == nullptr || cx < 0 || cy < 0) return false;
+  c->x = x;
+  c->y = y;
+  c->cx = cx;
+  c->cy = cy;
+  return true;
+}
+
+bool control_rect(void* dialog, int id, int* x, int* y, int* cx, int* cy) {
+  Control* c = engine().control(dialog, id);
+  if (c == nullptr) return false;
+  if (x != nullptr) *x = c->x;
+  if (y != nullptr) *y = c->y;
+  if (cx != nullptr) *cx = c->cx;
+  if (cy != nullptr) *cy = c->cy;
+  return true;
+}
+
 int control_check(void* dialog, int id) {
   Control* c = engine().control(dialog, id);
   return c != nullptr ? c->check : 0;

@@ -81,6 +81,11 @@ bool select_control_text(void* dialog, int id);
 bool control_text_selected(void* dialog, int id);
 int focused_control(void* dialog);  // 0 when none
 bool set_focus(void* dialog, int id);
+// Moves and sizes a control (dialog units), as a dialog lays out its panes after a
+// splitter moved. A negative size is refused.
+bool move_control(void* dialog, int id, int x, int y, int cx, int cy);
+// The control's position and size; false for no such control.
+bool control_rect(void* dialog, int id, int* x, int* y, int* cx, int* cy);
 
 // ---- timers ------------------------------------------------------------------------
 

@@ -27,6 +27,7 @@
 #include "host/dialog/message_box.h"
 #include "host/dialog/owner_draw.h"
 #include "host/dialog/tree_view.h"
+#include "host/dialog/window_system.h"
 #include "host/model/attribute_store.h"
 #include "host/platform.h"
 #include "host/report.h"
@@ -50,6 +51,7 @@ struct Reference {
 struct LinkState {
   void* dialog = nullptr;
   void* parent = nullptr;
+  int width = 0, height = 0, top = 0;  // the panel's size; where the panes begin
   DBATTREFCHAIN* chain = nullptr;
   int current = -1;
   int mode = 0;
@@ -802,9 +804,31 @@ int DLIST_CALL AttributeLink_Init_Proc(void* dialog) {
   return 1;
 }
 
+constexpr int kButtonColumn = 28;  // the buttons right of the list
+constexpr int kSplitBar = 6;
+constexpr int kSplitMargin = 32;
+
+// The tree, the splitter and the list, laid out for the splitter at g_split.
+void lay_out_panes(void* dialog) {
+  const int h = g_link.height - g_link.top;
+  const int list_x = g_split + kSplitBar, list_w = g_link.width - kButtonColumn - 12 - list_x;
+  move_control(dialog, kLinkTree, 0, g_link.top, g_split, h);
+  move_control(dialog, kLinkSplitter, g_split, g_link.top, kSplitBar, h);
+  move_control(dialog, kLinkList, list_x, g_link.top, std::max(0, list_w), h);
+}
+
 int DLIST_CALL AttributeLink_ExtAction_Proc(void* dialog, int control, int code) {
   const Notification* n = notification();
   switch (control) {
+    case kLinkSplitter:
+      if (code == kDragButtonUp) {
+        int x = 0;
+        if (control_rect(dialog, kLinkSplitter, &x, nullptr, nullptr, nullptr)) {
+          g_split = std::clamp(x, kSplitMargin, std::max(kSplitMargin, g_link.width - 120));
+          lay_out_panes(dialog);
+        }
+      }
+      break;
     case kLinkList:
       if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0 &&
           (n->old_state & kLvisSelected) == 0) {
@@ -891,7 +915,10 @@ void* AttributeLink(void* parent, DBATTREFCHAIN* chain, int kind, int mode, char
     SpecBeep(0, units::kDattrlnk, 595);
     return nullptr;
   }
-  const int bh = 24, bw = 28, top = options != nullptr ? 28 : 0;
+  const int bh = 24, bw = kButtonColumn, top = options != nullptr ? 28 : 0;
+  g_link.width = width;
+  g_link.height = height;
+  g_link.top = top;
   if (g_split <= 0 || g_split > width - 120) g_split = (width - bw - 16) / 3;
   const int list_x = g_split + 6, list_w = width - bw - 12 - list_x;
   const int mode_button = mode == 4 ? kLinkAttMode : kLinkSelMode;

@@ -218,13 +218,10 @@ void new_location(void* dialog, bool under) {
   void* tree = tree_of(dialog);
   _TREEITEM* target = command_target(dialog);
   _TREEITEM* parent_item = under ? target : (target == nullptr ? nullptr : tree_get_next(tree, target, TreeRelation::kParent));
-  LocationDialog d;
-  d.create = true;
-  d.parent = item_location(tree, parent_item);
-  if (!run_location_dialog(dialog, d, under ? kTitleNewUnder : kTitleNewBeside)) return;
+  const long made = NewLocationInDialog(dialog, item_location(tree, parent_item), under);
   DBLOCATIONTYPE l;
-  if (!read_location(d.id, &l)) return;
-  _TREEITEM* item = tree_insert(tree, parent_item == nullptr ? kTviRoot : parent_item, kTviSort, l.name, 0, 0, d.id);
+  if (!read_location(made, &l)) return;
+  _TREEITEM* item = tree_insert(tree, parent_item == nullptr ? kTviRoot : parent_item, kTviSort, l.name, 0, 0, made);
   if (item != nullptr) tree_select(tree, item);
 }
 
@@ -232,14 +229,8 @@ void edit_location(void* dialog) {
   void* tree = tree_of(dialog);
   _TREEITEM* target = command_target(dialog);
   const long id = item_location(tree, target);
-  long parent = 0;
+  if (!EditLocationInDialog(dialog, id)) return;
   DBLOCATIONTYPE l;
-  if (!read_location(id, &l, &parent)) return;
-  LocationDialog d;
-  d.create = false;
-  d.id = id;
-  d.parent = parent;
-  if (!run_location_dialog(dialog, d, kTitleEdit)) return;
   if (read_location(id, &l)) tree_set_text(tree, target, l.name);
   if (target == selected(dialog)) show_text(dialog, id);
 }
@@ -591,10 +582,28 @@ int run(void* hwnd, LocationUi& ui, int context) {
 
 }  // namespace
 
-bool AskDeleteLocation(void* hwnd, long key) {
+bool AskDeleteLocation(void* hwnd, long key, bool used_here) {
   std::string text = load(kTextDeleteQuestion);
-  if (LOCALIZATION().is_used_location(key) != 0) text = load(kTextInUse) + "\n" + text;
+  if (used_here || LOCALIZATION().is_used_location(key) != 0) text = load(kTextInUse) + "\n" + text;
   return MessageBoxA(hwnd, text.c_str(), load(kTitleDelete).c_str(), kMbYesNo | kMbIconQuestion) == kIdYes;
+}
+
+long NewLocationInDialog(void* hwnd, long parent, bool under) {
+  LocationDialog d;
+  d.create = true;
+  d.parent = parent;
+  return run_location_dialog(hwnd, d, under ? kTitleNewUnder : kTitleNewBeside) ? d.id : 0;
+}
+
+bool EditLocationInDialog(void* hwnd, long id) {
+  long parent = 0;
+  DBLOCATIONTYPE l;
+  if (!read_location(id, &l, &parent)) return false;
+  LocationDialog d;
+  d.create = false;
+  d.id = id;
+  d.parent = parent;
+  return run_location_dialog(hwnd, d, kTitleEdit);
 }
 
 }  // namespace dlist

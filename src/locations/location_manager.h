@@ -37,8 +37,18 @@ inline constexpr int kLocEditContext = 22370;
 inline constexpr int kLocImportPathSetting = 275;
 
 // Asks, as the manager does before a deletion, whether the location of key is to be
-// deleted (telling first when it is in use). True for Yes.
-DLIST_API bool AskDeleteLocation(void* hwnd, long key);
+// deleted (telling first when it is in use, or when the caller knows a use the store
+// does not hold yet: used_here). True for Yes.
+DLIST_API bool AskDeleteLocation(void* hwnd, long key, bool used_here = false);
+
+// Runs the location dialog over hwnd for a new location under parent (a record
+// identifier, 0 for the top level), titled as a new location under (under) or
+// beside the one the user works on. The new location's identifier; 0 when the user
+// cancelled.
+DLIST_API long NewLocationInDialog(void* hwnd, long parent, bool under);
+// Runs the location dialog over hwnd on location id (its name and text); true when
+// the user changed it.
+DLIST_API bool EditLocationInDialog(void* hwnd, long id);
 
 }  // namespace dlist
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "foundation/material_records.h"
+#include "host/database_task.h"
 #include "host/dialog/combo_box.h"
 #include "host/dialog/engine.h"
 #include "host/dialog/framework.h"
@@ -19,11 +20,13 @@
 #include "host/dialog/owner_draw.h"
 #include "host/dialog/notify_codes.h"
 #include "host/dialog/tree_view.h"
+#include "host/dialog/window_system.h"
 #include "host/list/list_context.h"
 #include "host/model/attribute_store.h"
 #include "host/model/element_parameters.h"
 #include "host/model/location_store.h"
 #include "host/model/material_groups.h"
+#include "host/model/model_database.h"
 #include "host/report.h"
 #include "host/settings.h"
 #include "locations/location_manager.h"
@@ -63,12 +66,17 @@ struct LinkState {
   bool group_mode = false;
   char group_name[kMatGroupNameSize] = {};
   int chosen_row = -1;  // of the parameter selection
+  bool linkable_only = false;  // the view: the tree shows only linkable materials
+  int width = 0, height = 0;   // of the dialog
 };
 
 LinkState g_state;
 MaterialTable g_table;
 void* g_images = nullptr;
+void* g_location_images = nullptr;
 int g_label_mode = 0;   // 0 code and name, 1 name, 2 code
+int g_split_tree = 0;   // the splitters' positions, kept between dialogs (0: the middle)
+int g_split_lists = 0;
 int g_sort_column = 0;  // of the parameter selection
 bool g_sort_up = true;
 
@@ -213,10 +221,18 @@ void select_link(void* dialog, int row) {
 
 // ---- the tree --------------------------------------------------------------------------
 
+bool shown_in_tree(const MaterialEntry& e) {
+  return !g_state.linkable_only || e.mark == kMarkMaterial || e.mark == kMarkCover;
+}
+
+// Fills the tree from the table; with the view of linkable materials only those and
+// the materials above them (which are marked "cover").
 void fill_tree(void* dialog) {
   void* tree = GetControlHWND(dialog, kMlTree);
   tree_delete_all(tree);
   for (MaterialEntry& e : g_table.entries()) {
+    e.item = nullptr;
+    if (!shown_in_tree(e)) continue;
     MaterialEntry* parent = e.parent > 0 ? g_table.find(e.parent) : nullptr;
     _TREEITEM* under = parent != nullptr && parent->item != nullptr ? parent->item : kTviRoot;
     e.item = tree_insert(tree, under, kTviLast, material_label(e.id).c_str(), e.mark, e.mark, e.id);
@@ -225,6 +241,7 @@ void fill_tree(void* dialog) {
 
 void mark_tree(void* dialog) {
   g_table.mark(g_state.dimension);
+  if (g_state.linkable_only) return fill_tree(dialog);
   void* tree = GetControlHWND(dialog, kMlTree);
   for (MaterialEntry& e : g_table.entries())
     if (e.item != nullptr) tree_set_image(tree, e.item, e.mark, e.mark);
@@ -302,6 +319,162 @@ void choose_location(void* dialog) {
   select_link(dialog, row);
 }
 
+// ---- the location tree ------------------------------------------------------------------
+
+void* locations_tree(void* dialog) { return GetControlHWND(dialog, kMlLocations); }
+
+// The tree item of location id, searched depth-first; null when it is not shown.
+_TREEITEM* location_item(void* tree, long id) {
+  std::vector<_TREEITEM*> pending = tree_children(tree, nullptr);
+  while (!pending.empty()) {
+    _TREEITEM* item = pending.back();
+    pending.pop_back();
+    if (static_cast<long>(tree_param(tree, item)) == id) return item;
+    for (_TREEITEM* child : tree_children(tree, item)) pending.push_back(child);
+  }
+  return nullptr;
+}
+
+// Fills the location tree again, selecting location id when it is shown.
+void refill_locations(void* dialog, long id) {
+  FillLocationTreeView(dialog, kMlLocations);
+  void* tree = locations_tree(dialog);
+  if (_TREEITEM* item = id > 0 ? location_item(tree, id) : nullptr) {
+    tree_ensure_visible(tree, item);
+    tree_select(tree, item);
+  }
+}
+
+long selected_location(void* dialog) {
+  void* tree = locations_tree(dialog);
+  _TREEITEM* item = tree_get_next(tree, nullptr, TreeRelation::kCaret);
+  return item != nullptr ? static_cast<long>(tree_param(tree, item)) : 0;
+}
+
+int selected_link(void* dialog) {
+  const int row = list_selected(links_list(dialog));
+  return row >= 0 && static_cast<std::size_t>(row) < g_state.links.size() ? row : -1;
+}
+
+// Gives the selected link the location of key (0: none).
+void set_link_location(void* dialog, long key) {
+  const int row = selected_link(dialog);
+  if (row < 0) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
+  if (r.location != key) switch_flag_on(dialog);
+  r.location = static_cast<int32_t>(key);
+  fill_link_row(links_list(dialog), row);
+  select_link(dialog, row);
+}
+
+void use_selected_location(void* dialog) {
+  DBLOCATIONTYPE l;
+  const long id = selected_location(dialog);
+  if (id <= 0 || LOCALIZATION().get_id_location(id, &l) != id) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  set_link_location(dialog, l.key);
+}
+
+void new_location_here(void* dialog, bool under) {
+  const long at = selected_location(dialog);
+  long parent = 0;
+  DBLOCATIONTYPE l;
+  if (at > 0 && LOCALIZATION().get_id_location(at, &l, &parent) != at) return;
+  const long made = NewLocationInDialog(dialog, under ? at : parent, under);
+  if (made > 0) refill_locations(dialog, made);
+}
+
+void edit_selected_location(void* dialog) {
+  const long id = selected_location(dialog);
+  if (id <= 0 || !EditLocationInDialog(dialog, id)) return;
+  DBLOCATIONTYPE l;
+  if (LOCALIZATION().get_id_location(id, &l) == id)
+    if (_TREEITEM* item = location_item(locations_tree(dialog), id))
+      tree_set_text(locations_tree(dialog), item, l.name);
+  refill_links(dialog);  // the paths of the locations below it changed too
+}
+
+// Deletes the selected location with its subtree, asking first (saying so when a
+// preset or one of the dialog's links uses it). Links whose location went with it
+// are left without a location.
+void delete_selected_location(void* dialog) {
+  const long id = selected_location(dialog);
+  DBLOCATIONTYPE l;
+  if (id <= 0 || LOCALIZATION().get_id_location(id, &l) != id || l.key == 0) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  LOCALIZATION loc;
+  const bool used_here = std::any_of(g_state.links.begin(), g_state.links.end(), [&](const LinkRecord& r) {
+    if (r.location == 0) return false;
+    for (long at = loc.get_key_location(r.location), parent = 0, depth = 0; at > 0 && depth < 100000;
+         at = parent, ++depth) {
+      DBLOCATIONTYPE up;
+      if (at == id) return true;
+      if (loc.get_id_location(at, &up, &parent) != at) break;
+    }
+    return false;
+  });
+  if (!AskDeleteLocation(dialog, l.key, used_here)) return;
+  if (loc.del_location(id) == 0) {
+    SpecBeep(0, units::kDmatlink, __LINE__);
+    return;
+  }
+  for (LinkRecord& r : g_state.links)
+    if (r.location != 0 && loc.get_key_location(r.location) <= 0) r.location = 0;
+  const int row = selected_link(dialog);
+  refill_links(dialog);
+  if (row >= 0) select_link(dialog, row);
+  refill_locations(dialog, 0);
+}
+
+void location_command(void* dialog, int command) {
+  switch (command) {
+    case kMlLocUse: return use_selected_location(dialog);
+    case kMlLocNone: return set_link_location(dialog, 0);
+    case kMlLocNewBeside:
+    case kMlLocNewUnder: return new_location_here(dialog, command == kMlLocNewUnder);
+    case kMlLocEdit: return edit_selected_location(dialog);
+    case kMlLocDelete: return delete_selected_location(dialog);
+    default: return;
+  }
+}
+
+// The location tree's context menu over the clicked item (none: the commands that
+// need a location are disabled).
+void location_context_menu(void* dialog, _TREEITEM* item) {
+  void* tree = locations_tree(dialog);
+  if (item != nullptr) tree_select(tree, item);
+  const long id = item != nullptr ? static_cast<long>(tree_param(tree, item)) : 0;
+  DBLOCATIONTYPE l;
+  const bool located = id > 0 && LOCALIZATION().get_id_location(id, &l) == id;
+  const bool link = selected_link(dialog) >= 0;
+  void* menu = menu_create();
+  if (menu == nullptr) return;
+  menu_append(menu, kMlLocUse, text(22024).c_str());
+  menu_append(menu, kMlLocNone, text(22030).c_str());
+  menu_append_separator(menu);
+  menu_append(menu, kMlLocNewBeside, text(22571).c_str());
+  menu_append(menu, kMlLocNewUnder, text(22570).c_str());
+  menu_append(menu, kMlLocEdit, text(22572).c_str());
+  menu_append(menu, kMlLocDelete, text(22573).c_str());
+  menu_append_separator(menu);
+  menu_append(menu, kMlLocCancel, text(37).c_str());
+  menu_enable(menu, kMlLocUse, located && link);
+  menu_enable(menu, kMlLocNone, link);
+  menu_enable(menu, kMlLocNewUnder, located);
+  menu_enable(menu, kMlLocEdit, located);
+  menu_enable(menu, kMlLocDelete, located && l.key != 0);
+  const int chosen = menu_track(menu, dialog);
+  menu_destroy(menu);
+  location_command(dialog, chosen);
+}
+
 // The context menus: of the tree (add) and of the link list (remove, remove all,
 // automatic quantity, location). The command chosen; 0 when dismissed.
 int link_context_menu(void* dialog, bool tree) {
@@ -342,6 +515,7 @@ void load_group(void* dialog, long group) {
   g_state.group_links.clear();
   void* list = GetControlHWND(dialog, kMlGroupLinks);
   list_delete_all(list);
+  ShowDlgInput(dialog, kMlGroupQuantity, 0);
   if (group <= 0) return;
   MatrefIterator it(group);
   DBMATREF ref;
@@ -373,6 +547,14 @@ bool store_links(long group) {
   return true;
 }
 
+// A new group named name holding the current links, made in one change: never a
+// group without its references. Its identifier; 0 when it cannot be made.
+long create_group_of_links(const std::string& name) {
+  TaskTransaction change(active_model());
+  const long id = change ? create_group(name.c_str()) : 0;
+  return id != 0 && store_links(id) && change.commit() ? id : 0;
+}
+
 void group_new(void* dialog) {
   const std::string name = control_text(dialog, kMlGroupName);
   if (name.empty() || name.size() >= static_cast<std::size_t>(kMatGroupNameSize) ||
@@ -381,14 +563,29 @@ void group_new(void* dialog) {
     WarningProc(dialog, kMlGroupName);
     return;
   }
-  const long id = create_group(name.c_str());
-  if (id == 0 || !store_links(id)) {
-    if (id != 0) remove_group(id);
+  const long id = create_group_of_links(name);
+  if (id == 0) {
     SpecBeep(0, units::kDmatlink, __LINE__);
     return;
   }
   fill_group_combo(dialog);
   load_group(dialog, id);
+}
+
+// Puts refs in place of the references of group id, in one change: when a write
+// fails the group keeps what it held.
+bool rewrite_group(long id, const std::vector<DBMATREF>& refs) {
+  TaskTransaction change(active_model());
+  if (!change || remove_matref(id) == 0) return false;
+  for (const DBMATREF& ref : refs)
+    if (cre_group_matref(id, ref) == 0) return false;
+  return change.commit();
+}
+
+// Puts the current links in place of group id's references, in one change.
+bool store_links_in_place_of(long id) {
+  TaskTransaction change(active_model());
+  return change && remove_matref(id) != 0 && store_links(id) && change.commit();
 }
 
 void group_replace(void* dialog) {
@@ -397,8 +594,80 @@ void group_replace(void* dialog) {
     SpecBeep(1, units::kDmatlink, __LINE__);
     return;
   }
-  if (remove_matref(id) == 0 || !store_links(id)) SpecBeep(0, units::kDmatlink, __LINE__);
+  if (!store_links_in_place_of(id)) SpecBeep(0, units::kDmatlink, __LINE__);
   load_group(dialog, id);
+}
+
+int selected_group_link(void* dialog) {
+  const int row = list_selected(GetControlHWND(dialog, kMlGroupLinks));
+  return row >= 0 && static_cast<std::size_t>(row) < g_state.group_links.size() ? row : -1;
+}
+
+void show_group_quantity(void* dialog, int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.group_links.size()) {
+    ShowDlgInput(dialog, kMlGroupQuantity, 0);
+    return;
+  }
+  const std::string q = quantity_text(g_state.group_links[static_cast<std::size_t>(row)].quantity);
+  set_control_text(dialog, kMlGroupQuantity, q.c_str());
+  ShowDlgInput(dialog, kMlGroupQuantity, 1);
+}
+
+// Changes the selected group's links as change says and stores the group; the list
+// shows what the group holds afterwards, also when the store refused.
+template <typename Change>
+void change_group_link(void* dialog, Change change) {
+  const int row = selected_group_link(dialog);
+  if (g_state.group <= 0 || row < 0) {
+    SpecBeep(1, units::kDmatlink, __LINE__);
+    return;
+  }
+  std::vector<DBMATREF> refs = g_state.group_links;
+  if (!change(refs, static_cast<std::size_t>(row))) return;
+  if (!rewrite_group(g_state.group, refs)) SpecBeep(0, units::kDmatlink, __LINE__);
+  load_group(dialog, g_state.group);
+  const int rows = static_cast<int>(g_state.group_links.size());
+  if (rows > 0) {
+    const int at = std::min(row, rows - 1);
+    list_set_state(GetControlHWND(dialog, kMlGroupLinks), at, kLvisSelected, kLvisSelected);
+    show_group_quantity(dialog, at);
+  } else {
+    show_group_quantity(dialog, -1);
+  }
+}
+
+void set_group_quantity(void* dialog, double value) {
+  change_group_link(dialog, [&](std::vector<DBMATREF>& refs, std::size_t row) {
+    if (std::fabs(refs[row].quantity - value) < 1e-6) return false;
+    refs[row].quantity = value;
+    return true;
+  });
+}
+
+void remove_group_link(void* dialog) {
+  change_group_link(dialog, [](std::vector<DBMATREF>& refs, std::size_t row) {
+    refs.erase(refs.begin() + static_cast<std::ptrdiff_t>(row));
+    return true;
+  });
+}
+
+// The group list's context menu over the clicked row.
+void group_context_menu(void* dialog, int row) {
+  void* list = GetControlHWND(dialog, kMlGroupLinks);
+  if (row >= 0 && static_cast<std::size_t>(row) < g_state.group_links.size()) {
+    list_set_state(list, row, kLvisSelected, kLvisSelected);
+    show_group_quantity(dialog, row);
+  }
+  void* menu = menu_create();
+  if (menu == nullptr) return;
+  menu_append(menu, kMlMenuGroupRemove, text(21356).c_str());
+  menu_append(menu, kMlMenuGroupAuto, text(50884).c_str());
+  const bool any = selected_group_link(dialog) >= 0;
+  for (int id : {kMlMenuGroupRemove, kMlMenuGroupAuto}) menu_enable(menu, id, any);
+  const int chosen = menu_track(menu, dialog);
+  menu_destroy(menu);
+  if (chosen == kMlMenuGroupRemove) remove_group_link(dialog);
+  if (chosen == kMlMenuGroupAuto) set_group_quantity(dialog, DBMATREF::kAutoQuantity);
 }
 
 void group_delete(void* dialog) {
@@ -476,8 +745,74 @@ void show_group_mode(void* dialog) {
   for (int id : {kMlGroupName, kMlGroupLinks, kMlGroupNew, kMlGroupReplace, kMlGroupDelete,
                  kMlGroupAdd, kMlGroupOverwrite})
     ShowDlgInput(dialog, id, group ? 1 : 0);
-  for (int id : {kMlAdd, kMlRemove, kMlView, kMlLocation}) ShowDlgInput(dialog, id, group ? 0 : 1);
+  for (int id : {kMlAdd, kMlRemove, kMlView, kMlLocation, kMlLocations}) ShowDlgInput(dialog, id, group ? 0 : 1);
+  if (group) {
+    ShowDlgInput(dialog, kMlQuantity, 0);
+  } else {
+    ShowDlgInput(dialog, kMlGroupQuantity, 0);
+  }
   set_control_check(dialog, kMlLinkMode, group ? 1 : 0);
+}
+
+// ---- the layout -----------------------------------------------------------------------
+
+struct Box {
+  int x = 0, y = 0, cx = 0, cy = 0;
+};
+
+// Where the panes stand: the material tree left of the upright splitter; right of
+// it the link list, its quantity editor, the flat splitter and the pane below it
+// (the location tree in link mode, the group's links in group mode).
+struct LinkLayout {
+  Box tree, split_tree, links, quantity, split_lists, lower, group_quantity;
+};
+
+constexpr int kTop = 30;         // below the row of mode buttons
+constexpr int kButtonRow = 30;   // the command buttons at the bottom
+constexpr int kBar = 6;          // a splitter's thickness
+constexpr int kSplitMargin = 32; // a splitter keeps this far from the edges
+constexpr int kEditorRow = 24;   // an editor's row below its list
+
+// The layout for the dialog's size; the splitters' positions are first brought
+// inside their margins (the middle when they are unset).
+LinkLayout link_layout(int w, int h) {
+  const int bottom = h - kButtonRow;
+  if (g_split_tree < kSplitMargin || g_split_tree > w - kSplitMargin - kBar) g_split_tree = w / 2;
+  if (g_split_lists < kTop + kSplitMargin || g_split_lists > bottom - kSplitMargin - kBar)
+    g_split_lists = kTop + (bottom - kTop) / 2;
+  const int x0 = g_split_tree + kBar, rw = w - x0;
+  LinkLayout l;
+  l.tree = {0, kTop, g_split_tree, bottom - kTop};
+  l.split_tree = {g_split_tree, kTop, kBar, bottom - kTop};
+  l.links = {x0, kTop, rw, std::max(0, g_split_lists - kTop - kEditorRow)};
+  l.quantity = {x0, g_split_lists - kEditorRow + 2, 120, 20};
+  l.split_lists = {x0, g_split_lists, rw, kBar};
+  l.lower = {x0, g_split_lists + kBar, rw, std::max(0, bottom - g_split_lists - kBar - kEditorRow)};
+  l.group_quantity = {x0, bottom - kEditorRow + 2, 120, 20};
+  return l;
+}
+
+// Lays the panes out again after a splitter moved.
+void relayout(void* dialog) {
+  const LinkLayout l = link_layout(g_state.width, g_state.height);
+  const std::pair<int, Box> boxes[] = {
+      {kMlTree, l.tree},           {kMlSplitTree, l.split_tree}, {kMlLinks, l.links},
+      {kMlQuantity, l.quantity},   {kMlSplitLists, l.split_lists}, {kMlLocations, l.lower},
+      {kMlGroupLinks, l.lower},    {kMlGroupQuantity, l.group_quantity}};
+  for (const auto& [id, b] : boxes) move_control(dialog, id, b.x, b.y, b.cx, b.cy);
+}
+
+// A splitter was dragged to where the engine put it: keep the position and lay out.
+void splitter_moved(void* dialog, int control) {
+  int x = 0, y = 0;
+  if (!control_rect(dialog, control, &x, &y, nullptr, nullptr)) return;
+  if (control == kMlSplitTree) {
+    g_split_tree = std::clamp(x, kSplitMargin, std::max(kSplitMargin, g_state.width - kSplitMargin - kBar));
+  } else {
+    g_split_lists = std::clamp(y, kTop + kSplitMargin,
+                               std::max(kTop + kSplitMargin, g_state.height - kButtonRow - kSplitMargin - kBar));
+  }
+  relayout(dialog);
 }
 
 // ---- the parameter selection ----------------------------------------------------------
@@ -661,9 +996,19 @@ int DLIST_CALL MaterialLink_Init_Proc(void* dialog) {
   g_table.mark(g_state.dimension);
   fill_tree(dialog);
   refill_links(dialog);
+  if (g_location_images == nullptr) {
+    g_location_images = image_list_create(16, 16);
+    if (g_location_images != nullptr && image_list_add_icon(g_location_images, "location") < 0) {
+      image_list_destroy(g_location_images);
+      g_location_images = nullptr;
+    }
+  }
+  tree_set_image_list(locations_tree(dialog), g_location_images);
+  refill_locations(dialog, 0);
   fill_group_combo(dialog);
   show_group_mode(dialog);
   ShowDlgInput(dialog, kMlQuantity, 0);
+  ShowDlgInput(dialog, kMlGroupQuantity, 0);
   set_control_check(dialog, kMlLabelMode, g_label_mode);
   if (g_state.state != nullptr) set_control_check(dialog, kMlFlag, g_state.state[kLinkFlagOffset] != 0);
   return 1;
@@ -721,6 +1066,39 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
         if (chosen != 0) MaterialLink_ExtAction_Proc(dialog, chosen, kBnClicked);
       }
       return 0;
+    case kMlLocations:
+      if (code == kNmRClick && !g_state.group_mode) location_context_menu(dialog, n != nullptr ? n->item : nullptr);
+      if (code == kNmDblClk && !g_state.group_mode) use_selected_location(dialog);
+      return 0;
+    case kMlLocUse:
+    case kMlLocNone:
+    case kMlLocNewBeside:
+    case kMlLocNewUnder:
+    case kMlLocEdit:
+    case kMlLocDelete:
+      location_command(dialog, control);
+      return 0;
+    case kMlGroupLinks:
+      if (code == kLvnItemChanged && n != nullptr && (n->new_state & kLvisSelected) != 0)
+        show_group_quantity(dialog, n->row);
+      if (code == kNmRClick && g_state.group_mode) group_context_menu(dialog, n != nullptr ? n->row : -1);
+      return 0;
+    case kMlMenuGroupRemove:
+      remove_group_link(dialog);
+      return 0;
+    case kMlMenuGroupAuto:
+      set_group_quantity(dialog, DBMATREF::kAutoQuantity);
+      return 0;
+    case kMlView:
+      if (code == kBnClicked) {
+        g_state.linkable_only = control_check(dialog, kMlView) != 0;
+        fill_tree(dialog);
+      }
+      return 0;
+    case kMlSplitTree:
+    case kMlSplitLists:
+      if (code == kDragButtonUp) splitter_moved(dialog, control);
+      return 0;
     case kMlLinkMode:
       if (code == kBnClicked) {
         g_state.group_mode = !g_state.group_mode;
@@ -768,15 +1146,25 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
 }
 
 int DLIST_CALL MaterialLink_Draw_Proc(void* /*dialog*/, const DrawItem* item) {
-  if (item == nullptr || item->control != kMlLinks || item->row < 0 ||
-      static_cast<std::size_t>(item->row) >= g_state.links.size())
+  if (item == nullptr || item->row < 0) return 0;
+  const std::size_t row = static_cast<std::size_t>(item->row);
+  std::string first, quantity, location;
+  if (item->control == kMlLinks && row < g_state.links.size()) {
+    const LinkRecord& r = g_state.links[row];
+    first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
+    quantity = quantity_text(r.quantity);
+    location = location_path(r.location);
+  } else if (item->control == kMlGroupLinks && row < g_state.group_links.size()) {
+    const DBMATREF& ref = g_state.group_links[row];
+    first = "(" + std::string(ref.parameter) + ") " + ref.code.get();
+    quantity = quantity_text(ref.quantity);
+  } else {
     return 0;
-  const LinkRecord& r = g_state.links[static_cast<std::size_t>(item->row)];
+  }
   if ((item->state & kLvisSelected) != 0) draw_highlight(item->dc);
-  const std::string first = "(" + std::string(r.parameter) + ") " + material_name(r.material);
   draw_text(item->dc, 0, first.c_str());
-  draw_text(item->dc, 1, quantity_text(r.quantity).c_str());
-  draw_text(item->dc, 2, location_path(r.location).c_str());
+  draw_text(item->dc, 1, quantity.c_str());
+  if (item->control == kMlLinks) draw_text(item->dc, 2, location.c_str());
   return 1;
 }
 
@@ -785,23 +1173,30 @@ int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control) {
     group_new(dialog);
     return 1;
   }
-  if (control != kMlQuantity) {
+  if (control != kMlQuantity && control != kMlGroupQuantity) {
     post_command(g_state.parent, 2);
     return 1;
   }
-  const int row = list_selected(links_list(dialog));
-  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) return 1;
-  const std::string typed = control_text(dialog, kMlQuantity);
+  // The typed quantity: the automatic text where the mode takes it, else a number
+  // the field's check accepts (a refusal keeps the editor open with its warning).
+  const std::string typed = control_text(dialog, control);
   double value = 0;
   if ((g_state.mode == 1 || g_state.mode == 5) && typed == text(21529)) {
     value = DBMATREF::kAutoQuantity;
   } else {
-    if (InputChecking(dialog, kMlQuantity) == 0) {
-      WarningProc(dialog, kMlQuantity);
+    if (InputChecking(dialog, control) == 0) {
+      WarningProc(dialog, control);
       return 1;
     }
-    value = GetInpCont_Double(kMlQuantity);
+    value = GetInpCont_Double(control);
   }
+  if (control == kMlGroupQuantity) {
+    set_group_quantity(dialog, value);
+    set_focus(dialog, kMlGroupLinks);
+    return 1;
+  }
+  const int row = list_selected(links_list(dialog));
+  if (row < 0 || static_cast<std::size_t>(row) >= g_state.links.size()) return 1;
   LinkRecord& r = g_state.links[static_cast<std::size_t>(row)];
   if (std::fabs(value - r.quantity) >= 1e-6) {
     switch_flag_on(dialog);
@@ -815,6 +1210,7 @@ int DLIST_CALL MaterialLink_KeyEnter_Proc(void* dialog, int control) {
 
 int DLIST_CALL MaterialLink_Cancel_Proc(void* dialog) {
   if (control_visible(dialog, kMlQuantity)) set_focus(dialog, kMlLinks);
+  if (control_visible(dialog, kMlGroupQuantity)) set_focus(dialog, kMlGroupLinks);
   return 1;
 }
 
@@ -880,32 +1276,46 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
     SpecBeep(0, units::kDmatlink, __LINE__);
     return nullptr;
   }
-  const int w = width > 0 ? width : 640;
-  const int h = height > 0 ? height : 420;
+  const int w = std::max(width > 0 ? width : 640, 320);
+  const int h = std::max(height > 0 ? height : 420, 240);
+  g_state.width = w;
+  g_state.height = h;
+  g_state.linkable_only = false;
+  const LinkLayout l = link_layout(w, h);
   const int caption = mode == 4 ? 21304 : 20986;
+  const int row = h - 26;
   bool ok = MakeModlessHeader(parent, text(caption).c_str(), "MatLink", w, h) != nullptr;
-  ok = ok && TreeViewInput(kMlTree, 0, 30, w / 2, h - 60) &&
-       ListViewInputA(kMlLinks, w / 2, 30, w / 2, h / 2, kLvsOwnerDrawFixed) &&
+  ok = ok && TreeViewInput(kMlTree, l.tree.x, l.tree.y, l.tree.cx, l.tree.cy) &&
+       DragingInput(kMlSplitTree, l.split_tree.x, l.split_tree.y, l.split_tree.cx, l.split_tree.cy) &&
+       ListViewInputA(kMlLinks, l.links.x, l.links.y, l.links.cx, l.links.cy, kLvsOwnerDrawFixed) &&
        SetInpCont_DrawProc(kMlLinks, MaterialLink_Draw_Proc) &&
-       DoubleInput(kMlQuantity, w / 2, h / 2 + 32, 120, 20) &&
+       DoubleInput(kMlQuantity, l.quantity.x, l.quantity.y, l.quantity.cx, l.quantity.cy) &&
        SetInpCont_MinMaxD(kMlQuantity, DBMATREF::kAutoQuantity, 9999999999.0, 6) &&
-       ListViewInputA(kMlGroupLinks, w / 2, h / 2 + 60, w / 2, h / 2 - 90) &&
-       ComboInput(kMlGroupName, w / 2, 4, 160, 20) &&
+       DragingInput(kMlSplitLists, l.split_lists.x, l.split_lists.y, l.split_lists.cx, l.split_lists.cy) &&
+       TreeViewInput(kMlLocations, l.lower.x, l.lower.y, l.lower.cx, l.lower.cy) &&
+       ListViewInputA(kMlGroupLinks, l.lower.x, l.lower.y, l.lower.cx, l.lower.cy, kLvsOwnerDrawFixed) &&
+       SetInpCont_DrawProc(kMlGroupLinks, MaterialLink_Draw_Proc) &&
+       DoubleInput(kMlGroupQuantity, l.group_quantity.x, l.group_quantity.y, l.group_quantity.cx,
+                   l.group_quantity.cy) &&
+       SetInpCont_MinMaxD(kMlGroupQuantity, DBMATREF::kAutoQuantity, 9999999999.0, 6) &&
+       ComboInput(kMlGroupName, 245, 4, std::clamp(w - 280, 40, 160), 20) &&
        SetInpCont_MinMaxN(kMlGroupName, 1, kMatGroupNameSize - 1) &&
        CommandButton(kMlParameter, 21350, 0, 4, 90, 22) &&
        StaticText(kMlParameterText, "", 95, 4, 60, 22) &&
        Item("linkmode", kMlLinkMode, "Button", kBsCheckBox, 160, 4, 22, 22) &&
        SetInpCont_ToolTip(kMlLinkMode, 21368) &&
        Item("mtstat", kMlLabelMode, "Button", kBsCheckBox, 185, 4, 22, 22) &&
-       SetInpCont_ToolTip(kMlLabelMode, 22020) && CommandButton(kMlView, 21355, 0, h - 26, 60, 22) &&
-       CommandButton(kMlAdd, 21354, 62, h - 26, 60, 22) &&
-       CommandButton(kMlRemove, 21356, 124, h - 26, 60, 22) &&
-       CommandButton(kMlLocation, 22024, 186, h - 26, 60, 22) &&
-       CommandButton(kMlGroupNew, 21361, 0, h - 26, 60, 22) &&
-       CommandButton(kMlGroupReplace, 21362, 62, h - 26, 60, 22) &&
-       CommandButton(kMlGroupDelete, 21358, 124, h - 26, 60, 22) &&
-       CommandButton(kMlGroupAdd, 21359, 186, h - 26, 60, 22) &&
-       CommandButton(kMlGroupOverwrite, 21360, 248, h - 26, 60, 22) &&
+       SetInpCont_ToolTip(kMlLabelMode, 22020) &&
+       CheckBoxInput(kMlView, text(21355).c_str(), 0, row, 90, 22) &&
+       SetInpCont_ToolTip(kMlView, 50885) &&
+       CommandButton(kMlAdd, 21354, 92, row, 60, 22) &&
+       CommandButton(kMlRemove, 21356, 154, row, 60, 22) &&
+       CommandButton(kMlLocation, 22024, 216, row, 60, 22) &&
+       CommandButton(kMlGroupNew, 21361, 0, row, 60, 22) &&
+       CommandButton(kMlGroupReplace, 21362, 62, row, 60, 22) &&
+       CommandButton(kMlGroupDelete, 21358, 124, row, 60, 22) &&
+       CommandButton(kMlGroupAdd, 21359, 186, row, 60, 22) &&
+       CommandButton(kMlGroupOverwrite, 21360, 248, row, 60, 22) &&
        Item(mode == 4 ? "matmode" : "selmode", mode == 4 ? kMlMatMode : kMlSelMode, "Button", 0,
             w - 30, 4, 22, 22);
   if (ok && state != nullptr)
@@ -944,6 +1354,8 @@ void DLIST_CALL PurgeMaterialsFromMemory() { g_table.clear(); }
 void DLIST_CALL DestroyMaterialImageList() {
   if (g_images != nullptr) image_list_destroy(g_images);
   g_images = nullptr;
+  if (g_location_images != nullptr) image_list_destroy(g_location_images);
+  g_location_images = nullptr;
 }
 
 // ---- the material selection ------------------------------------------------------------

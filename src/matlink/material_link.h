@@ -35,9 +35,12 @@ inline constexpr int kMlLinks = 10750;        // the links
 inline constexpr int kMlQuantity = 10436;     // quantity of the selected link
 inline constexpr int kMlGroupLinks = 10751;   // links of the selected group
 inline constexpr int kMlGroupQuantity = 10437;
+inline constexpr int kMlLocations = 10752;    // the location tree (link mode)
+inline constexpr int kMlSplitTree = 10817;    // between the material tree and the lists
+inline constexpr int kMlSplitLists = 10823;   // between the link list and the pane below
 inline constexpr int kMlLinkMode = 10480;     // link mode / group mode
 inline constexpr int kMlLabelMode = 10481;    // label mode of the tree items
-inline constexpr int kMlView = 10809;
+inline constexpr int kMlView = 10809;  // the tree shows only linkable materials
 inline constexpr int kMlAdd = 10808;
 inline constexpr int kMlRemove = 10810;
 inline constexpr int kMlLocation = 10819;
@@ -55,6 +58,19 @@ inline constexpr int kMlMenuRemoveAll = 10775;
 inline constexpr int kMlMenuAuto = 10778;
 inline constexpr int kMlMenuLocation = 10782;
 inline constexpr int kMlRefresh = 31776;
+// The location tree's context menu: the selected link's location (double click as
+// well), the location dialog for a new or changed location, deletion, no location.
+inline constexpr int kMlLocUse = 10785;
+inline constexpr int kMlLocNewBeside = 10786;
+inline constexpr int kMlLocNewUnder = 10787;
+inline constexpr int kMlLocEdit = 10788;
+inline constexpr int kMlLocDelete = 10789;
+inline constexpr int kMlLocNone = 10790;
+inline constexpr int kMlLocCancel = 10793;
+// The group list's context menu: the selected link leaves the group, or takes the
+// automatic quantity.
+inline constexpr int kMlMenuGroupRemove = 10795;
+inline constexpr int kMlMenuGroupAuto = 10796;
 // The parameter selection dialog's list.
 inline constexpr int kSpList = 10760;
 

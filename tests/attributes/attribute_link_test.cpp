@@ -199,6 +199,36 @@ TEST_F(AttributeLinkTest, DoubleClickOnTheSelectedRowSwitchesTheMark) {
   EXPECT_EQ(chain[0].flags & DBATTREFTYPE::kMarked, 0);
 }
 
+TEST_F(AttributeLinkTest, AMovedSplitterLaysOutTheTreeAndTheList) {
+  DBATTREFCHAIN chain;
+  int tree_cx = 0, list_x = 0, list_cx = 0;
+  ScriptedUser user;
+  user.on(kAttributeLinkContext).move_splitter(kLinkSplitter, 250).observe([&](void* d) {
+    control_rect(d, kLinkTree, nullptr, nullptr, &tree_cx, nullptr);
+    control_rect(d, kLinkList, &list_x, nullptr, &list_cx, nullptr);
+  });
+  user.on(kAttributeLinkContext).move_splitter(kLinkSplitter, 2);  // kept off the edge
+  DialogUserScope scope(user);
+  for (int i = 0; i < 2; ++i) {
+    void* panel = AttributeLink(kWindow, &chain, 1, 2, nullptr, 600, 300);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(drive_dialog(panel));
+    destroy_dialog(panel);
+  }
+  EXPECT_EQ(tree_cx, 250);
+  EXPECT_EQ(list_x, 256);
+  EXPECT_EQ(list_cx, 600 - 28 - 12 - 256);
+  int split = 0;
+  ScriptedUser look;
+  look.on(kAttributeLinkContext).observe([&](void* d) { control_rect(d, kLinkSplitter, &split, nullptr, nullptr, nullptr); });
+  DialogUserScope looking(look);
+  void* panel = AttributeLink(kWindow, &chain, 1, 2, nullptr, 600, 300);
+  ASSERT_NE(panel, nullptr);
+  drive_dialog(panel);
+  destroy_dialog(panel);
+  EXPECT_EQ(split, 32);
+}
+
 TEST_F(AttributeLinkTest, AddsEditsAndStoresValues) {
   reference(paint_, "std", "white");
   DBATTREFCHAIN chain;

@@ -41,6 +41,9 @@
 #include "materials/material_library.h"
 #include "palettes/clash_dialog.h"
 #include "attributes/attribute_link.h"
+#include "matlink/material_link.h"
+#include "host/model/location_store.h"
+#include "locations/location_manager.h"
 #include <wx/button.h>
 
 namespace {
@@ -541,6 +544,92 @@ TEST_F(WindowUserTest, TheLinkPanelsButtonsShowTheirBitmaps) {
   EXPECT_TRUE(dlist::drive_dialog(panel));
   EXPECT_TRUE(seen);
   EXPECT_EQ(dlist::link_mode_bitmap(), "selmode1");
+  EXPECT_TRUE(unexpected_.empty());
+}
+
+// The material link panel beside the main window: its link list is painted from
+// the panel's draw procedure, and a dragged splitter moves the panes beside it.
+TEST_F(WindowUserTest, TheMaterialLinkPanelLaysOutItsPanesAfterTheSplitter) {
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  ref.quantity = 12;
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  ref.quantity = DBMATREF::kAutoQuantity;
+  chain.push(ref);
+  for (const char* name : {"Ground floor", "First floor"}) {
+    DBLOCATIONTYPE l;
+    l.set_name(name);
+    ASSERT_GT(LOCALIZATION().cre_location(0, &l, 1), 0);
+  }
+  PurgeMaterialsFromMemory();
+  void* panel = MaterialLink(window_, &chain, nullptr, 1, 1, nullptr, 640, 420);
+  ASSERT_NE(panel, nullptr);
+  bool seen = false;
+  int links_left = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != kMaterialLinkContext) return unexpected(w);
+    if (!seen) {
+      seen = true;
+      links_left = d->control(kMlLinks)->GetPosition().x;
+      d->move_splitter(kMlSplitTree, 200);
+      return;
+    }
+    EXPECT_LT(d->control(kMlLinks)->GetPosition().x, links_left);
+    EXPECT_LT(d->control(kMlLocations)->GetPosition().x, links_left);
+    shoot(*d, "material_link.png");
+    dlist::destroy_dialog(panel);
+  });
+  EXPECT_TRUE(dlist::drive_dialog(panel));
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(unexpected_.empty());
+  DestroyMaterialImageList();
+}
+
+// Label editing and dragging in a tree of the window: the location manager renames
+// the location whose label the person edited and moves the one dragged.
+TEST_F(WindowUserTest, LabelsEditedAndItemsDraggedInTheWindowReachTheManager) {
+  auto make = [](long parent, const char* name) {
+    DBLOCATIONTYPE l;
+    l.set_name(name);
+    return LOCALIZATION().cre_location(parent, &l, 1);
+  };
+  const long site = make(0, "Site");
+  const long hall = make(site, "Hall");
+  const long yard = make(0, "Yard");
+  ASSERT_GT(hall, 0);
+  ASSERT_GT(yard, 0);
+  int step = 0;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::kLocManagerContext) return unexpected(w);
+    switch (step++) {
+      case 0:
+        d->expand_item(dlist::kLocTree, site);
+        return;
+      case 1:
+        d->edit_label(dlist::kLocTree, hall, "Main hall");
+        return;
+      case 2:
+        d->drag_item(dlist::kLocTree, hall, yard);
+        return;
+      case 3:
+        d->expand_item(dlist::kLocTree, yard);
+        return;
+      default:
+        shoot(*d, "location_manager.png");
+        d->press(dlist::kIdReject);
+    }
+  });
+  CrtLocationManager(window_);
+  EXPECT_GE(step, 5);
+  DBLOCATIONTYPE l;
+  long parent = 0;
+  ASSERT_EQ(LOCALIZATION().get_id_location(hall, &l, &parent), hall);
+  EXPECT_STREQ(l.name, "Main hall");
+  EXPECT_EQ(parent, yard);
   EXPECT_TRUE(unexpected_.empty());
 }
 

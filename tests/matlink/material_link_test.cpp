@@ -18,7 +18,9 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 #include "host/list/list_context.h"
+#include "host/dialog/dialog_log.h"
 #include "host/model/location_store.h"
+#include "host/model/material_groups.h"
 #include "host/model/model_database.h"
 #include "locations/location_manager.h"
 #include "host/report.h"
@@ -206,6 +208,145 @@ TEST_F(MaterialLinkTest, TheContextMenusWorkOnTheClickedRowAndTheRowsAreDrawn) {
   EXPECT_EQ(painted[0].text(1), dlist::dialog_text(21529));
   EXPECT_EQ(painted[1].text(1), "1.000000");
   EXPECT_TRUE(painted[1].highlighted);
+}
+
+// The location tree below the links: a location made through its context menu,
+// given to a link by a double click, and deleted after the question that says it
+// is in use, which leaves the link without a location.
+TEST_F(MaterialLinkTest, TheLocationTreeMakesGivesAndDeletesLocations) {
+  DBLOCATIONTYPE site;
+  site.set_name("Site");
+  const long site_id = LOCALIZATION().cre_location(0, &site, 1);
+  ASSERT_GT(site_id, 0);
+  DBMATREFCHAIN chain;
+  DBMATREF ref;
+  ref.code.put("1.1.1");
+  chain.push(ref);
+  ref.code.put("2.1.1");
+  chain.push(ref);
+  std::string path_shown, path_after;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .right_click(kMlLocations, site_id)
+      .choose(kMlLocNewUnder)
+      .select_row(kMlLinks, 1)
+      .double_click(kMlLocations, dlist::ItemRef::with_text("Hall"))
+      .observe([&](void* dialog) { path_shown = dlist::list_text(GetControlHWND(dialog, kMlLinks), 1, 2); })
+      .right_click(kMlLocations, site_id)
+      .choose(kMlLocDelete)
+      .observe([&](void* dialog) { path_after = dlist::list_text(GetControlHWND(dialog, kMlLinks), 1, 2); });
+  user.on(dlist::kLocNewContext).type(dlist::kLocNameInput, "Hall").press(dlist::kIdAccept);
+  user.yes();
+  run(user, &chain);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  EXPECT_EQ(path_shown, "Site/Hall");
+  ASSERT_EQ(dlist::dialog_log().message_boxes.size(), 1u);
+  EXPECT_NE(dlist::dialog_log().message_boxes[0].text.find(dlist::dialog_text(22580)), std::string::npos);
+  EXPECT_EQ(LOCALIZATION().get_id_location(site_id, &site), 0);
+  EXPECT_EQ(path_after, "");
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[1].location, 0);
+}
+
+// The group's links: a quantity typed into the group's editor, a link removed
+// through the context menu, each stored in the group at once.
+TEST_F(MaterialLinkTest, TheGroupsLinksAreEditedInTheGroup) {
+  const long group = create_group("Walls");
+  ASSERT_GT(group, 0);
+  for (const char* code : {"1.1.1", "2.1.1", "3.1"}) {
+    DBMATREF ref;
+    ref.code.put(code);
+    ref.quantity = 1;
+    ASSERT_GT(cre_group_matref(group, ref), 0);
+  }
+  std::vector<dlist::DrawnRow> painted;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .press(kMlLinkMode)
+      .choose_combo_text(kMlGroupName, "Walls")
+      .select_row(kMlGroupLinks, 1)
+      .type(kMlGroupQuantity, "2.5")
+      .enter(kMlGroupQuantity)
+      .type(kMlGroupQuantity, "-1e12")  // below the field's range: the editor stays
+      .enter(kMlGroupQuantity)
+      .right_click_row(kMlGroupLinks, 0)
+      .choose(kMlMenuGroupRemove)
+      .observe([&](void* dialog) { painted = dlist::list_painted(GetControlHWND(dialog, kMlGroupLinks)); });
+  DBMATREFCHAIN chain;
+  run(user, &chain);
+  EXPECT_TRUE(user.finished()) << user.leftovers();
+  std::vector<DBMATREF> stored;
+  MatrefIterator it(group);
+  for (DBMATREF ref; it.next(&ref) > 0;) stored.push_back(ref);
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_STREQ(stored[0].code.get(), "2.1.1");
+  EXPECT_DOUBLE_EQ(stored[0].quantity, 2.5);
+  EXPECT_STREQ(stored[1].code.get(), "3.1");
+  ASSERT_EQ(painted.size(), 2u);
+  EXPECT_EQ(painted[0].text(1), "2.500000");
+  EXPECT_EQ(dlist::dialog_log().warnings.size(), 1u);
+}
+
+// Replacing a group whose write fails half-way leaves the group as it was.
+TEST_F(MaterialLinkTest, AGroupReplacedWithAFailedWriteKeepsItsLinks) {
+  const long group = create_group("Walls");
+  DBMATREF ref;
+  ref.code.put("3.1");
+  ASSERT_GT(cre_group_matref(group, ref), 0);
+  DBMATREFCHAIN chain;
+  for (const char* code : {"1.1.1", "2.1.1"}) {
+    ref.code.put(code);
+    chain.push(ref);
+  }
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .press(kMlLinkMode)
+      .choose_combo_text(kMlGroupName, "Walls")
+      .observe([](void*) { dlist::fail_model_calls_after(3); })  // the second new reference
+      .press(kMlGroupReplace);
+  run(user, &chain);
+  dlist::fail_model_calls_after(0);
+  std::vector<std::string> codes;
+  MatrefIterator it(group);
+  for (DBMATREF r; it.next(&r) > 0;) codes.emplace_back(r.code.get());
+  EXPECT_EQ(codes, std::vector<std::string>{"3.1"});
+}
+
+// The view of linkable materials only, and the splitters: a moved splitter lays the
+// panes out again and the next dialog opens with it.
+TEST_F(MaterialLinkTest, TheViewShowsLinkableMaterialsAndTheSplittersLayOutThePanes) {
+  const int row = area_row();
+  ASSERT_GE(row, 0);
+  unsigned all = 0, linkable = 0;
+  int tree_cx = 0, links_x = 0, links_cy = 0, lower_y = 0, reopened_links_x = 0;
+  dlist::ScriptedUser user;
+  user.on(kMaterialLinkContext)
+      .observe([&](void* dialog) { all = dlist::tree_count(GetControlHWND(dialog, kMlTree)); })
+      .press(kMlParameter)
+      .press(kMlView)
+      .observe([&](void* dialog) { linkable = dlist::tree_count(GetControlHWND(dialog, kMlTree)); })
+      .move_splitter(kMlSplitTree, 200)
+      .move_splitter(kMlSplitLists, 150)
+      .observe([&](void* dialog) {
+        dlist::control_rect(dialog, kMlTree, nullptr, nullptr, &tree_cx, nullptr);
+        dlist::control_rect(dialog, kMlLinks, &links_x, nullptr, nullptr, &links_cy);
+        dlist::control_rect(dialog, kMlLocations, nullptr, &lower_y, nullptr, nullptr);
+      });
+  user.on(kSelParameterContext).select_row(kSpList, row).press(dlist::kIdAccept);
+  DBMATREFCHAIN chain;
+  run(user, &chain);
+  dlist::ScriptedUser again;
+  again.on(kMaterialLinkContext).observe([&](void* dialog) {
+    dlist::control_rect(dialog, kMlLinks, &reopened_links_x, nullptr, nullptr, nullptr);
+  });
+  run(again, &chain);
+  EXPECT_GT(linkable, 0u);
+  EXPECT_LT(linkable, all);
+  EXPECT_EQ(tree_cx, 200);
+  EXPECT_EQ(links_x, 206);
+  EXPECT_EQ(lower_y, 156);
+  EXPECT_EQ(links_cy, 150 - 30 - 24);
+  EXPECT_EQ(reopened_links_x, 206);
 }
 
 TEST_F(MaterialLinkTest, TheSelectionGivesTheMarkedCodesInTheTablesOrder) {
