@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "cli/demo_materials.h"
@@ -55,6 +56,16 @@ class MaterialLinkTest : public ::testing::Test {
     dlist::drive_dialog(dialog);
     SpecUpdate_MaterialRef(chain);
     dlist::destroy_dialog(dialog);
+  }
+  // A chain linking codes with quantity 1.
+  static DBMATREFCHAIN chain_of(std::initializer_list<const char*> codes) {
+    DBMATREFCHAIN chain;
+    for (const char* code : codes) {
+      DBMATREF ref;
+      ref.code.put(code);
+      chain.push(ref);
+    }
+    return chain;
   }
   int area_row() {
     const auto offered = dlist::matlink::offered_parameters(nullptr, 1);
@@ -154,12 +165,7 @@ TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
   hall.set_name("Hall");
   const long hall_id = LOCALIZATION().cre_location(LOCALIZATION().get_key_location(site.key), &hall, 1);
   ASSERT_GT(hall_id, 0);
-  DBMATREFCHAIN chain;
-  DBMATREF ref;
-  ref.code.put("1.1.1");
-  chain.push(ref);
-  ref.code.put("2.1.1");
-  chain.push(ref);
+  DBMATREFCHAIN chain = chain_of({"1.1.1", "2.1.1"});
   std::string shown;
   dlist::ScriptedUser user;
   user.on(kMaterialLinkContext)
@@ -182,12 +188,7 @@ TEST_F(MaterialLinkTest, TheLocationCommandSetsTheSelectedLinksKey) {
 }
 
 TEST_F(MaterialLinkTest, TheContextMenusWorkOnTheClickedRowAndTheRowsAreDrawn) {
-  DBMATREFCHAIN chain;
-  DBMATREF ref;
-  ref.code.put("1.1.1");
-  chain.push(ref);
-  ref.code.put("2.1.1");
-  chain.push(ref);
+  DBMATREFCHAIN chain = chain_of({"1.1.1", "2.1.1"});
   std::vector<dlist::DrawnRow> painted;
   dlist::ScriptedUser user;
   user.on(kMaterialLinkContext)
@@ -218,12 +219,7 @@ TEST_F(MaterialLinkTest, TheLocationTreeMakesGivesAndDeletesLocations) {
   site.set_name("Site");
   const long site_id = LOCALIZATION().cre_location(0, &site, 1);
   ASSERT_GT(site_id, 0);
-  DBMATREFCHAIN chain;
-  DBMATREF ref;
-  ref.code.put("1.1.1");
-  chain.push(ref);
-  ref.code.put("2.1.1");
-  chain.push(ref);
+  DBMATREFCHAIN chain = chain_of({"1.1.1", "2.1.1"});
   std::string path_shown, path_after;
   dlist::ScriptedUser user;
   user.on(kMaterialLinkContext)
