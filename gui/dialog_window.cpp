@@ -551,7 +551,8 @@ void DialogWindow::sync_menu(const std::vector<MenuEntryView>& menu) {
   for (size_t i = 0; i < menu.size(); ++i) {
     auto* b = new wxButton(menu_bar_, wxID_ANY, shown(menu[i].text), wxPoint(x, 0), wxDefaultSize,
                            wxBU_EXACTFIT | wxBORDER_NONE);
-    b->SetSize(-1, menu_height_);
+    // Room on either side of a title, as a menu bar keeps its titles apart.
+    b->SetSize(b->GetBestSize().x + FromDIP(16), menu_height_);
     x += b->GetSize().x;
     b->Bind(wxEVT_BUTTON, [this, i, b](wxCommandEvent&) {
       if (i >= menu_.size()) return;

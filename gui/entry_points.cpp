@@ -27,6 +27,7 @@
 #include "palettes/clash_dialog.h"
 #include "palettes/exchange_reader.h"
 #include "palettes/exchange_writer.h"
+#include "palettes/palette_manager.h"
 
 namespace dlist::gui {
 
@@ -301,6 +302,12 @@ std::vector<EntryPoint> make_table() {
                [](Workspace& w) { return import_tree(w, false); }, ""});
   t.push_back({exchange, "Export pro&totypes...", Needs::kProject, Changes::kNothing,
                [](Workspace& w) { return export_tree(w, false); }, ""});
+  t.push_back({"&Project", "&Palette and prototype manager...", Needs::kProject, Changes::kProject,
+               [](Workspace& w) {
+                 CrtPaletteManager(w.window, 0, nullptr, nullptr);  // manages only
+                 return 1;
+               },
+               "folder"});
   t.push_back({"&Attributes", "Attribute &manager...", Needs::kProject, Changes::kProject,
                [](Workspace& w) {
                  CrtAttributeManager(w.window);  // closed with its only button, Close

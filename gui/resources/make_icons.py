@@ -312,6 +312,83 @@ ICONS["location"] = [
     "................"]
 
 
+# The palette trees: a folder of palettes, a palette (registered, or greyed when it
+# has no node), a prototype (a block).
+def ellipse(colour, cx=7.5, cy=7.5, rx=7.0, ry=5.5):
+    rows = [list("................") for _ in range(16)]
+    for y in range(16):
+        for x in range(16):
+            if ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0:
+                rows[y][x] = colour
+    return rows
+
+
+ICONS["palfolder"] = list(ICONS["folder"])
+palette = ellipse("T")
+for (x, y, c) in ((4, 5, "r"), (7, 4, "G"), (10, 5, "b"), (11, 8, "y"), (4, 9, "p")):
+    for dy in (0, 1):
+        for dx in (0, 1):
+            palette[y + dy][x + dx] = c
+palette[9][8] = palette[9][9] = palette[10][8] = palette[10][9] = "."
+ICONS["registered"] = ["".join(r) for r in palette]
+ICONS["unregist"] = ["".join({"T": "l", "r": "g", "G": "g", "b": "g", "y": "g", "p": "g"}.get(c, c)
+                             for c in r) for r in ICONS["registered"]]
+ICONS["prototype"] = [
+    "................",
+    "................",
+    ".....bbbbbbbbb..",
+    "....bwwwwwwwbb..",
+    "...bwwwwwwwbBb..",
+    "..bbbbbbbbbBBb..",
+    "..bbbbbbbbbBBb..",
+    "..bbbbbbbbbBBb..",
+    "..bbbbbbbbbBBb..",
+    "..bbbbbbbbbBBb..",
+    "..bbbbbbbbbBb...",
+    "..bbbbbbbbbb....",
+    "................",
+    "................",
+    "................",
+    "................"]
+
+# The attribute library: its root, a formula attribute ("="), a text attribute
+# ("T") and a file attribute (a page).
+def badge(colour, mark):
+    rows = [list("................") for _ in range(16)]
+    for y in range(2, 14):
+        for x in range(2, 14):
+            rows[y][x] = colour
+    for y, line in enumerate(mark):
+        for x, c in enumerate(line):
+            if c == "w":
+                rows[4 + y][4 + x] = "w"
+    return ["".join(r) for r in rows]
+
+
+ICONS["aroot"] = ["".join({"y": "b", "o": "B"}.get(c, c) for c in r) for r in ICONS["folder"]]
+ICONS["formula"] = badge("G", ["........", "wwwwwwww", "wwwwwwww", "........",
+                               "........", "wwwwwwww", "wwwwwwww", "........"])
+ICONS["text"] = badge("p", ["wwwwwwww", "wwwwwwww", "...ww...", "...ww...",
+                            "...ww...", "...ww...", "...ww...", "...ww..."])
+ICONS["file"] = [
+    "................",
+    "...kkkkkkk......",
+    "...kwwwwwkk.....",
+    "...kwwwwwkwk....",
+    "...kwggggkkkk...",
+    "...kwwwwwwwwk...",
+    "...kwggggggwk...",
+    "...kwwwwwwwwk...",
+    "...kwggggggwk...",
+    "...kwwwwwwwwk...",
+    "...kwggggggwk...",
+    "...kwwwwwwwwk...",
+    "...kwggggggwk...",
+    "...kwwwwwwwwk...",
+    "...kkkkkkkkkk...",
+    "................"]
+
+
 def write_xpm(folder, name, rows):
     used = sorted({c for row in rows for c in row if c != "."})
     assert len(rows) == 16 and all(len(r) == 16 for r in rows), name

@@ -40,6 +40,7 @@
 #include "materials/material_dialogs.h"
 #include "materials/material_library.h"
 #include "palettes/clash_dialog.h"
+#include "palettes/palette_manager.h"
 #include "attributes/attribute_link.h"
 #include "matlink/material_link.h"
 #include "host/model/location_store.h"
@@ -630,6 +631,22 @@ TEST_F(WindowUserTest, LabelsEditedAndItemsDraggedInTheWindowReachTheManager) {
   ASSERT_EQ(LOCALIZATION().get_id_location(hall, &l, &parent), hall);
   EXPECT_STREQ(l.name, "Main hall");
   EXPECT_EQ(parent, yard);
+  EXPECT_TRUE(unexpected_.empty());
+}
+
+// The palette manager from the main window's menu: it opens on the demo project's
+// trees and closes with Cancel.
+TEST_F(WindowUserTest, ThePaletteManagerOpensFromTheMenu) {
+  bool seen = false;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr || d->context() != dlist::kManagerContext) return unexpected(w);
+    seen = true;
+    shoot(*d, "palette_manager.png");
+    d->press(dlist::kIdReject);
+  });
+  EXPECT_EQ(window_->run(entry("&Palette and prototype manager...")), 1);
+  EXPECT_TRUE(seen);
   EXPECT_TRUE(unexpected_.empty());
 }
 
