@@ -223,7 +223,10 @@ for digit, fill in zip("1234", "GbpO"):
 
 # The link modes of the attribute link panel's mode button: a digit in a ring,
 # blue for the attribute modes, violet for the selection modes.
-for prefix, colour, digits in (("attmode", "b", "123"), ("selmode", "p", "12")):
+# The material link's: the host's mode (violet in selection mode, teal-blue in
+# material mode) and the label mode of its tree (orange).
+for prefix, colour, digits in (("attmode", "b", "123"), ("selmode", "p", "1234"),
+                               ("matmode", "B", "1234"), ("mtstat", "o", "123")):
     for digit in digits:
         rows = [list("................") for _ in range(16)]
         for y in range(1, 15):
@@ -387,6 +390,43 @@ ICONS["file"] = [
     "...kwwwwwwwwk...",
     "...kkkkkkkkkk...",
     "................"]
+
+
+# The material link's link mode (a chain) and group mode (three boards), and the
+# caller's linking flag (a green tick, or an empty box).
+ICONS["linkmode1"] = [
+    "................",
+    "................",
+    "................",
+    "..bbbbb.........",
+    ".bb...bb........",
+    ".b.....b........",
+    ".b...bbbbbbb....",
+    ".b...b.b...bb...",
+    ".bb..b.b....b...",
+    "..bbbbbb....b...",
+    ".....b......b...",
+    ".....bb....bb...",
+    "......bbbbbb....",
+    "................",
+    "................",
+    "................"]
+groups = [list("................") for _ in range(16)]
+for top in (2, 7, 12):
+    for x in range(2, 14):
+        groups[top][x] = "t"
+        groups[top + 2][x] = "t"
+    for x in range(3, 13):
+        groups[top + 1][x] = "T"
+    groups[top + 1][2] = groups[top + 1][13] = "t"
+ICONS["linkmode2"] = ["".join(r) for r in groups[:16]]
+box = [list("................") for _ in range(16)]
+for i in range(2, 14):
+    box[2][i] = box[13][i] = box[i][2] = box[i][13] = "g"
+ICONS["checkoff"] = ["".join(r) for r in box]
+for (x, y) in ((4, 8), (5, 9), (6, 10), (7, 9), (8, 8), (9, 7), (10, 6), (11, 5)):
+    box[y][x] = box[y - 1][x] = "G"
+ICONS["checkon"] = ["".join(r) for r in box]
 
 
 def write_xpm(folder, name, rows):

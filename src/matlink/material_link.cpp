@@ -93,6 +93,8 @@ bool ensure_images() {
   return true;
 }
 
+void show_state_bitmaps();
+
 bool is_auto(double q) { return std::fabs(q - DBMATREF::kAutoQuantity) < 1e-10; }
 
 LISTCONTEXT* library() { return MaterialLibrary().GetPC(); }
@@ -259,6 +261,7 @@ void switch_flag_on(void* dialog) {
   if (g_state.state != nullptr && g_state.state[kLinkFlagOffset] == 0) {
     g_state.state[kLinkFlagOffset] = 1;
     set_control_check(dialog, kMlFlag, 1);
+    show_state_bitmaps();
   }
 }
 
@@ -740,6 +743,22 @@ void group_apply(void* dialog, bool overwrite) {
   refill_links(dialog);
 }
 
+// The bitmaps of the state buttons: the caller's flag ("checkon", "checkoff"), the
+// link or group mode ("linkmode1", "linkmode2"), the label mode ("mtstat1" to
+// "mtstat3") and the host's mode ("selmode%d", "matmode%d" in material mode).
+void show_state_bitmaps() {
+  char name[32];
+  std::snprintf(name, sizeof name, "linkmode%d", g_state.group_mode ? 2 : 1);
+  SetInpCont_Bitmap(kMlLinkMode, name);
+  std::snprintf(name, sizeof name, "mtstat%d", g_label_mode + 1);
+  SetInpCont_Bitmap(kMlLabelMode, name);
+  std::snprintf(name, sizeof name, g_state.mode == 4 ? "matmode%d" : "selmode%d",
+                std::clamp(GetMatSelectMode(), 1, 4));
+  SetInpCont_Bitmap(g_state.mode == 4 ? kMlMatMode : kMlSelMode, name);
+  if (g_state.state != nullptr)
+    SetInpCont_Bitmap(kMlFlag, g_state.state[kLinkFlagOffset] != 0 ? "checkon" : "checkoff");
+}
+
 void show_group_mode(void* dialog) {
   const bool group = g_state.group_mode;
   for (int id : {kMlGroupName, kMlGroupLinks, kMlGroupNew, kMlGroupReplace, kMlGroupDelete,
@@ -752,6 +771,7 @@ void show_group_mode(void* dialog) {
     ShowDlgInput(dialog, kMlGroupQuantity, 0);
   }
   set_control_check(dialog, kMlLinkMode, group ? 1 : 0);
+  show_state_bitmaps();
 }
 
 // ---- the layout -----------------------------------------------------------------------
@@ -1021,6 +1041,7 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
       if (code == kBnClicked && g_state.state != nullptr) {
         g_state.state[kLinkFlagOffset] = g_state.state[kLinkFlagOffset] != 0 ? 0 : 1;
         set_control_check(dialog, kMlFlag, g_state.state[kLinkFlagOffset]);
+        show_state_bitmaps();
       }
       return 0;
     case kMlParameter:
@@ -1109,6 +1130,7 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
       if (code == kBnClicked) {
         g_label_mode = (g_label_mode + 1) % 3;
         set_control_check(dialog, kMlLabelMode, g_label_mode);
+        show_state_bitmaps();
         relabel_tree(dialog);
       }
       return 0;
@@ -1130,7 +1152,10 @@ int DLIST_CALL MaterialLink_ExtAction_Proc(void* dialog, int control, int code) 
       return 0;
     case kMlMatMode:
     case kMlSelMode:
-      if (code == kBnClicked) SetMatSelectMode(GetMatSelectMode() % 4 + 1);
+      if (code == kBnClicked) {
+        SetMatSelectMode(GetMatSelectMode() % 4 + 1);
+        show_state_bitmaps();
+      }
       return 0;
     case kMlRefresh:
       ShowDlgInput(dialog, kMlTree, 0);
@@ -1302,10 +1327,8 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
        SetInpCont_MinMaxN(kMlGroupName, 1, kMatGroupNameSize - 1) &&
        CommandButton(kMlParameter, 21350, 0, 4, 90, 22) &&
        StaticText(kMlParameterText, "", 95, 4, 60, 22) &&
-       Item("linkmode", kMlLinkMode, "Button", kBsCheckBox, 160, 4, 22, 22) &&
-       SetInpCont_ToolTip(kMlLinkMode, 21368) &&
-       Item("mtstat", kMlLabelMode, "Button", kBsCheckBox, 185, 4, 22, 22) &&
-       SetInpCont_ToolTip(kMlLabelMode, 22020) &&
+       CommandButton(kMlLinkMode, 21368, 160, 4, 22, 22) &&
+       CommandButton(kMlLabelMode, 22020, 185, 4, 22, 22) &&
        CheckBoxInput(kMlView, text(21355).c_str(), 0, row, 90, 22) &&
        SetInpCont_ToolTip(kMlView, 50885) &&
        CommandButton(kMlAdd, 21354, 92, row, 60, 22) &&
@@ -1316,10 +1339,8 @@ void* DLIST_CALL MaterialLink(void* parent, DBMATREFCHAIN* chain, DBATTREFCHAIN*
        CommandButton(kMlGroupDelete, 21358, 124, row, 60, 22) &&
        CommandButton(kMlGroupAdd, 21359, 186, row, 60, 22) &&
        CommandButton(kMlGroupOverwrite, 21360, 248, row, 60, 22) &&
-       Item(mode == 4 ? "matmode" : "selmode", mode == 4 ? kMlMatMode : kMlSelMode, "Button", 0,
-            w - 30, 4, 22, 22);
-  if (ok && state != nullptr)
-    ok = Item("checkon", kMlFlag, "Button", kBsCheckBox, 215, 4, 22, 22) != 0;
+       CommandButton(mode == 4 ? kMlMatMode : kMlSelMode, caption, w - 30, 4, 22, 22);
+  if (ok && state != nullptr) ok = CommandButton(kMlFlag, 50886, 215, 4, 22, 22) != 0;
   ok = ok && SetDlgInitProc(MaterialLink_Init_Proc) && SetAllInputProc(MaterialLink_ExtAction_Proc) &&
        SetKeyEnterProc(MaterialLink_KeyEnter_Proc) && SetCancelProc(MaterialLink_Cancel_Proc);
   void* dialog = ok ? RunModlessDialog(parent, kMaterialLinkContext) : nullptr;
