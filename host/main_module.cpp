@@ -1,9 +1,9 @@
 // The main module's list generation entry: one process-wide handler.
-#include "main_module.h"
+#include "host/main_module.h"
 
 #include <utility>
 
-#include "report.h"
+#include "host/report.h"
 
 namespace dlist {
 namespace {
