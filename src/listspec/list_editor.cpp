@@ -19,6 +19,7 @@
 #include "host/dialog/message_box.h"
 #include "host/dialog/tree_view.h"
 #include "host/dialog/window_system.h"
+#include "host/report.h"
 #include "host/resources.h"
 #include "listspec/list_output.h"
 #include "listspec/list_output_ids.h"
@@ -39,6 +40,7 @@ constexpr int kEdgeStrip = 5;  // pixels along the tree's edges that scroll duri
 constexpr int kTextDeleteQuestion = 21091;
 constexpr int kTextDeleteCaption = 21495;
 constexpr int kTextDismiss = 37;
+constexpr int kTextSonsRefused = 50325;  // of our own
 
 struct NodeCommand {
   int command;
@@ -126,18 +128,6 @@ unsigned depth_of(void* tree, _TREEITEM* item) {
   return depth;
 }
 
-unsigned height_of(void* tree, _TREEITEM* item) {
-  unsigned height = 0;
-  std::vector<std::pair<_TREEITEM*, unsigned>> work{{item, 1}};
-  while (!work.empty()) {
-    auto [at, h] = work.back();
-    work.pop_back();
-    height = std::max(height, h);
-    for (_TREEITEM* kid : tree_children(tree, at)) work.emplace_back(kid, h + 1);
-  }
-  return height;
-}
-
 uint32_t section_scope(unsigned number) { return list_sets::SectionScope(st().sections, number); }
 
 DL_TYPEANDSCOPE candidate_of(const EditorRecord& r) {
@@ -159,20 +149,49 @@ DL_TREE_NODEPATH path_of(void* tree, _TREEITEM* item) {
   return path;
 }
 
-// Whether a node of record r (whose subtree is height levels high) may stand as the
-// last son of target (as_son) or right after it.
-bool placement_allowed(void* tree, _TREEITEM* target, bool as_son, const EditorRecord& r, unsigned height = 1) {
-  if (target == nullptr) return false;
+// Whether the nodes of clip (a node and its subtree, each with its parent's
+// position) may stand below parent (null: at the top level): every node is checked
+// against the path above it, so that a moved or pasted subtree stays placeable.
+bool clip_allowed_under(void* tree, _TREEITEM* parent, const std::vector<ClipRecord>& clip) {
+  const DL_TREE_NODEPATH outer = path_of(tree, parent);
+  for (const ClipRecord& c : clip) {
+    const DL_TYPEANDSCOPE candidate = candidate_of(c.record);
+    if (candidate.type == DL_ABSTRACT) return false;
+    DL_TREE_NODEPATH path;
+    for (int p = c.parent; p >= 0; p = clip[static_cast<std::size_t>(p)].parent) {
+      auto node = NodeFromRecord(clip[static_cast<std::size_t>(p)].record);
+      if (node) path.push_back({node->TreeNodeType(), DL_PathScope(*node)});
+    }
+    path.insert(path.end(), outer.begin(), outer.end());
+    if (!path.empty() && !DL_LISTSPEC_LIST::IsSonAllowed(path, candidate)) return false;
+  }
+  return true;
+}
+
+unsigned clip_height(const std::vector<ClipRecord>& clip) {
+  std::vector<unsigned> level(clip.size(), 1);
+  unsigned height = 0;
+  for (std::size_t i = 0; i < clip.size(); ++i) {
+    if (clip[i].parent >= 0) level[i] = level[static_cast<std::size_t>(clip[i].parent)] + 1;
+    height = std::max(height, level[i]);
+  }
+  return height;
+}
+
+// Whether the nodes of clip may stand as the last son of target (as_son) or right
+// after it.
+bool placement_allowed(void* tree, _TREEITEM* target, bool as_son, const std::vector<ClipRecord>& clip) {
+  if (target == nullptr || clip.empty()) return false;
   const EditorRecord* t = record_of(tree, target);
   if (t == nullptr || (as_son && t->may_have_sons == 0)) return false;
   // The stored tree may be no deeper than the readers accept.
   const unsigned depth = depth_of(tree, target) + (as_son ? 1 : 0);
-  if (depth + height - 1 > kMaxTreeDepth) return false;
-  const DL_TYPEANDSCOPE candidate = candidate_of(r);
-  if (candidate.type == DL_ABSTRACT) return false;
-  _TREEITEM* start = as_son ? target : parent_of(tree, target);
-  const DL_TREE_NODEPATH path = path_of(tree, start);
-  return path.empty() || DL_LISTSPEC_LIST::IsSonAllowed(path, candidate);
+  if (depth + clip_height(clip) - 1 > kMaxTreeDepth) return false;
+  return clip_allowed_under(tree, as_son ? target : parent_of(tree, target), clip);
+}
+
+bool placement_allowed(void* tree, _TREEITEM* target, bool as_son, const EditorRecord& r) {
+  return placement_allowed(tree, target, as_son, std::vector<ClipRecord>{ClipRecord{r, -1}});
 }
 
 std::string with_label(const std::string& label, short kind) {
@@ -367,16 +386,6 @@ std::vector<ClipRecord> collect(void* tree, _TREEITEM* item, std::vector<std::si
   return out;
 }
 
-unsigned clip_height(const std::vector<ClipRecord>& clip) {
-  std::vector<unsigned> level(clip.size(), 1);
-  unsigned height = 0;
-  for (std::size_t i = 0; i < clip.size(); ++i) {
-    if (clip[i].parent >= 0) level[i] = level[static_cast<std::size_t>(clip[i].parent)] + 1;
-    height = std::max(height, level[i]);
-  }
-  return height;
-}
-
 // The record a palette item stands for: a node kind or a section definition.
 std::optional<EditorRecord> palette_record(void* dialog, int control, _TREEITEM* item) {
   void* tree = GetControlHWND(dialog, control);
@@ -493,8 +502,7 @@ bool command_enabled(void* dialog, int command) {
     case kCmdDelete: return !is_fixed(r);
     case kCmdPasteSon:
     case kCmdPasteAfter:
-      return !clip.empty() &&
-             placement_allowed(tree, target, command == kCmdPasteSon, clip.front().record, clip_height(clip));
+      return placement_allowed(tree, target, command == kCmdPasteSon, clip);
     case kCmdInsertKindAfter:
     case kCmdInsertKindSon:
     case kCmdInsertSectionAfter:
@@ -524,7 +532,7 @@ void paste(void* dialog, bool as_son) {
   void* tree = spec_tree(dialog);
   _TREEITEM* target = command_target(dialog);
   const auto clip = st().clipboard;  // the clipboard keeps its contents
-  if (clip.empty() || !placement_allowed(tree, target, as_son, clip.front().record, clip_height(clip))) return;
+  if (!placement_allowed(tree, target, as_son, clip)) return;
   _TREEITEM* item = insert_records(tree, target, as_son, clip);
   if (item != nullptr) tree_select(tree, item);
   st().tree_edited = true;
@@ -585,6 +593,15 @@ void edit_node(void* dialog, int command) {
   const bool done = command == kCmdProperties ? edit_properties(dialog, copy)
                                               : edit_filters(dialog, copy, filter_scope(copy));
   if (!done) return;
+  // A new element kind must still hold the nodes below it (an edge loop needs a
+  // kind with edges): otherwise the change is refused.
+  std::vector<ClipRecord> changed = collect(tree, target);
+  changed.front().record = copy;
+  if (!clip_allowed_under(tree, parent_of(tree, target), changed)) {
+    DiagnosticOut(load_string(kTextSonsRefused).c_str());
+    SpecBeep(1, units::kDlistgen, __LINE__);
+    return;
+  }
   EditorRecord* r = record_of(tree, target);
   *r = std::move(copy);
   tree_set_text(tree, target, r->text.c_str());
@@ -609,16 +626,15 @@ _TREEITEM* drop_target(void* dialog, bool shift) {
   void* tree = spec_tree(dialog);
   _TREEITEM* under = tree_hit_test_at(tree, cursor_pos());
   if (under == nullptr) return nullptr;
-  auto r = dragged_record(dialog);
-  if (!r) return nullptr;
-  unsigned height = 1;
   if (st().drag_source == kOutTree) {
-    // Never into its own subtree.
+    // Never into its own subtree; the whole subtree moves.
     for (_TREEITEM* at = under; at != nullptr; at = parent_of(tree, at))
       if (at == st().dragged) return nullptr;
-    height = height_of(tree, st().dragged);
+    if (record_of(tree, st().dragged) == nullptr) return nullptr;
+    return placement_allowed(tree, under, shift, collect(tree, st().dragged)) ? under : nullptr;
   }
-  return placement_allowed(tree, under, shift, *r, height) ? under : nullptr;
+  auto r = dragged_record(dialog);
+  return r && placement_allowed(tree, under, shift, *r) ? under : nullptr;
 }
 
 void begin_drag(void* dialog, int control, _TREEITEM* item) {

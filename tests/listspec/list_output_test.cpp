@@ -55,7 +55,7 @@ TEST_F(ListOutput, ChooserOpensAtStartWhenTheRememberedNameIsNoListOfTheSet) {
     reset_dialog_engine();
     remember(make_set(), remembered);
     ScriptedUser user;
-    user.on(kOutputContext).observe([](void* d) { EXPECT_EQ(control_text(d, kOutName), "One"); }).press(kIdReject);
+    user.on(kOutputContext).observe([](void* d) { EXPECT_EQ(control_text(d, kOutName), "One"); }).close();
     user.on(kChooseContext).select_item(kChooseTree, ItemRef::with_text("One")).press(kIdAccept);
     run(user);
   }
@@ -79,7 +79,7 @@ TEST_F(ListOutput, OpenComparesTheExtensionWithoutCaseAndRefusesOtherFiles) {
         EXPECT_EQ(control_text(d, kOutName), "Two");
         EXPECT_EQ(dialog_title(d), "List specifications   -   Costs.INI");
       })
-      .press(kIdReject);
+      .close();
   user.on(kChooseContext).select_item(kChooseTree, ItemRef::with_text("Two")).press(kIdAccept);
   user.choose_file(ini).choose_file(path("notes.txt")).choose_file(path("broken.ini"));
   run(user);
@@ -106,7 +106,7 @@ TEST_F(ListOutput, SaveAsWritesTheWholeSetAndLeavesTheOldFileAsItWas) {
         EXPECT_EQ(dialog_title(d), "List specifications   -   copy.INI");
         EXPECT_FALSE(menu_on(d, kCmdSave));
       })
-      .press(kIdReject);
+      .close();
   user.choose_file(path("copy.txt")).choose_file(path("other/copy.INI"));
   user.yes();
   run(user);
@@ -136,7 +136,7 @@ TEST_F(ListOutput, ListCommandsKeepTheCurrentListWhenAnEarlierOneGoes) {
       .choose(kCmdMark)
       .observe([](void* d) { EXPECT_EQ(control_text(d, kOutName), "Four"); })
       .choose(kCmdSave)
-      .press(kIdReject);
+      .close();
   user.on(kNewNameContext).type(kNameInput, "Two").press(kIdAccept).type(kNameInput, "Three").press(kIdAccept);
   user.on(kChooseContext).select_item(kChooseTree, ItemRef::with_text("One")).press(kIdAccept);
   user.on(kRenameContext).type(kNameInput, "Four").press(kIdAccept);
@@ -199,7 +199,7 @@ TEST_F(ListOutput, CloseAsksBeforeLosingWork) {
 TEST_F(ListOutput, ConvertingATemplateWritesItBesideTheSourceWithC) {
   std::ofstream(path("old.txt")) << "dlist-template 1\n@0 Start\nhello\n@1 Final\n@20 Row\n{QUANT}\n";
   ScriptedUser user;
-  user.on(kOutputContext).choose(kCmdConvert).choose(kCmdConvert).press(kIdReject);
+  user.on(kOutputContext).choose(kCmdConvert).choose(kCmdConvert).close();
   user.choose_file(path("old.txt")).choose_file(path("costs.ini"));  // the second is no template
   run(user);
   ls::DL_TEMPLATE t;
@@ -229,7 +229,7 @@ TEST_F(ListOutput, OptionsFilesAddTheirListsOrAreRefusedWholly) {
   ASSERT_TRUE(ls::WriteINI(extra, path("extra.ini"), error));
   std::filesystem::copy_file(path("extra.ini"), path("extra.opt"));
   ScriptedUser user;
-  user.on(kOutputContext).choose(kCmdAddOptions).choose(kCmdAddOptions).choose(kCmdSave).press(kIdReject);
+  user.on(kOutputContext).choose(kCmdAddOptions).choose(kCmdAddOptions).choose(kCmdSave).close();
   user.choose_file(path("extra.opt")).choose_file(path("extra.opt"));
   run(user);
   EXPECT_EQ(reported(ReportKind::error, 45918), 1);
@@ -242,7 +242,7 @@ TEST_F(ListOutput, PropertiesAndPrecisionAreEditedAndStoredInTheSetFile) {
   const std::string ini = make_set();
   remember(ini, "One");
   ScriptedUser user;
-  user.on(kOutputContext).choose(kCmdListProperties).choose(kCmdPrecision).choose(kCmdSave).press(kIdReject);
+  user.on(kOutputContext).choose(kCmdListProperties).choose(kCmdPrecision).choose(kCmdSave).close();
   user.on(kListPropertiesContext)
       .type(kPropName, "Two")  // taken: refused
       .press(kIdAccept)
