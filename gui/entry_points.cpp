@@ -12,6 +12,7 @@
 #include "gui/text.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
+#include "listspec/list_output.h"
 #include "locations/location_manager.h"
 #include "materials/list_dialogs.h"
 #include "materials/list_exporter.h"
@@ -249,6 +250,14 @@ std::vector<EntryPoint> make_table() {
   t.push_back({"&Project", "&Locations...", Needs::kProject, Changes::kProject,
                [](Workspace& w) {
                  CrtLocationManager(w.window);
+                 return 1;
+               },
+               ""});
+  // The set of list definitions is a file of its own; the project gives the
+  // attributes and parameters that filters and attribute loops name.
+  t.push_back({"&Project", "List &output...", Needs::kProject, Changes::kNothing,
+               [](Workspace& w) {
+                 CrtListOutGenerating(w.window);
                  return 1;
                },
                ""});

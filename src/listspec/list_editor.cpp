@@ -42,16 +42,16 @@ constexpr int kTextDeleteCaption = 21495;
 constexpr int kTextDismiss = 37;
 constexpr int kTextSonsRefused = 50325;  // of our own
 
-struct NodeCommand {
-  int command;
-  int text;
-};
-constexpr NodeCommand kNodeCommands[] = {
+}  // namespace
+
+const NodeCommand kNodeCommands[13] = {
     {kCmdCopy, 21049},           {kCmdPasteSon, 21050},          {kCmdPasteAfter, 21051},
     {kCmdInsertKindAfter, 21478}, {kCmdInsertSectionAfter, 21479}, {kCmdInsertKindSon, 21480},
     {kCmdInsertSectionSon, 21481}, {kCmdDelete, 21482},           {kCmdLabel, 21323},
     {kCmdProperties, 21483},     {kCmdFilters, 21477},           {kCmdAttribute, 21121},
     {kCmdEnable, 21098}};
+
+namespace {
 
 // The node-kind palette: text and kind, in order; the element loops stand in a group.
 constexpr std::pair<int, short> kPaletteKinds[] = {{21484, 13}, {21485, 2}, {21486, 3}, {21487, 4},

@@ -24,8 +24,6 @@
 namespace dlist::listspec {
 namespace {
 
-constexpr int kTextOk = 36;
-constexpr int kTextCancel = 20995;
 constexpr int kTextLabel = 21323;
 constexpr int kTextFilters = 21477;
 constexpr int kTextAttribute = 21121;
@@ -62,20 +60,12 @@ constexpr int kTextReportCaption = 50324;
 
 constexpr int kLabelBase = 10600;
 
-std::string load(int id) { return load_string(static_cast<unsigned>(id)); }
-DialogRun how(void* parent, int context) { return DialogRun{parent, context, units::kDlistgen}; }
 
-bool buttons(int width, int y) {
-  return CommandButton(kIdAccept, kTextOk, width - 190, y, 90, 22) != 0 &&
-         CommandButton(kIdReject, kTextCancel, width - 95, y, 90, 22) != 0;
-}
-
-void copy_text(char* out, std::size_t size, const std::string& text) { std::snprintf(out, size, "%s", text.c_str()); }
 
 // Refuses the input of control: marked, with the framework's warning; the reason
 // goes to the diagnostic output.
 int refuse(void* dialog, int control, int reason) {
-  DiagnosticOut(load(reason).c_str());
+  DiagnosticOut(load_text(reason).c_str());
   SetErrorId(control);
   WarningProc(dialog, control);
   return 0;
@@ -117,11 +107,11 @@ TextState* g_text = nullptr;
 std::optional<std::string> ask_text(void* parent, int context, int title, const std::string& start) {
   TextState s;
   copy_text(s.text, sizeof s.text, start);
-  const std::string caption = load(title);
-  const std::optional<int> result = run_dialog(how(parent, context), g_text, &s, [&] {
+  const std::string caption = load_text(title);
+  const std::optional<int> result = run_dialog(run_of(parent, context), g_text, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "NodeText", 360, 80) != nullptr &&
            TextEditInput(kTextInput, 5, 10, 350, 20) != 0 && SetInpCont_Addres(kTextInput, s.text, sizeof s.text) != 0 &&
-           SetInpCont_MinMaxN(kTextInput, 0, 255) != 0 && buttons(360, 45);
+           SetInpCont_MinMaxN(kTextInput, 0, 255) != 0 && ok_cancel_buttons(360, 45);
   });
   if (result.value_or(0) == 0) return std::nullopt;
   return std::string(s.text);
@@ -138,11 +128,11 @@ ChoiceState* g_choice = nullptr;
 bool ask_choice(void* parent, int context, int title, int text, int& flag) {
   ChoiceState s;
   s.check = flag != 0 ? 1 : 0;
-  const std::string caption = load(title);
-  const std::optional<int> result = run_dialog(how(parent, context), g_choice, &s, [&] {
+  const std::string caption = load_text(title);
+  const std::optional<int> result = run_dialog(run_of(parent, context), g_choice, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "NodeChoice", 300, 70) != nullptr &&
-           CheckBoxInput(kChoiceCheck, load(text).c_str(), 5, 10, 290, 18) != 0 &&
-           SetInpCont_Addres(kChoiceCheck, &s.check) != 0 && buttons(300, 38);
+           CheckBoxInput(kChoiceCheck, load_text(text).c_str(), 5, 10, 290, 18) != 0 &&
+           SetInpCont_Addres(kChoiceCheck, &s.check) != 0 && ok_cancel_buttons(300, 38);
   });
   if (result.value_or(0) == 0) return false;
   flag = s.check != 0 ? 1 : 0;
@@ -153,14 +143,14 @@ bool edit_material(void* parent, EditorRecord& r) {
   ChoiceState s;
   s.check = r.flags[0] != 0 ? 1 : 0;
   s.level = r.value_type_or_level;
-  const std::string caption = load(kTextMaterials);
-  const std::optional<int> result = run_dialog(how(parent, kMaterialLoopContext), g_choice, &s, [&] {
+  const std::string caption = load_text(kTextMaterials);
+  const std::optional<int> result = run_dialog(run_of(parent, kMaterialLoopContext), g_choice, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "MaterialLoop", 300, 95) != nullptr &&
-           CheckBoxInput(kMaterialSummary, load(kTextSummarize).c_str(), 5, 10, 290, 18) != 0 &&
+           CheckBoxInput(kMaterialSummary, load_text(kTextSummarize).c_str(), 5, 10, 290, 18) != 0 &&
            SetInpCont_Addres(kMaterialSummary, &s.check) != 0 &&
-           StaticText(kLabelBase, load(kTextLevel).c_str(), 5, 36, 120, 18) != 0 &&
+           StaticText(kLabelBase, load_text(kTextLevel).c_str(), 5, 36, 120, 18) != 0 &&
            IntegerInput(kMaterialLevel, 130, 34, 60, 20) != 0 && SetInpCont_Addres(kMaterialLevel, &s.level) != 0 &&
-           SetInpCont_MinMaxN(kMaterialLevel, 0, 15) != 0 && buttons(300, 64);
+           SetInpCont_MinMaxN(kMaterialLevel, 0, 15) != 0 && ok_cancel_buttons(300, 64);
   });
   if (result.value_or(0) == 0) return false;
   r.flags[0] = s.check;
@@ -200,11 +190,11 @@ bool edit_element(void* parent, EditorRecord& r) {
     copy_text(s.keys[i], sizeof s.keys[i], r.keys[i]);
     s.flags[i] = r.flags[i] != 0 ? 1 : 0;
   }
-  const std::string caption = load(kTextProperties);
-  const std::optional<int> result = run_dialog(how(parent, kElementLoopContext), g_element, &s, [&] {
+  const std::string caption = load_text(kTextProperties);
+  const std::optional<int> result = run_dialog(run_of(parent, kElementLoopContext), g_element, &s, [&] {
     bool ok = MakeMainUnit(parent, caption.c_str(), "ElementLoop", 320, 170) != nullptr &&
               ComboInput(kElemKind, 5, 5, 310, 20, kCbsDropDownList) != 0 &&
-              CheckBoxInput(kElemPrototypeOnly, load(kTextPrototypeOnly).c_str(), 5, 30, 310, 18) != 0 &&
+              CheckBoxInput(kElemPrototypeOnly, load_text(kTextPrototypeOnly).c_str(), 5, 30, 310, 18) != 0 &&
               SetInpCont_Addres(kElemPrototypeOnly, &s.prototype_only) != 0;
     for (int i = 0; i < 3 && ok; ++i) {
       const std::string label = format_message(kTextKeyN, i + 1);
@@ -212,10 +202,10 @@ bool edit_element(void* parent, EditorRecord& r) {
            TextEditInput(kElemKey1 + i, 80, 54 + i * 24, 80, 20) != 0 &&
            SetInpCont_Addres(kElemKey1 + i, s.keys[i], sizeof s.keys[i]) != 0 &&
            SetInpCont_MinMaxN(kElemKey1 + i, 0, 6) != 0 &&
-           CheckBoxInput(kElemFlag1 + i, load(kTextKeyFlag).c_str(), 170, 56 + i * 24, 140, 18) != 0 &&
+           CheckBoxInput(kElemFlag1 + i, load_text(kTextKeyFlag).c_str(), 170, 56 + i * 24, 140, 18) != 0 &&
            SetInpCont_Addres(kElemFlag1 + i, &s.flags[i]) != 0;
     }
-    return ok && buttons(320, 135) && SetDlgInitProc(element_init) != 0 && SetIDC_OKProc(element_ok) != 0;
+    return ok && ok_cancel_buttons(320, 135) && SetDlgInitProc(element_init) != 0 && SetIDC_OKProc(element_ok) != 0;
   });
   if (result.value_or(0) == 0) return false;
   // Keys are packed to the front, each with its flag.
@@ -290,7 +280,7 @@ void fill_items(void* dialog, int select) {
 }
 
 int DLIST_CALL items_init(void* dialog) {
-  list_insert_column(GetControlHWND(dialog, kItemsList), 0, load(kTextValue).c_str(), 300);
+  list_insert_column(GetControlHWND(dialog, kItemsList), 0, load_text(kTextValue).c_str(), 300);
   fill_items(dialog, -1);
   return 1;
 }
@@ -377,10 +367,10 @@ bool edit_items(void* parent, EditorRecord& r, Items mode, int context) {
     s.key_flag = r.flags[0];
   }
   const std::string caption = KindTitle(r.kind);
-  const std::optional<int> result = run_dialog(how(parent, context), g_items, &s, [&] {
+  const std::optional<int> result = run_dialog(run_of(parent, context), g_items, &s, [&] {
     bool ok = MakeMainUnit(parent, caption.c_str(), "NodeItems", 360, 300) != nullptr &&
               ListViewInputA(kItemsList, 5, 5, 350, 160) != 0 &&
-              StaticText(kLabelBase, load(kTextValue).c_str(), 5, 172, 80, 18) != 0 &&
+              StaticText(kLabelBase, load_text(kTextValue).c_str(), 5, 172, 80, 18) != 0 &&
               TextEditInput(kItemsInput, 90, 170, 265, 20) != 0 &&
               SetInpCont_Addres(kItemsInput, s.input, sizeof s.input) != 0 &&
               SetInpCont_MinMaxN(kItemsInput, 0, 255) != 0 &&
@@ -388,15 +378,15 @@ bool edit_items(void* parent, EditorRecord& r, Items mode, int context) {
               CommandButton(kItemsReplace, kTextReplace, 90, 222, 80, 22) != 0 &&
               CommandButton(kItemsDelete, kTextDelete, 175, 222, 80, 22) != 0;
     if (ok && mode == Items::kPlans)
-      ok = StaticText(kLabelBase + 1, load(kTextSheet).c_str(), 5, 196, 80, 18) != 0 &&
+      ok = StaticText(kLabelBase + 1, load_text(kTextSheet).c_str(), 5, 196, 80, 18) != 0 &&
            IntegerInput(kItemsNumber, 90, 194, 80, 20) != 0 && SetInpCont_Addres(kItemsNumber, &s.number) != 0;
     if (ok && mode == Items::kFloors)
       ok = StaticText(kLabelBase + 1, format_message(kTextKeyN, 1).c_str(), 5, 196, 80, 18) != 0 &&
            TextEditInput(kItemsKey, 90, 194, 80, 20) != 0 && SetInpCont_Addres(kItemsKey, s.key, sizeof s.key) != 0 &&
            SetInpCont_MinMaxN(kItemsKey, 0, 6) != 0 &&
-           CheckBoxInput(kItemsKeyFlag, load(kTextKeyFlag).c_str(), 180, 196, 170, 18) != 0 &&
+           CheckBoxInput(kItemsKeyFlag, load_text(kTextKeyFlag).c_str(), 180, 196, 170, 18) != 0 &&
            SetInpCont_Addres(kItemsKeyFlag, &s.key_flag) != 0;
-    return ok && buttons(360, 266) && SetDlgInitProc(items_init) != 0 && SetAllInputProc(items_action) != 0;
+    return ok && ok_cancel_buttons(360, 266) && SetDlgInitProc(items_init) != 0 && SetAllInputProc(items_action) != 0;
   });
   if (result.value_or(0) == 0) return false;
   switch (mode) {
@@ -443,11 +433,11 @@ std::string bound_text(const DL_FILTER_ENTRY& e, bool high) {
 }
 
 void show_row(void* list, int row, const DL_FILTER_ENTRY& e) {
-  list_set_text(list, row, 1, load(kFirstValueType + std::clamp(e.Type(), 0, 2)).c_str());
+  list_set_text(list, row, 1, load_text(kFirstValueType + std::clamp(e.Type(), 0, 2)).c_str());
   list_set_text(list, row, 2, bound_text(e, false).c_str());
   list_set_text(list, row, 3, bound_text(e, true).c_str());
   list_set_text(list, row, 4, e.IsRequired() ? "x" : "");
-  list_set_text(list, row, 5, e.Type() == 2 ? load(kFirstSearchType + static_cast<int>(std::min(e.StringSearchType(), 3u))).c_str() : "");
+  list_set_text(list, row, 5, e.Type() == 2 ? load_text(kFirstSearchType + static_cast<int>(std::min(e.StringSearchType(), 3u))).c_str() : "");
 }
 
 void fill_filters(void* dialog, int select) {
@@ -538,9 +528,9 @@ std::optional<DL_FILTER_ENTRY> entry_from_inputs(void* dialog) {
 int DLIST_CALL filter_init(void* dialog) {
   void* list = filter_list(dialog);
   const int widths[6] = {60, 50, 70, 70, 50, 60};
-  for (int i = 0; i < 6; ++i) list_insert_column(list, i, load(kFilterTitles[i]).c_str(), widths[i]);
+  for (int i = 0; i < 6; ++i) list_insert_column(list, i, load_text(kFilterTitles[i]).c_str(), widths[i]);
   void* combo = GetControlHWND(dialog, kFilterSearch);
-  for (int i = 0; i < 4; ++i) combo_add(combo, load(kFirstSearchType + i).c_str(), i);
+  for (int i = 0; i < 4; ++i) combo_add(combo, load_text(kFirstSearchType + i).c_str(), i);
   combo_set_current(combo, 0);
   show_type(dialog, 0);
   fill_filters(dialog, -1);
@@ -653,14 +643,14 @@ void fill_chooser(void* dialog) {
     const ChooserRow& r = s.rows[i];
     const int row = list_insert_row(list, static_cast<int>(i), r.key.c_str(), static_cast<intptr_t>(i));
     list_set_text(list, row, 1, r.name.c_str());
-    list_set_text(list, row, 2, load(kFirstValueType + r.value_type).c_str());
-    list_set_text(list, row, 3, load(r.parameter ? kTextParameter : kTextProject).c_str());
+    list_set_text(list, row, 2, load_text(kFirstValueType + r.value_type).c_str());
+    list_set_text(list, row, 3, load_text(r.parameter ? kTextParameter : kTextProject).c_str());
   }
 }
 
 int DLIST_CALL chooser_init(void* dialog) {
   void* list = GetControlHWND(dialog, kChooserList);
-  for (int i = 0; i < 4; ++i) list_insert_column(list, i, load(kChooserTitles[i]).c_str(), g_chooser_widths[i]);
+  for (int i = 0; i < 4; ++i) list_insert_column(list, i, load_text(kChooserTitles[i]).c_str(), g_chooser_widths[i]);
   const auto& kinds = DL_ElementKinds();
   for (std::size_t i = 0; i < kinds.size(); ++i) {
     const int id = kChooserFirstKind + static_cast<int>(i);
@@ -743,16 +733,16 @@ bool edit_filters(void* parent, EditorRecord& r, uint32_t scope) {
   FilterState s;
   s.packet = r.filters;
   s.scope = scope;
-  const std::string caption = load(kTextFilters);
-  const std::optional<int> result = run_dialog(how(parent, kFilterContext), g_filter, &s, [&] {
+  const std::string caption = load_text(kTextFilters);
+  const std::optional<int> result = run_dialog(run_of(parent, kFilterContext), g_filter, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "NodeFilters", 420, 330) != nullptr &&
            ListViewInputA(kFilterList, 5, 5, 410, 140) != 0 &&
-           StaticText(kLabelBase, load(kFilterTitles[0]).c_str(), 5, 152, 80, 18) != 0 &&
+           StaticText(kLabelBase, load_text(kFilterTitles[0]).c_str(), 5, 152, 80, 18) != 0 &&
            TextEditInput(kFilterKey, 90, 150, 80, 20) != 0 && SetInpCont_Addres(kFilterKey, s.key, sizeof s.key) != 0 &&
            SetInpCont_MinMaxN(kFilterKey, 0, 6) != 0 &&
            CommandButton(kFilterChoose, kTextChoose, 175, 150, 80, 20) != 0 &&
-           StaticText(kLabelBase + 1, load(kFilterTitles[2]).c_str(), 5, 176, 80, 18) != 0 &&
-           StaticText(kLabelBase + 2, load(kFilterTitles[3]).c_str(), 5, 200, 80, 18) != 0 &&
+           StaticText(kLabelBase + 1, load_text(kFilterTitles[2]).c_str(), 5, 176, 80, 18) != 0 &&
+           StaticText(kLabelBase + 2, load_text(kFilterTitles[3]).c_str(), 5, 200, 80, 18) != 0 &&
            TextEditInput(kFilterIntLow, 90, 174, 150, 20) != 0 &&
            SetInpCont_Addres(kFilterIntLow, s.int_lo, sizeof s.int_lo) != 0 &&
            TextEditInput(kFilterIntHigh, 90, 198, 150, 20) != 0 &&
@@ -765,14 +755,14 @@ bool edit_filters(void* parent, EditorRecord& r, uint32_t scope) {
            SetInpCont_Addres(kFilterTextLow, s.text_lo, sizeof s.text_lo) != 0 &&
            TextEditInput(kFilterTextHigh, 90, 198, 320, 20) != 0 &&
            SetInpCont_Addres(kFilterTextHigh, s.text_hi, sizeof s.text_hi) != 0 &&
-           CheckBoxInput(kFilterRequired, load(kTextRequired).c_str(), 5, 224, 120, 18) != 0 &&
+           CheckBoxInput(kFilterRequired, load_text(kTextRequired).c_str(), 5, 224, 120, 18) != 0 &&
            SetInpCont_Addres(kFilterRequired, &s.required) != 0 &&
-           CheckBoxInput(kFilterCaseOff, load(kTextCaseOff).c_str(), 130, 224, 130, 18) != 0 &&
+           CheckBoxInput(kFilterCaseOff, load_text(kTextCaseOff).c_str(), 130, 224, 130, 18) != 0 &&
            SetInpCont_Addres(kFilterCaseOff, &s.case_off) != 0 &&
            ComboInput(kFilterSearch, 265, 222, 150, 20, kCbsDropDownList) != 0 &&
            CommandButton(kFilterAdd, kTextAdd, 5, 252, 80, 22) != 0 &&
            CommandButton(kFilterReplace, kTextReplace, 90, 252, 80, 22) != 0 &&
-           CommandButton(kFilterDelete, kTextDelete, 175, 252, 80, 22) != 0 && buttons(420, 296) &&
+           CommandButton(kFilterDelete, kTextDelete, 175, 252, 80, 22) != 0 && ok_cancel_buttons(420, 296) &&
            SetDlgInitProc(filter_init) != 0 && SetAllInputProc(filter_action) != 0;
   });
   if (result.value_or(0) == 0) return false;
@@ -786,11 +776,11 @@ bool confirm_report(void* parent, const DL_REPORT_LIST& texts) {
   std::string all;
   for (const auto& t : texts) all += std::string(t.view()) + "\r\n";
   copy_text(s.text, sizeof s.text, all);
-  const std::string caption = load(kTextReportCaption);
-  const std::optional<int> result = run_dialog(how(parent, kReportContext), g_report, &s, [&] {
+  const std::string caption = load_text(kTextReportCaption);
+  const std::optional<int> result = run_dialog(run_of(parent, kReportContext), g_report, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "NodeReport", 360, 200) != nullptr &&
            TextEditInput(kReportText, 5, 5, 350, 150, kEsMultiline | kEsReadOnly) != 0 &&
-           SetInpCont_Addres(kReportText, s.text, sizeof s.text) != 0 && buttons(360, 165);
+           SetInpCont_Addres(kReportText, s.text, sizeof s.text) != 0 && ok_cancel_buttons(360, 165);
   });
   return result.value_or(0) != 0;
 }
@@ -803,15 +793,15 @@ std::optional<ChosenAttribute> choose_attribute(void* parent, const std::string&
     for (const PROJECTATTRIBUTE& a : ProjectAttributes())
       if (key == a.definition.abbrev) s.mask = a.definition.Filter();
   }
-  const std::string caption = load(kTextAttribute);
+  const std::string caption = load_text(kTextAttribute);
   const auto& kinds = DL_ElementKinds();
-  const std::optional<int> result = run_dialog(how(parent, kAttributeChooserContext), g_chooser, &s, [&] {
+  const std::optional<int> result = run_dialog(run_of(parent, kAttributeChooserContext), g_chooser, &s, [&] {
     bool ok = MakeMainUnit(parent, caption.c_str(), "AttributeChooser", 480, 330) != nullptr &&
               ListViewInputA(kChooserList, 5, 5, 350, 290) != 0;
     for (std::size_t i = 0; i < kinds.size() && ok; ++i)
       ok = CheckBoxInput(kChooserFirstKind + static_cast<int>(i), load_string(kinds[i].title_id).c_str(), 360,
                          5 + static_cast<int>(i) * 20, 115, 18) != 0;
-    return ok && buttons(480, 300) && SetDlgInitProc(chooser_init) != 0 && SetAllInputProc(chooser_action) != 0 &&
+    return ok && ok_cancel_buttons(480, 300) && SetDlgInitProc(chooser_init) != 0 && SetAllInputProc(chooser_action) != 0 &&
            SetIDC_OKProc(chooser_ok) != 0;
   });
   if (result.value_or(0) == 0) return std::nullopt;

@@ -89,13 +89,6 @@ constexpr MenuEntry kListMenu[] = {{kCmdNew, 21123},        {kCmdChoose, 21471},
                                    {kCmdGenerate, 21056},   {kCmdDeleteList, 21112}, {kCmdMark, 21103},
                                    {kCmdListProperties, 21483}, {kCmdRename, 21323}, {kCmdPrecision, 21035},
                                    {kCmdConvert, 21078},    {kCmdAddOptions, 21047}};
-constexpr MenuEntry kNodeMenu[] = {
-    {kCmdCopy, 21049},           {kCmdPasteSon, 21050},          {kCmdPasteAfter, 21051},
-    {kCmdInsertKindAfter, 21478}, {kCmdInsertSectionAfter, 21479}, {kCmdInsertKindSon, 21480},
-    {kCmdInsertSectionSon, 21481}, {kCmdDelete, 21482},           {kCmdLabel, 21323},
-    {kCmdProperties, 21483},     {kCmdFilters, 21477},           {kCmdAttribute, 21121},
-    {kCmdEnable, 21098}};
-
 // The splitters' positions, kept across openings (0: the layout's own).
 int g_split_v = 0;
 int g_split_h = 0;
@@ -213,7 +206,7 @@ void update_menus(void* dialog) {
   enable(s.file_menu, kCmdSave, false);
   enable(s.file_menu, kCmdGenerateAll, false);
   for (const MenuEntry& e : kListMenu) enable(s.list_menu, e.command, false);
-  for (const MenuEntry& e : kNodeMenu) enable(s.node_menu, e.command, false);
+  for (const NodeCommand& e : kNodeCommands) enable(s.node_menu, e.command, false);
   enable(s.list_menu, kCmdConvert, true);
   // Without a set nothing else applies.
   if (s.ini.empty()) return;
@@ -240,7 +233,7 @@ void build_menus(void* dialog) {
   s.node_menu = menu_create();
   for (const MenuEntry& e : kFileMenu) menu_append(s.file_menu, e.command, load(e.text).c_str());
   for (const MenuEntry& e : kListMenu) menu_append(s.list_menu, e.command, load(e.text).c_str());
-  for (const MenuEntry& e : kNodeMenu) menu_append(s.node_menu, e.command, load(e.text).c_str());
+  for (const NodeCommand& e : kNodeCommands) menu_append(s.node_menu, e.command, load(e.text).c_str());
   menu_append_popup(bar, s.file_menu, load(kTextFile).c_str());
   menu_append_popup(bar, s.list_menu, load(kTextList).c_str());
   menu_append_popup(bar, s.node_menu, load(kTextNode).c_str());

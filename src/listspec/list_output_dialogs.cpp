@@ -26,7 +26,6 @@
 namespace dlist::listspec {
 namespace {
 
-constexpr int kTextOk = 36;
 constexpr int kTextCancel = 20995;
 constexpr int kTextName = 20969;
 constexpr int kTextNameTaken = 11856;
@@ -51,14 +50,7 @@ constexpr int kTextRtfFiles = 21767;
 
 constexpr int kLabelBase = 10600;  // identifiers of the labels
 
-std::string load(int id) { return load_string(static_cast<unsigned>(id)); }
 
-DialogRun how(void* parent, int context) { return DialogRun{parent, context, units::kDlistgen}; }
-
-bool buttons(int width, int y) {
-  return CommandButton(kIdAccept, kTextOk, width - 190, y, 90, 22) != 0 &&
-         CommandButton(kIdReject, kTextCancel, width - 95, y, 90, 22) != 0;
-}
 
 // ---- the name ------------------------------------------------------------------------------
 
@@ -73,7 +65,7 @@ NameState* g_name = nullptr;
 bool name_taken(void* dialog, const DL_LISTSPEC_LIST& set, const std::string& name, int except, int control) {
   const int at = set.find(name);
   if (at < 0 || at == except) return false;
-  MessageBoxA(dialog, load(kTextNameTaken).c_str(), name.c_str(), kMbOk | kMbIconExclamation);
+  MessageBoxA(dialog, load_text(kTextNameTaken).c_str(), name.c_str(), kMbOk | kMbIconExclamation);
   SetErrorId(control);
   return true;
 }
@@ -171,7 +163,6 @@ struct PropertiesState {
 };
 PropertiesState* g_props = nullptr;
 
-void copy_text(char* out, std::size_t size, const std::string& text) { std::snprintf(out, size, "%s", text.c_str()); }
 
 bool parse_range(const std::string& text, int& low, int& high) {
   int a = 0, b = 0, used = 0;
@@ -188,14 +179,14 @@ bool parse_range(const std::string& text, int& low, int& high) {
 
 void fill_combo(void* dialog, int control, int first, int count, int current) {
   void* combo = GetControlHWND(dialog, control);
-  for (int i = 0; i < count; ++i) combo_add(combo, load(first + i).c_str(), i);
+  for (int i = 0; i < count; ++i) combo_add(combo, load_text(first + i).c_str(), i);
   combo_set_current(combo, std::clamp(current, 0, count - 1));
 }
 
 // The index of text among the texts from first on; 0 when it is none of them.
 int text_index(const std::string& text, int first, int count) {
   for (int i = 0; i < count; ++i)
-    if (load(first + i) == text) return i;
+    if (load_text(first + i) == text) return i;
   return 0;
 }
 
@@ -214,8 +205,8 @@ int DLIST_CALL properties_action(void* dialog, int control, int code) {
   char path[260] = {};
   copy_text(path, sizeof path, control_text(dialog, kPropOutput));
   const std::string filter =
-      load(kTextSetFiles) + "|*.ini|" + load(kTextTxtFiles) + "|*.txt|" + load(kTextRtfFiles) + "|*.rtf|*.*|*.*";
-  if (SaveFileR(dialog, filter.c_str(), path, sizeof path, load(kFirstPropertyLabel + 5).c_str()) != 0)
+      load_text(kTextSetFiles) + "|*.ini|" + load_text(kTextTxtFiles) + "|*.txt|" + load_text(kTextRtfFiles) + "|*.rtf|*.*|*.*";
+  if (SaveFileR(dialog, filter.c_str(), path, sizeof path, load_text(kFirstPropertyLabel + 5).c_str()) != 0)
     set_control_text(dialog, kPropOutput, path);
   return 0;
 }
@@ -225,7 +216,7 @@ int DLIST_CALL properties_ok(void* dialog) {
   if (InputChecking(dialog, 0) == 0) return 0;
   if (name_taken(dialog, *p.set, control_text(dialog, kPropName), p.index, kPropName)) return 0;
   if (!parse_range(control_text(dialog, kPropRange), p.range_low, p.range_high)) {
-    DiagnosticOut(load(kTextBadRange).c_str());
+    DiagnosticOut(load_text(kTextBadRange).c_str());
     SetErrorId(kPropRange);
     WarningProc(dialog, kPropRange);
     return 0;
@@ -233,8 +224,8 @@ int DLIST_CALL properties_ok(void* dialog) {
   p.sort_order = combo_current(GetControlHWND(dialog, kPropSortOrder));
   p.totals = combo_current(GetControlHWND(dialog, kPropTotals));
   p.month = combo_current(GetControlHWND(dialog, kPropMonth)) + 1;
-  p.date_format = load(kFirstDateForm + std::max(0, combo_current(GetControlHWND(dialog, kPropDateFormat))));
-  p.rounding = load(kFirstRounding + std::max(0, combo_current(GetControlHWND(dialog, kPropRounding))));
+  p.date_format = load_text(kFirstDateForm + std::max(0, combo_current(GetControlHWND(dialog, kPropDateFormat))));
+  p.rounding = load_text(kFirstRounding + std::max(0, combo_current(GetControlHWND(dialog, kPropRounding))));
   return 1;
 }
 
@@ -256,7 +247,7 @@ void* precision_list(void* dialog) { return GetControlHWND(dialog, kPrecisionLis
 
 int selected_row(void* dialog) { return list_selected(precision_list(dialog)); }
 
-void show_precision_buttons(void* dialog) {
+void show_precision_ok_cancel_buttons(void* dialog) {
   const int row = selected_row(dialog);
   int value = 0;
   if (row >= 0) value = g_prec->rows[static_cast<std::size_t>(list_param(precision_list(dialog), row))].precision;
@@ -276,14 +267,14 @@ void fill_precision(void* dialog, const std::string& keep) {
     if (r.key == keep) select = row;
   }
   if (select >= 0) list_set_state(list, select, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
-  show_precision_buttons(dialog);
+  show_precision_ok_cancel_buttons(dialog);
 }
 
 int DLIST_CALL precision_init(void* dialog) {
   void* list = precision_list(dialog);
-  list_insert_column(list, 0, load(kTextName).c_str(), 160);
-  list_insert_column(list, 1, load(kTextKey).c_str(), 80);
-  list_insert_column(list, 2, load(kTextPrecision).c_str(), 70);
+  list_insert_column(list, 0, load_text(kTextName).c_str(), 160);
+  list_insert_column(list, 1, load_text(kTextKey).c_str(), 80);
+  list_insert_column(list, 2, load_text(kTextPrecision).c_str(), 70);
   fill_precision(dialog, "");
   return 1;
 }
@@ -307,7 +298,7 @@ int DLIST_CALL precision_action(void* dialog, int control, int code) {
     return 0;
   }
   if (control == kPrecisionList && code == kLvnItemChanged) {
-    show_precision_buttons(dialog);
+    show_precision_ok_cancel_buttons(dialog);
     return 0;
   }
   if ((control == kPrecisionLower || control == kPrecisionRaise) && code == kBnClicked) {
@@ -318,7 +309,7 @@ int DLIST_CALL precision_action(void* dialog, int control, int code) {
     if ((step > 0 && r.precision >= 9) || (step < 0 && r.precision <= -9)) return 0;
     r.precision += step;
     list_set_text(precision_list(dialog), row, 2, std::to_string(r.precision).c_str());
-    show_precision_buttons(dialog);
+    show_precision_ok_cancel_buttons(dialog);
   }
   return 0;
 }
@@ -343,13 +334,13 @@ std::optional<std::string> ask_list_name(void* parent, int context, int title, c
   s.set = &set;
   s.except = except;
   copy_text(s.name, sizeof s.name, start);
-  const std::string caption = load(title);
-  const std::optional<int> result = run_dialog(how(parent, context), g_name, &s, [&] {
+  const std::string caption = load_text(title);
+  const std::optional<int> result = run_dialog(run_of(parent, context), g_name, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "ListName", 300, 90) != nullptr &&
-           StaticText(kLabelBase, load(kTextName).c_str(), 5, 5, 290, 14) != 0 &&
+           StaticText(kLabelBase, load_text(kTextName).c_str(), 5, 5, 290, 14) != 0 &&
            TextEditInput(kNameInput, 5, 22, 290, 20) != 0 &&
            SetInpCont_Addres(kNameInput, s.name, sizeof s.name) != 0 &&
-           SetInpCont_MinMaxN(kNameInput, 1, DL_LISTSPEC::kMaxName) != 0 && buttons(300, 55) &&
+           SetInpCont_MinMaxN(kNameInput, 1, DL_LISTSPEC::kMaxName) != 0 && ok_cancel_buttons(300, 55) &&
            SetIDC_OKProc(name_ok) != 0;
   });
   if (result.value_or(0) == 0) return std::nullopt;
@@ -360,10 +351,10 @@ int choose_list_index(void* parent, int title, const DL_LISTSPEC_LIST& set, int 
   ChooseState s;
   s.set = &set;
   s.current = current;
-  const std::string caption = load(title);
-  const std::optional<int> result = run_dialog(how(parent, kChooseContext), g_choose, &s, [&] {
+  const std::string caption = load_text(title);
+  const std::optional<int> result = run_dialog(run_of(parent, kChooseContext), g_choose, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "ListChoose", 300, 300) != nullptr &&
-           TreeViewInput(kChooseTree, 5, 5, 290, 255) != 0 && buttons(300, 268) &&
+           TreeViewInput(kChooseTree, 5, 5, 290, 255) != 0 && ok_cancel_buttons(300, 268) &&
            SetDlgInitProc(choose_init) != 0 && SetIDC_OKProc(choose_ok) != 0;
   });
   return result.value_or(0) != 0 ? s.chosen : -1;
@@ -375,12 +366,12 @@ bool mark_lists(void* parent, DL_LISTSPEC_LIST& set, int current, void* images) 
   s.current = current;
   s.images = images;
   for (unsigned i = 0; i < set.size(); ++i) s.marks.push_back(set[i]->marked ? 1 : 0);
-  const std::string caption = load(kTextMarkCaption);
-  const std::optional<int> result = run_dialog(how(parent, kMarkContext), g_choose, &s, [&] {
+  const std::string caption = load_text(kTextMarkCaption);
+  const std::optional<int> result = run_dialog(run_of(parent, kMarkContext), g_choose, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "ListMarks", 300, 300) != nullptr &&
            TreeViewInput(kChooseTree, 5, 5, 290, 255) != 0 &&
            CommandButton(kIdReject, kTextCancel, 205, 268, 90, 22) != 0 &&
-           CommandButton(kIdAccept, kTextOk, 110, 268, 90, 22) != 0 && SetDlgInitProc(mark_init) != 0 &&
+           CommandButton(kIdAccept, 36, 110, 268, 90, 22) != 0 && SetDlgInitProc(mark_init) != 0 &&
            SetAllInputProc(mark_action) != 0 && SetIDC_OKProc(mark_ok) != 0;
   });
   if (result.value_or(0) == 0) return false;
@@ -407,12 +398,12 @@ bool edit_list_properties(void* parent, DL_LISTSPEC& l, const DL_LISTSPEC_LIST& 
   p.start_rounding = l.rounding;
   p.set = &set;
   p.index = index;
-  const std::string caption = load(kTextPropertiesCaption);
+  const std::string caption = load_text(kTextPropertiesCaption);
   constexpr int kX = 130, kW = 260, kRow = 24;
-  const std::optional<int> result = run_dialog(how(parent, kListPropertiesContext), g_props, &p, [&] {
+  const std::optional<int> result = run_dialog(run_of(parent, kListPropertiesContext), g_props, &p, [&] {
     bool ok = MakeMainUnit(parent, caption.c_str(), "ListProps", 400, 16 * kRow + 50) != nullptr;
     for (int i = 0; i < 15 && ok; ++i)
-      ok = StaticText(kLabelBase + i, load(kFirstPropertyLabel + i).c_str(), 5, 5 + i * kRow, 120, 18) != 0;
+      ok = StaticText(kLabelBase + i, load_text(kFirstPropertyLabel + i).c_str(), 5, 5 + i * kRow, 120, 18) != 0;
     auto y = [](int row) { return 5 + row * 24; };
     return ok && TextEditInput(kPropCurrency, kX, y(0), 60, 20) != 0 &&
            SetInpCont_Addres(kPropCurrency, p.currency, sizeof p.currency) != 0 &&
@@ -439,7 +430,7 @@ bool edit_list_properties(void* parent, DL_LISTSPEC& l, const DL_LISTSPEC_LIST& 
            ComboInput(kPropMonth, kX, y(12), kW, 20, kCbsDropDownList) != 0 &&
            IntegerInput(kPropDay, kX, y(13), 60, 20) != 0 && SetInpCont_Addres(kPropDay, &p.day) != 0 &&
            SetInpCont_MinMaxN(kPropDay, 1, 31) != 0 && TextEditInput(kPropRange, kX, y(14), 120, 20) != 0 &&
-           SetInpCont_Addres(kPropRange, p.range, sizeof p.range) != 0 && buttons(400, y(15) + 4) &&
+           SetInpCont_Addres(kPropRange, p.range, sizeof p.range) != 0 && ok_cancel_buttons(400, y(15) + 4) &&
            SetDlgInitProc(properties_init) != 0 && SetAllInputProc(properties_action) != 0 &&
            SetIDC_OKProc(properties_ok) != 0;
   });
@@ -480,12 +471,12 @@ bool edit_precision(void* parent, DL_LISTSPEC_LIST& set) {
     const std::string key(e.key, strnlen(e.key, sizeof e.key));
     s.rows.push_back({parameter_name(key), key, e.precision});
   }
-  const std::string caption = load(kTextPrecisionCaption);
-  const std::optional<int> result = run_dialog(how(parent, kPrecisionContext), g_prec, &s, [&] {
+  const std::string caption = load_text(kTextPrecisionCaption);
+  const std::optional<int> result = run_dialog(run_of(parent, kPrecisionContext), g_prec, &s, [&] {
     return MakeMainUnit(parent, caption.c_str(), "ListPrecision", 360, 300) != nullptr &&
            ListViewInputA(kPrecisionList, 5, 5, 350, 230) != 0 &&
            CommandButton(kPrecisionLower, 50376, 5, 240, 60, 22) != 0 &&
-           CommandButton(kPrecisionRaise, 50377, 70, 240, 60, 22) != 0 && buttons(360, 270) &&
+           CommandButton(kPrecisionRaise, 50377, 70, 240, 60, 22) != 0 && ok_cancel_buttons(360, 270) &&
            SetDlgInitProc(precision_init) != 0 && SetAllInputProc(precision_action) != 0;
   });
   if (result.value_or(0) == 0) return false;

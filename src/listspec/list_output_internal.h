@@ -4,12 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "dialogs/dialog_runner.h"
 #include "foundation/list_nodes.h"
+#include "host/dialog/framework.h"
 #include "host/dialog/notify_codes.h"
+#include "host/report.h"
+#include "host/resources.h"
 #include "host/list_sets/list_set_store.h"
 #include "listspec/list_tree.h"
 
@@ -71,6 +76,26 @@ struct OutputState {
 };
 
 extern OutputState* g_output;
+
+// ---- what the dialogs share ----
+inline std::string load_text(int id) { return load_string(static_cast<unsigned>(id)); }
+// How a dialog of the list output dialog runs (its failures report DLISTGEN).
+inline DialogRun run_of(void* parent, int context) { return DialogRun{parent, context, units::kDlistgen}; }
+// The OK (text 36) and Cancel (text 20995) buttons at the right end of row y.
+inline bool ok_cancel_buttons(int width, int y) {
+  return CommandButton(kIdAccept, 36, width - 190, y, 90, 22) != 0 &&
+         CommandButton(kIdReject, 20995, width - 95, y, 90, 22) != 0;
+}
+inline void copy_text(char* out, std::size_t size, const std::string& text) {
+  std::snprintf(out, size, "%s", text.c_str());
+}
+
+// The Node commands with their texts, in menu order.
+struct NodeCommand {
+  int command;
+  int text;
+};
+extern const NodeCommand kNodeCommands[13];
 
 // ---- the editor (list_editor.cpp) ----
 void* spec_tree(void* dialog);
