@@ -17,6 +17,7 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
+#include "listspec/list_output.h"
 #include "locations/location_manager.h"
 #include "materials/list_dialogs.h"
 #include "materials/list_exporter.h"
@@ -324,6 +325,14 @@ std::vector<EntryPoint> make_table() {
                Changes::kProject, [](Workspace& w) { return link_prototype(w, true); }, ""});
   t.push_back({"&Project", "&Attribute values of a prototype...", Needs::kProject, Changes::kProject,
                [](Workspace& w) { return link_prototype(w, false); }, ""});
+  // The set of list definitions is a file of its own; the project gives the
+  // attributes and parameters that filters and attribute loops name.
+  t.push_back({"&Project", "List &output...", Needs::kProject, Changes::kNothing,
+               [](Workspace& w) {
+                 CrtListOutGenerating(w.window);
+                 return 1;
+               },
+               ""});
   return t;
 }
 

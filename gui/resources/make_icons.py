@@ -428,6 +428,165 @@ for (x, y) in ((4, 8), (5, 9), (6, 10), (7, 9), (8, 8), (9, 7), (10, 6), (11, 5)
     box[y][x] = box[y - 1][x] = "G"
 ICONS["checkon"] = ["".join(r) for r in box]
 
+# The list definition editor: loops, sections, the start and final sections and the
+# conditional group; a "q" variant marks a node that is not valid (a red corner), a
+# "d" variant a disabled one (every colour grey); "sectionon"/"sectionoff" and their
+# selected "s" forms mark chosen and not chosen items of the check lists.
+LIST_ICONS = {
+    "loop": [
+        "................",
+        "....bbbbbbb.....",
+        "...b.......b....",
+        "..b.........b...",
+        "..b.........b...",
+        "..b.........b...",
+        "..b......bbbbbb.",
+        "..b.......bbbb..",
+        "..b........bb...",
+        "..b.............",
+        "..b.........b...",
+        "...b.......b....",
+        "....bbbbbbb.....",
+        "................",
+        "................",
+        "................"],
+    "section": [
+        "................",
+        "..kkkkkkkkkk....",
+        "..kwwwwwwwwkk...",
+        "..kwggggggwwkk..",
+        "..kwwwwwwwwwwk..",
+        "..kwgggggggwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwggggggggwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwgggggggwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwggggggggwk..",
+        "..kwwwwwwwwwwk..",
+        "..kkkkkkkkkkkk..",
+        "................",
+        "................"],
+    "start": [
+        "................",
+        "...GG...........",
+        "...GGGG.........",
+        "...GGGGGG.......",
+        "...GGGGGGGG.....",
+        "...GGGGGGGGGG...",
+        "...GGGGGGGGGGG..",
+        "...GGGGGGGGGG...",
+        "...GGGGGGGG.....",
+        "...GGGGGG.......",
+        "...GGGG.........",
+        "...GG...........",
+        "................",
+        "................",
+        "................",
+        "................"],
+    "finaly": [
+        "................",
+        "................",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "...rrrrrrrrrr...",
+        "................",
+        "................",
+        "................",
+        "................"],
+    "condgroup": [
+        "................",
+        "................",
+        ".......pp.......",
+        "......pppp......",
+        ".....pp..pp.....",
+        "....pp....pp....",
+        "...pp......pp...",
+        "..pp........pp..",
+        "...pp......pp...",
+        "....pp....pp....",
+        ".....pp..pp.....",
+        "......pppp......",
+        ".......pp.......",
+        "................",
+        "................",
+        "................"],
+}
+CHECKS = {
+    "sectionon": [
+        "................",
+        "................",
+        "..kkkkkkkkkkkk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwGwk..",
+        "..kwwwwwwwGGwk..",
+        "..kwGwwwwGGwwk..",
+        "..kwGGwwGGwwwk..",
+        "..kwwGGGGwwwwk..",
+        "..kwwwGGwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kkkkkkkkkkkk..",
+        "................",
+        "................",
+        "................"],
+    "sectionoff": [
+        "................",
+        "................",
+        "..kkkkkkkkkkkk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kkkkkkkkkkkk..",
+        "................",
+        "................",
+        "................"],
+}
+
+
+def invalid(rows):
+    """The "q" variant: a red mark in the lower right corner."""
+    out = [list(r) for r in rows]
+    for y in range(11, 16):
+        for x in range(11, 16):
+            if (x - 11) + (y - 11) >= 4 or x == 13 or y == 13:
+                out[y][x] = "r"
+    return ["".join(r) for r in out]
+
+
+def disabled(rows):
+    """The "d" variant: every colour grey."""
+    return ["".join("." if c == "." else ("l" if c in "wlyT" else "g") for c in r) for r in rows]
+
+
+def selected(rows):
+    """The "s" form of a check list item: on a blue ground."""
+    return ["".join("b" if c == "." else c for c in r) for r in rows]
+
+
+for name in ("loop", "section"):
+    LIST_ICONS[name + "q"] = invalid(LIST_ICONS[name])
+for name in ("loop", "loopq", "section", "sectionq", "start", "finaly", "condgroup"):
+    ICONS[name] = LIST_ICONS[name]
+for name in ("loop", "loopq", "section", "sectionq", "start", "finaly", "condgroup"):
+    ICONS[name + "d"] = disabled(LIST_ICONS[name])
+for name, rows in CHECKS.items():
+    ICONS[name] = rows
+    ICONS[name + "s"] = selected(rows)
+
 
 def write_xpm(folder, name, rows):
     used = sorted({c for row in rows for c in row if c != "."})

@@ -81,7 +81,9 @@ std::string UserAction::describe() const {
       static const char* const kSpots[] = {"", " to the top edge", " to the bottom edge",
                                            " outside the tree"};
       const std::string where =
-          value > 0 && value < 4 ? std::string(kSpots[value]) : " onto " + target.describe();
+          value > 0 && value < 4 ? std::string(kSpots[value])
+                                 : " onto " + target.describe() +
+                                       (drop_control != 0 ? " of control " + std::to_string(drop_control) : "");
       return std::string("drag") + item_on + where + (shift ? " with Shift" : "");
     }
     case Kind::kEditLabel:

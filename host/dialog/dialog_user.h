@@ -77,6 +77,7 @@ struct UserAction {
   std::string text;
   bool shift = false;
   int ticks = 1;  // drag: ticks of the capturing window's timers at the drop point
+  int drop_control = 0;  // drag: the tree dropped onto when not the dragged item's own
   std::function<void(void* dialog)> observe;
 };
 

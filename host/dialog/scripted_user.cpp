@@ -104,6 +104,14 @@ Script& Script::drag(int tree, ItemRef item, ItemRef onto, bool shift) {
   return add(std::move(a));
 }
 
+Script& Script::drag_across(int tree, ItemRef item, int onto_tree, ItemRef onto, bool shift) {
+  UserAction a = on_item(UserAction::Kind::kDrag, tree, std::move(item));
+  a.target = std::move(onto);
+  a.drop_control = onto_tree;
+  a.shift = shift;
+  return add(std::move(a));
+}
+
 Script& Script::drag_to(int tree, ItemRef item, DragSpot spot, int ticks, bool shift) {
   UserAction a = on_item(UserAction::Kind::kDrag, tree, std::move(item));
   a.value = static_cast<int>(spot);

@@ -46,6 +46,8 @@ class Script {
   // Chooses command from the context menu the dialog opens, or else from its menu bar.
   Script& choose(int command);
   Script& drag(int tree, ItemRef item, ItemRef onto, bool shift = false);
+  // Drags item of tree onto an item of another tree of the dialog (over a drag adapter).
+  Script& drag_across(int tree, ItemRef item, int onto_tree, ItemRef onto, bool shift = false);
   // Drags item to spot of the tree and holds it there for ticks ticks before releasing.
   Script& drag_to(int tree, ItemRef item, DragSpot spot, int ticks = 1, bool shift = false);
   Script& edit_label(int tree, ItemRef item, std::string text);

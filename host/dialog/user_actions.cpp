@@ -250,8 +250,15 @@ void Engine::apply(Dialog* d, const UserAction& a) {
         return;
       case K::kDrag: {
         const bool on_item = a.value == static_cast<int>(DragSpot::kOnItem);
-        const Key onto = on_item ? find_item(t, a.target) : 0;
-        if (on_item && (onto == 0 || !tree_visible(t, onto))) {
+        // A drop onto another tree of the dialog (a palette dragged into the tree it feeds).
+        Control* drop = a.drop_control != 0 ? d->control(a.drop_control) : c;
+        if (drop == nullptr || !drop->tree) {
+          refuse(d, a, "control " + std::to_string(a.drop_control) + " is no tree");
+          return;
+        }
+        TreeModel& dt = *drop->tree;
+        const Key onto = on_item ? find_item(dt, a.target) : 0;
+        if (on_item && (onto == 0 || !tree_visible(dt, onto))) {
           refuse(d, a, "no shown " + a.target.describe() + " to drop onto");
           return;
         }
@@ -265,10 +272,11 @@ void Engine::apply(Dialog* d, const UserAction& a) {
         notify(d, n);
         if (!d->open()) return;
         if (void* adapter = capture_window(); adapter != nullptr && owner_of(adapter) == d) {
-          drag_by_pointer(d, c->id, adapter, a, onto);
+          drag_by_pointer(d, drop->id, adapter, a, onto);
           return;
         }
-        if (!on_item || t.dragging != key) return;  // the dialog did not take the drag up
+        // Without an adapter a drag stays inside its tree.
+        if (!on_item || t.dragging != key || drop != c) return;  // the dialog did not take the drag up
         t.pointed = onto;
         n.target = to_item(onto);
         n.code = kDlnDragOver;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -154,6 +155,19 @@ void put_list(CSimpleIniA& ini, const DL_LISTSPEC& list_def, unsigned index) {
   ini.SetValue(section.c_str(), "OutputFile", escape(list_def.output_file).c_str());
   ini.SetLongValue(section.c_str(), "SortOrder", list_def.sort_order);
   ini.SetLongValue(section.c_str(), "Summarize", list_def.summarize ? 1 : 0);
+  ini.SetValue(section.c_str(), "Currency", escape(list_def.currency).c_str());
+  char number[40];
+  std::snprintf(number, sizeof number, "%.17g", list_def.scale);
+  ini.SetValue(section.c_str(), "Scale", number);
+  ini.SetLongValue(section.c_str(), "Decimals", list_def.decimals);
+  ini.SetLongValue(section.c_str(), "Totals", list_def.totals);
+  ini.SetValue(section.c_str(), "DateFormat", escape(list_def.date_format).c_str());
+  ini.SetValue(section.c_str(), "Rounding", escape(list_def.rounding).c_str());
+  std::snprintf(number, sizeof number, "%04d-%02d-%02d", list_def.year, list_def.month, list_def.day);
+  ini.SetValue(section.c_str(), "Date", number);
+  ini.SetLongValue(section.c_str(), "RangeLow", list_def.range_low);
+  ini.SetLongValue(section.c_str(), "RangeHigh", list_def.range_high);
+  ini.SetLongValue(section.c_str(), "Marked", list_def.marked ? 1 : 0);
   StreamOutputMemory out;
   if (list_def.Tree() != nullptr) DL_WriteTree(out, list_def.Tree());
   ini.SetValue(section.c_str(), "Tree", to_hex(out.bytes()).c_str());
@@ -171,6 +185,76 @@ void drop_list_sections(CSimpleIniA& ini) {
   for (const auto& s : sections)
     if (std::strncmp(s.pItem, kListPrefix, std::strlen(kListPrefix)) == 0) names.emplace_back(s.pItem);
   for (const auto& n : names) ini.Delete(n.c_str(), nullptr);
+}
+
+bool parse_real(const char* text, double& out) {
+  if (text == nullptr || *text == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  double v = std::strtod(text, &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  out = v;
+  return true;
+}
+
+// The properties that later versions added; a file without them reads with the
+// defaults of a new list definition.
+bool get_layout(const CSimpleIniA& ini, const std::string& section, DL_LISTSPEC& list_def, std::string& error) {
+  auto fail = [&](const char* why) {
+    error = "[" + section + "]: " + why;
+    return false;
+  };
+  const char* s = section.c_str();
+  std::string text;
+  if (const char* raw = ini.GetValue(s, "Currency", nullptr); raw != nullptr) {
+    if (!unescape(raw, text) || text.size() > 3) return fail("Currency is longer than 3 characters");
+    list_def.currency = text;
+  }
+  for (auto [key, field] : {std::pair{"DateFormat", &list_def.date_format}, std::pair{"Rounding", &list_def.rounding}}) {
+    if (const char* raw = ini.GetValue(s, key, nullptr); raw != nullptr) {
+      if (!unescape(raw, text) || text.size() > 80) return fail("a date form or rounding rule is broken or too long");
+      *field = text;
+    }
+  }
+  if (const char* raw = ini.GetValue(s, "Scale", nullptr); raw != nullptr) {
+    double v = 0;
+    if (!parse_real(raw, v) || v < 1e-9 || v > 1e8) return fail("Scale is no number from 1e-9 to 1e8");
+    list_def.scale = v;
+  }
+  struct Whole {
+    const char* key;
+    int* field;
+    long lo, hi;
+  };
+  for (const Whole& w : {Whole{"Decimals", &list_def.decimals, -9, 9}, Whole{"Totals", &list_def.totals, 0, 2},
+                         Whole{"RangeLow", &list_def.range_low, -32768, 32767},
+                         Whole{"RangeHigh", &list_def.range_high, -32768, 32767}}) {
+    const char* raw = ini.GetValue(s, w.key, nullptr);
+    if (raw == nullptr) continue;
+    long v = 0;
+    if (!parse_int(raw, v) || v < w.lo || v > w.hi) {
+      error = "[" + section + "]: " + w.key + " is no number from " + std::to_string(w.lo) + " to " +
+              std::to_string(w.hi);
+      return false;
+    }
+    *w.field = static_cast<int>(v);
+  }
+  if (list_def.range_low > list_def.range_high) return fail("RangeLow lies above RangeHigh");
+  if (const char* raw = ini.GetValue(s, "Marked", nullptr); raw != nullptr) {
+    long v = 0;
+    if (!parse_int(raw, v) || (v != 0 && v != 1)) return fail("Marked is neither 0 nor 1");
+    list_def.marked = v == 1;
+  }
+  if (const char* raw = ini.GetValue(s, "Date", nullptr); raw != nullptr) {
+    int y = 0, m = 0, d = 0, used = 0;
+    if (std::sscanf(raw, "%4d-%2d-%2d%n", &y, &m, &d, &used) != 3 || raw[used] != '\0' || y < 1000 || y > 9999 ||
+        m < 1 || m > 12 || d < 1 || d > 31)
+      return fail("Date is no date YYYY-MM-DD");
+    list_def.year = y;
+    list_def.month = m;
+    list_def.day = d;
+  }
+  return true;
 }
 
 bool get_list(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_LISTSPEC& list_def,
@@ -210,6 +294,7 @@ bool get_list(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_
     return false;
   }
   list_def.summarize = v == 1;
+  if (!get_layout(ini, section, list_def, error)) return false;
   std::vector<unsigned char> bytes;
   if (!from_hex(tree, bytes)) {
     error = "[" + section + "]: the tree is no hexadecimal text";
@@ -268,6 +353,16 @@ bool load_ini(const std::string& text, CSimpleIniA& ini, std::string& error) {
   return true;
 }
 
+// The set's own values: its template and its precision list.
+void put_set(CSimpleIniA& ini, const DL_LISTSPEC_LIST& set) {
+  ini.SetValue(kSetSection, "Template", escape(set.TemplateFileName()).c_str());
+  ini.Delete(kPrecisionSection, nullptr);
+  for (const auto& p : set.Precision()) {
+    std::string key(p.key, strnlen(p.key, sizeof p.key));
+    ini.SetLongValue(kPrecisionSection, escape(key).c_str(), p.precision);
+  }
+}
+
 }  // namespace
 
 bool HasIniExtension(const std::string& path) {
@@ -280,11 +375,7 @@ bool HasIniExtension(const std::string& path) {
 std::string FormatSet(const DL_LISTSPEC_LIST& set) {
   CSimpleIniA ini;
   ini.SetValue(kSetSection, "Version", "1");
-  ini.SetValue(kSetSection, "Template", escape(set.TemplateFileName()).c_str());
-  for (const auto& p : set.Precision()) {
-    std::string key(p.key, strnlen(p.key, sizeof p.key));
-    ini.SetLongValue(kPrecisionSection, escape(key).c_str(), p.precision);
-  }
+  put_set(ini, set);
   put_lists(ini, set);
   std::string out;
   ini.Save(out);
@@ -313,8 +404,8 @@ bool ParseSet(const std::string& text, DL_LISTSPEC_LIST& set, std::string& error
     long v = 0;
     std::string key;
     if (!unescape(k.pItem, key) || key.empty() || key.size() >= sizeof p.key ||
-        !parse_int(ini.GetValue(kPrecisionSection, k.pItem), v) || v < 0 || v > 15) {
-      error = "[Precision] " + std::string(k.pItem) + " is not a key of up to seven characters with 0 to 15";
+        !parse_int(ini.GetValue(kPrecisionSection, k.pItem), v) || v < -9 || v > 15) {
+      error = "[Precision] " + std::string(k.pItem) + " is not a key of up to seven characters with -9 to 15";
       return false;
     }
     std::memcpy(p.key, key.data(), key.size());
@@ -365,6 +456,7 @@ bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std
     return false;
   }
   drop_list_sections(ini);
+  put_set(ini, set);
   put_lists(ini, set);
   std::string out;
   ini.Save(out);

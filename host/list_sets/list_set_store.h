@@ -28,8 +28,9 @@ DLIST_API bool HasIniExtension(const std::string& path);
 DLIST_API bool Read(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
 // Writes the whole set (properties, precision list, list definitions) to path.
 DLIST_API bool WriteINI(const DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
-// Replaces the list definition sections of the INI file at path by the set's, keeping
-// the file's other sections; a missing file is written whole.
+// Replaces the list definition sections, the template's name and the precision list
+// of the INI file at path by the set's, keeping the file's other sections; a missing
+// file is written whole.
 DLIST_API bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std::string& error);
 // Appends the list definitions of the options file at path (a set file of the same form)
 // to set; a name already in the set is refused.

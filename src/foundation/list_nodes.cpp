@@ -470,20 +470,35 @@ bool DL_TreesEqual(const DL_TREE_CELL* a, const DL_TREE_CELL* b) {
 
 // ---- list definitions and sets ----------------------------------------------------------------
 
-DL_LISTSPEC::DL_LISTSPEC(const DL_LISTSPEC& o)
-    : title(o.title), output_file(o.output_file), sort_order(o.sort_order), summarize(o.summarize),
-      name_(o.name_), tree_(o.tree_ ? o.tree_->CloneTree() : nullptr) {}
+DL_LISTSPEC::DL_LISTSPEC(const DL_LISTSPEC& o) : name_(o.name_), tree_(o.tree_ ? o.tree_->CloneTree() : nullptr) {
+  copy_properties(o);
+}
 
 void DL_LISTSPEC::copy_properties(const DL_LISTSPEC& src) {
   title = src.title;
   output_file = src.output_file;
   sort_order = src.sort_order;
   summarize = src.summarize;
+  currency = src.currency;
+  scale = src.scale;
+  decimals = src.decimals;
+  totals = src.totals;
+  date_format = src.date_format;
+  rounding = src.rounding;
+  year = src.year;
+  month = src.month;
+  day = src.day;
+  range_low = src.range_low;
+  range_high = src.range_high;
+  marked = src.marked;
 }
 
 bool DL_LISTSPEC::operator==(const DL_LISTSPEC& o) const {
   return name_ == o.name_ && title == o.title && output_file == o.output_file && sort_order == o.sort_order &&
-         summarize == o.summarize && DL_TreesEqual(tree_, o.tree_);
+         summarize == o.summarize && currency == o.currency && scale == o.scale && decimals == o.decimals &&
+         totals == o.totals && date_format == o.date_format && rounding == o.rounding && year == o.year &&
+         month == o.month && day == o.day && range_low == o.range_low && range_high == o.range_high &&
+         marked == o.marked && DL_TreesEqual(tree_, o.tree_);
 }
 
 DL_LISTSPEC_LIST::DL_LISTSPEC_LIST(const DL_LISTSPEC_LIST& o)
