@@ -154,6 +154,7 @@ void put_list(CSimpleIniA& ini, const DL_LISTSPEC& list_def, unsigned index) {
   ini.SetValue(section.c_str(), "OutputFile", escape(list_def.output_file).c_str());
   ini.SetLongValue(section.c_str(), "SortOrder", list_def.sort_order);
   ini.SetLongValue(section.c_str(), "Summarize", list_def.summarize ? 1 : 0);
+  if (list_def.marked) ini.SetLongValue(section.c_str(), "Marked", 1);
   StreamOutputMemory out;
   if (list_def.Tree() != nullptr) DL_WriteTree(out, list_def.Tree());
   ini.SetValue(section.c_str(), "Tree", to_hex(out.bytes()).c_str());
@@ -210,6 +211,11 @@ bool get_list(const CSimpleIniA& ini, unsigned index, DL_LISTSPEC_LIST& set, DL_
     return false;
   }
   list_def.summarize = v == 1;
+  if (!parse_int(ini.GetValue(section.c_str(), "Marked", "0"), v) || (v != 0 && v != 1)) {
+    error = "[" + section + "]: Marked is neither 0 nor 1";
+    return false;
+  }
+  list_def.marked = v == 1;
   std::vector<unsigned char> bytes;
   if (!from_hex(tree, bytes)) {
     error = "[" + section + "]: the tree is no hexadecimal text";

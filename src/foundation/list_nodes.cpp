@@ -472,18 +472,19 @@ bool DL_TreesEqual(const DL_TREE_CELL* a, const DL_TREE_CELL* b) {
 
 DL_LISTSPEC::DL_LISTSPEC(const DL_LISTSPEC& o)
     : title(o.title), output_file(o.output_file), sort_order(o.sort_order), summarize(o.summarize),
-      name_(o.name_), tree_(o.tree_ ? o.tree_->CloneTree() : nullptr) {}
+      marked(o.marked), name_(o.name_), tree_(o.tree_ ? o.tree_->CloneTree() : nullptr) {}
 
 void DL_LISTSPEC::copy_properties(const DL_LISTSPEC& src) {
   title = src.title;
   output_file = src.output_file;
   sort_order = src.sort_order;
   summarize = src.summarize;
+  marked = src.marked;
 }
 
 bool DL_LISTSPEC::operator==(const DL_LISTSPEC& o) const {
   return name_ == o.name_ && title == o.title && output_file == o.output_file && sort_order == o.sort_order &&
-         summarize == o.summarize && DL_TreesEqual(tree_, o.tree_);
+         summarize == o.summarize && marked == o.marked && DL_TreesEqual(tree_, o.tree_);
 }
 
 DL_LISTSPEC_LIST::DL_LISTSPEC_LIST(const DL_LISTSPEC_LIST& o)

@@ -477,6 +477,7 @@ class DLIST_API DL_LISTSPEC {
   std::string output_file;     // name of the produced list (a plain file name)
   int sort_order = 0;
   bool summarize = false;
+  bool marked = false;         // chosen for "generate all"
 
  private:
   std::string name_;
