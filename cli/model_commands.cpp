@@ -132,7 +132,7 @@ void add_model_commands(CLI::App& app, Context& context) {
   import->add_flag("--replace", *replace, "remove the model's elements, plans, floors and layers first");
   import->callback([&context, file, replace] {
     if (refuse_input(context, "model import", *file)) return;
-    context.status = run_in_project(context, "model import", false, [&](ModelDatabase&, Output& out) {
+    context.status = run_in_project(context, "model import", true, [&](ModelDatabase&, Output& out) {
       return import_command(context, *file, *replace, out);
     });
   });

@@ -1,10 +1,10 @@
 // The main module's list generation entry: one process-wide handler.
-#include "main_module.h"
+#include "host/main_module.h"
 
 #include <utility>
 
 #include "host/generator/list_generator.h"
-#include "report.h"
+#include "host/report.h"
 
 namespace dlist {
 namespace {
