@@ -81,5 +81,9 @@ void add_prototype_attribute_commands(CLI::App& app, Context& context);
 void add_clipboard_commands(CLI::App& app, Context& context);
 // `dlist lists ...`: sets of list definitions.
 void add_list_commands(CLI::App& app, Context& context);
+// `dlist model import|show|find`: the placed elements of the model.
+void add_model_commands(CLI::App& app, Context& context);
+// `dlist lists generate`: lists from a set of list definitions; after add_list_commands.
+void add_list_generate_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

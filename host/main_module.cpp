@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "host/generator/list_generator.h"
 #include "host/report.h"
 
 namespace dlist {
@@ -26,9 +27,7 @@ DoListHandler set_do_list_handler(DoListHandler handler) {
 int DLIST_CALL CallDoList(const char* ini, const char* name, DL_LISTSPEC_LIST* set) {
   if (ini == nullptr || set == nullptr) return 0;
   const dlist::DoListHandler& handler = dlist::do_list_handler();
-  if (!handler) {
-    DiagnosticOut("CallDoList: no list generator is in place; no list was generated.");
-    return 0;
-  }
-  return handler(ini, name == nullptr ? std::string() : std::string(name), *set);
+  const std::string list_name = name == nullptr ? std::string() : std::string(name);
+  if (!handler) return dlist::generator::generate_for_main_module(ini, list_name, *set);
+  return handler(ini, list_name, *set);
 }

@@ -1,7 +1,7 @@
 // The suite's main module as this system reaches it: the generation of lists from a
 // set of list definitions. The list output dialog hands the set, the path of its INI
 // file and a definition's name to CallDoList; what generates is put in place by the
-// host (the list generator of the stand-ins, or a recorder in tests).
+// host (the list generator of the stand-ins by default, or a recorder in tests).
 #pragma once
 
 #include <functional>
@@ -19,8 +19,9 @@ using DoListHandler =
     std::function<int(const std::string& ini, const std::string& name, DL_LISTSPEC_LIST& set)>;
 
 // Puts handler in place (an empty one restores the default) and returns the one before.
-// Without a generator in place, CallDoList reports that lists cannot be generated and
-// answers 0.
+// The default is the stand-ins' list generator (host/generator/list_generator.h): it
+// writes the lists beside the set's INI file, reports what it left out and every list
+// that failed through the report log, and answers 1 only when every list was written.
 DLIST_API DoListHandler set_do_list_handler(DoListHandler handler);
 
 }  // namespace dlist

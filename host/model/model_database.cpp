@@ -8,6 +8,7 @@
 #include "host/model/element_parameters.h"
 #include "host/model/model_internal.h"
 #include "host/model/material_groups.h"
+#include "host/model/model_elements.h"
 #include "host/model/plans.h"
 
 namespace dlist {
@@ -135,6 +136,7 @@ bool ModelDatabase::open(const std::string& path) {
   create_material_group_tables(db_);
   create_attribute_tables(*this);
   create_location_tables(*this);
+  create_model_element_tables(db_);
   InvalidateProjectAttributes();
   return true;
 }

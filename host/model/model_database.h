@@ -39,6 +39,7 @@ enum class ModelObject : int {
   kAttributeNode = 5,       // a group or attribute entry of the attribute library
   kAttributeList = 6,       // the reference list of an attribute
   kAttributeReference = 7,  // one reference (named value) of an attribute
+  kPlacedElement = 8,       // an element placed in the model (model_elements.h)
 };
 
 class DLIST_API ModelDatabase : public GENDBTASK {

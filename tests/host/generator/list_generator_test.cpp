@@ -1,0 +1,290 @@
+// The list generator on a small model and library whose totals are worked out by
+// hand below: quantities by code with Summary and Level, automatic quantities
+// through unit factors, filters, disabled nodes, grouping by floors and attribute
+// values, and what a list leaves out.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/fixed_text.h"
+#include "host/generator/list_generator.h"
+#include "host/list/list_context.h"
+#include "host/main_module.h"
+#include "host/model/attribute_store.h"
+#include "host/model/element_parameters.h"
+#include "host/model/model_elements.h"
+#include "host/model/model_file.h"
+#include "host/model/plans.h"
+#include "tests/host/model/model_test_support.h"
+
+namespace dlist::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kTemplate = R"(dlist-template 2
+section 0 group 0 scope 0 Start
+| {TITLE}
+end
+section 1 group 0 scope 0 Final
+| Total;{TOTAL}
+end
+section 10 group 1 scope 0 Heading
+| {NAME}
+end
+section 20 group 2 scope 16384 Material row
+| {MATCOD};{QUANT};{TOTAL}
+end
+section 40 group 4 scope 0 Sum
+| Sum;{TOTAL}
+end
+)";
+
+// Materials (price per native unit): A (m, 0) with A.1 paint (m2, 2) and A.2 skirting
+// (cm, 0.01); B brick (pcs, 0.5); C concrete (m3, 1).
+// Elements: wall 1 on floor 0, FIRE EI60, AREA 10, LEN 4: A.1 auto AREA (10 m2 = 20),
+//   A.2 auto LEN (400 cm = 4), B 100 (50), Z (no such material).
+// wall 2 on floor 1, FIRE EI30, AREA 5: A.1 auto AREA (5 m2 = 10), B 50 (25).
+// door on floor 0, AREA 2: B 1 (0.5), C auto AREA (m2 into m3: no path).
+class GeneratorTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    setenv("LC_ALL", "C", 1);
+    ASSERT_TRUE(library_.open(":memory:"));
+    previous_library_ = set_active_library(&library_);
+    long length = unit(0, "##0", 1), area = unit(0, "##1", 1), volume = unit(0, "##2", 1), count = unit(0, "##3", 1);
+    unit(length, "m", 1);
+    unit(length, "cm", 100);
+    unit(area, "m2", 1);
+    unit(volume, "m3", 1);
+    unit(count, "pcs", 1);
+    const long a = material(0, "A", "m", 0);
+    material(a, "1", "m2", 2);
+    material(a, "2", "cm", 0.01);
+    material(0, "B", "pcs", 0.5);
+    material(0, "C", "m3", 1);
+    DBATTRIBUTETYPE fire;
+    fire.set_abbrev("FIRE");
+    fire.set_name("Fire rating");
+    fire.flags = DBATTRIBUTETYPE::kText | 0x3;
+    ASSERT_GT(ATTRIBUTES().cre_attribute(0, &fire), 0);
+    InvalidateProjectAttributes();
+    const long plan = create_plan("P");
+    floor0_ = create_storey(plan, 0, "Ground");
+    floor1_ = create_storey(plan, 1, "Upper");
+    place(1, plan, floor0_, "EI60", {{"AREA", 10}, {"LEN", 4}},
+          {link("A.1", "AREA"), link("A.2", "LEN"), fixed("B", 100), fixed("Z", 1)});
+    place(1, plan, floor1_, "EI30", {{"AREA", 5}, {"LEN", 2}}, {link("A.1", "AREA"), fixed("B", 50)});
+    place(2, plan, floor0_, "", {{"AREA", 2}}, {fixed("B", 1), link("C", "AREA")});
+    dir_ = fs::temp_directory_path() / ("dlist_generator_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "t.dlt") << kTemplate;
+    set_.TemplateFileName() = "t.dlt";
+    set_.INIFileName() = (dir_ / "set.ini").string();
+  }
+  void TearDown() override {
+    set_active_library(previous_library_);
+    fs::remove_all(dir_);
+    ModelTest::TearDown();
+  }
+
+  long unit(long parent, const char* abbrev, double factor) {
+    dbunit u{};
+    set_field(u.abbrev, sizeof u.abbrev, abbrev);
+    set_field(u.name, sizeof u.name, abbrev);
+    u.factor = factor;
+    return library_.create(parent, u);
+  }
+  long material(long parent, const char* code, const char* unit, double price) {
+    dbmaterial m{};
+    set_field(m.id, sizeof m.id, code);
+    set_field(m.name, sizeof m.name, code);
+    set_field(m.native_unit, sizeof m.native_unit, unit);
+    m.unit_price = price;
+    return library_.create(parent, m, nullptr);
+  }
+  static DBMATREF link(const char* code, const char* parameter) {
+    DBMATREF r;
+    r.code.put(code);
+    r.quantity = DBMATREF::kAutoQuantity;
+    r.set_parameter(parameter);
+    return r;
+  }
+  static DBMATREF fixed(const char* code, double q) {
+    DBMATREF r;
+    r.code.put(code);
+    r.quantity = q;
+    return r;
+  }
+  void place(int kind, long plan, long storey, const char* fire, std::vector<ParameterValue> params,
+             std::vector<DBMATREF> links) {
+    ModelElement e;
+    e.kind = kind;
+    e.plan = plan;
+    e.storey = storey;
+    DBMATREFCHAIN mat;
+    for (const DBMATREF& l : links) mat.push(l);
+    DBATTREFCHAIN attr;
+    if (fire[0] != '\0') {
+      DBATTREFTYPE v;
+      v.set_abbrev("FIRE");
+      v.set_name(fire);
+      v.value.put(fire);
+      attr.push(v);
+    }
+    ASSERT_GT(place_element(e, mat, attr, params), 0);
+  }
+
+  // A new list definition: start section, what add puts below the root, final section.
+  DL_TREE_CELL* add_list(const char* name) {
+    auto* l = new DL_LISTSPEC(set_);
+    l->SetName(name);
+    l->SetTree(new DL_TREE_CELL(std::make_unique<DL_ROOT_NODE>()));
+    l->Tree()->Append(new DL_TREE_CELL(std::make_unique<DL_SECTION_NODE>(0, true)));
+    const unsigned at = set_.size();
+    set_.resize(at + 1);
+    set_.set(at, l);
+    return l->Tree();
+  }
+  static DL_TREE_CELL* append(DL_TREE_CELL* parent, std::unique_ptr<DL_LIST_TREE_NODE> node) {
+    auto* c = new DL_TREE_CELL(std::move(node));
+    parent->Append(c);
+    return c;
+  }
+  static void close(DL_TREE_CELL* root) { append(root, std::make_unique<DL_SECTION_NODE>(1, true)); }
+  // element loop over walls -> material loop (summary, level) -> row section
+  static DL_TREE_CELL* wall_materials(DL_TREE_CELL* parent, bool summary, unsigned level = 0) {
+    DL_TREE_CELL* e = append(parent, std::make_unique<DL_ELEMENT_LOOP>(1));
+    auto m = std::make_unique<DL_MATERIAL_LOOP>();
+    m->SetSummary(summary);
+    m->SetLevel(level);
+    append(append(e, std::move(m)), std::make_unique<DL_SECTION_NODE>(20, false));
+    return e;
+  }
+
+  std::string generated(const char* name, generator::GenerateResult* out = nullptr) {
+    generator::GenerateResult r = generator::generate(set_.INIFileName(), name, set_);
+    EXPECT_TRUE(r.ok()) << r.error << (r.lists.empty() ? "" : r.lists[0].error);
+    if (out != nullptr) *out = r;
+    if (r.lists.empty() || !r.lists[0].ok) return {};
+    std::ifstream in(r.lists[0].output);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  LISTCONTEXT library_;
+  LISTCONTEXT* previous_library_ = nullptr;
+  long floor0_ = 0, floor1_ = 0;
+  fs::path dir_;
+  DL_LISTSPEC_LIST set_;
+};
+
+TEST_F(GeneratorTest, SummarySumsByCodeThroughUnitFactorsAndLogsWhatItLeavesOut) {
+  DL_TREE_CELL* root = add_list("Sum");
+  wall_materials(root, true);
+  close(root);
+  generator::GenerateResult r;
+  EXPECT_EQ(generated("Sum", &r), "Sum\nA.1;15.00;30.00\nA.2;400.00;4.00\nB;150.00;75.00\nTotal;109.00\n");
+  ASSERT_EQ(r.lists[0].log.size(), 1u);
+  EXPECT_NE(r.lists[0].log[0].find("material Z is not in the material library"), std::string::npos);
+  EXPECT_TRUE(fs::exists(r.lists[0].output + ".log"));
+}
+
+TEST_F(GeneratorTest, LevelSumsUnderTheCodeOfThatLevel) {
+  DL_TREE_CELL* root = add_list("Level");
+  wall_materials(root, true, 1);
+  close(root);
+  // A.1 (m2) cannot be counted in A's metres: no quantity, but its total stays.
+  EXPECT_EQ(generated("Level"), "Level\nA;;34.00\nB;150.00;75.00\nTotal;109.00\n");
+}
+
+TEST_F(GeneratorTest, FloorLoopsPassOverTheirElementsWithSumsOfTheirOwn) {
+  DL_TREE_CELL* root = add_list("Floors");
+  DL_TREE_CELL* f = append(root, std::make_unique<DL_FLOOR_LOOP>());
+  append(f, std::make_unique<DL_SECTION_NODE>(10, false));
+  wall_materials(f, false);
+  append(f, std::make_unique<DL_SECTION_NODE>(40, false));
+  close(root);
+  EXPECT_EQ(generated("Floors"),
+            "Floors\nGround\nA.1;10.00;20.00\nA.2;400.00;4.00\nB;100.00;50.00\nSum;74.00\n"
+            "Upper\nA.1;5.00;10.00\nB;50.00;25.00\nSum;35.00\nTotal;109.00\n");
+}
+
+TEST_F(GeneratorTest, FiltersDisabledNodesAndAttributeGroups) {
+  DL_TREE_CELL* root = add_list("Filtered");
+  DL_TREE_CELL* e = wall_materials(root, true);
+  static_cast<DL_LOOP&>(*e->node).Filters().Add(DL_FILTER_ENTRY("FIRE", "ei6", "", true));
+  static_cast<DL_LOOP&>(*e->node).Filters()[0].SetStringSearchType(DLF_BEGINS);
+  static_cast<DL_LOOP&>(*e->node).Filters()[0].SetCaseOff(true);
+  close(root);
+  EXPECT_EQ(generated("Filtered"), "Filtered\nA.1;10.00;20.00\nA.2;400.00;4.00\nB;100.00;50.00\nTotal;74.00\n");
+
+  root = add_list("Real");
+  e = wall_materials(root, true);
+  static_cast<DL_LOOP&>(*e->node).Filters().Add(DL_FILTER_ENTRY("AREA", 0.0, 6.0, true));
+  close(root);
+  EXPECT_EQ(generated("Real"), "Real\nA.1;5.00;10.00\nB;50.00;25.00\nTotal;35.00\n");
+
+  root = add_list("Disabled");
+  wall_materials(root, true)->node->SetEnabled(false);
+  close(root);
+  EXPECT_EQ(generated("Disabled"), "Disabled\nTotal;0.00\n");
+
+  root = add_list("By fire");
+  DL_TREE_CELL* a = append(root, std::make_unique<DL_STRING_ATTRIBUTE_LOOP>("FIRE"));
+  append(a, std::make_unique<DL_SECTION_NODE>(10, false));
+  wall_materials(a, true);
+  append(a, std::make_unique<DL_SECTION_NODE>(40, false));
+  close(root);
+  EXPECT_EQ(generated("By fire"),
+            "By fire\nEI30\nA.1;5.00;10.00\nB;50.00;25.00\nSum;35.00\n"
+            "EI60\nA.1;10.00;20.00\nA.2;400.00;4.00\nB;100.00;50.00\nSum;74.00\nTotal;109.00\n");
+}
+
+TEST_F(GeneratorTest, UnitsWithoutAPathAreReportedForThatLink) {
+  DL_TREE_CELL* root = add_list("Doors");
+  DL_TREE_CELL* e = append(root, std::make_unique<DL_ELEMENT_LOOP>(2));
+  append(append(e, std::make_unique<DL_MATERIAL_LOOP>()), std::make_unique<DL_SECTION_NODE>(20, false));
+  close(root);
+  generator::GenerateResult r;
+  EXPECT_EQ(generated("Doors", &r), "Doors\nB;1.00;0.50\nTotal;0.50\n");
+  ASSERT_EQ(r.lists[0].log.size(), 1u);
+  EXPECT_NE(r.lists[0].log[0].find("AREA in m2 cannot be converted into m3"), std::string::npos);
+}
+
+TEST_F(GeneratorTest, AFailedListStopsAloneAndTheResultSaysSo) {
+  DL_TREE_CELL* root = add_list("Good");
+  close(root);
+  root = add_list("Bad section");
+  append(root, std::make_unique<DL_SECTION_NODE>(77, false));
+  close(root);
+  set_[1]->output_file = "../escape.txt";
+  root = add_list("Bad file");
+  close(root);
+  set_[2]->output_file = "../escape.txt";
+  set_[1]->output_file.clear();
+  generator::GenerateResult r = generator::generate(set_.INIFileName(), "", set_);
+  ASSERT_EQ(r.lists.size(), 3u);
+  EXPECT_FALSE(r.ok());
+  EXPECT_TRUE(r.lists[0].ok);
+  EXPECT_NE(r.lists[1].error.find("section 77 is not in the template"), std::string::npos);
+  EXPECT_NE(r.lists[2].error.find("no plain file name"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_.parent_path() / "escape.txt"));
+
+  // Marked lists alone; CallDoList generates through the default handler.
+  set_[0]->marked = true;
+  set_[1]->marked = false;
+  set_[2]->marked = false;
+  EXPECT_EQ(CallDoList(set_.INIFileName().c_str(), "", &set_), 1);
+  fs::remove(dir_ / "t.dlt");
+  EXPECT_EQ(CallDoList(set_.INIFileName().c_str(), "Good", &set_), 0);
+}
+
+}  // namespace
+}  // namespace dlist::testing
