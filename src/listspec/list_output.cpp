@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialogs/dialog_runner.h"
@@ -494,6 +495,40 @@ void run_command(void* dialog, int command) {
   }
 }
 
+// ---- the layout -----------------------------------------------------------------------------
+
+struct Box {
+  int x = 0, y = 0, cx = 0, cy = 0;
+};
+
+// Where the specification's tree, the two splitters, the palette and the section tree
+// stand for the splitters' positions (the layout's own where none is kept).
+struct Panes {
+  Box tree, split_v, palette, split_h, sections;
+};
+
+Panes panes() {
+  const int split_v = g_split_v != 0 ? g_split_v : 380;
+  const int split_h = g_split_h != 0 ? g_split_h : 220;
+  const int right = split_v + 2;
+  Panes p;
+  p.tree = {5, kTop, split_v - 7, kBottom - kTop};
+  p.split_v = {split_v - 2, kTop, 4, kBottom - kTop};
+  p.palette = {right, kTop, kWidth - 5 - right, split_h - 2 - kTop};
+  p.split_h = {right, split_h - 2, kWidth - 5 - right, 4};
+  p.sections = {right, split_h + 2, kWidth - 5 - right, kBottom - split_h - 2};
+  return p;
+}
+
+// Lays the panes out again after a splitter moved.
+void lay_out(void* dialog) {
+  const Panes p = panes();
+  for (const auto& [id, b] : {std::pair{kOutTree, p.tree}, std::pair{kOutSplitter, p.split_v},
+                              std::pair{kOutPalette, p.palette}, std::pair{kOutSplitterH, p.split_h},
+                              std::pair{kOutSections, p.sections}})
+    move_control(dialog, id, b.x, b.y, b.cx, b.cy);
+}
+
 // ---- the dialog's procedures ---------------------------------------------------------------
 
 int DLIST_CALL output_action(void* dialog, int control, int code) {
@@ -506,6 +541,7 @@ int DLIST_CALL output_action(void* dialog, int control, int code) {
     } else {
       g_split_h = std::clamp(rect.top + 2, kTop + kHorizontalMargin, kBottom - kHorizontalMargin);
     }
+    lay_out(dialog);
     return 0;
   }
   int result = 0;
@@ -565,16 +601,14 @@ int DLIST_CALL output_cancel(void* dialog) { return cancel_drag(dialog) ? 0 : 1;
 
 bool build(void* parent) {
   const std::string caption = load(kTextMenuCaption) + "   -";
-  const int split_v = g_split_v != 0 ? g_split_v : 380;
-  const int split_h = g_split_h != 0 ? g_split_h : 220;
-  const int right = split_v + 2;
+  const Panes p = panes();
   return MakeMainUnit(parent, caption.c_str(), "OutputGen", kWidth, kHeight) != nullptr &&
          StaticText(kOutName, "", 5, 5, kWidth - 10, 16) != 0 &&
-         TreeViewInput(kOutTree, 5, kTop, split_v - 7, kBottom - kTop) != 0 &&
-         DragingInput(kOutSplitter, split_v - 2, kTop, 4, kBottom - kTop) != 0 &&
-         TreeViewInput(kOutPalette, right, kTop, kWidth - 5 - right, split_h - 2 - kTop) != 0 &&
-         DragingInput(kOutSplitterH, right, split_h - 2, kWidth - 5 - right, 4) != 0 &&
-         TreeViewInput(kOutSections, right, split_h + 2, kWidth - 5 - right, kBottom - split_h - 2) != 0 &&
+         TreeViewInput(kOutTree, p.tree.x, p.tree.y, p.tree.cx, p.tree.cy) != 0 &&
+         DragingInput(kOutSplitter, p.split_v.x, p.split_v.y, p.split_v.cx, p.split_v.cy) != 0 &&
+         TreeViewInput(kOutPalette, p.palette.x, p.palette.y, p.palette.cx, p.palette.cy) != 0 &&
+         DragingInput(kOutSplitterH, p.split_h.x, p.split_h.y, p.split_h.cx, p.split_h.cy) != 0 &&
+         TreeViewInput(kOutSections, p.sections.x, p.sections.y, p.sections.cx, p.sections.cy) != 0 &&
          Item("", kOutAdapter, kAdapterClass, 0, 0, 0, 0, 0) != 0 &&
          CommandButton(kOutClose, kTextClose, kWidth - 95, kBottom + 8, 90, 22) != 0 &&
          CommandButton(kIdReject, kTextClose, kWidth - 190, kBottom + 8, 90, 22) != 0 &&

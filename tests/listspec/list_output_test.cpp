@@ -49,6 +49,35 @@ TEST_F(ListOutput, StartMakesTheRememberedListCurrentAndGenerationGetsTheSet) {
   EXPECT_EQ(events.back(), "unregister mouse_adapter");
 }
 
+TEST_F(ListOutput, MovedSplittersLayOutThePanesAndAreKeptForTheNextOpening) {
+  const std::string ini = make_set();
+  remember(ini, "One");
+  int tree_cx = 0, palette_x = 0, palette_cy = 0, sections_y = 0, reopened = 0;
+  ScriptedUser user;
+  user.on(kOutputContext)
+      .move_splitter(kOutSplitter, 298)  // its middle at 300
+      .move_splitter(kOutSplitterH, 148)
+      .observe([&](void* d) {
+        control_rect(d, kOutTree, nullptr, nullptr, &tree_cx, nullptr);
+        control_rect(d, kOutPalette, &palette_x, nullptr, nullptr, &palette_cy);
+        control_rect(d, kOutSections, nullptr, &sections_y, nullptr, nullptr);
+      })
+      .close();
+  run(user);
+  ScriptedUser again;
+  again.on(kOutputContext).observe([&](void* d) { control_rect(d, kOutPalette, &reopened, nullptr, nullptr, nullptr); }).close();
+  run(again);
+  EXPECT_EQ(tree_cx, 300 - 7);
+  EXPECT_EQ(palette_x, 302);
+  EXPECT_EQ(palette_cy, 150 - 2 - 26);
+  EXPECT_EQ(sections_y, 152);
+  EXPECT_EQ(reopened, 302);
+  // The next tests open with the layout's own positions.
+  ScriptedUser back;
+  back.on(kOutputContext).move_splitter(kOutSplitter, 378).move_splitter(kOutSplitterH, 218).close();
+  run(back);
+}
+
 TEST_F(ListOutput, ChooserOpensAtStartWhenTheRememberedNameIsNoListOfTheSet) {
   for (const char* remembered : {"", "Missing"}) {
     SCOPED_TRACE(remembered);
