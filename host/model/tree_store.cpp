@@ -88,6 +88,7 @@ bool TreeStoreCore::read_into(ModelDatabase& db, int64_t id, TreeNode* node) {
 long TreeStoreCore::rew_node(long parent) {
   children_.clear();
   next_child_ = 0;
+  walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return -1;
   int64_t id = parent == 0 ? db->root(tree_) : model_id(parent);
@@ -101,11 +102,16 @@ long TreeStoreCore::rew_node(long parent) {
 }
 
 long TreeStoreCore::get_node(TreeNode* node) {
+  walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return 0;
   while (next_child_ < children_.size()) {
     const int64_t id = children_[next_child_++];
-    if (read_into(*db, id, node)) return static_cast<long>(id);  // removed ones are skipped
+    NodeRow row;
+    if (!model::load_node(*db, tree_, id, &row)) continue;  // removed ones are skipped
+    if (node && !model::row_to_node(row, node)) continue;
+    walked_record_ = row.record;
+    return static_cast<long>(id);
   }
   return 0;
 }
@@ -189,14 +195,24 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   const bool leaf = record != 0;
   if (leaf && model::record_kind(db, tree_, model_id(record)) != folder.kind) return -1;
 
-  CallScope call(db.connection());
+  AddScope call(db.connection());
   if (!call) return -1;
-  const int taken = name_taken(db, folder.id, name, leaf, 0);
-  if (taken != 0) return taken > 0 ? 0 : -1;
   int64_t seq = 0;
-  if (!next_seq(db, folder.id, &seq)) return -1;
-  const int64_t id = db.new_id(tree_ == ModelTree::kPalettes ? ModelObject::kPaletteNode
-                                                             : ModelObject::kPrototypeNode);
+  {
+    // Whether a child of the same class holds the name, and the place after the last
+    // child, in one read.
+    Statement s(db.connection(),
+                "SELECT EXISTS (SELECT 1 FROM nodes WHERE parent = ?1 AND name = ?2 AND "
+                "(level < 0) = ?3), (SELECT coalesce(max(seq), 0) + 1 FROM nodes "
+                "WHERE parent = ?1)");
+    if (!s.bind(1, folder.id).bind(2, name).bind(3, leaf ? 1 : 0).row()) return -1;
+    if (s.integer(0) != 0) return 0;
+    seq = s.integer(1);
+    if (!s.ok()) return -1;
+  }
+  const int64_t id = model::new_id(db, call, tree_ == ModelTree::kPalettes
+                                                 ? ModelObject::kPaletteNode
+                                                 : ModelObject::kPrototypeNode);
   if (id == 0) return -1;
   const int level = leaf ? -depth : depth;
   Statement s(db.connection(),
@@ -205,7 +221,9 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   s.bind(1, id).bind(2, static_cast<int>(tree_)).bind(3, folder.id).bind(4, seq);
   s.bind(5, level).bind(6, folder.kind).bind(7, name).bind(8, description_bytes(node));
   s.bind(9, node.last).bind(10, leaf ? model_id(record) : 0);
-  if (!s.run() || !call.commit()) return -1;
+  if (!s.run()) return -1;
+  call.added("DELETE FROM nodes WHERE id = ?1", id);
+  if (!call.commit()) return -1;
   node.level = static_cast<int16_t>(level);
   node.kind = static_cast<int16_t>(folder.kind);
   return static_cast<long>(id);
