@@ -221,7 +221,8 @@ void forget(ListStore& store, RowKindId kind) {
     case kMarketRows: store.held.markets.clear(); break;
     case kSubpriceRows: store.held.subprices.clear(); break;
     case kUnitRefRows:
-    case kSubpriceRefRows: break;
+    case kSubpriceRefRows:
+    case kUnitUsage: break;
   }
 }
 
@@ -267,7 +268,8 @@ int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns
   if (!(known && store->holding()) && row_exists(store->db, k.exists, row) != 1) return 0;
   Statement q(store->db, k.update);
   if (!columns.bind(q.bind(1, row), 2).run()) return 0;
-  if (kind != kUnitRows) forget(*store, kind);  // a unit's caller keeps what is held
+  // A unit's caller keeps what is held.
+  if (kind != kUnitRows && kind != kUnitUsage) forget(*store, kind);
   return change.finish() ? 1 : 0;
 }
 

@@ -238,7 +238,7 @@ long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exi
 // The kinds of record whose changing calls differ only in their statements and
 // columns: they are created, changed and removed by one code path (create_row,
 // modify_row, remove_row), with the facts of each kind in kRowKinds.
-enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows };
+enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows, kUnitUsage };
 
 struct RowKind {
   const char* exists;  // finds a row, the identifier as ?1
@@ -275,6 +275,9 @@ inline constexpr RowKind kRowKinds[] = {
      "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
      "WHERE id = ?1",
      "DELETE FROM subprices WHERE id = ?1"},
+    // kUnitUsage: the usage of a unit alone (its row as kUnitRows; changed only).
+    {kUnitExists, kUnitExists, true, nullptr, "UPDATE units SET usage = ?2 WHERE id = ?1",
+     nullptr},
 };
 
 // The columns of one record as a changing call writes them, in the order of its

@@ -1,6 +1,7 @@
 // The units of the library (a forest whose roots are the dimensions) and the unit
 // references of materials.
 #include <cmath>
+#include <cstring>
 
 #include "host/list/list_internal.h"
 
@@ -188,6 +189,16 @@ int LISTCONTEXT::modify(long id, const dbunit& rec) {
   auto& held = s->held;
   const auto known = s->holding() ? held.units.find(unit) : held.units.end();
   const bool is_known = known != held.units.end();
+  if (is_known && std::strcmp(known->second.rec.abbrev, rec.abbrev) == 0 &&
+      std::strcmp(known->second.rec.name, rec.name) == 0 && known->second.rec.factor == rec.factor) {
+    // Only the usage changes (an import counting the references): the row's other
+    // columns, and so its indexes, stay as they are.
+    dlist::list::Columns usage;
+    usage.integer(rec.usage);
+    const int done = dlist::list::modify_row(s, dlist::list::kUnitUsage, id, usage, true);
+    if (done != 0) known->second.rec.usage = rec.usage;
+    return done;
+  }
   const int done = dlist::list::modify_row(s, dlist::list::kUnitRows, id, columns, is_known);
   if (done == 0 || !s->holding()) return done;
   if (!is_known) {
