@@ -17,7 +17,8 @@
 // per iteration ("baseline_ms") and the ratio of the two ("ratio"); an export also
 // gives the read-and-write baseline ("dump_ms") and its ratio ("dump_ratio"), and the
 // same ratio of the thread's processor times ("dump_cpu_ratio", with "cpu_ms" the
-// export's), which stays put while other programs load the machine. Projects and
+// export's), which stays put while other programs load the machine; an import gives
+// the processor times too ("cpu_ms", "baseline_cpu_ms", "cpu_ratio"). Projects and
 // files are built once per N, outside the timed regions; every project lives in
 // memory, so the numbers leave out the disk's commit.
 //
@@ -446,27 +447,36 @@ void import_bench(benchmark::State& state, bool palettes) {
   const int n = static_cast<int>(state.range(0));
   Source& src = palettes ? palette_source(n) : prototype_source(n);
   std::string path = src.file.string();
-  double exchange = 0, baseline = 0;
+  double exchange = 0, baseline = 0, cpu = 0, baseline_cpu = 0;
   for (auto _ : state) {
     {
       ModelDatabase target;  // built and dropped outside the timed region
       target.open(":memory:");
       dlist::ActiveModel active(target);
+      const double c0 = dlist::bench::thread_seconds();
       const auto t0 = Clock::now();
       const int ok = palettes ? PaletteImport(nullptr, 0L, path.data())
                               : PrototypeImport(nullptr, 0L, path.data());
       const double t = seconds_since(t0);
+      cpu += dlist::bench::thread_seconds() - c0;
       if (ok != 1) state.SkipWithError("the import failed");
       state.SetIterationTime(t);
       exchange += t;
     }
     ModelDatabase plain;
     plain.open(":memory:");
+    const double c1 = dlist::bench::thread_seconds();
     const auto t1 = Clock::now();
     import_baseline(plain, src.file, palettes);
     baseline += seconds_since(t1);
+    baseline_cpu += dlist::bench::thread_seconds() - c1;
   }
   report(state, exchange, baseline, n);
+  // The same ratio of processor times, which the machine's load does not move.
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["cpu_ms"] = benchmark::Counter(1000.0 * cpu / iterations);
+  state.counters["baseline_cpu_ms"] = benchmark::Counter(1000.0 * baseline_cpu / iterations);
+  state.counters["cpu_ratio"] = benchmark::Counter(baseline_cpu > 0 ? cpu / baseline_cpu : 0.0);
 }
 
 void BM_PaletteExport(benchmark::State& state) { export_bench(state, true); }

@@ -2,6 +2,7 @@
 // folder of the run, removed at exit, and the process's resident memory.
 #pragma once
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <time.h>
@@ -28,6 +29,16 @@ inline double thread_seconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// The processor time (user and system) of the finished child processes, in seconds.
+inline double children_seconds() {
+  rusage u{};
+  getrusage(RUSAGE_CHILDREN, &u);
+  const auto secs = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+  };
+  return secs(u.ru_utime) + secs(u.ru_stime);
 }
 
 // A folder of the run under the system's temporary folder, named by prefix and the

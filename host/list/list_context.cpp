@@ -86,8 +86,26 @@ ListStore* enter(ListStore* store) {
   return store && store->db.is_open() ? store : nullptr;
 }
 
+void ListStore::Held::clear() {
+  units.clear();
+  unit_abbrevs.clear();
+  subprices.clear();
+  markets.clear();
+  codes.clear();
+  materials.clear();
+}
+
+void ListStore::Held::bound() {
+  constexpr std::size_t kMaxMaterials = 1 << 16;
+  if (codes.size() > kMaxMaterials) codes.clear();
+  if (materials.size() > kMaxMaterials) materials.clear();
+}
+
 bool ListStore::begin_write() {
-  if (db.lock_depth() == 0) end_read_txn();
+  if (db.lock_depth() == 0) {
+    end_read_txn();
+    held.clear();
+  }
   if (db.write_lock()) return true;
   if (read_depth > 0) begin_read_txn();
   return false;
@@ -97,7 +115,10 @@ bool ListStore::end_write() {
   if (db.lock_depth() == 0) return false;
   ++changes;
   const bool ok = db.write_unlock();
-  if (db.lock_depth() == 0 && read_depth > 0) begin_read_txn();
+  if (db.lock_depth() == 0) {
+    held.clear();  // committed or rolled back: the file may change from now on
+    if (read_depth > 0) begin_read_txn();
+  }
   return ok;
 }
 
@@ -116,6 +137,7 @@ void ListStore::end_read_txn() {
 
 void ListStore::reset_walks() {
   chain_cache.parent = -1;
+  held.clear();
   for (Walk* w : {&materials, &units, &markets, &subprices}) w->reset();
   unit_refs.reset();
   subprice_refs.reset();
@@ -190,6 +212,30 @@ Statement& Columns::bind(Statement& s, int first) const {
   return s;
 }
 
+void forget(ListStore& store, RowKindId kind) {
+  switch (kind) {
+    case kUnitRows:
+      store.held.units.clear();
+      store.held.unit_abbrevs.clear();
+      break;
+    case kMarketRows: store.held.markets.clear(); break;
+    case kSubpriceRows: store.held.subprices.clear(); break;
+    case kUnitRefRows:
+    case kSubpriceRefRows:
+    case kUnitUsage: break;
+  }
+}
+
+int material_exists(ListStore& store, int64_t id) {
+  if (store.holding() && store.held.materials.count(id) > 0) return 1;
+  const int found = row_exists(store.db, kMaterialExists, id);
+  if (found == 1 && store.holding()) {
+    store.held.materials.insert(id);
+    store.held.bound();
+  }
+  return found;
+}
+
 long create_row(ListStore* store, RowKindId kind, long owner, const Columns& columns) {
   if (!store) return 0;
   const RowKind& k = kRowKinds[kind];
@@ -197,25 +243,33 @@ long create_row(ListStore* store, RowKindId kind, long owner, const Columns& col
   if (k.owner && owner_id == 0 && !(k.top_level && owner == 0)) return 0;
   Change change(*store);
   if (!change) return 0;
-  if (owner_id != 0 && row_exists(store->db, k.owner, owner_id) != 1) return 0;
+  if (owner_id != 0) {
+    const int found = k.owner == kMaterialExists ? material_exists(*store, owner_id)
+                                                 : row_exists(store->db, k.owner, owner_id);
+    if (found != 1) return 0;
+  }
   Statement q(store->db, k.insert);
   if (k.owner) q.bind(1, owner_id);
   if (!columns.bind(q, k.owner ? 2 : 1).run()) return 0;
   const int64_t id = store->db.last_insert_id();
+  // A new record stands where a look-up found none.
+  forget(*store, kind);
   if (id <= 0 || id > kMaxListId) return 0;
   return change.finish() ? static_cast<long>(id) : 0;
 }
 
-int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns) {
+int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns, bool known) {
   const RowKind& k = kRowKinds[kind];
   if (!store || !k.update) return 0;
   const int64_t row = list_id(id);
   if (row == 0) return 0;
   Change change(*store);
   if (!change) return 0;
-  if (row_exists(store->db, k.exists, row) != 1) return 0;
+  if (!(known && store->holding()) && row_exists(store->db, k.exists, row) != 1) return 0;
   Statement q(store->db, k.update);
   if (!columns.bind(q.bind(1, row), 2).run()) return 0;
+  // A unit's caller keeps what is held.
+  if (kind != kUnitRows && kind != kUnitUsage) forget(*store, kind);
   return change.finish() ? 1 : 0;
 }
 
@@ -226,6 +280,7 @@ int remove_row(ListStore* store, RowKindId kind, long id) {
   if (row == 0) return 0;
   Change change(*store);
   if (!change) return 0;
+  forget(*store, kind);
   if (row_exists(store->db, k.exists, row) != 1) return 0;
   Statement q(store->db, k.remove);
   if (!q.bind(1, row).run()) return 0;

@@ -7,9 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "host/list/list_context.h"
@@ -87,6 +91,30 @@ struct ListStore {
     uint64_t changes = 0;
     std::vector<MATID> chain;
   } chain_cache;
+
+  // What the calls have read or written while the write lock is held, when nothing
+  // but this context can change the file: units by identifier and abbreviation,
+  // subprices and markets by their keys, materials by parent and own code, and the
+  // materials known to exist. A call that writes such a record keeps these true (or
+  // drops them); they are dropped when the outermost write lock is given back.
+  struct Held {
+    struct Unit {
+      int64_t parent = 0;
+      dbunit rec{};
+    };
+    std::unordered_map<int64_t, Unit> units;
+    std::unordered_map<std::string, int64_t> unit_abbrevs;  // 0: no such unit
+    std::unordered_map<std::string, std::pair<int64_t, dbsubprice>> subprices;  // id 0: none
+    std::unordered_map<std::string, std::pair<int64_t, dbmarket>> markets;      // id 0: none
+    std::map<std::pair<int64_t, std::string>, int64_t> codes;  // (parent, own code) -> id
+    std::unordered_set<int64_t> materials;
+
+    void clear();
+    // Keeps the lists of materials within bounds (an import of a large file).
+    void bound();
+  } held;
+  // Whether what is held may be used: the write lock is held.
+  bool holding() const { return db.lock_depth() > 0; }
 
   Walk materials, units, markets, subprices;
   RowWalk<unitref> unit_refs;
@@ -210,7 +238,7 @@ long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exi
 // The kinds of record whose changing calls differ only in their statements and
 // columns: they are created, changed and removed by one code path (create_row,
 // modify_row, remove_row), with the facts of each kind in kRowKinds.
-enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows };
+enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows, kUnitUsage };
 
 struct RowKind {
   const char* exists;  // finds a row, the identifier as ?1
@@ -247,6 +275,9 @@ inline constexpr RowKind kRowKinds[] = {
      "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
      "WHERE id = ?1",
      "DELETE FROM subprices WHERE id = ?1"},
+    // kUnitUsage: the usage of a unit alone (its row as kUnitRows; changed only).
+    {kUnitExists, kUnitExists, true, nullptr, "UPDATE units SET usage = ?2 WHERE id = ?1",
+     nullptr},
 };
 
 // The columns of one record as a changing call writes them, in the order of its
@@ -280,11 +311,21 @@ class Columns {
 // exist or a step fails.
 long create_row(ListStore* store, RowKindId kind, long owner, const Columns& columns);
 // Rewrites row id of kind with columns in a change of its own: 1 when rewritten, 0
-// when there is no such row or a step fails.
-int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns);
+// when there is no such row or a step fails. known: the row is known to exist (the
+// caller holds it while the write lock is held), so it is not looked up.
+int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns,
+               bool known = false);
 // Removes row id of kind in a change of its own: 1 when removed, 0 when there is no
 // such row or a step fails.
 int remove_row(ListStore* store, RowKindId kind, long id);
+
+// Drops what the store holds of the records of kind (units, markets, subprices),
+// after a change of them that the held records do not follow.
+void forget(ListStore& store, RowKindId kind);
+
+// Whether material id is known to exist while the write lock is held: 1 yes, 0 no,
+// -1 when the look-up failed. What is found is remembered.
+int material_exists(ListStore& store, int64_t id);
 
 // Positions the reference walk of one material at its rows: sql selects the
 // identifier and the record's columns of material ?1, and from(statement, first

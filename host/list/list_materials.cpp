@@ -1,8 +1,10 @@
 // The materials of the library: the code tree, its walks and look-ups by code, and
 // the records with their four long texts.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "host/list/list_internal.h"
 
@@ -146,10 +148,22 @@ bool code_chain(ListStore& s, int64_t id, std::vector<MATID>* out) {
 // The material below parent whose own code is code; 0 when none, -1 when the read
 // failed.
 int64_t child_by_code(ListStore& s, int64_t parent, std::span<const unsigned char> code) {
+  std::optional<std::pair<int64_t, std::string>> key;
+  if (s.holding()) {
+    key.emplace(parent, std::string(code.begin(), code.end()));
+    if (const auto it = s.held.codes.find(*key); it != s.held.codes.end()) return it->second;
+  }
   Statement q(s.db, "SELECT id FROM materials WHERE parent = ?1 AND code = ?2");
   const bool found = q.bind(1, parent).bind(2, code).row();
   if (!q.ok()) return -1;
-  return found ? q.integer(0) : 0;
+  if (!found) return 0;
+  const int64_t id = q.integer(0);
+  if (key) {
+    s.held.codes.emplace(std::move(*key), id);
+    s.held.materials.insert(id);
+    s.held.bound();
+  }
+  return id;
 }
 
 // The material of a code given as components; 0 when none.
@@ -271,9 +285,7 @@ long LISTCONTEXT::create(long parent, const dbmaterial& rec, LONGTEXT* texts) {
   if (!dlist::list::material_fields(rec, texts, &f)) return 0;
   Change change(*s);
   if (!change) return 0;
-  if (parent_id != 0 &&
-      dlist::list::row_exists(s->db, dlist::list::kMaterialExists, parent_id) != 1)
-    return 0;
+  if (parent_id != 0 && dlist::list::material_exists(*s, parent_id) != 1) return 0;
   // A sibling with the same own code makes the insert fail (unique index).
   Statement q(s->db,
               "INSERT INTO materials (parent, code, name, unit_price, native_unit, market, "
@@ -284,6 +296,11 @@ long LISTCONTEXT::create(long parent, const dbmaterial& rec, LONGTEXT* texts) {
   if (!q.run()) return 0;
   const int64_t id = s->db.last_insert_id();
   if (id <= 0 || id > dlist::list::kMaxListId) return 0;
+  if (s->holding()) {
+    s->held.codes[{parent_id, std::string(f.code.begin(), f.code.end())}] = id;
+    s->held.materials.insert(id);
+    s->held.bound();
+  }
   return change.finish() ? static_cast<long>(id) : 0;
 }
 
@@ -296,6 +313,7 @@ int LISTCONTEXT::modify(long id, const dbmaterial& rec, LONGTEXT* texts) {
   Change change(*s);
   if (!change) return 0;
   if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, material) != 1) return 0;
+  s->held.codes.clear();  // the own code may change
   Statement q(s->db,
               "UPDATE materials SET code = ?2, name = ?3, unit_price = ?4, native_unit = ?5, "
               "market = ?6, text1 = ?7, text2 = ?8, text3 = ?9, text4 = ?10 WHERE id = ?1");
@@ -313,6 +331,8 @@ int LISTCONTEXT::remove_material(long id) {
   if (material == 0) return 0;
   Change change(*s, dlist::list::Writes::kSeveral);
   if (!change) return 0;
+  s->held.codes.clear();
+  s->held.materials.clear();
   if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, material) != 1) return 0;
   // The subtree; UNION (not UNION ALL) ends also on a damaged file whose parents loop.
 #define DLIST_SUBTREE                                                 \
@@ -351,6 +371,7 @@ int LISTCONTEXT::move_material(long id, long parent) {
   }
   // A child of the same own code below the new parent makes the update fail
   // (unique index).
+  s->held.codes.clear();
   Statement q(s->db, "UPDATE materials SET parent = ?2 WHERE id = ?1");
   q.bind(1, material).bind(2, parent_id);
   if (!q.run()) return 0;

@@ -87,13 +87,15 @@ Read read_subprice(ListStore& s, int64_t id, dbsubprice* rec) {
 }
 
 // The identifier of the row whose column equals key (a terminated text); 0 when
-// none or the key cannot be stored in width.
+// none or the key cannot be stored in width, -1 when the read failed.
 int64_t find_by_text(ListStore& s, const char* sql, const char* key, int width) {
   if (!key) return 0;
   const auto bytes = text_bytes(key);
   if (bytes.empty() || bytes.size() >= static_cast<std::size_t>(width)) return 0;
   Statement q(s.db, sql);
-  return q.bind(1, bytes).row() ? q.integer(0) : 0;
+  const bool found = q.bind(1, bytes).row();
+  if (!q.ok()) return -1;
+  return found ? q.integer(0) : 0;
 }
 
 // The facts of the library's two flat lists: the walk of the context, the rows in
@@ -106,6 +108,7 @@ struct FlatList<dbmarket> {
   static constexpr const char* all = "SELECT id FROM markets ORDER BY id";
   static constexpr const char* find = "SELECT id FROM markets WHERE name = ?1";
   static constexpr int key_width = kMarketNameSize;
+  static constexpr auto held = &ListStore::Held::markets;
   static Read read(ListStore& s, int64_t id, dbmarket* rec) { return read_market(s, id, rec); }
 };
 template <>
@@ -114,6 +117,7 @@ struct FlatList<dbsubprice> {
   static constexpr const char* all = "SELECT id FROM subprices ORDER BY id";
   static constexpr const char* find = "SELECT id FROM subprices WHERE abbrev = ?1";
   static constexpr int key_width = kUnitAbbrevSize;
+  static constexpr auto held = &ListStore::Held::subprices;
   static Read read(ListStore& s, int64_t id, dbsubprice* rec) { return read_subprice(s, id, rec); }
 };
 
@@ -138,11 +142,26 @@ long get_from_list(ListStore* s, long id, Rec& rec) {
   return FlatList<Rec>::read(*s, list_id(id), &rec) == Read::kFound ? id : 0;
 }
 
+// While the write lock is held, what a look-up found (or that it found nothing) is
+// remembered until the list changes.
 template <class Rec>
 long find_in_list(ListStore* s, const char* key, Rec& rec) {
   if (!s) return 0;
+  auto& held = s->held.*FlatList<Rec>::held;
+  const bool holding = s->holding() && key != nullptr;
+  if (holding) {
+    if (const auto it = held.find(key); it != held.end()) {
+      if (it->second.first != 0) rec = it->second.second;
+      return static_cast<long>(it->second.first);
+    }
+  }
   const int64_t id = find_by_text(*s, FlatList<Rec>::find, key, FlatList<Rec>::key_width);
-  return id > 0 && FlatList<Rec>::read(*s, id, &rec) == Read::kFound ? static_cast<long>(id) : 0;
+  Rec found{};
+  const Read r = id > 0 ? FlatList<Rec>::read(*s, id, &found) : Read::kMissing;
+  if (holding && (id == 0 || r == Read::kFound)) held[key] = {id, found};
+  if (r != Read::kFound) return 0;
+  rec = found;
+  return static_cast<long>(id);
 }
 
 }  // namespace

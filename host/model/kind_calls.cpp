@@ -24,17 +24,21 @@ struct RowTable {
   const char* clear;
   const char* insert;
   const char* select;
+  const char* remove_first;  // the first ?2 rows of owner ?1
 };
 
 constexpr RowTable kSurfaceRows = {"DELETE FROM surfaces WHERE owner = ?1",
                                    "INSERT INTO surfaces (owner, pos, image) VALUES (?1, ?2, ?3)",
-                                   "SELECT image FROM surfaces WHERE owner = ?1 ORDER BY pos"};
+                                   "SELECT image FROM surfaces WHERE owner = ?1 ORDER BY pos",
+                                   "DELETE FROM surfaces WHERE owner = ?1 AND pos < ?2"};
 constexpr RowTable kMatrefRows = {"DELETE FROM matrefs WHERE owner = ?1",
                                   "INSERT INTO matrefs (owner, pos, bytes) VALUES (?1, ?2, ?3)",
-                                  "SELECT bytes FROM matrefs WHERE owner = ?1 ORDER BY pos"};
+                                  "SELECT bytes FROM matrefs WHERE owner = ?1 ORDER BY pos",
+                                  "DELETE FROM matrefs WHERE owner = ?1 AND pos < ?2"};
 constexpr RowTable kAttrefRows = {"DELETE FROM attrefs WHERE owner = ?1",
                                   "INSERT INTO attrefs (owner, pos, bytes) VALUES (?1, ?2, ?3)",
-                                  "SELECT bytes FROM attrefs WHERE owner = ?1 ORDER BY pos"};
+                                  "SELECT bytes FROM attrefs WHERE owner = ?1 ORDER BY pos",
+                                  "DELETE FROM attrefs WHERE owner = ?1 AND pos < ?2"};
 
 // Replaces the rows of owner in a table by rows, in their order.
 bool write_rows(ModelDatabase& db, const RowTable& table, int64_t owner,
@@ -47,6 +51,23 @@ bool write_rows(ModelDatabase& db, const RowTable& table, int64_t owner,
     if (!insert.run()) return false;
   }
   return true;
+}
+
+// Stores the rows of a new owner in a call that adds rows, which learns how to take
+// them away. (A new identifier owns no rows; the clearing keeps a damaged file's
+// stray rows from making the call fail.)
+bool insert_rows(ModelDatabase& db, AddScope& call, const RowTable& table, int64_t owner,
+                 const std::vector<Bytes>& rows) {
+  Statement clear(db.connection(), table.clear);
+  if (!clear.bind(1, owner).run()) return false;
+  std::size_t done = 0;
+  for (; done < rows.size(); ++done) {
+    Statement insert(db.connection(), table.insert);
+    insert.bind(1, owner).bind(2, static_cast<int64_t>(done)).bind(3, rows[done]);
+    if (!insert.run()) break;
+  }
+  if (done > 0) call.added(table.remove_first, owner, static_cast<int64_t>(done));
+  return done == rows.size();
 }
 
 bool read_rows(ModelDatabase& db, const RowTable& table, int64_t owner, std::vector<Bytes>* rows) {
@@ -218,7 +239,7 @@ long create_palette(const PaletteOf<K>& palette, const DBSURFREFTYPE* surf, int*
     const Bytes image = palette_image(palette);
     const std::vector<Bytes> surfaces =
         surface_images(Kind<K>::facts.has_surfaces ? surf : nullptr);
-    CallScope call(db->connection());
+    AddScope call(db->connection());
     if (!call) return 0;
     const int64_t equal = find_equal(*db, K, image, surfaces, 0);
     if (equal < 0) return 0;
@@ -226,12 +247,14 @@ long create_palette(const PaletteOf<K>& palette, const DBSURFREFTYPE* surf, int*
       if (existed) *existed = 1;
       return static_cast<long>(equal);
     }
-    const int64_t id = db->new_id(ModelObject::kPalette);
+    const int64_t id = model::new_id(*db, call, ModelObject::kPalette);
     if (id == 0) return 0;
     Statement s(db->connection(),
                 "INSERT INTO palettes (id, kind, digest, image) VALUES (?1, ?2, ?3, ?4)");
     s.bind(1, id).bind(2, K).bind(3, palette_digest(image, surfaces)).bind(4, image);
-    if (!s.run() || !write_rows(*db, kSurfaceRows, id, surfaces) || !call.commit()) return 0;
+    if (!s.run()) return 0;
+    call.added("DELETE FROM palettes WHERE id = ?1", id);
+    if (!insert_rows(*db, call, kSurfaceRows, id, surfaces) || !call.commit()) return 0;
     return static_cast<long>(id);
   } catch (const std::exception&) {
     return 0;
@@ -315,16 +338,18 @@ long create_element(ElementOf<K>* rec, const DBSURFREFTYPE* surf, const DBMATREF
         surface_images(Kind<K>::facts.has_surfaces ? surf : nullptr);
     const std::vector<Bytes> matrefs = chain_rows(mat);
     const std::vector<Bytes> attrefs = chain_rows(attr);
-    CallScope call(db->connection());
+    AddScope call(db->connection());
     if (!call) return 0;
-    const int64_t id = db->new_id(ModelObject::kElement);
+    const int64_t id = model::new_id(*db, call, ModelObject::kElement);
     if (id == 0) return 0;
     if (!write_element_row(*db,
                            "INSERT INTO elements (id, kind, image, text) VALUES (?1, ?2, ?3, ?4)",
-                           id, K, e) ||
-        !write_rows(*db, kSurfaceRows, id, surfaces) ||
-        !write_rows(*db, kMatrefRows, id, matrefs) || !write_rows(*db, kAttrefRows, id, attrefs) ||
-        !call.commit())
+                           id, K, e))
+      return 0;
+    call.added("DELETE FROM elements WHERE id = ?1", id);
+    if (!insert_rows(*db, call, kSurfaceRows, id, surfaces) ||
+        !insert_rows(*db, call, kMatrefRows, id, matrefs) ||
+        !insert_rows(*db, call, kAttrefRows, id, attrefs) || !call.commit())
       return 0;
     return static_cast<long>(id);
   } catch (const std::exception&) {

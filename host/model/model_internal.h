@@ -58,6 +58,11 @@ int record_kind(ModelDatabase& db, ModelTree tree, int64_t record);
 // identifier.
 bool delete_record_rows(ModelDatabase& db, int64_t record);
 
+// A new identifier for a call that adds rows: should the call fail, its scope gives
+// the identifier back (its row goes and the sequence stands where it stood), so the
+// store is as it was and the next call is handed the same. 0 on failure.
+int64_t new_id(ModelDatabase& db, AddScope& call, ModelObject what);
+
 // The identifier as the store sees it: 0 for a value outside 1 .. kMaxModelId.
 inline int64_t model_id(long id) {
   return id > 0 && static_cast<int64_t>(id) <= kMaxModelId ? static_cast<int64_t>(id) : 0;

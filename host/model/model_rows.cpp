@@ -69,4 +69,15 @@ bool delete_record_rows(ModelDatabase& db, int64_t record) {
   return true;
 }
 
+int64_t new_id(ModelDatabase& db, AddScope& call, ModelObject what) {
+  // The statement of ModelDatabase::new_id, whose row the scope learns of even when
+  // the identifier lies beyond the range.
+  Statement s(db.connection(), "INSERT INTO ids (what) VALUES (?1)");
+  if (!s.bind(1, static_cast<int>(what)).run()) return 0;
+  const int64_t id = db.connection().last_insert_id();
+  call.added("UPDATE sqlite_sequence SET seq = ?1 - 1 WHERE name = 'ids' AND seq = ?1", id);
+  call.added("DELETE FROM ids WHERE id = ?1", id);
+  return id > 0 && id <= kMaxModelId ? id : 0;
+}
+
 }  // namespace dlist::model

@@ -12,6 +12,12 @@
 static_assert(dlist::kSqliteNotADatabase == SQLITE_NOTADB);
 
 namespace dlist {
+namespace {
+
+// How many text addresses the statement cache remembers before it starts afresh.
+constexpr std::size_t kMaxAddresses = 4096;
+
+}  // namespace
 
 // ---- Statement ------------------------------------------------------------------
 
@@ -119,6 +125,11 @@ SqliteConnection::~SqliteConnection() {
 
 bool SqliteConnection::open(const std::string& path) {
   close();
+  // SQLite's count of the memory it uses (which nothing here reads) costs a lock
+  // and two counters on every allocation; it can only be switched off before the
+  // library's first use.
+  static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+  static_cast<void>(configured);
   sqlite3* db = nullptr;
   const int rc =
       // A connection is used by one thread at a time: SQLite's own mutexes are not needed.
@@ -209,6 +220,7 @@ std::string SqliteConnection::failure_cause() const {
 void SqliteConnection::close() {
   for (auto& [sql, cached] : cache_) sqlite3_finalize(cached.stmt);
   cache_.clear();
+  by_address_.clear();
   ++generation_;
   if (db_) sqlite3_close_v2(db_);  // an open transaction is rolled back
   db_ = nullptr;
@@ -238,11 +250,24 @@ std::string SqliteConnection::last_error() const {
   return db_ ? sqlite3_errmsg(db_) : open_error_;
 }
 
+SqliteConnection::Cached& SqliteConnection::entry_of(const char* sql) {
+  if (const auto it = by_address_.find(sql); it != by_address_.end()) {
+    Cached* known = it->second;
+    // The same address may hold another text by now (a text built at run time).
+    if (known->stmt && std::strcmp(sqlite3_sql(known->stmt), sql) == 0) return *known;
+  }
+  Cached& cached = cache_[sql];
+  // Texts built at run time would add an address each: the index stays small.
+  if (by_address_.size() >= kMaxAddresses) by_address_.clear();
+  by_address_[sql] = &cached;
+  return cached;
+}
+
 sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned, Cached** entry) {
   *owned = false;
   *entry = nullptr;
   if (!db_) return nullptr;
-  Cached& cached = cache_[sql];
+  Cached& cached = entry_of(sql);
   if (cached.stmt && !cached.busy) {
     cached.busy = true;
     *entry = &cached;
@@ -262,6 +287,37 @@ sqlite3_stmt* SqliteConnection::acquire(const char* sql, bool* owned, Cached** e
     *owned = true;  // the cached one is in use further up the stack
   }
   return stmt;
+}
+
+bool SqliteConnection::run_own(const char* sql, std::span<const int64_t> keys, bool record) {
+  bool owned = false;
+  Cached* entry = nullptr;
+  sqlite3_stmt* stmt = acquire(sql, &owned, &entry);
+  if (!stmt) return false;
+  bool ok = true;
+  for (std::size_t i = 0; ok && i < keys.size(); ++i) {
+    ok = sqlite3_bind_int64(stmt, static_cast<int>(i + 1), keys[i]) == SQLITE_OK;
+  }
+  if (ok) {
+    const int rc = sqlite3_step(stmt);
+    ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
+  }
+  if (!ok && record) record_failure();
+  release(stmt, owned, entry, generation_);
+  return ok;
+}
+
+const std::string& SqliteConnection::savepoint_sql(int depth, int which) {
+  static const char* const kVerbs[] = {"SAVEPOINT ", "RELEASE ", "ROLLBACK TO "};
+  while (savepoint_sql_.size() < static_cast<std::size_t>(3 * (depth + 1))) {
+    const std::string name = "model_call_" + std::to_string(savepoint_sql_.size() / 3);
+    for (const char* verb : kVerbs) savepoint_sql_.push_back(verb + name);
+  }
+  return savepoint_sql_[static_cast<std::size_t>(3 * depth + which)];
+}
+
+bool SqliteConnection::in_transaction() const {
+  return db_ && sqlite3_get_autocommit(db_) == 0;
 }
 
 void SqliteConnection::release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation) {
@@ -308,24 +364,66 @@ void SqliteConnection::abandon() {
 
 // ---- CallScope ------------------------------------------------------------------
 
-CallScope::CallScope(SqliteConnection& db) : db_(db) {
-  name_ = "model_call_" + std::to_string(db_.savepoints_);
-  open_ = db_.exec(("SAVEPOINT " + name_).c_str());
+// The savepoint statements are prepared once for each depth and kept: a savepoint
+// costs two steps, not two compilations.
+CallScope::CallScope(SqliteConnection& db) : db_(db), depth_(db.savepoints_) {
+  open_ = db_.is_open() && db_.run_own(db_.savepoint_sql(depth_, 0).c_str(), {}, true);
   if (open_) ++db_.savepoints_;
 }
 
 CallScope::~CallScope() {
   if (!open_) return;
-  db_.exec_undo(("ROLLBACK TO " + name_).c_str());
-  db_.exec_undo(("RELEASE " + name_).c_str());
+  db_.run_own(db_.savepoint_sql(depth_, 2).c_str(), {}, false);
+  db_.run_own(db_.savepoint_sql(depth_, 1).c_str(), {}, false);
   --db_.savepoints_;
 }
 
 bool CallScope::commit() {
   if (!open_) return false;
-  if (!db_.exec(("RELEASE " + name_).c_str())) return false;  // the destructor undoes
+  // On failure the destructor undoes.
+  if (!db_.run_own(db_.savepoint_sql(depth_, 1).c_str(), {}, true)) return false;
   open_ = false;
   --db_.savepoints_;
+  return true;
+}
+
+// ---- AddScope -------------------------------------------------------------------
+
+AddScope::AddScope(SqliteConnection& db) : db_(db) {
+  // Only a write lock's transaction can be abandoned should the undoing fail.
+  if (db_.lock_depth() == 0 || !db_.in_transaction()) savepoint_.emplace(db_);
+}
+
+AddScope::~AddScope() {
+  if (done_ || savepoint_) return;  // a savepoint undoes itself
+  // A transaction that SQLite rolled back whole (after a failed write) took the rows
+  // with it.
+  if (!db_.in_transaction()) return;
+  for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
+    const int64_t keys[] = {it->key, it->second_key};
+    if (!db_.run_own(it->remove, std::span<const int64_t>(keys, it->keys), false)) {
+      db_.abandon();
+      return;
+    }
+  }
+}
+
+AddScope::operator bool() const {
+  return savepoint_ ? static_cast<bool>(*savepoint_) : db_.is_open();
+}
+
+void AddScope::added(const char* remove, int64_t key) {
+  if (!savepoint_) undo_.push_back({remove, 1, key, 0});
+}
+
+void AddScope::added(const char* remove, int64_t key, int64_t second_key) {
+  if (!savepoint_) undo_.push_back({remove, 2, key, second_key});
+}
+
+bool AddScope::commit() {
+  if (!*this || done_) return false;
+  if (savepoint_ && !savepoint_->commit()) return false;
+  done_ = true;
   return true;
 }
 

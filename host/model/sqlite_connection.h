@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -149,6 +150,7 @@ class DLIST_API SqliteConnection {
  private:
   friend class Statement;
   friend class CallScope;
+  friend class AddScope;
 
   struct Cached {
     sqlite3_stmt* stmt = nullptr;
@@ -159,6 +161,18 @@ class DLIST_API SqliteConnection {
   // one prepared for this use only (*owned).
   sqlite3_stmt* acquire(const char* sql, bool* owned, Cached** entry);
   void release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation);
+  // The cache entry of sql: found by the address of the text first (the texts are
+  // mostly literals), by the text itself otherwise.
+  Cached& entry_of(const char* sql);
+  // Runs a statement of the connection's own bookkeeping (savepoints, the undoing of
+  // a call), prepared once and kept; it is never the statement chosen to fail. A
+  // failure is kept as the last one only when record is true.
+  bool run_own(const char* sql, std::span<const int64_t> keys, bool record);
+  // The three statements of the savepoint of nesting depth: SAVEPOINT, RELEASE and
+  // ROLLBACK TO.
+  const std::string& savepoint_sql(int depth, int which);
+  // Whether a transaction is open (a write lock, or a savepoint that began one).
+  bool in_transaction() const;
   // True when the statement about to step is the one chosen to fail.
   bool injected_failure();
   // Keeps the cause of a failed statement of this connection.
@@ -173,6 +187,8 @@ class DLIST_API SqliteConnection {
   bool failure_write_ = false;  // that failure was a write (or sync) of the file
   std::string failure_text_;   // SQLite's text of that failure
   std::unordered_map<std::string, Cached> cache_;
+  std::unordered_map<const char*, Cached*> by_address_;  // entries of cache_ by text address
+  std::vector<std::string> savepoint_sql_;               // three a nesting depth
   int depth_ = 0;           // write locks held
   bool abandoned_ = false;  // the open transaction is to be rolled back
   int savepoints_ = 0;      // call scopes open
@@ -196,8 +212,43 @@ class DLIST_API CallScope {
 
  private:
   SqliteConnection& db_;
-  std::string name_;
+  int depth_ = 0;  // the savepoints open beneath this one
   bool open_ = false;
+};
+
+// The atomicity of a store call that only adds rows (a new record with its rows, a
+// new node, each with a new identifier). Inside a transaction a savepoint would copy
+// every page the call touches; instead the scope keeps how to take the call's rows
+// away, and takes them away when it is left without commit(), so the failed call
+// leaves the store as it was. Should that fail too, the whole transaction is
+// abandoned (rolled back at its outermost unlock). Outside a transaction the scope
+// is a savepoint, as CallScope's.
+class DLIST_API AddScope {
+ public:
+  explicit AddScope(SqliteConnection& db);
+  ~AddScope();
+  AddScope(const AddScope&) = delete;
+  AddScope& operator=(const AddScope&) = delete;
+
+  // False when the scope could not be opened; the call then fails.
+  explicit operator bool() const;
+  // Records that the call added rows which remove (a statement with key as ?1, and
+  // second_key as ?2) takes away; the last recorded is undone first.
+  void added(const char* remove, int64_t key);
+  void added(const char* remove, int64_t key, int64_t second_key);
+  // Keeps the call's rows; false (rows taken away) when that fails.
+  bool commit();
+
+ private:
+  SqliteConnection& db_;
+  struct Undo {
+    const char* remove;
+    std::size_t keys;
+    int64_t key, second_key;
+  };
+  std::optional<CallScope> savepoint_;  // outside a transaction
+  std::vector<Undo> undo_;
+  bool done_ = false;
 };
 
 // A database file of one of our own kinds (a library of the stand-ins): the words

@@ -88,6 +88,7 @@ bool TreeStoreCore::read_into(ModelDatabase& db, int64_t id, TreeNode* node) {
 long TreeStoreCore::rew_node(long parent) {
   children_.clear();
   next_child_ = 0;
+  walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return -1;
   int64_t id = parent == 0 ? db->root(tree_) : model_id(parent);
@@ -101,11 +102,16 @@ long TreeStoreCore::rew_node(long parent) {
 }
 
 long TreeStoreCore::get_node(TreeNode* node) {
+  walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return 0;
   while (next_child_ < children_.size()) {
     const int64_t id = children_[next_child_++];
-    if (read_into(*db, id, node)) return static_cast<long>(id);  // removed ones are skipped
+    NodeRow row;
+    if (!model::load_node(*db, tree_, id, &row)) continue;  // removed ones are skipped
+    if (node && !model::row_to_node(row, node)) continue;
+    walked_record_ = row.record;
+    return static_cast<long>(id);
   }
   return 0;
 }
@@ -181,33 +187,63 @@ long TreeStoreCore::cre_node(long parent, TreeNode& node, long record) {
 }
 
 long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node, long record) {
-  NodeRow folder;
-  if (!model::load_node(db, tree_, model_id(parent), &folder) || folder.is_leaf()) return -1;
-  const int depth = folder.depth() + 1;
+  const int64_t folder_id = model_id(parent);
+  if (folder_id == 0) return -1;
   const std::vector<unsigned char> name = model::node_name(node);
-  if (depth < user_level() || depth > kMaxLevel || name.empty() || record < 0) return -1;
   const bool leaf = record != 0;
-  if (leaf && model::record_kind(db, tree_, model_id(record)) != folder.kind) return -1;
-
-  CallScope call(db.connection());
-  if (!call) return -1;
-  const int taken = name_taken(db, folder.id, name, leaf, 0);
-  if (taken != 0) return taken > 0 ? 0 : -1;
+  // The folder, the kind of the record, whether a child of the same class holds the
+  // name, and the place after the last child: one read.
+  int folder_level = 0, folder_kind = 0, record_kind = 0;
+  bool taken = false;
   int64_t seq = 0;
-  if (!next_seq(db, folder.id, &seq)) return -1;
-  const int64_t id = db.new_id(tree_ == ModelTree::kPalettes ? ModelObject::kPaletteNode
-                                                             : ModelObject::kPrototypeNode);
+  {
+    Statement s(db.connection(),
+                tree_ == ModelTree::kPalettes
+                    ? "SELECT p.level, p.kind, length(p.name), "
+                      "(SELECT kind FROM palettes WHERE id = ?5), "
+                      "EXISTS (SELECT 1 FROM nodes WHERE parent = ?1 AND name = ?3 AND "
+                      "(level < 0) = ?4), (SELECT coalesce(max(seq), 0) + 1 FROM nodes "
+                      "WHERE parent = ?1) FROM nodes p WHERE p.id = ?1 AND p.tree = ?2"
+                    : "SELECT p.level, p.kind, length(p.name), "
+                      "(SELECT kind FROM elements WHERE id = ?5), "
+                      "EXISTS (SELECT 1 FROM nodes WHERE parent = ?1 AND name = ?3 AND "
+                      "(level < 0) = ?4), (SELECT coalesce(max(seq), 0) + 1 FROM nodes "
+                      "WHERE parent = ?1) FROM nodes p WHERE p.id = ?1 AND p.tree = ?2");
+    s.bind(1, folder_id).bind(2, static_cast<int>(tree_)).bind(3, name).bind(4, leaf ? 1 : 0);
+    if (!s.bind(5, model_id(record)).row()) return -1;  // no such folder
+    // A name longer than the node's field is a damaged row, which is no folder.
+    if (s.integer(2) > static_cast<int64_t>(sizeof(TreeNode::name))) return -1;
+    folder_level = static_cast<int>(s.integer(0));
+    folder_kind = static_cast<int>(s.integer(1));
+    record_kind = s.is_null(3) ? 0 : static_cast<int>(s.integer(3));
+    taken = s.integer(4) != 0;
+    seq = s.integer(5);
+    if (!s.ok()) return -1;
+  }
+  if (folder_level < 0) return -1;  // a leaf
+  const int depth = folder_level + 1;
+  if (depth < user_level() || depth > kMaxLevel || name.empty() || record < 0) return -1;
+  if (leaf && record_kind != folder_kind) return -1;
+  if (taken) return 0;
+
+  AddScope call(db.connection());
+  if (!call) return -1;
+  const int64_t id = model::new_id(db, call, tree_ == ModelTree::kPalettes
+                                                 ? ModelObject::kPaletteNode
+                                                 : ModelObject::kPrototypeNode);
   if (id == 0) return -1;
   const int level = leaf ? -depth : depth;
   Statement s(db.connection(),
               "INSERT INTO nodes (id, tree, parent, seq, level, kind, name, description, last, "
               "record) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
-  s.bind(1, id).bind(2, static_cast<int>(tree_)).bind(3, folder.id).bind(4, seq);
-  s.bind(5, level).bind(6, folder.kind).bind(7, name).bind(8, description_bytes(node));
+  s.bind(1, id).bind(2, static_cast<int>(tree_)).bind(3, folder_id).bind(4, seq);
+  s.bind(5, level).bind(6, folder_kind).bind(7, name).bind(8, description_bytes(node));
   s.bind(9, node.last).bind(10, leaf ? model_id(record) : 0);
-  if (!s.run() || !call.commit()) return -1;
+  if (!s.run()) return -1;
+  call.added("DELETE FROM nodes WHERE id = ?1", id);
+  if (!call.commit()) return -1;
   node.level = static_cast<int16_t>(level);
-  node.kind = static_cast<int16_t>(folder.kind);
+  node.kind = static_cast<int16_t>(folder_kind);
   return static_cast<long>(id);
 }
 

@@ -43,6 +43,7 @@ class DLIST_API TreeStoreCore {
   long find(const TreeNode& node);
   long get_root(short kind);
   long record_of(long node, short* kind);
+  long walked_record() const { return static_cast<long>(walked_record_); }
 
   ModelTree tree() const { return tree_; }
 
@@ -57,6 +58,7 @@ class DLIST_API TreeStoreCore {
   ModelTree tree_;
   std::vector<int64_t> children_;  // the walk of rew_node / get_node
   std::size_t next_child_ = 0;
+  int64_t walked_record_ = 0;  // the record of the node get_node gave last
   std::vector<int64_t> all_;  // the walk of rew_all / get_all
   std::size_t next_all_ = 0;
 };
@@ -70,6 +72,9 @@ class TreeStore : protected TreeStoreCore {
   long rew_node(long parent) { return TreeStoreCore::rew_node(parent); }
   // Fills node with the next child and returns its identifier; 0 at the end.
   long get_node(Node* node) { return TreeStoreCore::get_node(node); }
+  // The record (palette or element record) that the node get_node gave last
+  // carries, as the walk read it; 0 for a folder or before the first node.
+  long walked_record() const { return TreeStoreCore::walked_record(); }
 
   // Reads node id; returns id, or 0 when it is not a node of this tree (node is
   // then untouched).

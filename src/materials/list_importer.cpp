@@ -540,7 +540,7 @@ int ListImporter::ItemPlacement() {
     long parent = 0;
     if (code.size() > 1) {
       chain.drop(1);
-      parent = library_->get(chain, stored, stored_texts);
+      parent = library_->get(chain, stored, nullptr);  // only its identifier is needed
       if (parent < 0) {
         SpecBeep(0, "LIMPORT", __LINE__);
         return 0;

@@ -143,12 +143,14 @@ class Exporter {
       if (store.rew_node(folder_id) != folder_id) {
         fail("cannot walk the children of node " + str(folder_id));
       }
-      std::vector<std::pair<long, Node>> children;
+      std::vector<Child> children;
       Node child;
-      for (long id; (id = store.get_node(&child)) > 0;) children.emplace_back(id, child);
-      for (auto& [id, node] : children) {
+      for (long id; (id = store.get_node(&child)) > 0;) {
+        children.push_back({id, child, store.walked_record()});
+      }
+      for (auto& [id, node, record] : children) {
         if (node.is_leaf()) {
-          leaf(id, folder_id, node);  // the walk has just read it
+          leaf(id, folder_id, node, record);  // the walk has just read it
         } else {
           node_block(id, folder_id, node);
           pending.push_back(id);  // the last subfolder is taken first
@@ -160,18 +162,30 @@ class Exporter {
   // One leaf with parent, whole.
   void leaf(long n, long parent) {
     Node node = read_leaf(n);
-    leaf(n, parent, node);
-  }
-  // One leaf with parent, whole, its node read already.
-  void leaf(long n, long parent, Node& node) {
+    long record = 0;
     if constexpr (std::is_same_v<Tree, PaletteTree>) {
-      write_palette(n, parent, node);
+      record = PALETTES().get_id_palette(n);
     } else {
-      write_prototype(n, parent, node);
+      record = PROTOTYPES().get_id_prototype(n);
+    }
+    leaf(n, parent, node, record);
+  }
+  // One leaf with parent, whole, its node and the record it carries read already.
+  void leaf(long n, long parent, Node& node, long record) {
+    if constexpr (std::is_same_v<Tree, PaletteTree>) {
+      write_palette(n, parent, node, record);
+    } else {
+      write_prototype(n, parent, node, record);
     }
   }
 
  private:
+  struct Child {
+    long id;
+    Node node;
+    long record;
+  };
+
   Node read_leaf(long n) {
     typename Tree::Store store;
     if (store.is_folder(n)) fail("node " + str(n) + " is a folder, not a leaf");
@@ -181,8 +195,7 @@ class Exporter {
   }
 
   // BLOCK_PALETTE, BLOCK_SURFREF per surface entry, BLOCK_NODE.
-  void write_palette(long n, long parent, Node& node) {
-    const long palid = PALETTES().get_id_palette(n);
+  void write_palette(long n, long parent, Node& node, long palid) {
     DBSURFREFTYPE surf;
     visit_kind(node.kind, [&](auto k) {
       using K = decltype(k);
@@ -200,9 +213,8 @@ class Exporter {
   }
 
   // BLOCK_RECORD, BLOCK_TEXT for a text with text, the reference blocks, BLOCK_NODE.
-  void write_prototype(long n, long parent, Node& node) {
-    short kind = 0;
-    const long recid = PROTOTYPES().get_id_prototype(n, &kind);
+  void write_prototype(long n, long parent, Node& node, long recid) {
+    const short kind = node.kind;
     if (recid <= 0) fail("node " + str(n) + " carries no element record");
     DBSURFREFTYPE surf;
     DBMATREFCHAIN mat;

@@ -29,9 +29,13 @@ void IdentityTable::rebuild(uint32_t capacity) {
   if (b == bits_) return;
   if (b > kMaxBits)
     throw StreamError("identity table: capacity " + std::to_string(capacity) + " is too large");
+  bits_ = b;
+  if (count_ == 0) {
+    buckets_.clear();  // made by the first add
+    return;
+  }
   std::vector<uint32_t> buckets(std::size_t{1} << b, 0);
   buckets_.swap(buckets);
-  bits_ = b;
   for (uint32_t i = count_; i-- > 0;) {
     uint32_t& head = buckets_[bucket_of(key_of(address(i)), bits_)];
     set_next(i, head);
@@ -47,6 +51,7 @@ uint32_t IdentityTable::add(const void* address) {
     links_.push_back(std::make_unique<uint32_t[]>(kPageSize));
   }
   entries_[entry / kPageSize][entry % kPageSize] = address;
+  if (buckets_.empty()) buckets_.assign(std::size_t{1} << bits_, 0);
   uint32_t& head = buckets_[bucket_of(key_of(address), bits_)];
   set_next(entry, head);
   head = entry + 1;
@@ -55,6 +60,7 @@ uint32_t IdentityTable::add(const void* address) {
 }
 
 uint32_t IdentityTable::find(const void* address) const {
+  if (buckets_.empty()) return 0;
   for (uint32_t link = buckets_[bucket_of(key_of(address), bits_)]; link != 0;
        link = next(link - 1)) {
     if (this->address(link - 1) == address) return link;

@@ -53,7 +53,7 @@ class IdentityTable {
   unsigned bits() const { return bits_; }
   uint32_t bucket_count() const { return uint32_t{1} << bits_; }
   // Entry number + 1 at the head of a bucket's chain, 0 for an empty bucket.
-  uint32_t head(uint32_t bucket) const { return buckets_[bucket]; }
+  uint32_t head(uint32_t bucket) const { return buckets_.empty() ? 0 : buckets_[bucket]; }
   // Entry number + 1 of the successor of entry, 0 at the end of a chain.
   uint32_t next(uint32_t entry) const { return links_[entry / kPageSize][entry % kPageSize]; }
   const void* address(uint32_t entry) const {
@@ -67,7 +67,8 @@ class IdentityTable {
 
   std::vector<std::unique_ptr<const void*[]>> entries_;  // entry addresses, paged
   std::vector<std::unique_ptr<uint32_t[]>> links_;       // successor links, paged alike
-  std::vector<uint32_t> buckets_;                        // chain heads
+  // Chain heads; made with the first entry (most streams number no object).
+  std::vector<uint32_t> buckets_;
   unsigned bits_ = 0;                                    // log2 of the bucket count
   uint32_t count_ = 0;                                   // entries in use
 };

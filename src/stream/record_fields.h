@@ -718,6 +718,11 @@ class StreamFields {
   void hidden(T& v) {
     if constexpr (std::is_arithmetic_v<T>) {
       s_.io(v);
+    } else if constexpr (std::is_array_v<T> && std::rank_v<T> == 1 &&
+                         std::is_arithmetic_v<std::remove_extent_t<T>> &&
+                         sizeof(std::remove_extent_t<T>) == 1 &&
+                         !std::is_same_v<std::remove_cv_t<std::remove_extent_t<T>>, bool>) {
+      s_.io(static_cast<void*>(v), static_cast<int>(sizeof v));  // bytes travel as they are
     } else if constexpr (std::is_array_v<T>) {
       for (auto& e : v) hidden(e);
     } else if constexpr (requires { v.size(); v.data(); }) {  // std::array of bytes

@@ -2,6 +2,7 @@
 // counting streams, and the length checks that readers make before allocating.
 #include "stream/stream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -186,8 +187,13 @@ void StreamInputMemory::ioCallback(void* data, int size) {
 }
 
 void StreamOutputMemory::ioCallback(void* data, int size) {
-  const unsigned char* p = static_cast<const unsigned char*>(data);
-  bytes_.insert(bytes_.end(), p, p + size);
+  // Records are written a field of a few bytes at a time: room is made in steps,
+  // and each field is copied into it.
+  const auto n = static_cast<std::size_t>(size);
+  const std::size_t at = bytes_.size();
+  if (bytes_.capacity() - at < n) bytes_.reserve(std::max<std::size_t>(2 * bytes_.capacity(), at + n + 256));
+  bytes_.resize(at + n);
+  if (n != 0) std::memcpy(bytes_.data() + at, data, n);
 }
 
 void StreamSizer::ioCallback(void*, int size) {

@@ -578,3 +578,79 @@ TEST(ListContextActive, TheActiveLibraryIsSetForAScope) {
 
 }  // namespace
 }  // namespace dlist::testing
+
+namespace dlist::testing {
+namespace {
+
+// Under a write lock the store answers look-ups from what it has read and written
+// since the lock was taken; every change made through it, and a rollback, must show
+// in what it answers next, as a library read afresh would show it.
+TEST_F(ListContextTest, LookUpsUnderTheWriteLockFollowEveryChange) {
+  const long dim = lib_.create(0, unit("##0"));
+  const long m = lib_.create(dim, unit("m"));
+  ASSERT_GT(m, 0);
+  ASSERT_EQ(lib_.write_lock(), 1);
+  dbunit u{};
+  EXPECT_EQ(lib_.find_unit("cm", u), 0);  // remembered as missing
+  const long cm = lib_.create(dim, unit("cm", 0.01));
+  EXPECT_EQ(lib_.find_unit("cm", u), cm);
+  ASSERT_EQ(lib_.find_unit("m", u), m);
+  u.usage = 7;
+  std::strcpy(u.abbrev, "mm");
+  ASSERT_EQ(lib_.modify(m, u), 1);
+  EXPECT_EQ(lib_.find_unit("m", u), 0);
+  ASSERT_EQ(lib_.find_unit("mm", u), m);
+  EXPECT_EQ(u.usage, 7);
+  EXPECT_EQ(lib_.get_parent(m), dim);
+  EXPECT_EQ(lib_.remove_unit(cm), 1);
+  EXPECT_EQ(lib_.find_unit("cm", u), 0);
+
+  dbmarket mk{};
+  EXPECT_EQ(lib_.find_market("Local", mk), 0);
+  std::strcpy(mk.name, "Local");
+  const long local = lib_.create(mk);
+  EXPECT_EQ(lib_.find_market("Local", mk), local);
+  dbsubprice sp{};
+  std::strcpy(sp.abbrev, "W");
+  std::strcpy(sp.name, "Waste");
+  sp.kind = SUBPRICE_MULTIPLY;
+  sp.value = 1.05;
+  const long waste = lib_.create(sp);
+  ASSERT_EQ(lib_.find_subprice("W", sp), waste);
+  sp.value = 2;
+  ASSERT_EQ(lib_.modify(waste, sp), 1);
+  ASSERT_EQ(lib_.find_subprice("W", sp), waste);
+  EXPECT_EQ(sp.value, 2);
+
+  const long a = lib_.create(0, material("A"), nullptr);
+  const long a1 = lib_.create(a, material("1"), nullptr);
+  dbmaterial rec{};
+  TEXTBUFFER code("A.1");
+  EXPECT_EQ(lib_.get(code, rec, nullptr), a1);
+  rec = material("2");
+  ASSERT_EQ(lib_.modify(a1, rec, nullptr), 1);
+  EXPECT_EQ(lib_.get(code, rec, nullptr), 0);
+  const long b = lib_.create(0, material("B"), nullptr);
+  ASSERT_EQ(lib_.move_material(a1, b), 1);
+  TEXTBUFFER moved("B.2");
+  EXPECT_EQ(lib_.get(moved, rec, nullptr), a1);
+  ASSERT_EQ(lib_.remove_material(b), 1);
+  EXPECT_EQ(lib_.get(moved, rec, nullptr), 0);
+  unitref ref{};
+  std::strcpy(ref.abbrev, "mm");
+  EXPECT_EQ(lib_.create(a1, ref), 0);  // its material is gone
+  EXPECT_GT(lib_.create(a, ref), 0);
+
+  // Abandoned: what was remembered goes with the transaction.
+  lib_.abandon();
+  EXPECT_EQ(lib_.write_unlock(), 0);
+  EXPECT_EQ(lib_.find_unit("mm", u), 0);
+  ASSERT_EQ(lib_.find_unit("m", u), m);
+  EXPECT_EQ(u.usage, 0);
+  EXPECT_EQ(lib_.find_market("Local", mk), 0);
+  EXPECT_EQ(lib_.get(code, rec, nullptr), 0);
+  EXPECT_EQ(rows("materials"), 0);
+}
+
+}  // namespace
+}  // namespace dlist::testing

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -252,6 +253,66 @@ TEST_F(ModelDatabaseTest, EveryFailingStatementLeavesNoPartialRecord) {
   EXPECT_GT(n, 5u);
   EXPECT_EQ(rows("surfaces"), 2);
   EXPECT_EQ(rows("attrefs"), 2);
+}
+
+// Inside a write lock a creating call that fails at any of its statements takes back
+// what it wrote, its identifier included: the next call is handed the identifier it
+// would have been handed, and the rows of earlier calls stay.
+TEST_F(ModelDatabaseTest, ACreatingCallThatFailsInsideALockLeavesNoTrace) {
+  const auto snapshot = [&] {
+    std::string all;
+    for (const char* table : {"ids", "nodes", "palettes", "elements", "surfaces", "matrefs",
+                              "attrefs", "sqlite_sequence"}) {
+      Statement s(db_.connection(), (std::string("SELECT * FROM ") + table).c_str());
+      while (s.row()) {
+        for (int c = 0; c < 10; ++c) {
+          const auto bytes = s.blob(c);
+          all.append(bytes.begin(), bytes.end()).append(",");
+        }
+        all += ";";
+      }
+      all += "|";
+    }
+    return all;
+  };
+  // Runs call with its n-th statement failing, n = 1, 2, ... until it succeeds.
+  const auto through_failures = [&](const std::function<long()>& call) {
+    const std::string start = snapshot();
+    for (unsigned n = 1; n < 40; ++n) {
+      fail_model_statements_after(n);
+      const long id = call();
+      fail_model_statements_after(0);
+      if (id > 0) return id;
+      EXPECT_EQ(snapshot(), start) << "statement " << n;
+    }
+    ADD_FAILURE() << "never succeeded";
+    return 0L;
+  };
+  ASSERT_TRUE(db_.write_lock());
+  auto folder = node_named<DBPROTOTYPENODE>("Kept");
+  const long kept = PROTOTYPES().cre_node(PROTOTYPES().get_root(1), folder, 0);
+  ASSERT_GT(kept, 0);
+  DBWALLTYPE wall;
+  DBSURFREFTYPE surf;
+  surf.push(surface("Brick", 1));
+  surf.push(surface("Plaster", 2));
+  DBMATREFCHAIN mat;
+  mat.push(DBMATREF());
+  DBATTREFCHAIN attr;
+  attr.push(DBATTREFTYPE());
+  const long next = kept + 1;
+  const long record = through_failures([&] { return cre_wall(&wall, &surf, &mat, &attr, -1, 0); });
+  EXPECT_EQ(record, next);
+  DBWALLPALETTE palette;
+  palette.layer = 4;
+  int existed = 0;
+  EXPECT_EQ(through_failures([&] { return cre_wallpalette(palette, &surf, &existed); }), next + 1);
+  auto leaf = node_named<DBPROTOTYPENODE>("Leaf");
+  const long node = through_failures([&] { return PROTOTYPES().cre_node(kept, leaf, record); });
+  EXPECT_EQ(node, next + 2);
+  ASSERT_TRUE(db_.write_unlock());
+  EXPECT_EQ(rows("surfaces"), 4);
+  EXPECT_EQ(PROTOTYPES().get_id_prototype(node), record);
 }
 
 }  // namespace
