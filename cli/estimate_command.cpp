@@ -14,6 +14,7 @@
 #include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "foundation/code_page.h"
+#include "host/dialog/notify_codes.h"
 #include "host/generator/cost_estimate_file.h"
 #include "host/list/list_context.h"
 #include "listspec/cost_estimate.h"
