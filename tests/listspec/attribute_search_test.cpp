@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "host/dialog/engine.h"
+#include "host/dialog/framework.h"
 #include "host/dialog/list_view.h"
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
