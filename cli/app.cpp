@@ -38,6 +38,7 @@ int run_dlist(int argc, const char* const* argv, Console& console) {
   add_list_commands(app, context);
   add_model_commands(app, context);
   add_list_generate_command(app, context);
+  add_estimate_command(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -85,5 +85,7 @@ void add_list_commands(CLI::App& app, Context& context);
 void add_model_commands(CLI::App& app, Context& context);
 // `dlist lists generate`: lists from a set of list definitions; after add_list_commands.
 void add_list_generate_command(CLI::App& app, Context& context);
+// `dlist estimate`: the cost-estimate file of layout sheets of the model.
+void add_estimate_command(CLI::App& app, Context& context);
 
 }  // namespace dlist::cli

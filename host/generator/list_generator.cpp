@@ -586,38 +586,17 @@ class Walker {
     std::vector<Row> rows;
     const Element& e = *s.element;
     for (const Link& link : e.links) {
-      const Material* m = library_.material(link.code);
-      if (m == nullptr) {
-        note("element #" + std::to_string(e.id) + ": the material " + link.code +
-             " is not in the material library; the link is left out");
+      std::string why;
+      const std::optional<PricedLink> priced = price_link(e, link, library_, why);
+      if (!priced) {
+        note(why);
         continue;
       }
       Row r;
-      r.material = m;
+      r.material = priced->material;
       r.parameter = link.parameter;
-      if (link.automatic) {
-        auto p = e.parameters.find(link.parameter);
-        const std::string* attr = e.attribute(link.parameter);
-        double value = 0;
-        if (p != e.parameters.end()) value = p->second;
-        else if (attr == nullptr || !read_number(*attr, value)) {
-          note("element #" + std::to_string(e.id) + ": no value of " + link.parameter + " for the material " +
-               link.code + "; the link is left out");
-          continue;
-        }
-        const ParameterInfo* info = parameter_info(link.parameter);
-        const std::string from = info ? info->unit : std::string();
-        std::optional<double> q = library_.convert(value, from, m->unit, m);
-        if (!q) {
-          note("element #" + std::to_string(e.id) + ": " + link.parameter + " in " + (from.empty() ? "no unit" : from) +
-               " cannot be converted into " + m->unit + " of the material " + link.code + "; the link is left out");
-          continue;
-        }
-        r.quantity = *q;
-      } else {
-        r.quantity = link.quantity;
-      }
-      r.total = r.quantity * m->price;
+      r.quantity = priced->quantity;
+      r.total = priced->total;
       Scope probe = s;
       probe.row = &r;
       if (!passes(loop, probe)) continue;
@@ -868,6 +847,42 @@ void generate_one(const DL_LISTSPEC& list, const DL_LISTSPEC_LIST& set, const st
 }
 
 }  // namespace
+
+std::optional<PricedLink> price_link(const Element& e, const Link& link, Library& library, std::string& why) {
+  const Material* m = library.material(link.code);
+  if (m == nullptr) {
+    why = "element #" + std::to_string(e.id) + ": the material " + link.code +
+          " is not in the material library; the link is left out";
+    return std::nullopt;
+  }
+  PricedLink r;
+  r.material = m;
+  if (link.automatic) {
+    auto p = e.parameters.find(link.parameter);
+    const std::string* attr = e.attribute(link.parameter);
+    double value = 0;
+    if (p != e.parameters.end()) {
+      value = p->second;
+    } else if (attr == nullptr || !read_number(*attr, value)) {
+      why = "element #" + std::to_string(e.id) + ": no value of " + link.parameter + " for the material " + link.code +
+            "; the link is left out";
+      return std::nullopt;
+    }
+    const ParameterInfo* info = parameter_info(link.parameter);
+    const std::string from = info ? info->unit : std::string();
+    std::optional<double> q = library.convert(value, from, m->unit, m);
+    if (!q) {
+      why = "element #" + std::to_string(e.id) + ": " + link.parameter + " in " + (from.empty() ? "no unit" : from) +
+            " cannot be converted into " + m->unit + " of the material " + link.code + "; the link is left out";
+      return std::nullopt;
+    }
+    r.quantity = *q;
+  } else {
+    r.quantity = link.quantity;
+  }
+  r.total = r.quantity * m->price;
+  return r;
+}
 
 GenerateResult generate(const std::string& ini, const std::string& name, const DL_LISTSPEC_LIST& set,
                         const GenerateOptions& options) {

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dlist/api.h"
 #include "foundation/list_nodes.h"
+#include "host/generator/generator_model.h"
 
 namespace dlist::generator {
 
@@ -41,6 +43,20 @@ struct GenerateResult {
     return true;
   }
 };
+
+// A material link of an element priced: its material, its quantity in the
+// material's unit and its total at the material's unit price.
+struct PricedLink {
+  const Material* material = nullptr;
+  double quantity = 0;
+  double total = 0;
+};
+// Prices link of e: a fixed quantity as it stands, an automatic one from the
+// element's measured parameter (or a numeric attribute value) converted into the
+// material's unit through the library's unit factors. Nothing, with the reason in
+// why, when the library lacks the material, the element has no value of the
+// parameter or there is no conversion path.
+DLIST_API std::optional<PricedLink> price_link(const Element& e, const Link& link, Library& library, std::string& why);
 
 // Generates the list definition called name of set (whose INI file is ini), or with
 // an empty name every marked one (every one when none is marked). Each list stands or

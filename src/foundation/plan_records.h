@@ -26,3 +26,10 @@ struct DBSTORTYPE {
 struct DBFOLIANAMES {
   char name[kLayerNameCount][kLayerNameSize];
 };
+
+// The layer set of a layout sheet: one byte per layer index (0 to 254); the byte
+// kSheetLayerOff leaves that layer out of the sheet, any other value keeps it.
+inline constexpr unsigned char kSheetLayerOff = 2;
+struct DBFOLIATYPE {
+  unsigned char layer[kLayerNameCount];
+};
