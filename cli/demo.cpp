@@ -20,6 +20,9 @@
 // compares them. Between the two, materials of the library are linked to wall
 // prototypes of the first project (one group stored and applied) and the links are
 // carried through DIR/linked-prototypes.prt into DIR/linked.dlist and compared.
+// Last a two-storey house is placed in the first project through DIR/house.json, its
+// lists are generated into DIR/lists/ (delimited text and HTML), and the material
+// summary's totals are checked against totals computed from the model and the library.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +36,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/demo_house.h"
 #include "cli/demo_links.h"
 #include "cli/demo_materials.h"
 #include "cli/demo_project.h"
@@ -205,7 +209,8 @@ int run_demo(const std::string& dir_option, Output& out) {
   for (const fs::path& p :
        {first_path, palette_file, prototype_file, second_path, library_path, list_file,
         dir / kSecondMaterials, attribute_file, dir / kDemoSurfaces, dir / kDemoSurfaceFile,
-        dir / kDemoSecondSurfaces, dir / kLocationFile, dir / kDemoLinkFile, dir / kDemoLinkProject}) {
+        dir / kDemoSecondSurfaces, dir / kLocationFile, dir / kDemoLinkFile, dir / kDemoLinkProject, dir / kDemoHouseModel,
+        dir / kDemoHouseLists}) {
     if (fs::exists(p, ec))
       return out.fail(p.string() + " exists already; give the demo an empty or new folder");
   }
@@ -421,6 +426,14 @@ int run_demo(const std::string& dir_option, Output& out) {
     // The surface library: two surfaces carried to a second library and compared.
     std::string error;
     check(run_surface_demo(dir, out.out(), &error), error);
+
+    // The house: placed elements in the first project, its lists and their check.
+    {
+      LISTCONTEXT library;
+      check(open_library(library, library_path.string(), false, &error), error);
+      ActiveLibrary active(library);
+      check(run_house_demo(dir, first_path, library, out.out(), &error), error);
+    }
     return 0;
   } catch (const std::exception& e) {
     return out.fail(e.what());
@@ -435,12 +448,13 @@ void add_demo_command(CLI::App& app, Context& context) {
       "Create a project with palettes and prototypes of every kind, export both trees, "
       "import them into a second project and check that both are equal, the same with an "
       "attribute library; then create a material library and export it to a list export file, "
-      "and carry two surfaces to a second surface library");
+      "carry two surfaces to a second surface library, and place a two-storey house whose "
+      "lists it generates and checks");
   auto dir = std::make_shared<std::string>();
   cmd->add_option("DIR", *dir,
                   "Folder to work in, left with project.dlist, palettes.pal, prototypes.prt, "
-                  "attributes.atr, second.dlist, materials.dlist, materials.lis and the surface files (default: a new temporary "
-                  "folder)");
+                  "attributes.atr, second.dlist, materials.dlist, materials.lis, the surface files, "
+                  "house.json and the lists in lists/ (default: a new temporary folder)");
   cmd->callback([&context, dir] {
     Output out(context.console.out, context.console.err, "demo");
     try {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/starter_lists.h"
 #include "foundation/list_nodes.h"
 #include "host/file_replacement.h"
 #include "host/list_sets/list_set_store.h"
@@ -289,6 +290,50 @@ DL_TREE_CELL* append(DL_TREE_CELL* parent, std::unique_ptr<DL_LIST_TREE_NODE> no
   return c;
 }
 
+void write_text(const std::string& path, const std::string& body) {
+  FileReplacement out(path);
+  out.file().write(body.data(), static_cast<unsigned>(body.size()));
+  out.commit();
+}
+
+json template_json(const std::vector<DL_TSECTION>& sections) {
+  json a = json::array();
+  for (const auto& s : sections)
+    a.push_back({{"number", s.number}, {"name", s.name}, {"group", s.group}, {"scope", s.scope},
+                 {"lines", s.text.size()}, {"sections", template_json(s.sons)}});
+  return a;
+}
+
+void print_sections(std::ostream& out, const std::vector<DL_TSECTION>& sections, unsigned depth) {
+  for (const auto& s : sections) {
+    out << std::string(depth * 2, ' ') << s.number << "  " << s.name << "  (group " << s.group << ", scope "
+        << s.scope << ")\n";
+    print_sections(out, s.sons, depth + 1);
+  }
+}
+
+uint32_t section_scope(unsigned number, void* ctx) {
+  return ls::SectionScope(*static_cast<const ls::DL_TEMPLATE*>(ctx), number);
+}
+
+// Runs body, turning a refusal into exit status 1 with one line on stderr.
+template <class Body>
+void guarded(Context& context, const char* command, Body body) {
+  try {
+    body();
+    context.status = 0;
+  } catch (const std::exception& e) {
+    context.console.err << "dlist lists " << command << ": " << e.what() << "\n";
+    context.status = 1;
+  }
+}
+
+}  // namespace
+
+DL_TREE_CELL* append_node(DL_TREE_CELL* parent, std::unique_ptr<DL_LIST_TREE_NODE> node) {
+  return append(parent, std::move(node));
+}
+
 // The useful list definitions of a new set.
 void add_starter_lists(DL_LISTSPEC_LIST& set) {
   auto make = [&set](const char* name, const char* title) {
@@ -343,46 +388,6 @@ void add_starter_lists(DL_LISTSPEC_LIST& set) {
     close(s);
   }
 }
-
-void write_text(const std::string& path, const std::string& body) {
-  FileReplacement out(path);
-  out.file().write(body.data(), static_cast<unsigned>(body.size()));
-  out.commit();
-}
-
-json template_json(const std::vector<DL_TSECTION>& sections) {
-  json a = json::array();
-  for (const auto& s : sections)
-    a.push_back({{"number", s.number}, {"name", s.name}, {"group", s.group}, {"scope", s.scope},
-                 {"lines", s.text.size()}, {"sections", template_json(s.sons)}});
-  return a;
-}
-
-void print_sections(std::ostream& out, const std::vector<DL_TSECTION>& sections, unsigned depth) {
-  for (const auto& s : sections) {
-    out << std::string(depth * 2, ' ') << s.number << "  " << s.name << "  (group " << s.group << ", scope "
-        << s.scope << ")\n";
-    print_sections(out, s.sons, depth + 1);
-  }
-}
-
-uint32_t section_scope(unsigned number, void* ctx) {
-  return ls::SectionScope(*static_cast<const ls::DL_TEMPLATE*>(ctx), number);
-}
-
-// Runs body, turning a refusal into exit status 1 with one line on stderr.
-template <class Body>
-void guarded(Context& context, const char* command, Body body) {
-  try {
-    body();
-    context.status = 0;
-  } catch (const std::exception& e) {
-    context.console.err << "dlist lists " << command << ": " << e.what() << "\n";
-    context.status = 1;
-  }
-}
-
-}  // namespace
 
 void add_list_commands(CLI::App& app, Context& context) {
   CLI::App* lists = app.add_subcommand("lists", "Sets of list definitions (INI files)");
