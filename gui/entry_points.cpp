@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/choicdlg.h>
+#include <wx/msgdlg.h>
 
 #include <algorithm>
 #include <optional>
@@ -17,6 +18,9 @@
 #include "host/dialog/engine.h"
 #include "host/dialog/file_chooser.h"
 #include "host/list/list_context.h"
+#include "host/generator/cost_estimate_file.h"
+#include "listspec/attribute_search.h"
+#include "listspec/cost_estimate.h"
 #include "listspec/list_output.h"
 #include "locations/location_manager.h"
 #include "materials/list_dialogs.h"
@@ -172,6 +176,26 @@ int link_prototype(Workspace& w, bool materials) {
   return p->record->write(p->recid) ? 1 : 0;
 }
 
+// The cost-estimate dialog over every plan of the project, then its file; what the
+// writer refused or left out is shown to the person.
+int cost_estimate(Workspace& w) {
+  DEVIS_INTERFACE estimate;
+  std::vector<std::string> offered;
+  std::string error;
+  if (!generator::offer_model_sheets(estimate, offered, error)) {
+    wxMessageBox(shown(error), "Cost estimate", wxOK | wxICON_ERROR);
+    return 0;
+  }
+  if (CrtDevis(w.window, &estimate) == 0) return 0;
+  const generator::EstimateResult written = generator::write_cost_estimate(estimate, offered);
+  std::string told = written.ok ? "" : written.error;
+  for (const std::string& note : written.notes) told += (told.empty() ? "" : "\n") + note;
+  if (!told.empty()) {
+    wxMessageBox(shown(told), "Cost estimate", wxOK | (written.ok ? wxICON_INFORMATION : wxICON_ERROR));
+  }
+  return written.ok ? 1 : 0;
+}
+
 std::vector<EntryPoint> make_table() {
   const std::string materials = "&Materials";
   const std::string library = "&Library";
@@ -318,6 +342,14 @@ std::vector<EntryPoint> make_table() {
   t.push_back({"&Project", "&Locations...", Needs::kProject, Changes::kProject,
                [](Workspace& w) {
                  CrtLocationManager(w.window);
+                 return 1;
+               },
+               ""});
+  t.push_back({"&Project", "Cost &estimate...", Needs::kProjectAndLibrary, Changes::kNothing,
+               [](Workspace& w) { return cost_estimate(w); }, ""});
+  t.push_back({"&Project", "&Find attribute values...", Needs::kProject, Changes::kNothing,
+               [](Workspace& w) {
+                 CrtFindAttributeReferences(w.window);
                  return 1;
                },
                ""});

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build="${FUZZ_BUILD_DIR:-build/fuzz}"
-names=(palette_import prototype_import dump list_import reference_list surface_import attribute_import clipboard location_import list_set list_template)
+names=(palette_import prototype_import dump list_import reference_list surface_import attribute_import clipboard location_import list_set list_template model_json)
 
 scripts/setup.sh fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \

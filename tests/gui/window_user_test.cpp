@@ -41,6 +41,8 @@
 #include "materials/material_library.h"
 #include "palettes/clash_dialog.h"
 #include "palettes/palette_manager.h"
+#include "listspec/attribute_search.h"
+#include "listspec/cost_estimate.h"
 #include "attributes/attribute_link.h"
 #include "matlink/material_link.h"
 #include "host/model/location_store.h"
@@ -647,6 +649,23 @@ TEST_F(WindowUserTest, ThePaletteManagerOpensFromTheMenu) {
   });
   EXPECT_EQ(window_->run(entry("&Palette and prototype manager...")), 1);
   EXPECT_TRUE(seen);
+  EXPECT_TRUE(unexpected_.empty());
+}
+
+// The cost estimate and the attribute search from the main window's menu: each opens
+// in its window and is cancelled, and nothing is written.
+TEST_F(WindowUserTest, TheCostEstimateAndTheSearchOpenFromTheMenu) {
+  std::vector<int> seen;
+  window_->user().set_driver([&](wxDialog& w) {
+    auto* d = dynamic_cast<DialogWindow*>(&w);
+    if (d == nullptr) return unexpected(w);
+    seen.push_back(d->context());
+    shoot(*d, d->context() == dlist::listspec::kDevisContext ? "cost_estimate.png" : "attribute_search.png");
+    d->press(dlist::kIdReject);
+  });
+  EXPECT_EQ(window_->run(entry("Cost &estimate...")), 0);
+  EXPECT_EQ(window_->run(entry("&Find attribute values...")), 1);
+  EXPECT_EQ(seen, (std::vector<int>{dlist::listspec::kDevisContext, dlist::listspec::kSearchContext}));
   EXPECT_TRUE(unexpected_.empty());
 }
 
