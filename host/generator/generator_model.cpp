@@ -9,9 +9,12 @@
 #include "foundation/location_records.h"
 #include "foundation/material_records.h"
 #include "foundation/plan_records.h"
+#include "host/expr_eval.h"
 #include "host/list/list_context.h"
 #include "host/model/element_parameters.h"
 #include "host/model/location_store.h"
+#include "host/report.h"
+#include "host/resources.h"
 #include "host/model/model_database.h"
 #include "host/model/model_elements.h"
 #include "host/model/plans.h"
@@ -19,6 +22,52 @@
 
 namespace dlist::generator {
 namespace {
+
+constexpr unsigned kPriceName = 16396;  // the name under which formulas see the unit price
+
+// Prices the subprices of m for one unit, as the material editor does: multipliers
+// and additions first (each also a name the formulas may use), then the formulas in
+// the order their names need, each result a name for the next.
+void price_subprices(Material& m) {
+  std::vector<ExprConstant> names;
+  names.push_back({load_string(kPriceName), m.price});
+  std::vector<ExprListEntry> formulas;
+  for (SubpriceRef& s : m.subprices) {
+    if (s.kind == SUBPRICE_MULTIPLY || s.kind == SUBPRICE_ADD) {
+      s.price = s.kind == SUBPRICE_MULTIPLY ? m.price * s.value : s.value;
+      names.push_back({s.abbrev, s.price});
+    } else {
+      formulas.push_back({s.abbrev, s.formula});
+    }
+  }
+  if (formulas.empty()) return;
+  auto unpriced = [&](const std::string& abbrev, const std::string& why) {
+    for (SubpriceRef& s : m.subprices)
+      if (s.abbrev == abbrev || abbrev.empty()) {
+        if (s.kind == SUBPRICE_MULTIPLY || s.kind == SUBPRICE_ADD) continue;
+        s.priced = false;
+        s.fault = why;
+      }
+  };
+  if (ReorderExprList(formulas) == 0) {
+    unpriced("", "the subprice formulas of material " + m.code + " use each other in a cycle");
+    return;
+  }
+  ORB::MsgBoxSuppressor quiet;
+  for (const ExprListEntry& f : formulas) {
+    double result = 0.0;
+    if (ExprEval(f.text.c_str(), &result, names.data(), static_cast<int>(names.size())) == 0) {
+      unpriced(f.name, "subprice " + f.name + " of material " + m.code + ": the formula \"" + f.text +
+                           "\" cannot be evaluated");
+      continue;
+    }
+    names.push_back({f.name, result});
+    for (SubpriceRef& s : m.subprices)
+      if (s.abbrev == f.name) s.price = result;
+  }
+}
+
+
 
 std::map<std::string, ParameterInfo>& infos() {
   static std::map<std::string, ParameterInfo> m;
@@ -169,14 +218,19 @@ const Material* Library::material(const std::string& code) {
       std::vector<subpriceref> refs;
       while (library_->get(s) > 0) refs.push_back(s);
       for (const subpriceref& r : refs) {
-        SubpriceRef out{field_string(r.abbrev), "", 2, r.value};
+        SubpriceRef out;
+        out.abbrev = field_string(r.abbrev);
+        out.kind = SUBPRICE_ADD;
+        out.value = r.value;
         dbsubprice sp{};
         if (library_->find_subprice(r.abbrev, sp) > 0) {
           out.name = field_string(sp.name);
           out.kind = sp.kind;
+          out.formula = field_string(sp.formula);
         }
         m.subprices.push_back(out);
       }
+      price_subprices(m);
     }
     found = std::move(m);
   }

@@ -71,6 +71,14 @@ struct SubpriceRef {
   std::string name;
   int kind = 0;  // SUBPRICETYPE
   double value = 0;
+  std::string formula;  // kinds 0 and 3
+  // The subprice's price for one unit of the material, as the material editor
+  // computes it: a multiplier times the unit price, an addition its value, a formula
+  // evaluated with PRICE and the other subprices; unpriced (with fault) when a
+  // formula cannot be evaluated.
+  double price = 0;
+  bool priced = true;
+  std::string fault;
 };
 
 struct Material {

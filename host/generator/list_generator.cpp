@@ -672,10 +672,15 @@ class Walker {
   void subprice_loop(const DL_TREE_CELL* cell, const DL_LOOP& loop, const Scope& s) {
     if (s.row == nullptr) return;
     for (const SubpriceRef& ref : s.row->material->subprices) {
+      if (!ref.priced) {
+        note(ref.fault);  // never priced at 0 in silence
+        continue;
+      }
       SubRow sub;
       sub.ref = &ref;
-      // "*" multiplies the unit price; "i" informs and adds nothing; the others add.
-      sub.price = ref.kind == 1 ? s.row->material->price * ref.value : ref.value;
+      // The price of one unit ("*" the unit price times the value, "+" the value, a
+      // formula its result); "i" informs and adds nothing to the totals.
+      sub.price = ref.price;
       sub.total = ref.kind == 3 ? 0 : s.row->quantity * sub.price;
       Scope inner = s;
       inner.subrow = &sub;

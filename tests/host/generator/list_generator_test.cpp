@@ -39,6 +39,9 @@ end
 section 20 group 2 scope 16384 Material row
 | {MATCOD};{QUANT};{TOTAL}
 end
+section 30 group 3 scope 32768 Subprice row
+| {SUBPR};{PRICE};{TOTAL}
+end
 section 40 group 4 scope 0 Sum
 | Sum;{TOTAL}
 end
@@ -194,6 +197,48 @@ TEST_F(GeneratorTest, SummarySumsByCodeThroughUnitFactorsAndLogsWhatItLeavesOut)
   ASSERT_EQ(r.lists[0].log.size(), 1u);
   EXPECT_NE(r.lists[0].log[0].find("material Z is not in the material library"), std::string::npos);
   EXPECT_TRUE(fs::exists(r.lists[0].output + ".log"));
+}
+
+// Subprices priced as the material editor prices them: a formula with PRICE, a
+// multiplier of the unit price, an addition; a formula that cannot be evaluated is
+// logged and left out, never priced at 0.
+TEST_F(GeneratorTest, SubpricesArePricedAsTheLibraryPricesThem) {
+  auto subprice = [&](const char* abbrev, SUBPRICETYPE kind, double value, const char* formula) {
+    dbsubprice sp{};
+    set_field(sp.abbrev, sizeof sp.abbrev, abbrev);
+    set_field(sp.name, sizeof sp.name, abbrev);
+    sp.kind = kind;
+    sp.value = value;
+    set_field(sp.formula, sizeof sp.formula, formula);
+    ASSERT_GT(library_.create(sp), 0);
+    dbmaterial m;
+    subpriceref ref{};
+    set_field(ref.abbrev, sizeof ref.abbrev, abbrev);
+    ref.value = value;
+    ASSERT_GT(library_.create(library_.get(TEXTBUFFER("B"), m, nullptr), ref), 0);
+  };
+  subprice("lab", SUBPRICE_FORMULA, 0, "0.5*PRICE+tx");
+  subprice("fr", SUBPRICE_MULTIPLY, 0.1, "");
+  subprice("tx", SUBPRICE_ADD, 2, "");
+  subprice("bad", SUBPRICE_FORMULA, 0, "nosuch+1");
+  DL_TREE_CELL* root = add_list("Sub");
+  DL_TREE_CELL* walls = append(root, std::make_unique<DL_ELEMENT_LOOP>(1));
+  auto m = std::make_unique<DL_MATERIAL_LOOP>();
+  m->SetSummary(true);
+  DL_TREE_CELL* materials = append(walls, std::move(m));
+  DL_TREE_CELL* subs = append(materials, std::make_unique<DL_SUBPRICE_LOOP>());
+  append(subs, std::make_unique<DL_SECTION_NODE>(30, false));
+  close(root);
+  generator::GenerateResult r;
+  const std::string list = generated("Sub", &r);
+  // B: 150 pieces at 0.5; lab 0.25 + 2 = 2.25, fr 0.05, tx 2.
+  EXPECT_NE(list.find("lab;2.25;337.50\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("fr;0.05;7.50\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("tx;2.00;300.00\n"), std::string::npos) << list;
+  EXPECT_EQ(list.find("bad;"), std::string::npos) << list;
+  bool logged = false;
+  for (const std::string& line : r.lists[0].log) logged = logged || line.find("subprice bad") != std::string::npos;
+  EXPECT_TRUE(logged);
 }
 
 TEST_F(GeneratorTest, LevelSumsUnderTheCodeOfThatLevel) {
