@@ -442,8 +442,14 @@ class Walker {
   }
 
   // The value an attribute loop groups by: the attribute's text or the measured parameter.
+  // The value by which an attribute loop groups e: an attribute value, a measured
+  // parameter, or for the key "LOCAT" the name of the element's location.
   static std::optional<std::string> group_value(const Element& e, const std::string& key) {
     if (const std::string* a = e.attribute(key)) return *a;
+    if (key == "LOCAT") {
+      if (e.location == 0 || e.location_name.empty()) return std::nullopt;
+      return e.location_name;
+    }
     auto p = e.parameters.find(key);
     if (p != e.parameters.end()) return shortest(p->second);
     return std::nullopt;

@@ -16,6 +16,7 @@
 #include "host/main_module.h"
 #include "host/model/attribute_store.h"
 #include "host/model/element_parameters.h"
+#include "host/model/location_store.h"
 #include "host/model/model_elements.h"
 #include "host/model/model_file.h"
 #include "host/model/plans.h"
@@ -239,6 +240,26 @@ TEST_F(GeneratorTest, SubpricesArePricedAsTheLibraryPricesThem) {
   bool logged = false;
   for (const std::string& line : r.lists[0].log) logged = logged || line.find("subprice bad") != std::string::npos;
   EXPECT_TRUE(logged);
+}
+
+// An attribute loop on the key LOCAT groups the elements by their location's name.
+TEST_F(GeneratorTest, LocationsGroupElementsUnderTheKeyLocat) {
+  DBLOCATIONTYPE hall;
+  hall.set_name("Hall");
+  ASSERT_GT(LOCALIZATION().cre_location(0, &hall, 1), 0);
+  ModelElement e;
+  e.kind = 1;
+  e.location = hall.key;
+  DBMATREFCHAIN mat;
+  mat.push(fixed("C", 3));
+  ASSERT_GT(place_element(e, mat, DBATTREFCHAIN(), {}), 0);
+  DL_TREE_CELL* root = add_list("Where");
+  auto at = std::make_unique<DL_STRING_ATTRIBUTE_LOOP>("LOCAT");
+  DL_TREE_CELL* places = append(root, std::move(at));
+  append(places, std::make_unique<DL_SECTION_NODE>(10, false));
+  wall_materials(places, true);
+  close(root);
+  EXPECT_EQ(generated("Where"), "Where\nHall\nC;3.00;3.00\nTotal;3.00\n");
 }
 
 TEST_F(GeneratorTest, LevelSumsUnderTheCodeOfThatLevel) {
