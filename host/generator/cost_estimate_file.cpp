@@ -10,7 +10,7 @@
 
 #include "foundation/code_page.h"
 #include "foundation/stream_error.h"
-#include "host/file_replacement.h"
+#include "host/whole_file.h"
 #include "host/generator/generator_model.h"
 #include "host/generator/list_generator.h"
 #include "host/list/list_context.h"
@@ -134,12 +134,9 @@ EstimateResult write_cost_estimate(const DEVIS_INTERFACE& estimate, const std::v
     result.total += sum;
   }
   text += "total;;;;;;;" + number(result.total, 2) + "\n";
-  try {
-    FileReplacement out(path);
-    out.file().write(text.data(), static_cast<unsigned>(text.size()));
-    out.commit();
-  } catch (const StreamError& e) {
-    result.error = std::string("the cost-estimate file cannot be written: ") + e.what();
+  std::string why;
+  if (!write_whole_file(path, text, why)) {
+    result.error = "the cost-estimate file cannot be written: " + why;
     return result;
   }
   result.ok = true;

@@ -14,7 +14,7 @@
 #include "foundation/element_kinds.h"
 #include "foundation/stream_error.h"
 #include "host/currency_format.h"
-#include "host/file_replacement.h"
+#include "host/whole_file.h"
 #include "host/generator/generator_model.h"
 #include "host/list/list_context.h"
 #include "host/list_sets/list_set_store.h"
@@ -785,18 +785,6 @@ std::string file_name_for(const DL_LISTSPEC& list, bool html) {
   return out + (html ? ".html" : ".txt");
 }
 
-bool write_text(const std::string& path, const std::string& text, std::string& error) {
-  try {
-    FileReplacement out(path);
-    if (!text.empty()) out.file().write(text.data(), static_cast<unsigned>(text.size()));
-    out.commit();
-    return true;
-  } catch (const StreamError& e) {
-    error = e.what();
-    return false;
-  }
-}
-
 uint32_t scope_of(unsigned number, void* ctx) {
   return list_sets::SectionScope(*static_cast<const list_sets::DL_TEMPLATE*>(ctx), number);
 }
@@ -844,13 +832,13 @@ void generate_one(const DL_LISTSPEC& list, const DL_LISTSPEC_LIST& set, const st
   const std::string path = (fs::path(out_dir.empty() ? "." : out_dir) / file).string();
   Walker walker(list, set, tpl, model, library, html);
   walker.run(result);
-  if (!write_text(path, walker.text(), why)) return fail("the list cannot be written to " + path + ": " + why);
+  if (!write_whole_file(path, walker.text(), why)) return fail("the list cannot be written to " + path + ": " + why);
   result.output = path;
   const std::string log_path = path + ".log";
   if (!result.log.empty()) {
     std::string text;
     for (const std::string& line : result.log) text += utf8_text(line) + "\n";
-    if (!write_text(log_path, text, why)) return fail("the log cannot be written to " + log_path + ": " + why);
+    if (!write_whole_file(log_path, text, why)) return fail("the log cannot be written to " + log_path + ": " + why);
   } else {
     fs::remove(log_path, ec);  // a log of an earlier run would tell of what is no longer so
   }

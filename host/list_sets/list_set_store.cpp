@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "foundation/stream_error.h"
-#include "host/file_replacement.h"
+#include "host/whole_file.h"
 #include "stream/stream.h"
 
 namespace dlist::list_sets {
@@ -47,18 +47,6 @@ bool read_file(const std::string& path, std::string& text, unsigned long long li
     return false;
   }
   return true;
-}
-
-bool write_file(const std::string& path, const std::string& text, std::string& error) {
-  try {
-    FileReplacement out(path);
-    if (!text.empty()) out.file().write(text.data(), static_cast<unsigned>(text.size()));
-    out.commit();
-    return true;
-  } catch (const StreamError& e) {
-    error = e.what();
-    return false;
-  }
 }
 
 std::string to_hex(const std::vector<unsigned char>& bytes) {
@@ -441,7 +429,7 @@ bool WriteINI(const DL_LISTSPEC_LIST& set, const std::string& path, std::string&
     error = "\"" + path + "\" is no INI file";
     return false;
   }
-  return write_file(path, FormatSet(set), error);
+  return write_whole_file(path, FormatSet(set), error);
 }
 
 bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std::string& error) {
@@ -460,7 +448,7 @@ bool WriteINIListSpecs(const DL_LISTSPEC_LIST& set, const std::string& path, std
   put_lists(ini, set);
   std::string out;
   ini.Save(out);
-  return write_file(path, out, error);
+  return write_whole_file(path, out, error);
 }
 
 bool AddOpt(DL_LISTSPEC_LIST& set, const std::string& path, std::string& error) {
