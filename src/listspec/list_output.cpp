@@ -501,7 +501,7 @@ struct Box {
   int x = 0, y = 0, cx = 0, cy = 0;
 };
 
-// Where the specification's tree, the two splitters, the palette and the section tree
+// Where the list definition's tree, the two splitters, the palette and the section tree
 // stand for the splitters' positions (the layout's own where none is kept).
 struct Panes {
   Box tree, split_v, palette, split_h, sections;

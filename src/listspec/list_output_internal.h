@@ -111,7 +111,7 @@ void build_from_editor(void* dialog, DL_LISTSPEC& list_def);
 // Enables the Node menu's commands for the selected item.
 void update_node_menu(void* dialog);
 void node_command(void* dialog, int command);
-// The tree views' notifications: the specification tree and the two palettes.
+// The tree views' notifications: the list definition's tree and the two palettes.
 int editor_notify(void* dialog, int control, int code);
 // Ends a drag in progress; false when none was.
 bool cancel_drag(void* dialog);
