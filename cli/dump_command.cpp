@@ -262,6 +262,7 @@ int dump_command(const std::string& file, bool json, Output& out) {
     std::string ext = fs::path(file).extension().string();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == ".loc") return location_dump_command(file, json, out);
+    if (ext == ".json") return model_dump_command(file, json, out);
   }
   if (is_attribute_file(file)) return attribute_dump_command(file, json, out);
   // A surface file is told by its first bytes; anything else is read as a palette
@@ -287,10 +288,11 @@ int dump_command(const std::string& file, bool json, Output& out) {
 void add_dump_command(CLI::App& app, Context& context) {
   CLI::App* cmd =
       app.add_subcommand("dump", "Show every block of a palette or prototype file, every record of an "
-                            "attribute file, or the entries of a surface file (no project)");
+                                 "attribute file, the entries of a surface file, or the plans and elements "
+                                 "of a model file (no project)");
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  cmd->add_option("FILE", *file, "The palette (.pal), prototype (.prt), attribute (.atr), location (.loc) or surface file")->required();
+  cmd->add_option("FILE", *file, "The palette (.pal), prototype (.prt), attribute (.atr), location (.loc), model (.json) or surface file")->required();
   cmd->add_flag("--json", *json,
                 "As JSON: file, kind, size, description, blocks (offset, name, code, size, a, "
                 "b, kind, fields), ended, bytes_after_end, appendix, ok, error, error_offset; for an "

@@ -24,6 +24,8 @@ nlohmann::ordered_json dump_json(const ExchangeDump& dump, const std::string& fi
 
 // A location file (named "*.loc"): its description and records, as text or JSON.
 int location_dump_command(const std::string& file, bool json, Output& out);
+// A model file (named "*.json"): its plans and elements as its reader reads them.
+int model_dump_command(const std::string& file, bool json, Output& out);
 
 // The command's body: 0 for a file the importers read through, 1 otherwise.
 int dump_command(const std::string& file, bool json, Output& out);

@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/console_window.h"
 #include "cli/dialog_filler.h"
+#include "cli/file_checks.h"
 #include "cli/material_library_file.h"
 #include "cli/project.h"
 #include "foundation/code_page.h"
@@ -27,6 +28,7 @@ namespace lsp = dlist::listspec;
 
 struct EstimateRequest {
   std::string file, sheets, range, group;
+  bool force = false;
 };
 
 std::vector<std::string> words(const std::string& text) {
@@ -55,7 +57,7 @@ bool parse_range(const std::string& text, std::string& lo, std::string& hi) {
   return true;
 }
 
-int estimate_command(Context& context, const EstimateRequest& r, Output& out) {
+int estimate_command(Context& context, ModelDatabase& project, const EstimateRequest& r, Output& out) {
   std::string lo, hi, error;
   if (!r.range.empty() && !parse_range(r.range, lo, hi)) return out.fail("--range: give LO:HI, two integers");
   bool by_sheet = false;
@@ -71,6 +73,10 @@ int estimate_command(Context& context, const EstimateRequest& r, Output& out) {
   if (!fs::exists(path, ec)) return out.fail("no material library " + path);
   if (!open_library(library, path, false, &error)) return out.fail(error);
   ActiveLibrary active(library);
+  if (!check_export_target(r.file, ExportKind::kCostEstimateFile,
+                           {{project.fullpath(), "project"}, {library.fullpath(), "material library"}}, r.force,
+                           &error))
+    return out.fail(error);
   DEVIS_INTERFACE estimate;
   std::vector<std::string> offered;
   if (!generator::offer_model_sheets(estimate, offered, error)) return out.fail(shown_message(error));
@@ -123,9 +129,10 @@ void add_estimate_command(CLI::App& app, Context& context) {
   estimate->add_option("--sheets", r->sheets, "layout sheets, separated by commas (default: all)");
   estimate->add_option("--range", r->range, "only the floors LO to HI, totals by floor");
   estimate->add_option("--group", r->group, "sheet, floor or both separated by a comma (default: one total)");
+  estimate->add_flag("--force", r->force, "write over a file that is not a cost-estimate file");
   estimate->callback([&context, r] {
     context.status = run_in_project(context, "estimate", false,
-                                    [&](ModelDatabase&, Output& out) { return estimate_command(context, *r, out); });
+                                    [&](ModelDatabase& project, Output& out) { return estimate_command(context, project, *r, out); });
   });
 }
 

@@ -102,6 +102,12 @@ bool is_location_file(const std::string& file) {
   return dump.ok() && !dump.records.empty();
 }
 
+// A cost-estimate file: its first line names the form.
+bool is_cost_estimate_file(const std::string& file) {
+  static constexpr char kFirstLine[] = "dlist-estimate ";
+  return head_of(file, sizeof kFirstLine - 1) == kFirstLine;
+}
+
 // What a file of another kind holds, when it can be told.
 std::string other_kind(const std::string& file) {
   static constexpr char kSqlite[] = "SQLite format 3";
@@ -129,6 +135,8 @@ const char* kind_name(ExportKind kind) {
       return "an attribute file";
     case ExportKind::kLocationFile:
       return "a location file";
+    case ExportKind::kCostEstimateFile:
+      return "a cost-estimate file";
   }
   return "";
 }
@@ -147,6 +155,8 @@ bool is_of_kind(const std::string& file, ExportKind kind) {
       return is_attribute_file(file);
     case ExportKind::kLocationFile:
       return is_location_file(file);
+    case ExportKind::kCostEstimateFile:
+      return is_cost_estimate_file(file);
   }
   return false;
 }

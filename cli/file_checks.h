@@ -24,7 +24,15 @@ struct OpenDatabase {
 };
 
 // The kinds of file that the exports write.
-enum class ExportKind { kPaletteFile, kPrototypeFile, kListFile, kSurfaceFile, kAttributeFile, kLocationFile };
+enum class ExportKind {
+  kPaletteFile,
+  kPrototypeFile,
+  kListFile,
+  kSurfaceFile,
+  kAttributeFile,
+  kLocationFile,
+  kCostEstimateFile
+};
 
 // Whether the export may write to file. Refused, with the reason in *error: a file
 // that is one of open (compared as files: device and inode, so a relative path, a

@@ -38,16 +38,9 @@ int with_library_if_any(Context& context, const std::function<int()>& body, Outp
 }
 
 int import_command(Context& context, const std::string& file, bool replace, Output& out) {
-  std::ifstream in(file, std::ios::binary);
-  std::error_code ec;
-  const auto size = fs::file_size(file, ec);
-  if (!in || ec) return out.fail("cannot read " + file);
-  if (size > kMaxModelFileBytes) return out.fail(file + ": the file is too large");
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (size > 0 && !in.read(text.data(), static_cast<std::streamsize>(size))) return out.fail("cannot read " + file);
   ModelFile model;
   std::string error;
-  if (!parse_model_json(text, model, error)) return out.fail(file + ": " + error);
+  if (!read_model_file(file, model, error)) return out.fail(file + ": " + error);
   return with_library_if_any(
       context,
       [&] {

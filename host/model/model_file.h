@@ -63,6 +63,8 @@ struct ModelFile {
 // Reads a model file's text. False, with the place ("element 3: materials[2].code")
 // and the reason in error, for text that is not a model file of this form.
 DLIST_API bool parse_model_json(const std::string& text, ModelFile& out, std::string& error);
+// Reads the model file at path (at most kMaxModelFileBytes) through parse_model_json.
+DLIST_API bool read_model_file(const std::string& path, ModelFile& out, std::string& error);
 
 // What an import stored.
 struct ModelImportCounts {

@@ -2,6 +2,8 @@
 // its type and range; no store is touched.
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -281,6 +283,26 @@ bool parse_model_json(const std::string& text, ModelFile& out, std::string& erro
     error = std::string("the file cannot be read (") + e.what() + ")";
     return false;
   }
+}
+
+bool read_model_file(const std::string& path, ModelFile& out, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!in || ec) {
+    error = "cannot read " + path;
+    return false;
+  }
+  if (size > kMaxModelFileBytes) {
+    error = "the file is larger than " + std::to_string(kMaxModelFileBytes >> 20) + " MiB";
+    return false;
+  }
+  std::string text(static_cast<std::size_t>(size), '\0');
+  if (size > 0 && !in.read(text.data(), static_cast<std::streamsize>(size))) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return parse_model_json(text, out, error);
 }
 
 }  // namespace dlist

@@ -1,5 +1,6 @@
 // `dlist estimate`: the cost-estimate file of a small model, its totals against the
-// hand-computed ones, and the dialog's refusal of an inverted range.
+// hand-computed ones, the dialog's refusal of an inverted range, and the files the
+// command does not write over.
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,14 @@ TEST_F(EstimateCommandTest, AnInvertedRangeIsRefusedAndNothingIsWritten) {
   EXPECT_FALSE(std::filesystem::exists(path("bad.dev")));
   EXPECT_EQ(dlist({"estimate", "--sheets", "Barn", path("bad.dev")}), 1);
   EXPECT_TRUE(has(err_.str(), "Barn")) << err_.str();
+  // Never over the open library, nor over a file of another kind without --force.
+  const std::string library = bytes("materials.dlist");
+  EXPECT_EQ(dlist({"estimate", path("materials.dlist")}), 1);
+  EXPECT_EQ(bytes("materials.dlist"), library);
+  std::ofstream(path("notes.txt")) << "my notes\n";
+  EXPECT_EQ(dlist({"estimate", path("notes.txt")}), 1);
+  EXPECT_EQ(bytes("notes.txt"), "my notes\n");
+  EXPECT_EQ(dlist({"estimate", "--force", path("notes.txt")}), 0) << err_.str();
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ TEST_F(ModelCommandsTest, ImportShowFindAndARefusalThatChangesNothing) {
   ASSERT_EQ(dlist({"model", "find", "--key", "AREA", "--value", "10", "--numeric", "--kinds", "wall"}), 0);
   EXPECT_TRUE(has(out_.str(), "\tHouse\t0\twall")) << out_.str();
   EXPECT_EQ(dlist({"model", "find", "--key", "AREA", "--value", "10", "--kinds", "tower"}), 1);
+  // The dump reads a model file through the same reader, without a project.
+  ASSERT_EQ(run({"dump", path("house.json")}), 0) << err_.str();
+  EXPECT_TRUE(has(out_.str(), "  material 2.1.1 auto by AREA\n")) << out_.str();
+  EXPECT_EQ(run({"dump", path("bad.json")}), 0);  // well-formed: the library decides on codes
+  write("broken.json", R"({"format": "dlist-model", "version": 1, "elements": [{"kind": "tower"}]})");
+  EXPECT_EQ(run({"dump", path("broken.json")}), 1);
 }
 
 TEST_F(ModelCommandsTest, GenerateWritesTheListsAndFailsWhenOneFails) {
