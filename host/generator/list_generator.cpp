@@ -14,13 +14,14 @@
 #include "foundation/element_kinds.h"
 #include "foundation/stream_error.h"
 #include "host/currency_format.h"
-#include "host/whole_file.h"
 #include "host/generator/generator_model.h"
 #include "host/list/list_context.h"
 #include "host/list_sets/list_set_store.h"
 #include "host/progress.h"
 #include "host/model/element_parameters.h"
+#include "host/model/model_database.h"
 #include "host/report.h"
+#include "host/whole_file.h"
 
 namespace dlist::generator {
 namespace {
@@ -808,6 +809,20 @@ bool sections_defined(const DL_TREE_CELL* cell, const list_sets::DL_TEMPLATE& tp
   return true;
 }
 
+// Which file of the run target is, however it is named: the project, the material
+// library, the set or its template, which a list never writes over; empty for none.
+std::string kept_file(const fs::path& target, const std::string& ini, const fs::path& tpl) {
+  std::vector<std::pair<std::string, std::string>> kept = {{ini, "the set of list definitions"},
+                                                           {tpl.string(), "the template"}};
+  if (ModelDatabase* model = active_model()) kept.emplace_back(model->fullpath(), "the project");
+  if (LISTCONTEXT* lib = MaterialLibrary().GetPC()) kept.emplace_back(lib->fullpath(), "the material library");
+  for (const auto& [path, what] : kept) {
+    std::error_code ec;
+    if (!path.empty() && fs::equivalent(target, path, ec)) return what;
+  }
+  return {};
+}
+
 void generate_one(const DL_LISTSPEC& list, const DL_LISTSPEC_LIST& set, const std::string& folder,
                   const std::string& out_dir, const Model& model, Library& library, ListResult& result) {
   result.name = list.Name();
@@ -830,6 +845,9 @@ void generate_one(const DL_LISTSPEC& list, const DL_LISTSPEC_LIST& set, const st
   if (!fs::is_directory(out_dir.empty() ? fs::path(".") : fs::path(out_dir), ec))
     return fail("the output folder \"" + out_dir + "\" does not exist");
   const std::string path = (fs::path(out_dir.empty() ? "." : out_dir) / file).string();
+  for (const std::string& target : {path, path + ".log"})
+    if (const std::string what = kept_file(target, set.INIFileName(), tpl_path); !what.empty())
+      return fail(target + " is " + what + "; a list is not written over it");
   Walker walker(list, set, tpl, model, library, html);
   walker.run(result);
   if (!write_whole_file(path, walker.text(), why)) return fail("the list cannot be written to " + path + ": " + why);

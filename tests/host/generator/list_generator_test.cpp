@@ -343,6 +343,18 @@ TEST_F(GeneratorTest, AFailedListStopsAloneAndTheResultSaysSo) {
   EXPECT_NE(r.lists[2].error.find("no plain file name"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_.parent_path() / "escape.txt"));
 
+  // Never over the set's own file or its template, however the list names them.
+  set_[2]->output_file = "t.dlt";
+  std::ofstream(set_.INIFileName()) << "[ListSet]\n";
+  EXPECT_NE(generator::generate(set_.INIFileName(), "Bad file", set_).lists[0].error.find("is the template"),
+            std::string::npos);
+  set_[2]->output_file = "set.ini";
+  EXPECT_NE(generator::generate(set_.INIFileName(), "Bad file", set_).lists[0].error.find("is the set"),
+            std::string::npos);
+  std::ifstream kept(dir_ / "t.dlt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), kTemplate);
+  set_[2]->output_file = "../escape.txt";
+
   // Marked lists alone; CallDoList generates through the default handler.
   set_[0]->marked = true;
   set_[1]->marked = false;
