@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -262,11 +263,12 @@ bool parse_model_json(const std::string& text, ModelFile& out, std::string& erro
     ModelFile file;
     if (j.contains("plans")) {
       const json& plans = r.array(j["plans"], "plans");
+      std::map<std::string, std::size_t> named;  // plan name -> its position
       for (std::size_t i = 0; i < plans.size(); ++i) {
         file.plans.push_back(read_plan(plans[i], static_cast<unsigned>(i)));
-        for (std::size_t k = 0; k + 1 < file.plans.size(); ++k)
-          if (file.plans[k].name == file.plans.back().name)
-            Reader("plan " + std::to_string(i + 1)).refuse("name", "is used by plan " + std::to_string(k + 1));
+        const auto [at, fresh] = named.emplace(file.plans.back().name, i);
+        if (!fresh)
+          Reader("plan " + std::to_string(i + 1)).refuse("name", "is used by plan " + std::to_string(at->second + 1));
       }
     }
     if (j.contains("elements")) {

@@ -16,6 +16,7 @@
 #include "host/list/list_context.h"
 #include "host/model/model_elements.h"
 #include "host/model/plans.h"
+#include "tests/host/generator/library_builder.h"
 #include "tests/host/model/model_test_support.h"
 
 namespace dlist::testing {
@@ -52,27 +53,11 @@ class CostEstimateFileTest : public ModelTest {
     ModelTest::TearDown();
   }
 
-  long unit(long parent, const char* abbrev, double factor) {
-    dbunit u{};
-    set_field(u.abbrev, sizeof u.abbrev, abbrev);
-    set_field(u.name, sizeof u.name, abbrev);
-    u.factor = factor;
-    return library_.create(parent, u);
-  }
+  long unit(long parent, const char* abbrev, double factor) { return LibraryBuilder{library_}.unit(parent, abbrev, factor); }
   void material(const char* code, const char* unit, double price) {
-    dbmaterial m{};
-    set_field(m.id, sizeof m.id, code);
-    set_field(m.name, sizeof m.name, code);
-    set_field(m.native_unit, sizeof m.native_unit, unit);
-    m.unit_price = price;
-    ASSERT_GT(library_.create(0, m, nullptr), 0);
+    ASSERT_GT(LibraryBuilder{library_}.material(0, code, unit, price), 0);
   }
-  static DBMATREF fixed(const char* code, double q) {
-    DBMATREF r;
-    r.code.put(code);
-    r.quantity = q;
-    return r;
-  }
+  static DBMATREF fixed(const char* code, double q) { return LibraryBuilder::fixed(code, q); }
   static DBMATREF automatic(const char* code) {
     DBMATREF r;
     r.code.put(code);

@@ -20,6 +20,7 @@
 #include "host/model/model_elements.h"
 #include "host/model/model_file.h"
 #include "host/model/plans.h"
+#include "tests/host/generator/library_builder.h"
 #include "tests/host/model/model_test_support.h"
 
 namespace dlist::testing {
@@ -97,20 +98,9 @@ class GeneratorTest : public ModelTest {
     ModelTest::TearDown();
   }
 
-  long unit(long parent, const char* abbrev, double factor) {
-    dbunit u{};
-    set_field(u.abbrev, sizeof u.abbrev, abbrev);
-    set_field(u.name, sizeof u.name, abbrev);
-    u.factor = factor;
-    return library_.create(parent, u);
-  }
+  long unit(long parent, const char* abbrev, double factor) { return LibraryBuilder{library_}.unit(parent, abbrev, factor); }
   long material(long parent, const char* code, const char* unit, double price) {
-    dbmaterial m{};
-    set_field(m.id, sizeof m.id, code);
-    set_field(m.name, sizeof m.name, code);
-    set_field(m.native_unit, sizeof m.native_unit, unit);
-    m.unit_price = price;
-    return library_.create(parent, m, nullptr);
+    return LibraryBuilder{library_}.material(parent, code, unit, price);
   }
   static DBMATREF link(const char* code, const char* parameter) {
     DBMATREF r;
@@ -119,12 +109,7 @@ class GeneratorTest : public ModelTest {
     r.set_parameter(parameter);
     return r;
   }
-  static DBMATREF fixed(const char* code, double q) {
-    DBMATREF r;
-    r.code.put(code);
-    r.quantity = q;
-    return r;
-  }
+  static DBMATREF fixed(const char* code, double q) { return LibraryBuilder::fixed(code, q); }
   void place(int kind, long plan, long storey, const char* fire, std::vector<ParameterValue> params,
              std::vector<DBMATREF> links) {
     ModelElement e;
