@@ -14,6 +14,8 @@
 #include "foundation/element_kinds.h"
 #include "foundation/stream_error.h"
 #include "host/currency_format.h"
+#include "host/dialog/message_box.h"
+#include "host/dialog/notify_codes.h"
 #include "host/generator/generator_model.h"
 #include "host/list/list_context.h"
 #include "host/list_sets/list_set_store.h"
@@ -21,6 +23,7 @@
 #include "host/model/element_parameters.h"
 #include "host/model/model_database.h"
 #include "host/report.h"
+#include "host/resources.h"
 #include "host/whole_file.h"
 
 namespace dlist::generator {
@@ -934,13 +937,22 @@ GenerateResult generate(const std::string& ini, const std::string& name, const D
   return result;
 }
 
+constexpr unsigned kTextListsCaption = 50440;
+
 int generate_for_main_module(const std::string& ini, const std::string& name, DL_LISTSPEC_LIST& set) {
   const GenerateResult r = generate(ini, name, set);
+  std::string failed = r.error;
   if (!r.error.empty()) DiagnosticOut(("lists: " + r.error).c_str());
   for (const ListResult& l : r.lists) {
     for (const std::string& line : l.log) DiagnosticOut(("list \"" + l.name + "\": " + line).c_str());
-    if (!l.ok) DiagnosticOut(("list \"" + l.name + "\" was not generated: " + l.error).c_str());
+    if (l.ok) continue;
+    const std::string why = "list \"" + l.name + "\" was not generated: " + l.error;
+    DiagnosticOut(why.c_str());
+    failed += (failed.empty() ? "" : "\n") + why;
   }
+  // The person who asked for the lists is told which failed, not only the trace.
+  if (!failed.empty() && !message_boxes_suppressed())
+    MessageBoxA(nullptr, failed.c_str(), load_string(kTextListsCaption).c_str(), kMbOk | kMbIconExclamation);
   return r.ok() ? 1 : 0;
 }
 

@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "foundation/fixed_text.h"
+#include "host/dialog/dialog_log.h"
+#include "host/dialog/engine.h"
 #include "host/generator/list_generator.h"
 #include "host/list/list_context.h"
 #include "host/main_module.h"
@@ -347,6 +349,9 @@ TEST_F(GeneratorTest, AFailedListStopsAloneAndTheResultSaysSo) {
   EXPECT_EQ(CallDoList(set_.INIFileName().c_str(), "", &set_), 1);
   fs::remove(dir_ / "t.dlt");
   EXPECT_EQ(CallDoList(set_.INIFileName().c_str(), "Good", &set_), 0);
+  // The person is told which list failed, beside the trace.
+  ASSERT_FALSE(dialog_log().message_boxes.empty());
+  EXPECT_NE(dialog_log().message_boxes.back().text.find("list \"Good\" was not generated"), std::string::npos);
 }
 
 }  // namespace
