@@ -26,7 +26,7 @@ std::string real_text(double v) {
 }
 
 std::string name_of(const DBSURFHATCH& s) {
-  return printable(s.name, strnlen(s.name, sizeof s.name));
+  return dlist::printable(s.name, strnlen(s.name, sizeof s.name));
 }
 
 std::string block_text(const double* block) {
@@ -39,7 +39,7 @@ std::string block_text(const double* block) {
   return t + "]";
 }
 
-json block_json(const double* block) {
+json dump_block_json(const double* block) {
   json a = json::array();
   for (int i = 0; i < 5; ++i) {
     double v;
@@ -70,7 +70,7 @@ void print_library(const Library& l, std::ostream& out, const std::string& pad, 
     out << pad << "    type " << int{s.type} << "\n";
     out << pad << "    hatch2 " << block_text(s.hatch2) << "\n";
     out << pad << "    last_flags " << int{s.last_flags} << "\n";
-    if (!r.bitmap.empty()) out << pad << "    bitmap \"" << printable(r.bitmap.data(), r.bitmap.size()) << "\"\n";
+    if (!r.bitmap.empty()) out << pad << "    bitmap \"" << dlist::printable(r.bitmap.data(), r.bitmap.size()) << "\"\n";
   }
   if (show_error && !c.ok()) out << pad << "@" << l.base + c.error_offset << " error: " << c.error << "\n";
 }
@@ -83,13 +83,13 @@ json library_json(const Library& l) {
     surfaces.push_back({{"offset", l.base + r.offset},
                         {"name", name_of(s)},
                         {"name_flags", int{s.name_flags}},
-                        {"hatch1", block_json(s.hatch1)},
+                        {"hatch1", dump_block_json(s.hatch1)},
                         {"name_index", int{s.name_index}},
                         {"type", int{s.type}},
-                        {"hatch2", block_json(s.hatch2)},
+                        {"hatch2", dump_block_json(s.hatch2)},
                         {"last_flags", int{s.last_flags}},
                         {"bitmap", r.bitmap.empty() ? json(nullptr)
-                                                    : json(printable(r.bitmap.data(), r.bitmap.size()))}});
+                                                    : json(dlist::printable(r.bitmap.data(), r.bitmap.size()))}});
   }
   return {{"version", c.version},
           {"count", c.count},
@@ -120,7 +120,7 @@ void check_as_import(SurfacePackDump& d) {
     bool found = false;
     for (const PackEntry& e : d.entries) found = found || e.name == r.bitmap;
     if (!found) {
-      d.error = "the bitmap " + printable(r.bitmap.data(), r.bitmap.size()) + " of \"" +
+      d.error = "the bitmap " + dlist::printable(r.bitmap.data(), r.bitmap.size()) + " of \"" +
                 name_of(r.hatch) + "\" is not in the file";
       d.error_offset = base + r.offset;
       return;
@@ -185,7 +185,7 @@ int surface_dump_command(const std::string& file, bool as_json, Output& out) {
         const PackEntry& e = d.entries[i];
         const SurfaceFileContent* c = library_of(i);
         entries.push_back({{"offset", e.offset},
-                           {"name", printable(e.name.data(), e.name.size())},
+                           {"name", dlist::printable(e.name.data(), e.name.size())},
                            {"length", e.length},
                            {"content_offset", e.content_offset},
                            {"library", c ? library_json({c, e.content_offset}) : json(nullptr)}});
@@ -203,7 +203,7 @@ int surface_dump_command(const std::string& file, bool as_json, Output& out) {
       out.out() << file << ": surface file, " << d.file_size << " bytes\n";
       for (std::size_t i = 0; i < d.entries.size(); ++i) {
         const PackEntry& e = d.entries[i];
-        out.out() << "@" << e.offset << " entry \"" << printable(e.name.data(), e.name.size())
+        out.out() << "@" << e.offset << " entry \"" << dlist::printable(e.name.data(), e.name.size())
                   << "\" " << e.length << " bytes at " << e.content_offset << "\n";
         if (const SurfaceFileContent* c = library_of(i))
           print_library({c, e.content_offset}, out.out(), "    ", false);

@@ -41,9 +41,6 @@ using K = UserAction::Kind;
 constexpr int kTimerMilliseconds = 250;  // the engine keeps no interval: one for all
 const wxColour kMarked(255, 205, 205);
 
-// Menu commands of the window are offset, so that they never meet wx's own ids.
-constexpr int kMenuBase = 20000;
-
 std::string join(const std::vector<std::string>& parts) {
   std::string s;
   for (const std::string& p : parts) s += p + '\x1f';

@@ -33,6 +33,9 @@ class wxWindowDisabler;
 
 namespace dlist::gui {
 
+// Commands of the windows' menus are offset, so that they never meet wx's own ids.
+inline constexpr int kMenuBase = 20000;
+
 class DialogWindow : public wxDialog {
  public:
   DialogWindow(wxWindow* parent, const DialogView& view);

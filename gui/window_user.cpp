@@ -26,7 +26,6 @@ namespace {
 
 constexpr unsigned kIconMask = 0xF0;
 constexpr unsigned kIconError = 0x10;
-constexpr int kMenuBase = 20000;
 
 // The box's buttons: (answer, label) in order.
 std::vector<std::pair<int, wxString>> buttons_of(unsigned flags) {

@@ -22,6 +22,7 @@
 #include <span>
 #include <string>
 
+#include "attributes/held_file.h"  // the flags of a reference
 #include "dlist/api.h"
 #include "foundation/attribute_records.h"
 
@@ -46,10 +47,6 @@ inline constexpr std::size_t kAtrKeySize = kAtrRefNameSize + 1;  // name and fla
 // The largest reference value that a file may carry (and that the export writes):
 // 64 MiB, the embedded file with its name and length included.
 inline constexpr uint32_t kMaxAtrValue = 64u << 20;
-
-// Flags of a reference.
-inline constexpr uint8_t kRefHeld = 0x01;      // a file's content is held in the database
-inline constexpr uint8_t kRefIndirect = 0x02;  // the value names another reference
 
 // Predefined-name codes: a group or attribute whose name is one of these host texts
 // carries the text's code (1 to 7, in this order); 1 stands for the library's root.

@@ -26,6 +26,7 @@
 #include "host/settings.h"
 
 namespace dlist {
+namespace attribute_link_test {
 namespace {
 
 void* const kWindow = reinterpret_cast<void*>(0x1);
@@ -319,9 +320,11 @@ TEST_F(AttributeLinkTest, ModeButtonsStepTheSelectionField) {
 }
 
 }  // namespace
+}  // namespace attribute_link_test
 }  // namespace dlist
 
 namespace dlist {
+namespace attribute_link_test {
 namespace {
 
 TEST_F(AttributeLinkTest, SavesAHeldFileUnderItsPlainNameAndAsksBeforeReplacing) {
@@ -368,4 +371,5 @@ TEST_F(AttributeLinkTest, SavesAHeldFileUnderItsPlainNameAndAsksBeforeReplacing)
 }
 
 }  // namespace
+}  // namespace attribute_link_test
 }  // namespace dlist

@@ -18,6 +18,7 @@
 #include "host/model/location_store.h"
 #include "tests/host/model/model_test_support.h"
 
+namespace location_manager_test {
 namespace {
 
 using dlist::kLocTree;
@@ -197,3 +198,4 @@ TEST_F(LocationManagerTest, ImportAllAsksBeforeReplacingAndExportWritesTheFile) 
 }
 
 }  // namespace
+}  // namespace location_manager_test

@@ -20,6 +20,7 @@
 #include "materials/material_dialog_ids.h"
 #include "tests/materials/library_test_support.h"
 
+namespace import_questions_test {
 namespace {
 
 namespace ids = dlist::listdlg;
@@ -250,3 +251,4 @@ TEST_F(ImportQuestionsTest, LibraryAbbreviationNamesAUnitOfTheDimension) {
 }
 
 }  // namespace
+}  // namespace import_questions_test

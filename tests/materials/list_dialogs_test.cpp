@@ -16,6 +16,7 @@
 #include "materials/list_dialog_ids.h"
 #include "tests/materials/library_test_support.h"
 
+namespace list_dialogs_test {
 namespace {
 
 namespace ids = dlist::listdlg;
@@ -269,3 +270,4 @@ TEST_F(ListDialogsTest, MarketsImportedSubpricesAndTheTextReader) {
 }
 
 }  // namespace
+}  // namespace list_dialogs_test

@@ -25,6 +25,7 @@
 #include "materials/list_exporter.h"
 #include "tests/materials/library_test_support.h"
 
+namespace list_import_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -576,3 +577,4 @@ TEST_F(ListImportTest, MoveListKeepsEveryValueAndIdentifier) {
 }
 
 }  // namespace
+}  // namespace list_import_test

@@ -26,6 +26,7 @@
 #include "materials/material_dialog_ids.h"
 #include "tests/materials/library_test_support.h"
 
+namespace material_dialogs_test {
 namespace {
 
 void* const kWindow = reinterpret_cast<void*>(0x1);
@@ -590,3 +591,4 @@ TEST_F(MaterialDialogsTest, DisplaysListTheReferences) {
 }
 
 }  // namespace
+}  // namespace material_dialogs_test

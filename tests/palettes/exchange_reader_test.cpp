@@ -18,6 +18,7 @@
 #include "palettes/exchange_writer.h"
 #include "tests/palettes/exchange_test_support.h"
 
+namespace exchange_reader_test {
 namespace {
 
 using namespace exchange_test;
@@ -506,3 +507,4 @@ TEST_F(ExchangeReaderTest, RandomAndMutatedFilesAreRefusedCleanly) {
 }
 
 }  // namespace
+}  // namespace exchange_reader_test

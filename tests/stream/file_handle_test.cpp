@@ -8,21 +8,9 @@
 #include <random>
 #include <string>
 
-namespace {
+#include "tests/stream/temp_path.h"
 
-// A file name in the temporary folder, removed when the test ends.
-struct TempPath {
-  explicit TempPath(const char* tag)
-      : path((std::filesystem::temp_directory_path() /
-              ("dlist_fh_" + std::to_string(std::random_device{}()) + "_" + tag))
-                 .string()) {
-    std::filesystem::remove(path);
-  }
-  ~TempPath() { std::filesystem::remove(path); }
-  std::string path;
-};
-
-}  // namespace
+using stream_test::TempPath;
 
 TEST(FileHandle, OpenFailuresThrowNamingTheFile) {
   TempPath missing("missing");

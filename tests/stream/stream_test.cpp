@@ -12,20 +12,14 @@
 #include <string>
 
 #include "stream/file_handle.h"
+#include "tests/stream/temp_path.h"
 
 using ::testing::ElementsAre;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct TempPath {
-  explicit TempPath(const char* tag)
-      : path((std::filesystem::temp_directory_path() /
-              ("dlist_st_" + std::to_string(std::random_device{}()) + "_" + tag))
-                 .string()) {}
-  ~TempPath() { std::filesystem::remove(path); }
-  std::string path;
-};
+using stream_test::TempPath;
 
 // A record with one member of each basic type, streamed in one io() for both directions.
 struct Sample : Streamable {

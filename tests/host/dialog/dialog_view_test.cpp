@@ -16,6 +16,7 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 
+namespace dialog_view_test {
 namespace {
 
 using dialog_test::DialogTest;
@@ -132,3 +133,4 @@ TEST_F(DialogTest, ACallbackThatThrowsRefusesWhenTheUserTakesTheException) {
 }
 
 }  // namespace
+}  // namespace dialog_view_test

@@ -19,6 +19,7 @@
 #include "host/dialog/tree_view.h"
 #include "host/report.h"
 
+namespace framework_test {
 namespace {
 
 using dialog_test::DialogTest;
@@ -497,3 +498,4 @@ TEST_F(DialogTest, MisuseOfTheFrameworkIsRefusedNotFatal) {
 }
 
 }  // namespace
+}  // namespace framework_test

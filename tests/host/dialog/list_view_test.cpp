@@ -15,6 +15,7 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tab_control.h"
 
+namespace list_view_test {
 namespace {
 
 using dialog_test::DialogTest;
@@ -232,3 +233,4 @@ TEST_F(DialogListTest, ImageListsKnowTheirIcons) {
 }
 
 }  // namespace
+}  // namespace list_view_test

@@ -13,6 +13,7 @@
 #include "dialog_test_support.h"
 #include "host/dialog/scripted_user.h"
 
+namespace tree_view_test {
 namespace {
 
 using dialog_test::DialogTest;
@@ -343,3 +344,4 @@ TEST_F(DialogTreeTest, DraggingOntoAnItem) {
 }
 
 }  // namespace
+}  // namespace tree_view_test

@@ -15,6 +15,7 @@
 #include "host/dialog/scripted_user.h"
 #include "host/dialog/tree_view.h"
 
+namespace window_system_test {
 namespace {
 
 using dialog_test::DialogTest;
@@ -189,3 +190,4 @@ TEST(CutDlgCaption, ShortensLongCaptionsOnly) {
 }
 
 }  // namespace
+}  // namespace window_system_test
