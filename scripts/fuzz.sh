@@ -13,7 +13,7 @@ build="${FUZZ_BUILD_DIR:-build/fuzz}"
 names=(palette_import prototype_import dump list_import reference_list surface_import attribute_import clipboard location_import list_set list_template model_json)
 
 scripts/setup.sh fuzz
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
   -DDLIST_FUZZ=ON -DDLIST_BUILD_TESTS=OFF -DDLIST_BUILD_CLI=OFF >/dev/null
 cmake --build "$build" -j2 --target "${names[@]/#/fuzz_}"
 
