@@ -652,5 +652,61 @@ TEST_F(ListContextTest, LookUpsUnderTheWriteLockFollowEveryChange) {
   EXPECT_EQ(rows("materials"), 0);
 }
 
+// Usage counts raised under the write lock are written when it is given back: every
+// read before that sees the raised count, a unit created or removed in between keeps
+// the others' counts, and a lock that is abandoned, or whose last write fails, leaves
+// the counts (and all else) as they were.
+TEST_F(ListContextTest, UsageCountsRaisedUnderTheLockAreKeptUntilItEnds) {
+  const long dim = lib_.create(0, unit("##0"));
+  const long m = lib_.create(dim, unit("m"));
+  const long cm = lib_.create(dim, unit("cm", 0.01));
+  ASSERT_GT(cm, 0);
+  const auto usage_of = [&](long id) {
+    dbunit u{};
+    return lib_.get(id, u) == id ? u.usage : -1;
+  };
+  const auto raise = [&](const char* abbrev, int times) {
+    for (int i = 0; i < times; ++i) {
+      dbunit u{};
+      const long id = lib_.find_unit(abbrev, u);
+      ++u.usage;
+      EXPECT_EQ(lib_.modify(id, u), 1);
+    }
+  };
+
+  ASSERT_EQ(lib_.write_lock(), 1);
+  raise("m", 3);
+  raise("cm", 1);
+  EXPECT_EQ(usage_of(m), 3);
+  ASSERT_EQ(lib_.rewind_unit(dim), 2);
+  std::vector<int> walked;
+  for (dbunit u{}; lib_.get(u) > 0;) walked.push_back(u.usage);
+  EXPECT_EQ(walked, (std::vector<int>{3, 1}));
+  const long mm = lib_.create(dim, unit("mm", 0.001));  // the held units are dropped
+  ASSERT_GT(mm, 0);
+  raise("m", 1);
+  EXPECT_EQ(lib_.remove_unit(mm), 1);
+  EXPECT_EQ(usage_of(m), 4);
+  ASSERT_EQ(lib_.write_unlock(), 1);
+  EXPECT_EQ(usage_of(m), 4);
+  EXPECT_EQ(usage_of(cm), 1);
+
+  ASSERT_EQ(lib_.write_lock(), 1);
+  raise("m", 2);
+  lib_.abandon();
+  EXPECT_EQ(lib_.write_unlock(), 0);
+  EXPECT_EQ(usage_of(m), 4);
+
+  // The count's write at the end fails: nothing of the lock's work is committed.
+  ASSERT_EQ(lib_.write_lock(), 1);
+  ASSERT_GT(lib_.create(0, material("A"), nullptr), 0);
+  raise("cm", 2);
+  lib_.connection().fail_statements_after(1);
+  EXPECT_EQ(lib_.write_unlock(), 0);
+  lib_.connection().fail_statements_after(0);
+  EXPECT_EQ(usage_of(cm), 1);
+  EXPECT_EQ(rows("materials"), 0);
+}
+
 }  // namespace
 }  // namespace dlist::testing
