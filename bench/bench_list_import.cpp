@@ -3,7 +3,8 @@
 // library file, beside two baselines in the same run:
 // - "rows": the same materials, parsed once outside the timed region, inserted with
 //   prepared statements straight into the same SQLite schema in one transaction (what
-//   the import costs beyond storing its rows);
+//   the import costs beyond storing its rows), the piece unit's reference that the
+//   import gives every material included;
 // - "sqlite3": the sqlite3 program's own ".import" of an equivalent CSV file of the
 //   material rows into a plain table, when that program is installed (else -1);
 // - "sqlite3_schema": the sqlite3 program's ".import" of the rows the import stores
@@ -36,6 +37,7 @@
 #include "host/list/list_context.h"
 #include "host/model/sqlite_connection.h"
 #include "materials/list_import.h"
+#include "materials/list_import_internal.h"
 
 namespace {
 
@@ -181,6 +183,7 @@ bool insert_rows(const Source& s, const fs::path& file) {
   dlist::SqliteConnection& db = lib.connection();
   if (lib.write_lock() == 0) return false;
   std::map<std::string, int64_t> ids;
+  const std::string piece = dlist::limport::piece_unit();
   bool ok = true;
   for (const Row& row : s.rows) {
     const int64_t parent = row.parent_code.empty() ? 0 : ids[row.parent_code];
@@ -196,11 +199,16 @@ bool insert_rows(const Source& s, const fs::path& file) {
     }
     const int64_t id = db.last_insert_id();
     ids[row.parent_code.empty() ? row.code : row.parent_code + "." + row.code] = id;
-    if (!row.references) continue;
-    for (const auto& [abbrev, factor] : {std::pair{"kg", 1.0}, {"g", 1000.0}, {"t", 0.001}}) {
+    const auto unit_ref = [&](std::string_view abbrev, double factor) {
       dlist::Statement q(db, "INSERT INTO unit_refs (material, abbrev, factor) VALUES (?1, ?2, ?3)");
       ok = q.bind(1, id).bind(2, bytes(abbrev)).bind_double(3, factor).run() && ok;
+    };
+    if (row.references) {
+      for (const auto& [abbrev, factor] : {std::pair{"kg", 1.0}, {"g", 1000.0}, {"t", 0.001}})
+        unit_ref(abbrev, factor);
     }
+    unit_ref(piece, 1.0);  // the import gives every material the piece unit
+    if (!row.references) continue;
     for (const auto& [abbrev, value] : {std::pair{"W", 1.05}, {"F", 2.5}}) {
       dlist::Statement q(db,
                          "INSERT INTO subprice_refs (material, abbrev, value) VALUES (?1, ?2, ?3)");

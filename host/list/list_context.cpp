@@ -94,6 +94,7 @@ void ListStore::Held::clear() {
   markets.clear();
   codes.clear();
   materials.clear();
+  records.clear();
 }
 
 void ListStore::Held::bound() {

@@ -109,6 +109,10 @@ struct ListStore {
     std::unordered_map<std::string, std::pair<int64_t, dbmarket>> markets;      // id 0: none
     std::map<std::pair<int64_t, std::string>, int64_t> codes;  // (parent, own code) -> id
     std::unordered_set<int64_t> materials;
+    // Materials read without their texts (the parents of those an import places),
+    // at most kMaxRecords of them.
+    static constexpr std::size_t kMaxRecords = 4096;
+    std::unordered_map<int64_t, dbmaterial> records;
     std::size_t unwritten_usages = 0;  // units whose usage waits to be written
 
     void clear();

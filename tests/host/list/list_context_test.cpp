@@ -627,9 +627,13 @@ TEST_F(ListContextTest, LookUpsUnderTheWriteLockFollowEveryChange) {
   dbmaterial rec{};
   TEXTBUFFER code("A.1");
   EXPECT_EQ(lib_.get(code, rec, nullptr), a1);
-  rec = material("2");
+  rec = material("2", 7.5);
   ASSERT_EQ(lib_.modify(a1, rec, nullptr), 1);
   EXPECT_EQ(lib_.get(code, rec, nullptr), 0);
+  dbmaterial again{};
+  ASSERT_EQ(lib_.get(a1, again, nullptr), a1);  // read before the change: read again
+  EXPECT_STREQ(again.id, "2");
+  EXPECT_EQ(again.unit_price, 7.5);
   const long b = lib_.create(0, material("B"), nullptr);
   ASSERT_EQ(lib_.move_material(a1, b), 1);
   TEXTBUFFER moved("B.2");
