@@ -37,7 +37,6 @@
 #include "host/list/list_context.h"
 #include "host/model/sqlite_connection.h"
 #include "materials/list_import.h"
-#include "materials/list_import_internal.h"
 
 namespace {
 
@@ -68,6 +67,7 @@ struct Source {
   // The rows an import stores in the per-material tables, as CSV files with their
   // identifiers (written from the first import).
   fs::path materials_csv, unit_refs_csv, subprice_refs_csv;
+  std::string piece;  // the piece unit, which the import refers every material to
   std::vector<Row> rows;
 };
 
@@ -111,6 +111,13 @@ bool dump_tables(Source& s, const fs::path& library, int n) {
   s.materials_csv = folder() / (stem + "materials.csv");
   s.unit_refs_csv = folder() / (stem + "unit_refs.csv");
   s.subprice_refs_csv = folder() / (stem + "subprice_refs.csv");
+  {
+    // The first material is a group: its one unit reference is the piece unit's.
+    dlist::Statement q(db, "SELECT abbrev FROM unit_refs WHERE material = 1 ORDER BY id");
+    if (!q.row()) return false;
+    const auto abbrev = q.blob(0);
+    s.piece.assign(abbrev.begin(), abbrev.end());
+  }
   return dump_table_csv(db, "materials",
                         "id, parent, code, name, unit_price, native_unit, market, text1, text2, "
                         "text3, text4",
@@ -183,7 +190,7 @@ bool insert_rows(const Source& s, const fs::path& file) {
   dlist::SqliteConnection& db = lib.connection();
   if (lib.write_lock() == 0) return false;
   std::map<std::string, int64_t> ids;
-  const std::string piece = dlist::limport::piece_unit();
+  const std::string& piece = s.piece;
   bool ok = true;
   for (const Row& row : s.rows) {
     const int64_t parent = row.parent_code.empty() ? 0 : ids[row.parent_code];
