@@ -88,11 +88,13 @@ ListStore* enter(ListStore* store) {
 
 void ListStore::Held::clear() {
   units.clear();
+  unwritten_usages = 0;
   unit_abbrevs.clear();
   subprices.clear();
   markets.clear();
   codes.clear();
   materials.clear();
+  records.clear();
 }
 
 void ListStore::Held::bound() {
@@ -111,8 +113,30 @@ bool ListStore::begin_write() {
   return false;
 }
 
+void ListStore::keep_usage(Held::Unit& unit, int32_t usage) {
+  unit.rec.usage = usage;
+  if (!unit.usage_unwritten) ++held.unwritten_usages;
+  unit.usage_unwritten = true;
+}
+
+bool ListStore::write_usages() {
+  if (held.unwritten_usages == 0) return true;
+  for (auto& [id, unit] : held.units) {
+    if (!unit.usage_unwritten) continue;
+    Statement q(db, "UPDATE units SET usage = ?2 WHERE id = ?1");
+    if (!q.bind(1, id).bind(2, unit.rec.usage).run()) {
+      db.abandon();
+      return false;
+    }
+    unit.usage_unwritten = false;
+    --held.unwritten_usages;
+  }
+  return true;
+}
+
 bool ListStore::end_write() {
   if (db.lock_depth() == 0) return false;
+  if (db.lock_depth() == 1) write_usages();  // a failure abandons: the unlock rolls back
   ++changes;
   const bool ok = db.write_unlock();
   if (db.lock_depth() == 0) {
@@ -215,14 +239,15 @@ Statement& Columns::bind(Statement& s, int first) const {
 void forget(ListStore& store, RowKindId kind) {
   switch (kind) {
     case kUnitRows:
+      store.write_usages();
       store.held.units.clear();
+      store.held.unwritten_usages = 0;
       store.held.unit_abbrevs.clear();
       break;
     case kMarketRows: store.held.markets.clear(); break;
     case kSubpriceRows: store.held.subprices.clear(); break;
     case kUnitRefRows:
-    case kSubpriceRefRows:
-    case kUnitUsage: break;
+    case kSubpriceRefRows: break;
   }
 }
 
@@ -269,7 +294,7 @@ int modify_row(ListStore* store, RowKindId kind, long id, const Columns& columns
   Statement q(store->db, k.update);
   if (!columns.bind(q.bind(1, row), 2).run()) return 0;
   // A unit's caller keeps what is held.
-  if (kind != kUnitRows && kind != kUnitUsage) forget(*store, kind);
+  if (kind != kUnitRows) forget(*store, kind);
   return change.finish() ? 1 : 0;
 }
 

@@ -101,6 +101,7 @@ struct ListStore {
     struct Unit {
       int64_t parent = 0;
       dbunit rec{};
+      bool usage_unwritten = false;  // rec.usage is newer than the row's
     };
     std::unordered_map<int64_t, Unit> units;
     std::unordered_map<std::string, int64_t> unit_abbrevs;  // 0: no such unit
@@ -108,6 +109,11 @@ struct ListStore {
     std::unordered_map<std::string, std::pair<int64_t, dbmarket>> markets;      // id 0: none
     std::map<std::pair<int64_t, std::string>, int64_t> codes;  // (parent, own code) -> id
     std::unordered_set<int64_t> materials;
+    // Materials read without their texts (the parents of those an import places),
+    // at most kMaxRecords of them.
+    static constexpr std::size_t kMaxRecords = 4096;
+    std::unordered_map<int64_t, dbmaterial> records;
+    std::size_t unwritten_usages = 0;  // units whose usage waits to be written
 
     void clear();
     // Keeps the lists of materials within bounds (an import of a large file).
@@ -115,6 +121,12 @@ struct ListStore {
   } held;
   // Whether what is held may be used: the write lock is held.
   bool holding() const { return db.lock_depth() > 0; }
+  // A change of a held unit's usage alone (an import counting references) is kept
+  // with the unit and written once: when the outermost write lock is given back,
+  // or before the held units are dropped. A write that fails abandons the
+  // transaction, so the counts are never lost while the rest is committed.
+  void keep_usage(Held::Unit& unit, int32_t usage);
+  bool write_usages();
 
   Walk materials, units, markets, subprices;
   RowWalk<unitref> unit_refs;
@@ -238,7 +250,7 @@ long start_child_walk(ListStore* store, Walk& walk, long parent, const char* exi
 // The kinds of record whose changing calls differ only in their statements and
 // columns: they are created, changed and removed by one code path (create_row,
 // modify_row, remove_row), with the facts of each kind in kRowKinds.
-enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows, kUnitUsage };
+enum RowKindId { kUnitRows, kUnitRefRows, kSubpriceRefRows, kMarketRows, kSubpriceRows };
 
 struct RowKind {
   const char* exists;  // finds a row, the identifier as ?1
@@ -275,9 +287,6 @@ inline constexpr RowKind kRowKinds[] = {
      "UPDATE subprices SET abbrev = ?2, name = ?3, kind = ?4, value = ?5, formula = ?6 "
      "WHERE id = ?1",
      "DELETE FROM subprices WHERE id = ?1"},
-    // kUnitUsage: the usage of a unit alone (its row as kUnitRows; changed only).
-    {kUnitExists, kUnitExists, true, nullptr, "UPDATE units SET usage = ?2 WHERE id = ?1",
-     nullptr},
 };
 
 // The columns of one record as a changing call writes them, in the order of its

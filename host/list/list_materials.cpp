@@ -43,6 +43,13 @@ bool material_fields(const dbmaterial& rec, LONGTEXT* texts, MaterialFields* f) 
 // written only when every field fits.
 Read read_material(ListStore& s, int64_t id, dbmaterial* rec, LONGTEXT* texts) {
   if (id == 0) return Read::kMissing;
+  const bool hold = !texts && s.holding();
+  if (hold) {
+    if (const auto it = s.held.records.find(id); it != s.held.records.end()) {
+      if (rec) *rec = it->second;
+      return Read::kFound;
+    }
+  }
   // Without texts only their lengths are read, not their bytes.
   Statement q(s.db, texts ? "SELECT code, name, unit_price, native_unit, market, text1, text2, "
                             "text3, text4 FROM materials WHERE id = ?1"
@@ -82,6 +89,10 @@ Read read_material(ListStore& s, int64_t id, dbmaterial* rec, LONGTEXT* texts) {
       if (!block) return Read::kFailed;
       std::memcpy(block, bytes[i].data(), n);
     }
+  }
+  if (hold) {
+    if (s.held.records.size() >= ListStore::Held::kMaxRecords) s.held.records.clear();
+    s.held.records.emplace(id, r);
   }
   if (rec) *rec = r;
   return Read::kFound;
@@ -314,6 +325,7 @@ int LISTCONTEXT::modify(long id, const dbmaterial& rec, LONGTEXT* texts) {
   if (!change) return 0;
   if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, material) != 1) return 0;
   s->held.codes.clear();  // the own code may change
+  s->held.records.clear();
   Statement q(s->db,
               "UPDATE materials SET code = ?2, name = ?3, unit_price = ?4, native_unit = ?5, "
               "market = ?6, text1 = ?7, text2 = ?8, text3 = ?9, text4 = ?10 WHERE id = ?1");
@@ -333,6 +345,7 @@ int LISTCONTEXT::remove_material(long id) {
   if (!change) return 0;
   s->held.codes.clear();
   s->held.materials.clear();
+  s->held.records.clear();
   if (dlist::list::row_exists(s->db, dlist::list::kMaterialExists, material) != 1) return 0;
   // The subtree; UNION (not UNION ALL) ends also on a damaged file whose parents loop.
 #define DLIST_SUBTREE                                                 \

@@ -47,9 +47,14 @@ bool unit_from(const Statement& q, int first, dbunit* rec) {
 }
 
 // Remembers unit id (below parent) while the write lock is held.
+// A usage that waits to be written stays: the row read is older.
 void hold_unit(ListStore& s, int64_t id, int64_t parent, const dbunit& rec) {
   if (!s.holding()) return;
-  s.held.units[id] = {parent, rec};
+  ListStore::Held::Unit& unit = s.held.units[id];
+  const int32_t usage = unit.rec.usage;
+  unit.parent = parent;
+  unit.rec = rec;
+  if (unit.usage_unwritten) unit.rec.usage = usage;
   s.held.unit_abbrevs[std::string(rec.abbrev)] = id;
 }
 
@@ -191,13 +196,12 @@ int LISTCONTEXT::modify(long id, const dbunit& rec) {
   const bool is_known = known != held.units.end();
   if (is_known && std::strcmp(known->second.rec.abbrev, rec.abbrev) == 0 &&
       std::strcmp(known->second.rec.name, rec.name) == 0 && known->second.rec.factor == rec.factor) {
-    // Only the usage changes (an import counting the references): the row's other
-    // columns, and so its indexes, stay as they are.
-    dlist::list::Columns usage;
-    usage.integer(rec.usage);
-    const int done = dlist::list::modify_row(s, dlist::list::kUnitUsage, id, usage, true);
-    if (done != 0) known->second.rec.usage = rec.usage;
-    return done;
+    // Only the usage changes (an import counting the references): it is kept with
+    // the held unit and written once, when the lock is given back.
+    Change change(*s);
+    if (!change) return 0;
+    s->keep_usage(known->second, rec.usage);
+    return change.finish() ? 1 : 0;
   }
   const int done = dlist::list::modify_row(s, dlist::list::kUnitRows, id, columns, is_known);
   if (done == 0 || !s->holding()) return done;
@@ -218,6 +222,10 @@ int LISTCONTEXT::modify(long id, const dbunit& rec) {
   stored.usage = rec.usage;
   stored.factor = rec.factor;
   const int64_t parent = known->second.parent;
+  if (known->second.usage_unwritten) {  // the row now holds the usage
+    known->second.usage_unwritten = false;
+    --held.unwritten_usages;
+  }
   held.unit_abbrevs.erase(std::string(known->second.rec.abbrev));
   dlist::list::hold_unit(*s, unit, parent, stored);
   return done;

@@ -44,15 +44,30 @@ void io_element(Stream& s, Record& record, Owned& owned, Palette& palette) {
   Streamer<Palette>(&palette).io(s);
 }
 
-}  // namespace
-
 // ---- plain records, member by member as declared in record_fields.h ------------------
 
-#define DLIST_DECLARED_STREAMER(T) \
-  template <>                      \
-  void Streamer<T>::io(Stream& s) { \
-    dlist::StreamFields v(s);      \
-    dlist::fields(v, *object_);    \
+// A plain record's declared fields give exactly its image, so a record whose whole
+// image fits travels as one block of bytes; one that does not (a short input) goes
+// field by field, which refuses it at the field that is cut off.
+template <class T>
+bool transfer_image(Stream& s, T& record) {
+  if constexpr (dlist::PlainRecord<T>) {
+    if (s.isInput() && static_cast<StreamInput&>(s).bytesLeft() < sizeof(T)) return false;
+    s.io(static_cast<void*>(&record), static_cast<int>(sizeof(T)));
+    return true;
+  } else {
+    return false;
+  }
+}
+
+}  // namespace
+
+#define DLIST_DECLARED_STREAMER(T)           \
+  template <>                                \
+  void Streamer<T>::io(Stream& s) {          \
+    if (transfer_image(s, *object_)) return; \
+    dlist::StreamFields v(s);                \
+    dlist::fields(v, *object_);              \
   }
 
 DLIST_DECLARED_STREAMER(DBPOLYPOINT)

@@ -290,6 +290,7 @@ TEST(Streamers, DeclaredPlainRecordsStreamTheirImages) {
   expect_declared_image<DBLINEPALETTE>(2);
   expect_declared_image<DBCIRCPALETTE>(3);
   expect_declared_image<DBHOTSPALETTE>(4);
+  expect_declared_image<DBEDGEPALETTE>(21);
 }
 
 TEST(Streamers, DamagedInputIsRefusedWithoutLargeAllocations) {

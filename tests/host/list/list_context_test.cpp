@@ -627,9 +627,13 @@ TEST_F(ListContextTest, LookUpsUnderTheWriteLockFollowEveryChange) {
   dbmaterial rec{};
   TEXTBUFFER code("A.1");
   EXPECT_EQ(lib_.get(code, rec, nullptr), a1);
-  rec = material("2");
+  rec = material("2", 7.5);
   ASSERT_EQ(lib_.modify(a1, rec, nullptr), 1);
   EXPECT_EQ(lib_.get(code, rec, nullptr), 0);
+  dbmaterial again{};
+  ASSERT_EQ(lib_.get(a1, again, nullptr), a1);  // read before the change: read again
+  EXPECT_STREQ(again.id, "2");
+  EXPECT_EQ(again.unit_price, 7.5);
   const long b = lib_.create(0, material("B"), nullptr);
   ASSERT_EQ(lib_.move_material(a1, b), 1);
   TEXTBUFFER moved("B.2");
@@ -649,6 +653,62 @@ TEST_F(ListContextTest, LookUpsUnderTheWriteLockFollowEveryChange) {
   EXPECT_EQ(u.usage, 0);
   EXPECT_EQ(lib_.find_market("Local", mk), 0);
   EXPECT_EQ(lib_.get(code, rec, nullptr), 0);
+  EXPECT_EQ(rows("materials"), 0);
+}
+
+// Usage counts raised under the write lock are written when it is given back: every
+// read before that sees the raised count, a unit created or removed in between keeps
+// the others' counts, and a lock that is abandoned, or whose last write fails, leaves
+// the counts (and all else) as they were.
+TEST_F(ListContextTest, UsageCountsRaisedUnderTheLockAreKeptUntilItEnds) {
+  const long dim = lib_.create(0, unit("##0"));
+  const long m = lib_.create(dim, unit("m"));
+  const long cm = lib_.create(dim, unit("cm", 0.01));
+  ASSERT_GT(cm, 0);
+  const auto usage_of = [&](long id) {
+    dbunit u{};
+    return lib_.get(id, u) == id ? u.usage : -1;
+  };
+  const auto raise = [&](const char* abbrev, int times) {
+    for (int i = 0; i < times; ++i) {
+      dbunit u{};
+      const long id = lib_.find_unit(abbrev, u);
+      ++u.usage;
+      EXPECT_EQ(lib_.modify(id, u), 1);
+    }
+  };
+
+  ASSERT_EQ(lib_.write_lock(), 1);
+  raise("m", 3);
+  raise("cm", 1);
+  EXPECT_EQ(usage_of(m), 3);
+  ASSERT_EQ(lib_.rewind_unit(dim), 2);
+  std::vector<int> walked;
+  for (dbunit u{}; lib_.get(u) > 0;) walked.push_back(u.usage);
+  EXPECT_EQ(walked, (std::vector<int>{3, 1}));
+  const long mm = lib_.create(dim, unit("mm", 0.001));  // the held units are dropped
+  ASSERT_GT(mm, 0);
+  raise("m", 1);
+  EXPECT_EQ(lib_.remove_unit(mm), 1);
+  EXPECT_EQ(usage_of(m), 4);
+  ASSERT_EQ(lib_.write_unlock(), 1);
+  EXPECT_EQ(usage_of(m), 4);
+  EXPECT_EQ(usage_of(cm), 1);
+
+  ASSERT_EQ(lib_.write_lock(), 1);
+  raise("m", 2);
+  lib_.abandon();
+  EXPECT_EQ(lib_.write_unlock(), 0);
+  EXPECT_EQ(usage_of(m), 4);
+
+  // The count's write at the end fails: nothing of the lock's work is committed.
+  ASSERT_EQ(lib_.write_lock(), 1);
+  ASSERT_GT(lib_.create(0, material("A"), nullptr), 0);
+  raise("cm", 2);
+  lib_.connection().fail_statements_after(1);
+  EXPECT_EQ(lib_.write_unlock(), 0);
+  lib_.connection().fail_statements_after(0);
+  EXPECT_EQ(usage_of(cm), 1);
   EXPECT_EQ(rows("materials"), 0);
 }
 
