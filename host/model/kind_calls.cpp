@@ -55,11 +55,13 @@ bool write_rows(ModelDatabase& db, const RowTable& table, int64_t owner,
 
 // Stores the rows of a new owner in a call that adds rows, which learns how to take
 // them away. (A new identifier owns no rows; the clearing keeps a damaged file's
-// stray rows from making the call fail.)
+// stray rows from joining the record or making the call fail.)
 bool insert_rows(ModelDatabase& db, AddScope& call, const RowTable& table, int64_t owner,
                  const std::vector<Bytes>& rows) {
-  Statement clear(db.connection(), table.clear);
-  if (!clear.bind(1, owner).run()) return false;
+  if (db.may_own_rows(owner)) {
+    Statement clear(db.connection(), table.clear);
+    if (!clear.bind(1, owner).run()) return false;
+  }
   std::size_t done = 0;
   for (; done < rows.size(); ++done) {
     Statement insert(db.connection(), table.insert);

@@ -206,6 +206,23 @@ int64_t ModelDatabase::new_id(ModelObject what) {
   return id > 0 && id <= kMaxModelId ? id : 0;
 }
 
+// Rows for an owner beyond the largest one found can come only from records created
+// since, each under an identifier of its own that no earlier row names; a rollback,
+// which may bring back deleted rows, makes the store look again.
+bool ModelDatabase::may_own_rows(int64_t id) {
+  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return true;
+  if (owners_found_ != db_.undoings() + 1) {
+    Statement s(db_,
+                "SELECT max(coalesce((SELECT max(owner) FROM surfaces), 0), "
+                "coalesce((SELECT max(owner) FROM matrefs), 0), "
+                "coalesce((SELECT max(owner) FROM attrefs), 0))");
+    if (!s.row() || !s.ok()) return true;
+    largest_owner_ = s.integer(0);
+    owners_found_ = db_.undoings() + 1;
+  }
+  return id <= largest_owner_;
+}
+
 bool ModelDatabase::drop_id(int64_t id) {
   Statement s(db_, "DELETE FROM ids WHERE id = ?1");
   return s.bind(1, id).run();

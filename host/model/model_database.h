@@ -87,6 +87,26 @@ class DLIST_API ModelDatabase : public GENDBTASK {
 
   SqliteConnection& connection() { return db_; }
 
+  // A caller about to create many records under its write lock (an import) holds
+  // this scope. The rows of a new record (its surfaces and references) are cleared
+  // before they are written, so that rows a damaged file holds for an identifier not
+  // yet handed out never join the record; within the scope the store instead finds
+  // once the largest owner of such rows and clears only for an identifier up to it.
+  // For a single record the one look-up costs what the clearing does.
+  class DLIST_API ManyRecords {
+   public:
+    explicit ManyRecords(ModelDatabase& db) : db_(db) { ++db_.many_records_; }
+    ~ManyRecords() { --db_.many_records_; }
+    ManyRecords(const ManyRecords&) = delete;
+    ManyRecords& operator=(const ManyRecords&) = delete;
+
+   private:
+    ModelDatabase& db_;
+  };
+  // Whether rows of the surface and reference tables may name owner id, a new
+  // record's identifier: false only when proven that none does.
+  bool may_own_rows(int64_t id);
+
  private:
   bool create_schema();
   bool create_system_levels();
@@ -96,6 +116,9 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   SqliteConnection db_;
   std::string error_;
   int read_depth_ = 0;  // read locks held
+  int many_records_ = 0;     // ManyRecords scopes held
+  int64_t largest_owner_ = 0;  // of the rows, as last found ...
+  unsigned owners_found_ = 0;  // ... while the connection's undoings() stood at this, less one
 };
 
 // ---- the active model --------------------------------------------------------------

@@ -222,6 +222,7 @@ void SqliteConnection::close() {
   cache_.clear();
   by_address_.clear();
   ++generation_;
+  ++undoings_;
   if (db_) sqlite3_close_v2(db_);  // an open transaction is rolled back
   db_ = nullptr;
   depth_ = 0;
@@ -352,6 +353,7 @@ bool SqliteConnection::write_lock() {
 bool SqliteConnection::write_unlock() {
   if (!db_ || depth_ == 0) return false;
   if (--depth_ > 0) return !abandoned_;
+  ++undoings_;
   if (!abandoned_ && exec("COMMIT")) return true;
   exec_undo("ROLLBACK");
   abandoned_ = false;
@@ -373,6 +375,7 @@ CallScope::CallScope(SqliteConnection& db) : db_(db), depth_(db.savepoints_) {
 
 CallScope::~CallScope() {
   if (!open_) return;
+  ++db_.undoings_;
   db_.run_own(db_.savepoint_sql(depth_, 2).c_str(), {}, false);
   db_.run_own(db_.savepoint_sql(depth_, 1).c_str(), {}, false);
   --db_.savepoints_;

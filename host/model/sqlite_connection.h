@@ -141,6 +141,12 @@ class DLIST_API SqliteConnection {
   // Makes the open transaction roll back at its outermost unlock.
   void abandon();
   int lock_depth() const { return depth_; }
+  // Whether a transaction is open (a write lock, or a savepoint that began one).
+  bool in_transaction() const;
+  // Counts the ends of transactions and the rollbacks to a savepoint: what a caller
+  // learnt of the file's rows holds while the count stands (a rollback may bring
+  // back rows that were deleted).
+  unsigned undoings() const { return undoings_; }
 
   // ---- failure injection, for tests ----
   // Makes the n-th following statement step fail (1: the next one); 0 switches it
@@ -171,8 +177,6 @@ class DLIST_API SqliteConnection {
   // The three statements of the savepoint of nesting depth: SAVEPOINT, RELEASE and
   // ROLLBACK TO.
   const std::string& savepoint_sql(int depth, int which);
-  // Whether a transaction is open (a write lock, or a savepoint that began one).
-  bool in_transaction() const;
   // True when the statement about to step is the one chosen to fail.
   bool injected_failure();
   // Keeps the cause of a failed statement of this connection.
@@ -194,6 +198,7 @@ class DLIST_API SqliteConnection {
   int savepoints_ = 0;      // call scopes open
   unsigned fail_after_ = 0;
   unsigned generation_ = 0;  // counts closings: entries of an earlier opening are gone
+  unsigned undoings_ = 0;
 };
 
 // The savepoint of one store call that writes: commit() keeps its writes; leaving

@@ -481,7 +481,11 @@ template <class Tree>
 int import_file(void* hwnd, long target, const char* file) {
   WaitCursor wait;
   std::optional<WriteLock> lock;  // one transaction; what was created before a failure stays
-  if (ModelDatabase* db = active_model(); db && db->is_open()) lock.emplace(*db);
+  std::optional<ModelDatabase::ManyRecords> many;
+  if (ModelDatabase* db = active_model(); db && db->is_open()) {
+    lock.emplace(*db);
+    many.emplace(*db);
+  }
   ProgressWindow progress(Tree::kPalettes ? 50950u : 50951u);
   std::string reason;
   try {

@@ -315,5 +315,57 @@ TEST_F(ModelDatabaseTest, ACreatingCallThatFailsInsideALockLeavesNoTrace) {
   EXPECT_EQ(PROTOTYPES().get_id_prototype(node), record);
 }
 
+// Rows that a damaged file holds for identifiers not yet handed out never join the
+// records created under them: not one at a time, not in an import's run of records,
+// and not after a rollback brought deleted stray rows back.
+TEST_F(ModelDatabaseTest, StrayRowsNeverJoinANewRecord) {
+  const auto next_id = [&] {
+    Statement s(db_.connection(), "SELECT seq + 1 FROM sqlite_sequence WHERE name = 'ids'");
+    return s.row() ? s.integer(0) : 0;
+  };
+  const auto stray = [&](int64_t owner) {
+    ASSERT_TRUE(db_.connection().exec(
+        ("INSERT INTO surfaces (owner, pos, image) VALUES (" + std::to_string(owner) +
+         ", 7, x'00'); INSERT INTO matrefs (owner, pos, bytes) VALUES (" +
+         std::to_string(owner) + ", 7, x'00')")
+            .c_str()));
+  };
+  const auto owned = [&](long id) {
+    Statement s(db_.connection(),
+                "SELECT (SELECT count(*) FROM surfaces WHERE owner = ?1) + "
+                "(SELECT count(*) FROM matrefs WHERE owner = ?1)");
+    return s.bind(1, static_cast<int64_t>(id)).row() ? s.integer(0) : -1;
+  };
+  DBSURFREFTYPE surf;
+  surf.push(surface("Brick", 1));
+  DBMATREFCHAIN mat;
+  mat.push(DBMATREF());
+  const auto wall = [&] {
+    DBWALLTYPE w;
+    return cre_wall(&w, &surf, &mat, nullptr, -1, 0);
+  };
+  const int64_t first = next_id();
+  for (int64_t owner : {first, first + 2, first + 3}) stray(owner);
+  EXPECT_EQ(owned(wall()), 2);
+  {
+    WriteLock lock(db_);
+    ModelDatabase::ManyRecords many(db_);
+    {
+      // A call that deletes the stray rows and fails: the store learns of the rows
+      // without them, and the rollback brings them back.
+      CallScope call(db_.connection());
+      ASSERT_TRUE(db_.connection().exec(
+          "DELETE FROM surfaces WHERE owner > 0; DELETE FROM matrefs WHERE owner > 0"));
+      EXPECT_EQ(wall(), first + 1);
+    }
+    for (int64_t id = first + 1; id <= first + 3; ++id) {
+      EXPECT_EQ(wall(), id);
+      EXPECT_EQ(owned(static_cast<long>(id)), 2) << id;
+    }
+    ASSERT_TRUE(lock.commit());
+  }
+  EXPECT_EQ(owned(static_cast<long>(first)), 2);
+}
+
 }  // namespace
 }  // namespace dlist::testing
