@@ -14,12 +14,17 @@ namespace {
 
 std::mutex g_sink_mutex;
 ReportSink g_sink;
+std::atomic<bool> g_has_sink{false};  // a report without a sink only goes to the log
 thread_local bool t_in_sink = false;
 std::atomic<int> g_suppressors{0};
 
 void report(ReportEntry entry) {
-  ReportEntry kept = report_log().append(std::move(entry));
-  if (t_in_sink) return;
+  if (t_in_sink || !g_has_sink.load(std::memory_order_relaxed)) {
+    report_log().append(std::move(entry));
+    return;
+  }
+  ReportEntry kept = entry;
+  kept.sequence = report_log().append(std::move(entry));
   ReportSink sink;
   {
     std::lock_guard<std::mutex> lock(g_sink_mutex);
@@ -103,12 +108,12 @@ void ReportLog::discard_since(uint64_t sequence) {
   while (!entries_.empty() && entries_.back().sequence >= sequence) entries_.pop_back();
 }
 
-ReportEntry ReportLog::append(ReportEntry entry) {
+uint64_t ReportLog::append(ReportEntry entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   entry.sequence = next_++;
   if (entries_.size() >= kMaxEntries) entries_.pop_front();
-  entries_.push_back(entry);
-  return entry;
+  entries_.push_back(std::move(entry));
+  return entries_.back().sequence;
 }
 
 ReportLog& report_log() {
@@ -119,6 +124,7 @@ ReportLog& report_log() {
 ReportSink set_report_sink(ReportSink sink) {
   std::lock_guard<std::mutex> lock(g_sink_mutex);
   std::swap(g_sink, sink);
+  g_has_sink.store(static_cast<bool>(g_sink), std::memory_order_relaxed);
   return sink;
 }
 

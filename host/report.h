@@ -91,8 +91,8 @@ class ReportLog {
   void clear();
   // Removes the entries whose sequence number is sequence or later.
   void discard_since(uint64_t sequence);
-  // Numbers the entry, keeps it and returns the kept copy.
-  ReportEntry append(ReportEntry entry);
+  // Numbers the entry and keeps it; returns its sequence number.
+  uint64_t append(ReportEntry entry);
 
  private:
   mutable std::mutex mutex_;

@@ -223,6 +223,22 @@ bool ModelDatabase::may_own_rows(int64_t id) {
   return id <= largest_owner_;
 }
 
+ModelDatabase::HeldFolder* ModelDatabase::held_folder(int64_t id) {
+  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return nullptr;
+  if (folders_held_ != db_.undoings() + 1) return nullptr;
+  const auto it = held_folders_.find(id);
+  return it == held_folders_.end() ? nullptr : &it->second;
+}
+
+void ModelDatabase::hold_folder(int64_t id, const HeldFolder& folder) {
+  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return;
+  if (folders_held_ != db_.undoings() + 1) {
+    held_folders_.clear();
+    folders_held_ = db_.undoings() + 1;
+  }
+  held_folders_[id] = folder;
+}
+
 bool ModelDatabase::drop_id(int64_t id) {
   Statement s(db_, "DELETE FROM ids WHERE id = ?1");
   return s.bind(1, id).run();

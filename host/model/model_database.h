@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "dlist/api.h"
 #include "host/database_task.h"
@@ -96,7 +97,9 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   class DLIST_API ManyRecords {
    public:
     explicit ManyRecords(ModelDatabase& db) : db_(db) { ++db_.many_records_; }
-    ~ManyRecords() { --db_.many_records_; }
+    ~ManyRecords() {
+      if (--db_.many_records_ == 0) db_.held_folders_.clear();
+    }
     ManyRecords(const ManyRecords&) = delete;
     ManyRecords& operator=(const ManyRecords&) = delete;
 
@@ -106,6 +109,21 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   // Whether rows of the surface and reference tables may name owner id, a new
   // record's identifier: false only when proven that none does.
   bool may_own_rows(int64_t id);
+  // What the creation of a node learnt of its folder within a ManyRecords scope:
+  // the folder's tree, level and kind, and the place after its last child.
+  struct HeldFolder {
+    ModelTree tree = ModelTree::kPalettes;
+    int level = 0;
+    int kind = 0;
+    int64_t next_seq = 0;
+  };
+  // The folder as held; null outside a scope, or when a rollback may have changed
+  // what was learnt.
+  HeldFolder* held_folder(int64_t id);
+  // Holds a folder after a node was created in it (nothing outside a scope).
+  void hold_folder(int64_t id, const HeldFolder& folder);
+  // A call that moves or removes nodes drops what is held of folders.
+  void nodes_moved_or_removed() { held_folders_.clear(); }
 
  private:
   bool create_schema();
@@ -119,6 +137,8 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   int many_records_ = 0;     // ManyRecords scopes held
   int64_t largest_owner_ = 0;  // of the rows, as last found ...
   unsigned owners_found_ = 0;  // ... while the connection's undoings() stood at this, less one
+  std::unordered_map<int64_t, HeldFolder> held_folders_;
+  unsigned folders_held_ = 0;  // undoings() + 1 when held_folders_ was begun
 };
 
 // ---- the active model --------------------------------------------------------------

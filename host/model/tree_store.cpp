@@ -196,7 +196,24 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   int folder_level = 0, folder_kind = 0, record_kind = 0;
   bool taken = false;
   int64_t seq = 0;
-  {
+  if (const ModelDatabase::HeldFolder* held = db.held_folder(folder_id);
+      held && held->tree == tree_) {
+    // A folder that an import creates nodes in: its row and last child are known.
+    Statement s(db.connection(),
+                tree_ == ModelTree::kPalettes
+                    ? "SELECT (SELECT kind FROM palettes WHERE id = ?2), EXISTS (SELECT 1 "
+                      "FROM nodes WHERE parent = ?1 AND name = ?3 AND (level < 0) = ?4)"
+                    : "SELECT (SELECT kind FROM elements WHERE id = ?2), EXISTS (SELECT 1 "
+                      "FROM nodes WHERE parent = ?1 AND name = ?3 AND (level < 0) = ?4)");
+    s.bind(1, folder_id).bind(2, model_id(record)).bind(3, name).bind(4, leaf ? 1 : 0);
+    if (!s.row()) return -1;
+    folder_level = held->level;
+    folder_kind = held->kind;
+    record_kind = s.is_null(0) ? 0 : static_cast<int>(s.integer(0));
+    taken = s.integer(1) != 0;
+    seq = held->next_seq;
+    if (!s.ok()) return -1;
+  } else {
     Statement s(db.connection(),
                 tree_ == ModelTree::kPalettes
                     ? "SELECT p.level, p.kind, length(p.name), "
@@ -242,6 +259,7 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   if (!s.run()) return -1;
   call.added("DELETE FROM nodes WHERE id = ?1", id);
   if (!call.commit()) return -1;
+  db.hold_folder(folder_id, {tree_, folder_level, folder_kind, seq + 1});
   node.level = static_cast<int16_t>(level);
   node.kind = static_cast<int16_t>(folder_kind);
   return static_cast<long>(id);
@@ -292,6 +310,7 @@ int TreeStoreCore::move_node(long node, long target) {
 
   CallScope call(db->connection());
   if (!call) return 0;
+  db->nodes_moved_or_removed();
   std::vector<int64_t> subtree;
   if (!subtree_of(*db, moved.id, &subtree)) return 0;
   for (int64_t id : subtree)
@@ -320,6 +339,7 @@ int TreeStoreCore::del_node(long node, int flag) {
   if (!model::load_node(*db, tree_, model_id(node), &row) || is_system(row, user_level())) return 0;
   CallScope call(db->connection());
   if (!call) return 0;
+  db->nodes_moved_or_removed();
   std::vector<int64_t> subtree;
   if (!subtree_of(*db, row.id, &subtree)) return 0;
   if (subtree.size() > 1 && flag == 0) return 0;
@@ -363,6 +383,7 @@ int TreeStoreCore::del_record(long record, int flag) {
     if (!s.ok()) return 0;
   }
   if (!carriers.empty() && flag == 0) return 0;
+  db->nodes_moved_or_removed();
   for (int64_t node : carriers) {
     Statement del(db->connection(), "DELETE FROM nodes WHERE id = ?1");
     if (!del.bind(1, node).run() || !db->drop_id(node)) return 0;

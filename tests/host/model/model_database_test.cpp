@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "host/database_task.h"
 #include "host/model/kind_calls.h"
@@ -365,6 +366,46 @@ TEST_F(ModelDatabaseTest, StrayRowsNeverJoinANewRecord) {
     ASSERT_TRUE(lock.commit());
   }
   EXPECT_EQ(owned(static_cast<long>(first)), 2);
+}
+
+// Within an import the store keeps what it learnt of the folders it fills: a folder
+// removed, or created by a call that was rolled back, takes no node afterwards, and
+// the places of a folder's children keep their order.
+TEST_F(ModelDatabaseTest, AnImportsHeldFoldersFollowRemovalsAndRollbacks) {
+  PROTOTYPES proto;
+  const auto leaf_in = [&](long folder, const char* name) {
+    DBWALLTYPE w;
+    const long record = cre_wall(&w, nullptr, nullptr, nullptr, -1, 0);
+    auto leaf = node_named<DBPROTOTYPENODE>(name);
+    return proto.cre_node(folder, leaf, record);
+  };
+  WriteLock lock(db_);
+  ModelDatabase::ManyRecords many(db_);
+  auto node = node_named<DBPROTOTYPENODE>("Walls");
+  const long kept = proto.cre_node(proto.get_root(1), node, 0);
+  ASSERT_GT(kept, 0);
+  const long first = leaf_in(kept, "a");
+  ASSERT_GT(first, 0);
+  node = node_named<DBPROTOTYPENODE>("Gone");
+  const long gone = proto.cre_node(kept, node, 0);
+  ASSERT_GT(leaf_in(gone, "b"), 0);
+  ASSERT_EQ(proto.del_node(gone, 1), 1);
+  EXPECT_EQ(leaf_in(gone, "c"), -1);
+  long undone = 0;
+  {
+    CallScope call(db_.connection());
+    node = node_named<DBPROTOTYPENODE>("Undone");
+    undone = proto.cre_node(kept, node, 0);
+    ASSERT_GT(leaf_in(undone, "d"), 0);
+  }
+  EXPECT_EQ(leaf_in(undone, "e"), -1);
+  const long last = leaf_in(kept, "f");
+  ASSERT_GT(last, 0);
+  Statement s(db_.connection(), "SELECT id FROM nodes WHERE parent = ?1 ORDER BY seq");
+  s.bind(1, static_cast<int64_t>(kept));
+  std::vector<int64_t> children;
+  while (s.row()) children.push_back(s.integer(0));
+  EXPECT_EQ(children, (std::vector<int64_t>{first, last}));
 }
 
 }  // namespace
