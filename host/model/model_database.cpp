@@ -206,35 +206,39 @@ int64_t ModelDatabase::new_id(ModelObject what) {
   return id > 0 && id <= kMaxModelId ? id : 0;
 }
 
+bool ModelDatabase::holding_many() const {
+  return many_records_ > 0 && db_.lock_depth() > 0 && db_.in_transaction();
+}
+
 // Rows for an owner beyond the largest one found can come only from records created
 // since, each under an identifier of its own that no earlier row names; a rollback,
 // which may bring back deleted rows, makes the store look again.
 bool ModelDatabase::may_own_rows(int64_t id) {
-  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return true;
-  if (owners_found_ != db_.undoings() + 1) {
+  if (!holding_many()) return true;
+  if (owners_found_ != undoings_stamp()) {
     Statement s(db_,
                 "SELECT max(coalesce((SELECT max(owner) FROM surfaces), 0), "
                 "coalesce((SELECT max(owner) FROM matrefs), 0), "
                 "coalesce((SELECT max(owner) FROM attrefs), 0))");
     if (!s.row() || !s.ok()) return true;
     largest_owner_ = s.integer(0);
-    owners_found_ = db_.undoings() + 1;
+    owners_found_ = undoings_stamp();
   }
   return id <= largest_owner_;
 }
 
 ModelDatabase::HeldFolder* ModelDatabase::held_folder(int64_t id) {
-  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return nullptr;
-  if (folders_held_ != db_.undoings() + 1) return nullptr;
+  if (!holding_many()) return nullptr;
+  if (folders_held_ != undoings_stamp()) return nullptr;
   const auto it = held_folders_.find(id);
   return it == held_folders_.end() ? nullptr : &it->second;
 }
 
 void ModelDatabase::hold_folder(int64_t id, const HeldFolder& folder) {
-  if (many_records_ == 0 || db_.lock_depth() == 0 || !db_.in_transaction()) return;
-  if (folders_held_ != db_.undoings() + 1) {
+  if (!holding_many()) return;
+  if (folders_held_ != undoings_stamp()) {
     held_folders_.clear();
-    folders_held_ = db_.undoings() + 1;
+    folders_held_ = undoings_stamp();
   }
   held_folders_[id] = folder;
 }

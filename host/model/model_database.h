@@ -128,6 +128,11 @@ class DLIST_API ModelDatabase : public GENDBTASK {
  private:
   bool create_schema();
   bool create_system_levels();
+  // Whether what a ManyRecords scope learns may be used: a scope is held inside the
+  // write lock's transaction.
+  bool holding_many() const;
+  // The connection's undoings() plus one: 0 stands for "never learnt".
+  unsigned undoings_stamp() const { return db_.undoings() + 1; }
   int64_t insert_system_node(ModelTree tree, int64_t parent, int seq, int level, int kind,
                              const char* name);
 
@@ -136,9 +141,9 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   int read_depth_ = 0;  // read locks held
   int many_records_ = 0;     // ManyRecords scopes held
   int64_t largest_owner_ = 0;  // of the rows, as last found ...
-  unsigned owners_found_ = 0;  // ... while the connection's undoings() stood at this, less one
+  unsigned owners_found_ = 0;  // ... at this undoings_stamp()
   std::unordered_map<int64_t, HeldFolder> held_folders_;
-  unsigned folders_held_ = 0;  // undoings() + 1 when held_folders_ was begun
+  unsigned folders_held_ = 0;  // undoings_stamp() when held_folders_ was begun
 };
 
 // ---- the active model --------------------------------------------------------------
