@@ -186,12 +186,19 @@ ExprConstants::~ExprConstants() {
   t_constants = previous_;
 }
 
+ExprOutcome evaluate_in_scope(std::string_view text, char decimal_point) {
+  if (t_constants == nullptr) return evaluate_expression(text, {}, decimal_point);
+  return evaluate_expression(text, *t_constants, decimal_point);
+}
+
 }  // namespace dlist
 
 int ExprEval(const char* text, double* value) {
-  if (dlist::t_constants == nullptr) return ExprEval(text, value, nullptr, 0);
-  return ExprEval(text, value, dlist::t_constants->data(),
-                  static_cast<int>(dlist::t_constants->size()));
+  if (text == nullptr || value == nullptr) return 0;
+  const dlist::ExprOutcome outcome = dlist::evaluate_in_scope(text, GetWinIniDecPoint());
+  if (!outcome.ok) return 0;
+  *value = outcome.value;
+  return 1;
 }
 
 int ExprEval(const char* text, double* value, const dlist::ExprConstant* constants,

@@ -45,6 +45,10 @@ ExprOutcome evaluate_expression(std::string_view text, std::span<const ExprConst
 
 inline constexpr size_t kMaxExpressionLength = 8192;
 
+// Evaluates text with the constants of the innermost ExprConstants scope (none
+// outside one), as ExprEval does, but with the given decimal point.
+ExprOutcome evaluate_in_scope(std::string_view text, char decimal_point);
+
 // The names a formula uses other than functions and the built-in constants, each
 // once, in the order of first use. A text that does not parse uses no names.
 std::vector<std::string> expression_names(std::string_view text, char decimal_point = '.');

@@ -20,6 +20,7 @@
 #include "host/progress.h"
 #include "host/report.h"
 #include "host/resources.h"
+#include "host/settings.h"
 #include "materials/list_exporter.h"
 #include "materials/list_import_internal.h"
 #include "materials/list_importer.h"
@@ -103,6 +104,7 @@ int list_import(void* window, LISTCONTEXT* library, long parent, const char* pat
     return 0;
   }
   ImportState state;
+  state.decimal_point = GetWinIniDecPoint();
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   std::string line;
   if (!file || !limport::read_line(file.get(), line)) {

@@ -4,6 +4,7 @@
 // and subprice lines. Every text is checked against the field it goes into before
 // it is copied.
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -235,7 +236,7 @@ class HeaderReader {
     if (!take_item(rest, name)) return fail(32);
     if (name.size() >= kUnitNameSize) return fail(33);
     double factor = 0;
-    if (!evaluate(rest, factor)) return fail(34);
+    if (!evaluate(rest, factor, state_.decimal_point)) return fail(34);
 
     dbunit current{};
     if (library_->get(dimension_, current) != dimension_) return fail(35);
@@ -309,7 +310,7 @@ class HeaderReader {
       if (rest.size() >= kFormulaSize) return fail(kErrorLongFormula);
       put_field(rec.formula, rest);
       rec.value = 0;
-    } else if (!evaluate(rest, rec.value)) {
+    } else if (!evaluate(rest, rec.value, state_.decimal_point)) {
       return fail(41);
     }
     if (library_->create(rec) < 1) return fail(kErrorSubpriceRefused);
@@ -539,24 +540,30 @@ bool read_line(std::FILE* file, std::string& line) {
   return true;
 }
 
-bool evaluate(const std::string& text, double& value) {
+bool evaluate(const std::string& text, double& value, char decimal_point) {
   if (text.empty() || text.size() > kMaxExpressionLength) return false;
-  if (ExprEval(text.c_str(), &value) != 0) return true;
-  const ExprOutcome outcome = evaluate_expression(text, {}, '.');
+  ExprOutcome outcome = evaluate_in_scope(text, decimal_point);
+  if (!outcome.ok && decimal_point != '.') outcome = evaluate_expression(text, {}, '.');
   if (!outcome.ok) return false;
   value = outcome.value;
   return true;
 }
 
 double round_half_up(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  decimals = std::clamp(decimals, 0, kMaxDecimals);
+  // The text is read back as it was written, with "." as its decimal point,
+  // whatever the host's is.
   char text[64];
-  RealToStr2(value, decimals, text, sizeof text);
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (error != std::errc()) return value;
   double written = 0;
-  if (text[0] == '\0' || ExprEval(text, &written) == 0) return value;
+  if (std::from_chars(text, end, written).ec != std::errc()) return value;
   const double step = std::pow(10.0, -decimals);
   // A tie written as the lower neighbour (its binary value lies just below) goes up.
   if (value - written >= step / 2 - std::fabs(value) * 1e-15) written += step;
-  return written;
+  return written == 0 ? 0.0 : written;  // a value rounded to zero has no sign
 }
 
 int read_header_v3(void* window, LISTCONTEXT* library, std::FILE* file, ImportState& state,

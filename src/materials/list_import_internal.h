@@ -64,6 +64,8 @@ struct ImportState {
   // Set when the person stopped the import in the progress window: the import
   // rolls back whatever it placed and fails.
   bool stopped = false;
+  // The host decimal point, read once an import: numbers of the file are read with it.
+  char decimal_point = '.';
 
   // The library abbreviation of a unit named abbrev in the file.
   std::string map_abbrev(std::string_view abbrev) const;
@@ -144,10 +146,11 @@ int read_header_v3(void* window, LISTCONTEXT* library, std::FILE* file, ImportSt
 int read_header_v2(void* window, LISTCONTEXT* library, std::FILE* file, ImportState& state,
                    FileImport& fields);
 
-// Evaluates a number of the file: an expression with the host's decimal point, or
-// with "." as list export files write it.
-bool evaluate(const std::string& text, double& value);
-// value rounded half up to decimals.
+// Evaluates a number of the file: an expression with the host's decimal point
+// (decimal_point), or with "." as list export files write it.
+bool evaluate(const std::string& text, double& value, char decimal_point);
+// value rounded half up to decimals: the value of its text with that many
+// decimals, read back as written; a value too long to write stays as it is.
 double round_half_up(double value, int decimals);
 
 // Case-insensitive equality of byte texts.

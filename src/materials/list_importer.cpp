@@ -202,7 +202,7 @@ int ListImporter::take_field(const FIELDPARS& field) {
     case kTypeSecondDimension:
       return field_dimension(second_dimension_, 7, 6);
     case kTypeSecondFactor:
-      if (!evaluate(text, value)) return 8;
+      if (!evaluate(text, value, state_.decimal_point)) return 8;
       second_factor_ = value;
       return 0;
     case kTypeSubpriceName: {
@@ -227,7 +227,7 @@ int ListImporter::take_field(const FIELDPARS& field) {
       return 11;
     }
     case kTypeSubpriceValue: {
-      if (!evaluate(text, value)) return 12;
+      if (!evaluate(text, value, state_.decimal_point)) return 12;
       value = round_half_up(value, 6);
       if (price_state_ == 1) {
         if (value < 0 || value > kMaxUnitPrice) return dlist::limport::kErrorPriceRange;
@@ -262,7 +262,7 @@ int ListImporter::take_field(const FIELDPARS& field) {
       return 0;
     }
     case kTypeUnitPrice:
-      if (!evaluate(text, value)) return 15;
+      if (!evaluate(text, value, state_.decimal_point)) return 15;
       value = round_half_up(value, 2);
       if (value < 0 || value > kMaxUnitPrice) return dlist::limport::kErrorPriceRange;
       entry_.material.unit_price = value;
@@ -275,7 +275,7 @@ int ListImporter::take_field(const FIELDPARS& field) {
       return 0;
     }
     case kTypeConversion:
-      if (!evaluate(text, value)) return 18;
+      if (!evaluate(text, value, state_.decimal_point)) return 18;
       conversion_ = value;
       return 0;
     case kTypeUnitAbbrev: {
@@ -286,7 +286,7 @@ int ListImporter::take_field(const FIELDPARS& field) {
       return 0;
     }
     case kTypeUnitFactor: {
-      if (!evaluate(text, value)) return 21;
+      if (!evaluate(text, value, state_.decimal_point)) return 21;
       if (!(value > 1e-6)) {
         DiagnosticOut("CONVERSION_FACTOR");
         return 22;

@@ -21,6 +21,7 @@
 #include "host/dialog/scripted_user.h"
 #include "host/list/list_context.h"
 #include "host/progress.h"
+#include "host/settings.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_exporter.h"
 #include "tests/materials/library_test_support.h"
@@ -277,6 +278,32 @@ TEST_F(ListImportTest, DelimitedTextWithAColumnMap) {
   EXPECT_EQ(boxes()[0], "Error 22 in the import file.");
   EXPECT_NE(boxes()[1].find(" - ( "), std::string::npos);
   EXPECT_EQ(find(lib_, "Z"), 0);
+}
+
+TEST_F(ListImportTest, NumbersTakeTheHostDecimalPointAndRoundTiesUp) {
+  dlist::ListImportOptions options;
+  options.column_map = "delim=;,cols=code,name,unit_price,ref_unit,ref_factor";
+  const std::string in = file("t.txt", "X;Brick;12,345;pcs;2.5\nY;Tile;1.005;pcs;0,0000125\n");
+  dlist::ScopedSettings settings;
+  ASSERT_TRUE(dlist::set_setting(dlist::kDecimalPointKey, ","));
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, in.c_str(), 1, options), 0);
+  dbmaterial m{};
+  LONGTEXT t[kLongTextCount];
+  ASSERT_GT(lib_.get(find(lib_, "X"), m, t), 0);
+  EXPECT_DOUBLE_EQ(m.unit_price, 12.35);  // stored a little below the tie, still up
+  ASSERT_GT(lib_.get(find(lib_, "Y"), m, t), 0);
+  EXPECT_DOUBLE_EQ(m.unit_price, 1.01);
+  EXPECT_NE(snapshot(lib_).find("Y|Tile|1.01|pcs||pcs=0.000013,"), std::string::npos)
+      << snapshot(lib_);
+
+  // Whatever the host writes as its decimal point, even a digit, the rounding
+  // reads its own text back unbent.
+  ASSERT_TRUE(dlist::set_setting(dlist::kDecimalPointKey, "5"));
+  const std::string digit = file("d.txt", "Z;Slab;7.125;pcs;1.5\n");
+  ASSERT_NE(dlist::list_import(nullptr, &lib_, 0, digit.c_str(), 1, options), 0);
+  ASSERT_GT(lib_.get(find(lib_, "Z"), m, t), 0);
+  EXPECT_DOUBLE_EQ(m.unit_price, 7.13);
+  EXPECT_NE(snapshot(lib_).find("Z|Slab|7.13|pcs||pcs=1.500000,"), std::string::npos) << snapshot(lib_);
 }
 
 TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
