@@ -4,6 +4,7 @@
 // and subprice lines. Every text is checked against the field it goes into before
 // it is copied.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cctype>
 #include <cmath>
@@ -549,18 +550,51 @@ bool evaluate(const std::string& text, double& value, char decimal_point) {
   return true;
 }
 
-double round_half_up(double value, int decimals) {
-  if (!std::isfinite(value)) return value;
-  decimals = std::clamp(decimals, 0, kMaxDecimals);
-  // The text is read back as it was written, with "." as its decimal point,
-  // whatever the host's is.
+namespace {
+
+// value's text with `decimals` decimals read back as written, with "." as its
+// decimal point whatever the host's is; false when the text would not fit.
+bool written_back(double value, int decimals, double& written) {
+  static constexpr double kScales[kMaxDecimals + 1] = {
+      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+      1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};  // each exact
+  const double scale = kScales[decimals];
+  const double scaled = value * scale;
+  if (std::fabs(scaled) < 0x1p52) {
+    // The nearest whole number to the exact value * scale: fma gives the exact
+    // remainder rounded once, which keeps its side of one half unless it lands on
+    // it (then the text decides).
+    double whole = std::nearbyint(scaled);
+    const double rest = std::fma(value, scale, -whole);
+    if (std::fabs(rest) != 0.5) {
+      if (rest > 0.5) whole += 1;
+      if (rest < -0.5) whole -= 1;
+      // Both are exact, so the quotient is the correctly rounded decimal, as a
+      // reader of the text gets it.
+      written = whole / scale;
+      return true;
+    }
+  }
   char text[64];
   const auto [end, error] =
       std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return value;
+  if (error != std::errc()) return false;
+  return std::from_chars(text, end, written).ec == std::errc();
+}
+
+}  // namespace
+
+double round_half_up(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  decimals = std::clamp(decimals, 0, kMaxDecimals);
+  static const auto kSteps = [] {
+    std::array<double, kMaxDecimals + 1> steps{};
+    for (int d = 0; d <= kMaxDecimals; ++d) steps[d] = std::pow(10.0, -d);
+    return steps;
+  }();
   double written = 0;
-  if (std::from_chars(text, end, written).ec != std::errc()) return value;
-  const double step = std::pow(10.0, -decimals);
+  if (!written_back(value, decimals, written)) return value;
+  const double step = kSteps[decimals];
   // A tie written as the lower neighbour (its binary value lies just below) goes up.
   if (value - written >= step / 2 - std::fabs(value) * 1e-15) written += step;
   return written == 0 ? 0.0 : written;  // a value rounded to zero has no sign

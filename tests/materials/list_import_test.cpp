@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "host/settings.h"
 #include "materials/list_dialog_ids.h"
 #include "materials/list_exporter.h"
+#include "materials/list_import_internal.h"
 #include "tests/materials/library_test_support.h"
 
 namespace list_import_test {
@@ -304,6 +308,37 @@ TEST_F(ListImportTest, NumbersTakeTheHostDecimalPointAndRoundTiesUp) {
   ASSERT_GT(lib_.get(find(lib_, "Z"), m, t), 0);
   EXPECT_DOUBLE_EQ(m.unit_price, 7.13);
   EXPECT_NE(snapshot(lib_).find("Z|Slab|7.13|pcs||pcs=1.500000,"), std::string::npos) << snapshot(lib_);
+}
+
+// The rounding gives the value of the number's own text with that many decimals
+// (then a tie stored just below goes up), found without writing the text.
+TEST(ListImportRounding, WrittenBackIsTheTextReadBack) {
+  const auto by_text = [](double value, int decimals) {
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+    double written = 0;
+    std::from_chars(text, end, written);
+    const double step = std::pow(10.0, -decimals);
+    if (value - written >= step / 2 - std::fabs(value) * 1e-15) written += step;
+    return written == 0 ? 0.0 : written;
+  };
+  std::mt19937_64 random(7);
+  std::vector<double> values = {0.125, 2.675, 1.005, -1.005, 0.5, 1e15 + 0.5, 4503599627370495.5,
+                                1e-7, 12.345, 0.0000015, -0.001, 99999999.995};
+  for (int i = 0; i < 20000; ++i) {
+    const double magnitude = std::pow(10.0, static_cast<int>(random() % 24) - 8);
+    values.push_back(std::ldexp(static_cast<double>(random() >> 11), -53) * magnitude);
+    values.push_back(static_cast<double>(random() % 100000000) / 1000.0);  // near ties
+  }
+  for (const double v : values) {
+    for (const int d : {0, 2, 6, 9}) {
+      ASSERT_EQ(dlist::limport::round_half_up(v, d), by_text(v, d)) << v << " to " << d;
+    }
+  }
+  EXPECT_EQ(dlist::limport::round_half_up(1e300, 2), 1e300);  // too long to write: kept
+  EXPECT_TRUE(std::isnan(dlist::limport::round_half_up(NAN, 2)));
+  EXPECT_FALSE(std::signbit(dlist::limport::round_half_up(-0.001, 2)));
 }
 
 TEST_F(ListImportTest, Version2FieldsDimensionsAndClashingUnits) {
