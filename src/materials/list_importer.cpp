@@ -411,6 +411,7 @@ std::vector<unitref> ListImporter::final_unit_refs() const {
     r.factor = 1.0;
     refs.push_back(r);
   }
+  if (state_.conflicts.empty()) return refs;
   const int dimension = native_dimension_ >= 0 ? native_dimension_ : DimensionNumber(library_, native.c_str());
   const std::string file_native =
       !native_read_.empty() ? native_read_ : std::string(field_text(entry_.material.native_unit));
