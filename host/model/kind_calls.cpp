@@ -3,6 +3,7 @@
 #include "host/model/kind_calls.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 #include <span>
@@ -81,6 +82,53 @@ bool read_rows(ModelDatabase& db, const RowTable& table, int64_t owner, std::vec
     rows->emplace_back(bytes.begin(), bytes.end());
   }
   return s.ok();
+}
+
+// The rows of owner in the surface, material and attribute reference tables that
+// `tables` picks (bit 0, 1 and 2), read by one statement into rows[0], [1] and [2].
+// A table left out keeps its rows untouched.
+bool read_owned_rows(ModelDatabase& db, unsigned tables, int64_t owner, std::vector<Bytes> (&rows)[3]) {
+  static constexpr const RowTable* kTables[3] = {&kSurfaceRows, &kMatrefRows, &kAttrefRows};
+  static const auto kSelects = [] {
+    const char* const parts[3] = {"SELECT 0, pos, image FROM surfaces WHERE owner = ?1",
+                                  "SELECT 1, pos, bytes FROM matrefs WHERE owner = ?1",
+                                  "SELECT 2, pos, bytes FROM attrefs WHERE owner = ?1"};
+    std::array<std::string, 8> selects;
+    for (unsigned picked = 1; picked < 8; ++picked) {
+      for (unsigned t = 0; t < 3; ++t) {
+        if ((picked & (1u << t)) == 0) continue;
+        if (!selects[picked].empty()) selects[picked] += " UNION ALL ";
+        selects[picked] += parts[t];
+      }
+    }
+    return selects;
+  }();
+  tables &= 7u;
+  if (tables == 0) return true;
+  bool in_order = true;
+  {
+    Statement s(db.connection(), kSelects[tables].c_str());
+    s.bind(1, owner);
+    for (unsigned t = 0; t < 3; ++t)
+      if (tables & (1u << t)) rows[t].clear();
+    int64_t last[3] = {-1, -1, -1};
+    while (s.row()) {
+      const int64_t t = s.integer(0);
+      const int64_t pos = s.integer(1);
+      if (t < 0 || t > 2 || (tables & (1u << t)) == 0) return false;
+      // The primary key gives each table's rows by position; should a table's rows
+      // come otherwise, they are read again with their order asked for.
+      if (pos <= last[t]) in_order = false;
+      last[t] = pos;
+      const auto bytes = s.blob(2);
+      rows[t].emplace_back(bytes.begin(), bytes.end());
+    }
+    if (!s.ok()) return false;
+  }
+  if (in_order) return true;
+  for (unsigned t = 0; t < 3; ++t)
+    if ((tables & (1u << t)) && !read_rows(db, *kTables[t], owner, &rows[t])) return false;
+  return true;
 }
 
 // ---- surface sets ----
@@ -407,16 +455,14 @@ long read_element(long recid, ElementOf<K>* rec, bool with_text, DBSURFREFTYPE* 
     DBSURFREFTYPE surfaces;
     DBMATREFCHAIN matrefs;
     DBATTREFCHAIN attrefs;
-    std::vector<Bytes> rows;
-    if (surf && Kind<K>::facts.has_surfaces &&
-        (!read_rows(*db, kSurfaceRows, id, &rows) || !surfaces_from_rows(rows, &surfaces)))
+    const bool with_surfaces = surf && Kind<K>::facts.has_surfaces;
+    std::vector<Bytes> rows[3];
+    if (!read_owned_rows(*db, (with_surfaces ? 1u : 0u) | (mat ? 2u : 0u) | (attr ? 4u : 0u), id,
+                         rows))
       return 0;
-    if (mat && (!read_rows(*db, kMatrefRows, id, &rows) ||
-                !chain_from_rows<DBMATREFCHAIN, DBMATREF>(rows, &matrefs)))
-      return 0;
-    if (attr && (!read_rows(*db, kAttrefRows, id, &rows) ||
-                 !chain_from_rows<DBATTREFCHAIN, DBATTREFTYPE>(rows, &attrefs)))
-      return 0;
+    if (with_surfaces && !surfaces_from_rows(rows[0], &surfaces)) return 0;
+    if (mat && !chain_from_rows<DBMATREFCHAIN, DBMATREF>(rows[1], &matrefs)) return 0;
+    if (attr && !chain_from_rows<DBATTREFCHAIN, DBATTREFTYPE>(rows[2], &attrefs)) return 0;
     // Everything is read: hand it over (moves do not fail).
     *rec = std::move(local);
     if (surf && Kind<K>::facts.has_surfaces) *surf = std::move(surfaces);
