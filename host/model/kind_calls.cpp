@@ -305,6 +305,7 @@ long create_palette(const PaletteOf<K>& palette, const DBSURFREFTYPE* surf, int*
     if (!s.run()) return 0;
     call.added("DELETE FROM palettes WHERE id = ?1", id);
     if (!insert_rows(*db, call, kSurfaceRows, id, surfaces) || !call.commit()) return 0;
+    db->hold_record(ModelTree::kPalettes, id, K);
     return static_cast<long>(id);
   } catch (const std::exception&) {
     return 0;
@@ -401,6 +402,7 @@ long create_element(ElementOf<K>* rec, const DBSURFREFTYPE* surf, const DBMATREF
         !insert_rows(*db, call, kMatrefRows, id, matrefs) ||
         !insert_rows(*db, call, kAttrefRows, id, attrefs) || !call.commit())
       return 0;
+    db->hold_record(ModelTree::kPrototypes, id, K);
     return static_cast<long>(id);
   } catch (const std::exception&) {
     return 0;

@@ -234,13 +234,32 @@ ModelDatabase::HeldFolder* ModelDatabase::held_folder(int64_t id) {
   return it == held_folders_.end() ? nullptr : &it->second;
 }
 
-void ModelDatabase::hold_folder(int64_t id, const HeldFolder& folder) {
+void ModelDatabase::hold_folder(int64_t id, ModelTree tree, int level, int kind, int64_t next_seq,
+                                bool names_known) {
   if (!holding_many()) return;
   if (folders_held_ != undoings_stamp()) {
     held_folders_.clear();
     folders_held_ = undoings_stamp();
   }
-  held_folders_[id] = folder;
+  HeldFolder& folder = held_folders_[id];
+  folder.tree = tree;
+  folder.level = level;
+  folder.kind = kind;
+  folder.next_seq = next_seq;
+  folder.names_known = names_known;
+  for (auto& names : folder.names) names.clear();
+}
+
+void ModelDatabase::hold_record(ModelTree tree, int64_t id, int kind) {
+  if (!holding_many()) return;
+  held_record_ = {tree, id, kind, undoings_stamp()};
+}
+
+int ModelDatabase::held_record_kind(ModelTree tree, int64_t id) const {
+  if (!holding_many() || held_record_.stamp != undoings_stamp() || held_record_.id != id ||
+      held_record_.tree != tree || id <= 0)
+    return -1;
+  return held_record_.kind;
 }
 
 bool ModelDatabase::drop_id(int64_t id) {

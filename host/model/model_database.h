@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "dlist/api.h"
 #include "host/database_task.h"
@@ -98,7 +99,7 @@ class DLIST_API ModelDatabase : public GENDBTASK {
    public:
     explicit ManyRecords(ModelDatabase& db) : db_(db) { ++db_.many_records_; }
     ~ManyRecords() {
-      if (--db_.many_records_ == 0) db_.held_folders_.clear();
+      if (--db_.many_records_ == 0) db_.nodes_moved_or_removed();
     }
     ManyRecords(const ManyRecords&) = delete;
     ManyRecords& operator=(const ManyRecords&) = delete;
@@ -110,20 +111,34 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   // record's identifier: false only when proven that none does.
   bool may_own_rows(int64_t id);
   // What the creation of a node learnt of its folder within a ManyRecords scope:
-  // the folder's tree, level and kind, and the place after its last child.
+  // the folder's tree, level and kind, and the place after its last child. Of a
+  // folder created within the scope the names of all its children are known too,
+  // its folders' in names[0] and its leaves' in names[1].
   struct HeldFolder {
     ModelTree tree = ModelTree::kPalettes;
     int level = 0;
     int kind = 0;
     int64_t next_seq = 0;
+    bool names_known = false;
+    std::unordered_set<std::string> names[2];
   };
   // The folder as held; null outside a scope, or when a rollback may have changed
   // what was learnt.
   HeldFolder* held_folder(int64_t id);
-  // Holds a folder after a node was created in it (nothing outside a scope).
-  void hold_folder(int64_t id, const HeldFolder& folder);
-  // A call that moves or removes nodes drops what is held of folders.
-  void nodes_moved_or_removed() { held_folders_.clear(); }
+  // Holds a folder after a node was created in it (nothing outside a scope); with
+  // names_known for a folder just created, whose children are all still to come.
+  void hold_folder(int64_t id, ModelTree tree, int level, int kind, int64_t next_seq,
+                   bool names_known = false);
+  // A call that moves, renames or removes nodes or records drops what is held of
+  // folders and records.
+  void nodes_moved_or_removed() {
+    held_folders_.clear();
+    held_record_ = {};
+  }
+  // Within a ManyRecords scope, the record of tree just created, with its kind.
+  void hold_record(ModelTree tree, int64_t id, int kind);
+  // The kind of record id of tree when it is the one held; -1 when not known.
+  int held_record_kind(ModelTree tree, int64_t id) const;
 
  private:
   bool create_schema();
@@ -144,6 +159,12 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   unsigned owners_found_ = 0;  // ... at this undoings_stamp()
   std::unordered_map<int64_t, HeldFolder> held_folders_;
   unsigned folders_held_ = 0;  // undoings_stamp() when held_folders_ was begun
+  struct HeldRecord {
+    ModelTree tree = ModelTree::kPalettes;
+    int64_t id = 0;
+    int kind = 0;
+    unsigned stamp = 0;  // undoings_stamp() when held
+  } held_record_;
 };
 
 // ---- the active model --------------------------------------------------------------

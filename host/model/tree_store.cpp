@@ -196,8 +196,18 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   int folder_level = 0, folder_kind = 0, record_kind = 0;
   bool taken = false;
   int64_t seq = 0;
-  if (const ModelDatabase::HeldFolder* held = db.held_folder(folder_id);
-      held && held->tree == tree_) {
+  const int held_kind = leaf ? db.held_record_kind(tree_, model_id(record)) : 0;
+  const ModelDatabase::HeldFolder* held = db.held_folder(folder_id);
+  if (held && held->tree != tree_) held = nullptr;
+  if (held && held->names_known && held_kind >= 0) {
+    // A folder that the import created, for a record it has just created: nothing
+    // to read.
+    folder_level = held->level;
+    folder_kind = held->kind;
+    record_kind = held_kind;
+    taken = held->names[leaf ? 1 : 0].count(std::string(name.begin(), name.end())) != 0;
+    seq = held->next_seq;
+  } else if (held) {
     // A folder that an import creates nodes in: its row and last child are known.
     Statement s(db.connection(),
                 tree_ == ModelTree::kPalettes
@@ -259,7 +269,14 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   if (!s.run()) return -1;
   call.added("DELETE FROM nodes WHERE id = ?1", id);
   if (!call.commit()) return -1;
-  db.hold_folder(folder_id, {tree_, folder_level, folder_kind, seq + 1});
+  if (ModelDatabase::HeldFolder* after = db.held_folder(folder_id); after && after->tree == tree_) {
+    after->next_seq = seq + 1;
+    if (after->names_known) after->names[leaf ? 1 : 0].emplace(name.begin(), name.end());
+  } else {
+    db.hold_folder(folder_id, tree_, folder_level, folder_kind, seq + 1);
+  }
+  // A new folder has no children yet: all that will be put in it is known.
+  if (!leaf) db.hold_folder(id, tree_, depth, folder_kind, 1, true);
   node.level = static_cast<int16_t>(level);
   node.kind = static_cast<int16_t>(folder_kind);
   return static_cast<long>(id);
@@ -291,6 +308,7 @@ int TreeStoreCore::mod_node(long id, const TreeNode& node) {
   const std::vector<unsigned char> name = model::node_name(node);
   if (name.empty()) return 0;
   if (name != row.name && name_taken(*db, row.parent, name, row.is_leaf(), row.id) != 0) return 0;
+  if (name != row.name) db->nodes_moved_or_removed();  // the names held of its folder change
   Statement s(db->connection(),
               "UPDATE nodes SET name = ?2, description = ?3, last = ?4 WHERE id = ?1");
   s.bind(1, row.id).bind(2, name).bind(3, description_bytes(node)).bind(4, node.last);

@@ -408,5 +408,43 @@ TEST_F(ModelDatabaseTest, AnImportsHeldFoldersFollowRemovalsAndRollbacks) {
   EXPECT_EQ(children, (std::vector<int64_t>{first, last}));
 }
 
+// A folder made within the import knows its children's names without reading them:
+// a name is taken once per class, a renamed child frees its old name, and a record of
+// another kind is still refused.
+TEST_F(ModelDatabaseTest, AnImportsNewFoldersKnowTheirChildrensNames) {
+  PROTOTYPES proto;
+  const auto leaf_in = [&](long folder, const char* name) {
+    DBWALLTYPE w;
+    const long record = cre_wall(&w, nullptr, nullptr, nullptr, -1, 0);
+    auto leaf = node_named<DBPROTOTYPENODE>(name);
+    return proto.cre_node(folder, leaf, record);
+  };
+  WriteLock lock(db_);
+  ModelDatabase::ManyRecords many(db_);
+  auto node = node_named<DBPROTOTYPENODE>("Walls");
+  const long walls = proto.cre_node(proto.get_root(1), node, 0);
+  ASSERT_GT(walls, 0);
+  const long a = leaf_in(walls, "a");
+  ASSERT_GT(a, 0);
+  EXPECT_EQ(leaf_in(walls, "a"), 0);
+  node = node_named<DBPROTOTYPENODE>("a");
+  EXPECT_GT(proto.cre_node(walls, node, 0), 0);  // a folder beside a leaf of that name
+  auto renamed = node_named<DBPROTOTYPENODE>("z");
+  ASSERT_EQ(proto.mod_node(a, renamed), 1);
+  EXPECT_EQ(leaf_in(walls, "z"), 0);
+  EXPECT_GT(leaf_in(walls, "a"), 0);
+  DBDOORTYPE door;
+  const long door_record = cre_door(&door, -1, nullptr, nullptr, nullptr, 0);
+  ASSERT_GT(door_record, 0);
+  auto leaf = node_named<DBPROTOTYPENODE>("door");
+  EXPECT_EQ(proto.cre_node(walls, leaf, door_record), -1);
+
+  Statement s(db_.connection(),
+              "SELECT count(*), count(DISTINCT seq) FROM nodes WHERE parent = ?1");
+  ASSERT_TRUE(s.bind(1, static_cast<int64_t>(walls)).row());
+  EXPECT_EQ(s.integer(0), 3);
+  EXPECT_EQ(s.integer(1), 3);
+}
+
 }  // namespace
 }  // namespace dlist::testing
