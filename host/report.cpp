@@ -70,27 +70,31 @@ std::string describe(const ReportEntry& entry) {
 
 std::vector<ReportEntry> ReportLog::entries() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return std::vector<ReportEntry>(entries_.begin(), entries_.end());
+  std::vector<ReportEntry> out;
+  out.reserve(size_);
+  for (size_t i = 0; i < size_; ++i) out.push_back(at(i));
+  return out;
 }
 
 std::vector<ReportEntry> ReportLog::entries_since(uint64_t sequence) const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<ReportEntry> out;
-  for (const ReportEntry& entry : entries_) {
-    if (entry.sequence >= sequence) out.push_back(entry);
+  for (size_t i = 0; i < size_; ++i) {
+    if (at(i).sequence >= sequence) out.push_back(at(i));
   }
   return out;
 }
 
 size_t ReportLog::size() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return entries_.size();
+  return size_;
 }
 
 size_t ReportLog::count(ReportKind kind) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return static_cast<size_t>(std::count_if(
-      entries_.begin(), entries_.end(), [kind](const ReportEntry& e) { return e.kind == kind; }));
+  size_t n = 0;
+  for (size_t i = 0; i < size_; ++i) n += at(i).kind == kind ? 1 : 0;
+  return n;
 }
 
 uint64_t ReportLog::next_sequence() const {
@@ -100,20 +104,37 @@ uint64_t ReportLog::next_sequence() const {
 
 void ReportLog::clear() {
   std::lock_guard<std::mutex> lock(mutex_);
-  entries_.clear();
+  slots_.clear();
+  head_ = size_ = 0;
 }
 
 void ReportLog::discard_since(uint64_t sequence) {
   std::lock_guard<std::mutex> lock(mutex_);
-  while (!entries_.empty() && entries_.back().sequence >= sequence) entries_.pop_back();
+  while (size_ > 0 && at(size_ - 1).sequence >= sequence) {
+    at(size_ - 1) = ReportEntry{};
+    --size_;
+  }
 }
 
 uint64_t ReportLog::append(ReportEntry entry) {
   std::lock_guard<std::mutex> lock(mutex_);
-  entry.sequence = next_++;
-  if (entries_.size() >= kMaxEntries) entries_.pop_front();
-  entries_.push_back(std::move(entry));
-  return entries_.back().sequence;
+  const uint64_t sequence = next_++;
+  entry.sequence = sequence;
+  if (size_ < slots_.size()) {
+    at(size_) = std::move(entry);
+    ++size_;
+  } else if (slots_.size() < kMaxEntries) {
+    // The ring grows only while it is full and its entries lie in order from slot 0.
+    std::rotate(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(head_), slots_.end());
+    head_ = 0;
+    slots_.push_back(std::move(entry));
+    ++size_;
+  } else {
+    // Full: the newest takes the oldest's slot.
+    slots_[head_] = std::move(entry);
+    head_ = (head_ + 1) % slots_.size();
+  }
+  return sequence;
 }
 
 ReportLog& report_log() {

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -95,8 +94,15 @@ class ReportLog {
   uint64_t append(ReportEntry entry);
 
  private:
+  // The i-th kept entry, from the oldest on.
+  ReportEntry& at(size_t i) { return slots_[(head_ + i) % slots_.size()]; }
+  const ReportEntry& at(size_t i) const { return slots_[(head_ + i) % slots_.size()]; }
+
   mutable std::mutex mutex_;
-  std::deque<ReportEntry> entries_;
+  // A ring of up to kMaxEntries slots that a new entry reuses once it is full.
+  std::vector<ReportEntry> slots_;
+  size_t head_ = 0;  // the slot of the oldest entry
+  size_t size_ = 0;  // entries kept
   uint64_t next_ = 1;
 };
 

@@ -62,12 +62,28 @@ TEST(ReportLog, ScopesRemoveTheirEntriesAndTheSinkSeesEachOnce) {
   EXPECT_EQ(outer.entries().back().text, "still logged");
 }
 
-TEST(ReportLog, KeepsOnlyTheNewestEntries) {
+TEST(ReportLog, KeepsOnlyTheNewestEntriesInOrder) {
   dlist::ReportLogScope log;
-  uint64_t first = dlist::report_log().next_sequence();
-  for (size_t i = 0; i < dlist::ReportLog::kMaxEntries + 5; ++i) DiagnosticOut("x");
-  EXPECT_EQ(dlist::report_log().size(), dlist::ReportLog::kMaxEntries);
-  EXPECT_EQ(dlist::report_log().entries().front().sequence, first + 5);
+  dlist::ReportLog& l = dlist::report_log();
+  const uint64_t first = l.next_sequence();
+  const size_t n = dlist::ReportLog::kMaxEntries + 5;
+  for (size_t i = 0; i < n; ++i) DiagnosticOut(std::to_string(i).c_str());
+  EXPECT_EQ(l.size(), dlist::ReportLog::kMaxEntries);
+  EXPECT_EQ(l.entries().front().sequence, first + 5);
+  EXPECT_EQ(l.entries().front().text, "5");
+
+  // Entries taken back from the full log leave room that new ones fill in order.
+  l.discard_since(first + n - 3);
+  EXPECT_EQ(l.size(), dlist::ReportLog::kMaxEntries - 3);
+  for (const char* text : {"a", "b", "c", "d"}) DiagnosticOut(text);
+  const std::vector<dlist::ReportEntry> entries = l.entries();
+  ASSERT_EQ(entries.size(), dlist::ReportLog::kMaxEntries);
+  EXPECT_EQ(entries.front().text, "6");
+  EXPECT_EQ(entries[entries.size() - 5].text, std::to_string(n - 4));
+  EXPECT_EQ(entries.back().text, "d");
+  for (size_t i = 1; i < entries.size(); ++i) ASSERT_LT(entries[i - 1].sequence, entries[i].sequence);
+  EXPECT_EQ(l.entries_since(entries.back().sequence - 1).size(), 2u);
+  EXPECT_EQ(l.count(dlist::ReportKind::diagnostic), dlist::ReportLog::kMaxEntries);
 }
 
 TEST(MsgBoxSuppressor, SuppressesWhileAnyExists) {
