@@ -116,24 +116,38 @@ void ReportLog::discard_since(uint64_t sequence) {
   }
 }
 
+ReportEntry& ReportLog::next_slot() {
+  if (size_ < slots_.size()) return at(size_++);
+  if (slots_.size() < kMaxEntries) {
+    // The ring grows only while it is full and its entries lie in order from slot 0.
+    std::rotate(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(head_), slots_.end());
+    head_ = 0;
+    ++size_;
+    return slots_.emplace_back();
+  }
+  // Full: the newest takes the oldest's slot.
+  ReportEntry& oldest = slots_[head_];
+  head_ = (head_ + 1) % slots_.size();
+  return oldest;
+}
+
 uint64_t ReportLog::append(ReportEntry entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t sequence = next_++;
   entry.sequence = sequence;
-  if (size_ < slots_.size()) {
-    at(size_) = std::move(entry);
-    ++size_;
-  } else if (slots_.size() < kMaxEntries) {
-    // The ring grows only while it is full and its entries lie in order from slot 0.
-    std::rotate(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(head_), slots_.end());
-    head_ = 0;
-    slots_.push_back(std::move(entry));
-    ++size_;
-  } else {
-    // Full: the newest takes the oldest's slot.
-    slots_[head_] = std::move(entry);
-    head_ = (head_ + 1) % slots_.size();
-  }
+  next_slot() = std::move(entry);
+  return sequence;
+}
+
+uint64_t ReportLog::append_diagnostic(std::string_view text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t sequence = next_++;
+  ReportEntry& slot = next_slot();
+  slot.kind = ReportKind::diagnostic;
+  slot.level = slot.line = slot.id = 0;
+  slot.unit.clear();
+  slot.text.assign(text);
+  slot.sequence = sequence;
   return sequence;
 }
 
@@ -173,6 +187,10 @@ void ErrorId(int id) {
 }
 
 void DiagnosticOut(const char* text) {
+  if (dlist::t_in_sink || !dlist::g_has_sink.load(std::memory_order_relaxed)) {
+    dlist::report_log().append_diagnostic(text ? text : "");
+    return;
+  }
   dlist::ReportEntry entry;
   entry.kind = dlist::ReportKind::diagnostic;
   entry.text = text ? text : "";

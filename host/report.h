@@ -92,8 +92,13 @@ class ReportLog {
   void discard_since(uint64_t sequence);
   // Numbers the entry and keeps it; returns its sequence number.
   uint64_t append(ReportEntry entry);
+  // The same for a diagnostic line, written straight into its slot.
+  uint64_t append_diagnostic(std::string_view text);
 
  private:
+  // The slot that a new entry takes (the mutex held): an empty one, a new one, or
+  // once the ring is full the oldest entry's.
+  ReportEntry& next_slot();
   // The i-th kept entry, from the oldest on.
   ReportEntry& at(size_t i) { return slots_[(head_ + i) % slots_.size()]; }
   const ReportEntry& at(size_t i) const { return slots_[(head_ + i) % slots_.size()]; }
