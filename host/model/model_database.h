@@ -134,7 +134,12 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   void nodes_moved_or_removed() {
     held_folders_.clear();
     held_record_ = {};
+    ++node_writes_;
   }
+  // Counts the calls that write nodes, so that a walk that read its rows ahead
+  // within a transaction knows whether they still stand.
+  void nodes_written() { ++node_writes_; }
+  uint64_t node_writes() const { return node_writes_; }
   // Within a ManyRecords scope, the record of tree just created, with its kind.
   void hold_record(ModelTree tree, int64_t id, int kind);
   // The kind of record id of tree when it is the one held; -1 when not known.
@@ -159,6 +164,7 @@ class DLIST_API ModelDatabase : public GENDBTASK {
   unsigned owners_found_ = 0;  // ... at this undoings_stamp()
   std::unordered_map<int64_t, HeldFolder> held_folders_;
   unsigned folders_held_ = 0;  // undoings_stamp() when held_folders_ was begun
+  uint64_t node_writes_ = 0;
   struct HeldRecord {
     ModelTree tree = ModelTree::kPalettes;
     int64_t id = 0;

@@ -321,6 +321,13 @@ bool SqliteConnection::in_transaction() const {
   return db_ && sqlite3_get_autocommit(db_) == 0;
 }
 
+unsigned SqliteConnection::data_version() const {
+  unsigned version = 0;
+  if (!db_ || sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK)
+    return 0;
+  return version;
+}
+
 void SqliteConnection::release(sqlite3_stmt* stmt, bool owned, Cached* entry, unsigned generation) {
   if (!stmt) return;
   if (owned) {

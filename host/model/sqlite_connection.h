@@ -147,6 +147,10 @@ class DLIST_API SqliteConnection {
   // learnt of the file's rows holds while the count stands (a rollback may bring
   // back rows that were deleted).
   unsigned undoings() const { return undoings_; }
+  // The main file's version as this connection last saw it: it changes when a
+  // statement of this connection finds the file committed by another one since.
+  // 0 when there is no file open.
+  unsigned data_version() const;
 
   // ---- failure injection, for tests ----
   // Makes the n-th following statement step fail (1: the next one); 0 switches it

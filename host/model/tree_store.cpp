@@ -18,15 +18,6 @@ std::span<const unsigned char> description_bytes(const TreeNode& node) {
   return {reinterpret_cast<const unsigned char*>(node.description.data()), node.description.size()};
 }
 
-// The children of parent in store order; false when the read failed.
-bool children_of(ModelDatabase& db, int64_t parent, std::vector<int64_t>* out) {
-  Statement s(db.connection(), "SELECT id FROM nodes WHERE parent = ?1 ORDER BY seq, id");
-  s.bind(1, parent);
-  out->clear();
-  while (s.row()) out->push_back(s.integer(0));
-  return s.ok();
-}
-
 // Whether a child of parent other than `except`, of the class given (leaf or
 // folder), is named name: 1 taken, 0 free, -1 when the read failed.
 int name_taken(ModelDatabase& db, int64_t parent, const std::vector<unsigned char>& name, bool leaf,
@@ -87,6 +78,7 @@ bool TreeStoreCore::read_into(ModelDatabase& db, int64_t id, TreeNode* node) {
 
 long TreeStoreCore::rew_node(long parent) {
   children_.clear();
+  walked_.clear();
   next_child_ = 0;
   walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
@@ -94,10 +86,39 @@ long TreeStoreCore::rew_node(long parent) {
   int64_t id = parent == 0 ? db->root(tree_) : model_id(parent);
   NodeRow row;
   if (!model::load_node(*db, tree_, id, &row)) return -1;
-  if (!children_of(*db, id, &children_)) {
+  Statement s(db->connection(),
+              "SELECT id, tree, parent, seq, level, kind, name, description, last, record "
+              "FROM nodes WHERE parent = ?1 ORDER BY seq, id");
+  s.bind(1, id);
+  while (s.row()) {
+    NodeRow child;
+    child.id = s.integer(0);
+    child.parent = s.integer(2);
+    child.seq = s.integer(3);
+    child.level = static_cast<int>(s.integer(4));
+    child.kind = static_cast<int>(s.integer(5));
+    const auto name = s.blob(6);
+    const auto description = s.blob(7);
+    child.last = static_cast<int>(s.integer(8));
+    child.record = s.integer(9);
+    Walked& w = walked_.emplace_back();
+    children_.push_back(child.id);
+    // A row of another tree or with a name longer than the node's field is skipped,
+    // as a node read by itself would be.
+    if (s.integer(1) != static_cast<int>(tree_) || name.size() > sizeof(TreeNode::name)) continue;
+    child.name.assign(name.begin(), name.end());
+    child.description.assign(description.begin(), description.end());
+    w.ok = model::row_to_node(child, &w.node);
+    w.record = child.record;
+  }
+  if (!s.ok()) {
     children_.clear();
+    walked_.clear();
     return -1;
   }
+  walked_writes_ = db->node_writes();
+  walked_undoings_ = db->connection().undoings();
+  walked_version_ = db->connection().data_version();
   return static_cast<long>(id);
 }
 
@@ -105,8 +126,21 @@ long TreeStoreCore::get_node(TreeNode* node) {
   walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return 0;
+  const bool ahead = walked_.size() == children_.size() && !walked_.empty() &&
+                     db->node_writes() == walked_writes_ &&
+                     db->connection().undoings() == walked_undoings_ &&
+                     db->connection().data_version() == walked_version_;
   while (next_child_ < children_.size()) {
-    const int64_t id = children_[next_child_++];
+    const std::size_t at = next_child_++;
+    const int64_t id = children_[at];
+    if (ahead) {
+      Walked& w = walked_[at];
+      if (!w.ok) continue;
+      if (node) *node = std::move(w.node);
+      walked_record_ = w.record;
+      w.ok = false;  // handed out
+      return static_cast<long>(id);
+    }
     NodeRow row;
     if (!model::load_node(*db, tree_, id, &row)) continue;  // removed ones are skipped
     if (node && !model::row_to_node(row, node)) continue;
@@ -255,6 +289,7 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
 
   AddScope call(db.connection());
   if (!call) return -1;
+  db.nodes_written();
   const int64_t id = model::new_id(db, call, tree_ == ModelTree::kPalettes
                                                  ? ModelObject::kPaletteNode
                                                  : ModelObject::kPrototypeNode);
@@ -309,6 +344,7 @@ int TreeStoreCore::mod_node(long id, const TreeNode& node) {
   if (name.empty()) return 0;
   if (name != row.name && name_taken(*db, row.parent, name, row.is_leaf(), row.id) != 0) return 0;
   if (name != row.name) db->nodes_moved_or_removed();  // the names held of its folder change
+  db->nodes_written();
   Statement s(db->connection(),
               "UPDATE nodes SET name = ?2, description = ?3, last = ?4 WHERE id = ?1");
   s.bind(1, row.id).bind(2, name).bind(3, description_bytes(node)).bind(4, node.last);

@@ -57,6 +57,18 @@ class DLIST_API TreeStoreCore {
 
   ModelTree tree_;
   std::vector<int64_t> children_;  // the walk of rew_node / get_node
+  // rew_node reads the children's rows with their identifiers; get_node hands them
+  // out while this connection wrote no node, rolled nothing back and saw no other
+  // connection's commit since, and reads each row again otherwise.
+  struct Walked {
+    TreeNode node;
+    int64_t record = 0;
+    bool ok = false;  // a row of this tree that makes a node
+  };
+  std::vector<Walked> walked_;
+  uint64_t walked_writes_ = 0;
+  unsigned walked_undoings_ = 0;
+  unsigned walked_version_ = 0;
   std::size_t next_child_ = 0;
   int64_t walked_record_ = 0;  // the record of the node get_node gave last
   std::vector<int64_t> all_;  // the walk of rew_all / get_all

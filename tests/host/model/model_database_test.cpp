@@ -105,6 +105,56 @@ TEST(ModelDatabaseFile, AFileInUseIsWaitedForAndSaidToBeInUse) {
   EXPECT_EQ(second.connection().failure_cause(), "");
 }
 
+// A walk of a folder's children reads their rows at once, yet hands out what the
+// file holds: a rename by the walking connection, and another connection's commit
+// once the walking one has seen it.
+TEST(ModelDatabaseFile, AWalkSeesRenamesOfItsOwnAndOthersCommits) {
+  const std::string path = temp_project("model_walk.dlp");
+  ModelDatabase db;
+  ASSERT_TRUE(db.open(path)) << db.last_error();
+  ModelDatabase other;
+  ASSERT_TRUE(other.open(path)) << other.last_error();
+  std::vector<long> made;
+  {
+    ActiveModel active(db);
+    PROTOTYPES proto;
+    for (const char* name : {"a", "b", "c"}) {
+      auto node = node_named<DBPROTOTYPENODE>(name);
+      made.push_back(proto.cre_node(proto.get_root(1), node, 0));
+      ASSERT_GT(made.back(), 0);
+    }
+  }
+  const auto rename = [](ModelDatabase& on, long id, const char* name) {
+    ActiveModel active(on);
+    auto node = node_named<DBPROTOTYPENODE>(name);
+    return PROTOTYPES().mod_node(id, node);
+  };
+  ActiveModel active(db);
+  PROTOTYPES walk;
+  DBPROTOTYPENODE n;
+  ASSERT_EQ(walk.rew_node(walk.get_root(1)), walk.get_root(1));
+  ASSERT_EQ(walk.get_node(&n), made[0]);
+  ASSERT_EQ(rename(db, made[1], "own"), 1);
+  ASSERT_EQ(walk.get_node(&n), made[1]);
+  EXPECT_STREQ(n.name, "own");
+
+  ASSERT_EQ(walk.rew_node(walk.get_root(1)), walk.get_root(1));
+  ASSERT_EQ(walk.get_node(&n), made[0]);
+  ASSERT_EQ(rename(other, made[2], "theirs"), 1);
+  ASSERT_EQ(walk.get_node(&n), made[1]);
+  EXPECT_TRUE(walk.is_nodeid(made[0]));  // the walking connection reads the file again
+  ASSERT_EQ(walk.get_node(&n), made[2]);
+  EXPECT_STREQ(n.name, "theirs");
+
+  // Within a transaction, where the file's version stands until the commit.
+  WriteLock lock(db);
+  ASSERT_EQ(walk.rew_node(walk.get_root(1)), walk.get_root(1));
+  ASSERT_EQ(walk.get_node(&n), made[0]);
+  ASSERT_EQ(rename(db, made[1], "locked"), 1);
+  ASSERT_EQ(walk.get_node(&n), made[1]);
+  EXPECT_STREQ(n.name, "locked");
+}
+
 TEST(ModelDatabaseFile, WithoutAnActiveModelEveryCallFails) {
   ModelDatabase* previous = set_active_model(nullptr);
   PALETTES pal;
