@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "foundation/element_kinds.h"
@@ -311,6 +312,24 @@ int export_palettes(long node, const char* file, const char* description, int re
   });
 }
 
+// The prototype nodes of the first user level below folder, of every kind (0) or of
+// kind, in the order of the whole tree's walk (each folder before its contents,
+// children in store order): only the system folders above them are walked.
+void pick_first_user_level(long folder, int kind, std::vector<long>& picked) {
+  PROTOTYPES walk;
+  if (walk.rew_node(folder) != folder) fail("cannot walk the children of node " + str(folder));
+  std::vector<std::pair<long, DBPROTOTYPENODE>> children;
+  DBPROTOTYPENODE n;
+  for (long id; (id = walk.get_node(&n)) > 0;) children.emplace_back(id, n);
+  for (const auto& [id, child] : children) {
+    if (child.depth() == kPrototypeUserLevel) {
+      if (kind == 0 || child.kind == kind) picked.push_back(id);
+    } else if (child.depth() < kPrototypeUserLevel && !child.is_leaf()) {
+      pick_first_user_level(id, kind, picked);
+    }
+  }
+}
+
 int export_prototypes(long node, const char* file, const char* description, int resources) {
   WaitCursor wait;
   DBPROTOTYPENODE start;
@@ -327,14 +346,7 @@ int export_prototypes(long node, const char* file, const char* description, int 
       // The root or a kind folder: the nodes of the first user level, of every kind
       // or of the folder's, in the order of the whole tree's walk.
       std::vector<long> picked;
-      PROTOTYPES walk;
-      walk.rew_prototypenode();
-      DBPROTOTYPENODE n;
-      for (long id; (id = walk.get_prototypenode(&n)) > 0;) {
-        if (n.depth() == kPrototypeUserLevel && (start.level == 0 || n.kind == start.kind)) {
-          picked.push_back(id);
-        }
-      }
+      pick_first_user_level(PROTOTYPES().get_root(0), start.level == 0 ? 0 : start.kind, picked);
       for (long id : picked) {
         DBPROTOTYPENODE again;
         if (PROTOTYPES().get_id_node(id, &again) != id) fail("cannot read node " + str(id));
