@@ -18,8 +18,11 @@ std::atomic<bool> g_has_sink{false};  // a report without a sink only goes to th
 thread_local bool t_in_sink = false;
 std::atomic<int> g_suppressors{0};
 
+// Whether a report goes to the log alone: no sink is set, or it comes from the sink.
+bool log_only() { return t_in_sink || !g_has_sink.load(std::memory_order_relaxed); }
+
 void report(ReportEntry entry) {
-  if (t_in_sink || !g_has_sink.load(std::memory_order_relaxed)) {
+  if (log_only()) {
     report_log().append(std::move(entry));
     return;
   }
@@ -187,7 +190,7 @@ void ErrorId(int id) {
 }
 
 void DiagnosticOut(const char* text) {
-  if (dlist::t_in_sink || !dlist::g_has_sink.load(std::memory_order_relaxed)) {
+  if (dlist::log_only()) {
     dlist::report_log().append_diagnostic(text ? text : "");
     return;
   }

@@ -227,11 +227,11 @@ bool ModelDatabase::may_own_rows(int64_t id) {
   return id <= largest_owner_;
 }
 
-ModelDatabase::HeldFolder* ModelDatabase::held_folder(int64_t id) {
+ModelDatabase::HeldFolder* ModelDatabase::held_folder(int64_t id, ModelTree tree) {
   if (!holding_many()) return nullptr;
   if (folders_held_ != undoings_stamp()) return nullptr;
   const auto it = held_folders_.find(id);
-  return it == held_folders_.end() ? nullptr : &it->second;
+  return it == held_folders_.end() || it->second.tree != tree ? nullptr : &it->second;
 }
 
 void ModelDatabase::hold_folder(int64_t id, ModelTree tree, int level, int kind, int64_t next_seq,

@@ -122,22 +122,22 @@ class DLIST_API ModelDatabase : public GENDBTASK {
     bool names_known = false;
     std::unordered_set<std::string> names[2];
   };
-  // The folder as held; null outside a scope, or when a rollback may have changed
-  // what was learnt.
-  HeldFolder* held_folder(int64_t id);
+  // The folder of tree as held; null outside a scope, when not held for that tree,
+  // or when a rollback may have changed what was learnt.
+  HeldFolder* held_folder(int64_t id, ModelTree tree);
   // Holds a folder after a node was created in it (nothing outside a scope); with
   // names_known for a folder just created, whose children are all still to come.
   void hold_folder(int64_t id, ModelTree tree, int level, int kind, int64_t next_seq,
                    bool names_known = false);
   // A call that moves, renames or removes nodes or records drops what is held of
-  // folders and records.
+  // folders and records (and counts as a write of nodes).
   void nodes_moved_or_removed() {
     held_folders_.clear();
     held_record_ = {};
     ++node_writes_;
   }
   // Counts the calls that write nodes, so that a walk that read its rows ahead
-  // within a transaction knows whether they still stand.
+  // knows whether they still stand.
   void nodes_written() { ++node_writes_; }
   uint64_t node_writes() const { return node_writes_; }
   // Within a ManyRecords scope, the record of tree just created, with its kind.

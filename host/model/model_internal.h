@@ -42,6 +42,10 @@ struct NodeRow {
 
 // Reads node id of a tree; false when there is none (or the read failed).
 bool load_node(ModelDatabase& db, ModelTree tree, int64_t id, NodeRow* row);
+// Fills row (all but its id) from the columns parent, seq, level, kind, name,
+// description, last and record of s, from column `first` on; false for a name longer
+// than the node's field, which is a damaged row.
+bool node_row_from(const Statement& s, int first, NodeRow* row);
 
 // Copies a row into a tree node record; false when the description cannot be had
 // (memory short).

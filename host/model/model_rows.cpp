@@ -13,19 +13,22 @@ bool load_node(ModelDatabase& db, ModelTree tree, int64_t id, NodeRow* row) {
               "WHERE id = ?1 AND tree = ?2");
   if (!s.bind(1, id).bind(2, static_cast<int>(tree)).row()) return false;
   row->id = id;
-  row->parent = s.integer(0);
-  row->seq = s.integer(1);
-  row->level = static_cast<int>(s.integer(2));
-  row->kind = static_cast<int>(s.integer(3));
-  const auto name = s.blob(4);
-  const auto description = s.blob(5);
-  // A name longer than the node's field is a damaged row.
+  return node_row_from(s, 0, row) && s.ok();
+}
+
+bool node_row_from(const Statement& s, int first, NodeRow* row) {
+  row->parent = s.integer(first);
+  row->seq = s.integer(first + 1);
+  row->level = static_cast<int>(s.integer(first + 2));
+  row->kind = static_cast<int>(s.integer(first + 3));
+  const auto name = s.blob(first + 4);
+  const auto description = s.blob(first + 5);
   if (name.size() > sizeof(TreeNode::name)) return false;
   row->name.assign(name.begin(), name.end());
   row->description.assign(description.begin(), description.end());
-  row->last = static_cast<int>(s.integer(6));
-  row->record = s.integer(7);
-  return s.ok();
+  row->last = static_cast<int>(s.integer(first + 6));
+  row->record = s.integer(first + 7);
+  return true;
 }
 
 bool row_to_node(const NodeRow& row, TreeNode* node) {

@@ -77,7 +77,6 @@ bool TreeStoreCore::read_into(ModelDatabase& db, int64_t id, TreeNode* node) {
 }
 
 long TreeStoreCore::rew_node(long parent) {
-  children_.clear();
   walked_.clear();
   next_child_ = 0;
   walked_record_ = 0;
@@ -91,28 +90,16 @@ long TreeStoreCore::rew_node(long parent) {
               "FROM nodes WHERE parent = ?1 ORDER BY seq, id");
   s.bind(1, id);
   while (s.row()) {
-    NodeRow child;
-    child.id = s.integer(0);
-    child.parent = s.integer(2);
-    child.seq = s.integer(3);
-    child.level = static_cast<int>(s.integer(4));
-    child.kind = static_cast<int>(s.integer(5));
-    const auto name = s.blob(6);
-    const auto description = s.blob(7);
-    child.last = static_cast<int>(s.integer(8));
-    child.record = s.integer(9);
     Walked& w = walked_.emplace_back();
-    children_.push_back(child.id);
-    // A row of another tree or with a name longer than the node's field is skipped,
-    // as a node read by itself would be.
-    if (s.integer(1) != static_cast<int>(tree_) || name.size() > sizeof(TreeNode::name)) continue;
-    child.name.assign(name.begin(), name.end());
-    child.description.assign(description.begin(), description.end());
+    w.id = s.integer(0);
+    // A row of another tree or a damaged one is skipped, as a node read by itself
+    // would be.
+    NodeRow child;
+    if (s.integer(1) != static_cast<int>(tree_) || !model::node_row_from(s, 2, &child)) continue;
     w.ok = model::row_to_node(child, &w.node);
     w.record = child.record;
   }
   if (!s.ok()) {
-    children_.clear();
     walked_.clear();
     return -1;
   }
@@ -126,19 +113,17 @@ long TreeStoreCore::get_node(TreeNode* node) {
   walked_record_ = 0;
   ModelDatabase* db = begin_model_call();
   if (!db) return 0;
-  const bool ahead = walked_.size() == children_.size() && !walked_.empty() &&
-                     db->node_writes() == walked_writes_ &&
+  const bool ahead = db->node_writes() == walked_writes_ &&
                      db->connection().undoings() == walked_undoings_ &&
                      db->connection().data_version() == walked_version_;
-  while (next_child_ < children_.size()) {
-    const std::size_t at = next_child_++;
-    const int64_t id = children_[at];
+  while (next_child_ < walked_.size()) {
+    Walked& w = walked_[next_child_++];
+    const int64_t id = w.id;
     if (ahead) {
-      Walked& w = walked_[at];
       if (!w.ok) continue;
+      w.ok = false;
       if (node) *node = std::move(w.node);
       walked_record_ = w.record;
-      w.ok = false;  // handed out
       return static_cast<long>(id);
     }
     NodeRow row;
@@ -231,8 +216,7 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   bool taken = false;
   int64_t seq = 0;
   const int held_kind = leaf ? db.held_record_kind(tree_, model_id(record)) : 0;
-  const ModelDatabase::HeldFolder* held = db.held_folder(folder_id);
-  if (held && held->tree != tree_) held = nullptr;
+  const ModelDatabase::HeldFolder* held = db.held_folder(folder_id, tree_);
   if (held && held->names_known && held_kind >= 0) {
     // A folder that the import created, for a record it has just created: nothing
     // to read.
@@ -304,7 +288,7 @@ long TreeStoreCore::insert_child(ModelDatabase& db, long parent, TreeNode& node,
   if (!s.run()) return -1;
   call.added("DELETE FROM nodes WHERE id = ?1", id);
   if (!call.commit()) return -1;
-  if (ModelDatabase::HeldFolder* after = db.held_folder(folder_id); after && after->tree == tree_) {
+  if (ModelDatabase::HeldFolder* after = db.held_folder(folder_id, tree_)) {
     after->next_seq = seq + 1;
     if (after->names_known) after->names[leaf ? 1 : 0].emplace(name.begin(), name.end());
   } else {
@@ -343,8 +327,11 @@ int TreeStoreCore::mod_node(long id, const TreeNode& node) {
   const std::vector<unsigned char> name = model::node_name(node);
   if (name.empty()) return 0;
   if (name != row.name && name_taken(*db, row.parent, name, row.is_leaf(), row.id) != 0) return 0;
-  if (name != row.name) db->nodes_moved_or_removed();  // the names held of its folder change
-  db->nodes_written();
+  if (name != row.name) {
+    db->nodes_moved_or_removed();  // the names held of its folder change
+  } else {
+    db->nodes_written();
+  }
   Statement s(db->connection(),
               "UPDATE nodes SET name = ?2, description = ?3, last = ?4 WHERE id = ?1");
   s.bind(1, row.id).bind(2, name).bind(3, description_bytes(node)).bind(4, node.last);

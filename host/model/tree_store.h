@@ -56,14 +56,15 @@ class DLIST_API TreeStoreCore {
   long insert_child(ModelDatabase& db, long parent, TreeNode& node, long record);
 
   ModelTree tree_;
-  std::vector<int64_t> children_;  // the walk of rew_node / get_node
-  // rew_node reads the children's rows with their identifiers; get_node hands them
-  // out while this connection wrote no node, rolled nothing back and saw no other
-  // connection's commit since, and reads each row again otherwise.
+  // The walk of rew_node / get_node: rew_node reads the children's rows with their
+  // identifiers; get_node hands them out while this connection wrote no node, rolled
+  // nothing back and saw no other connection's commit since, and reads each row
+  // again otherwise.
   struct Walked {
+    int64_t id = 0;
     TreeNode node;
     int64_t record = 0;
-    bool ok = false;  // a row of this tree that makes a node
+    bool ok = false;  // a row of this tree that makes a node, not handed out yet
   };
   std::vector<Walked> walked_;
   uint64_t walked_writes_ = 0;

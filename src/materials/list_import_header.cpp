@@ -575,11 +575,9 @@ bool written_back(double value, int decimals, double& written) {
       return true;
     }
   }
-  char text[64];
-  const auto [end, error] =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return false;
-  return std::from_chars(text, end, written).ec == std::errc();
+  const std::string text = format_fixed(value, decimals, '.');
+  if (text.empty() || text.size() >= 64) return false;
+  return std::from_chars(text.data(), text.data() + text.size(), written).ec == std::errc();
 }
 
 }  // namespace

@@ -315,15 +315,16 @@ int export_palettes(long node, const char* file, const char* description, int re
 // The prototype nodes of the first user level below folder, of every kind (0) or of
 // kind, in the order of the whole tree's walk (each folder before its contents,
 // children in store order): only the system folders above them are walked.
-void pick_first_user_level(long folder, int kind, std::vector<long>& picked) {
+void pick_first_user_level(long folder, int kind,
+                           std::vector<std::pair<long, DBPROTOTYPENODE>>& picked) {
   PROTOTYPES walk;
   if (walk.rew_node(folder) != folder) fail("cannot walk the children of node " + str(folder));
   std::vector<std::pair<long, DBPROTOTYPENODE>> children;
   DBPROTOTYPENODE n;
   for (long id; (id = walk.get_node(&n)) > 0;) children.emplace_back(id, n);
-  for (const auto& [id, child] : children) {
+  for (auto& [id, child] : children) {
     if (child.depth() == kPrototypeUserLevel) {
-      if (kind == 0 || child.kind == kind) picked.push_back(id);
+      if (kind == 0 || child.kind == kind) picked.emplace_back(id, std::move(child));
     } else if (child.depth() < kPrototypeUserLevel && !child.is_leaf()) {
       pick_first_user_level(id, kind, picked);
     }
@@ -345,15 +346,13 @@ int export_prototypes(long node, const char* file, const char* description, int 
     } else {
       // The root or a kind folder: the nodes of the first user level, of every kind
       // or of the folder's, in the order of the whole tree's walk.
-      std::vector<long> picked;
+      std::vector<std::pair<long, DBPROTOTYPENODE>> picked;
       pick_first_user_level(PROTOTYPES().get_root(0), start.level == 0 ? 0 : start.kind, picked);
-      for (long id : picked) {
-        DBPROTOTYPENODE again;
-        if (PROTOTYPES().get_id_node(id, &again) != id) fail("cannot read node " + str(id));
-        if (again.is_leaf()) {
+      for (auto& [id, picked_node] : picked) {
+        if (picked_node.is_leaf()) {
           exporter.leaf(id, 0);
         } else {
-          exporter.folder(id, 0, again);
+          exporter.folder(id, 0, picked_node);
         }
       }
     }

@@ -418,17 +418,20 @@ TEST_F(ModelDatabaseTest, StrayRowsNeverJoinANewRecord) {
   EXPECT_EQ(owned(static_cast<long>(first)), 2);
 }
 
+// A leaf named name in folder for a new wall record: its node, 0 when the name is
+// taken, -1 when refused.
+long leaf_in(long folder, const char* name) {
+  DBWALLTYPE w;
+  const long record = cre_wall(&w, nullptr, nullptr, nullptr, -1, 0);
+  auto leaf = node_named<DBPROTOTYPENODE>(name);
+  return PROTOTYPES().cre_node(folder, leaf, record);
+}
+
 // Within an import the store keeps what it learnt of the folders it fills: a folder
 // removed, or created by a call that was rolled back, takes no node afterwards, and
 // the places of a folder's children keep their order.
 TEST_F(ModelDatabaseTest, AnImportsHeldFoldersFollowRemovalsAndRollbacks) {
   PROTOTYPES proto;
-  const auto leaf_in = [&](long folder, const char* name) {
-    DBWALLTYPE w;
-    const long record = cre_wall(&w, nullptr, nullptr, nullptr, -1, 0);
-    auto leaf = node_named<DBPROTOTYPENODE>(name);
-    return proto.cre_node(folder, leaf, record);
-  };
   WriteLock lock(db_);
   ModelDatabase::ManyRecords many(db_);
   auto node = node_named<DBPROTOTYPENODE>("Walls");
@@ -463,12 +466,6 @@ TEST_F(ModelDatabaseTest, AnImportsHeldFoldersFollowRemovalsAndRollbacks) {
 // another kind is still refused.
 TEST_F(ModelDatabaseTest, AnImportsNewFoldersKnowTheirChildrensNames) {
   PROTOTYPES proto;
-  const auto leaf_in = [&](long folder, const char* name) {
-    DBWALLTYPE w;
-    const long record = cre_wall(&w, nullptr, nullptr, nullptr, -1, 0);
-    auto leaf = node_named<DBPROTOTYPENODE>(name);
-    return proto.cre_node(folder, leaf, record);
-  };
   WriteLock lock(db_);
   ModelDatabase::ManyRecords many(db_);
   auto node = node_named<DBPROTOTYPENODE>("Walls");
